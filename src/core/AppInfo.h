@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// The program's identity, as CMake's project() declares it.
+namespace AppInfo {
+
+QString productName();
+QString companyName();
+// The application title shown on the splash and About windows.
+QString title();
+int versionMajor();
+int versionMinor();
+int versionRevision();
+// "Version 1.0.0"
+QString versionText();
+// Registry-style key under which window positions are kept.
+QString windowPositionsKey();
+
+} // namespace AppInfo

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that tests can answer questions
+// instead of a person and can read what the user would have been told.
+class Prompter
+{
+public:
+    enum class Icon
+    {
+        None,
+        Information,
+        Question,
+        Warning,
+        Stop
+    };
+
+    struct Record
+    {
+        QString title;
+        QString text;
+        Icon icon = Icon::None;
+        bool question = false;
+        bool answeredYes = false;
+    };
+
+    // A Yes/No question with the product name as title unless one is given. True means Yes.
+    static bool askYesNo(QWidget* parent, const QString& text, bool defaultYes = true, Icon icon = Icon::None,
+                         const QString& title = QString());
+    // A notice with an OK button. An empty title means the product name.
+    static void notify(QWidget* parent, const QString& text, Icon icon, const QString& title = QString());
+
+    // Test seam. While scripted, no box is shown: questions take the queued answers in turn
+    // (the default button once the queue is empty) and every box is recorded.
+    static void setScripted(bool scripted);
+    static bool isScripted();
+    static void queueAnswer(bool yes);
+    static const QList<Record>& history();
+    static void clearHistory();
+
+private:
+    static bool nextScriptedAnswer(bool defaultYes);
+};

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "settings/IniDocument.h"
+
+class QWidget;
+
+// INI values by section and key, file existence and path pieces.
+// Reads are served from a parse cached per path while the file is unchanged on disk; every write
+// re-reads the file under a lock and replaces it atomically, so two running copies lose nothing
+// and a crash never leaves a torn file. A write that cannot be made raises AppError.
+class IniFile
+{
+public:
+    struct Write
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+
+    // The default when the file, section or key is missing or the stored value is empty.
+    QString ReadString(const QString& section, const QString& key, const QString& path, const QString& def);
+    void InitForm(QWidget* window);
+    // The last `count` pieces of text split by delimiter (the part after the last delimiter for count 1).
+    QString LastPiece(const QString& text, int count, const QString& delimiter) const;
+    // True only for a file (or a link to one); a folder is not a file.
+    bool FileExists(const QString& path) const;
+    void WriteString(const QString& section, const QString& key, const QString& value, const QString& path);
+
+    // Several values written under one lock and one replace of the file.
+    void WriteStrings(const QString& path, const QList<Write>& writes);
+
+    // While a scope is open, reads trust the cached parse without asking the disk whether the file
+    // changed. Our own writes keep the cache current; use it around a walk that reads many keys.
+    class TrustedReads
+    {
+    public:
+        explicit TrustedReads(IniFile& ini) : m_ini(ini) { ++m_ini.m_trustDepth; }
+        ~TrustedReads() { --m_ini.m_trustDepth; }
+        TrustedReads(const TrustedReads&) = delete;
+        TrustedReads& operator=(const TrustedReads&) = delete;
+
+    private:
+        IniFile& m_ini;
+    };
+
+    // Forget every cached parse.
+    void clearCache();
+
+    static IniFile& instance();
+
+private:
+    struct Stamp
+    {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 mtimeNs = 0;
+        quint64 inode = 0;
+        bool operator==(const Stamp& o) const
+        {
+            return exists == o.exists && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode;
+        }
+    };
+    struct Cached
+    {
+        Stamp stamp;
+        std::shared_ptr<const IniDocument> doc;
+    };
+
+    std::shared_ptr<const IniDocument> document(const QString& path);
+    static Stamp stampOf(const QString& path);
+    static std::optional<IniDocument> load(const QString& path);
+    void save(const QString& path, const IniDocument& doc);
+
+    QHash<QString, Cached> m_cache;
+    int m_trustDepth = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Per-user values and window positions. On Windows these live in the registry under
+// HKEY_CURRENT_USER. Elsewhere window positions go to the per-user configuration, the Run key maps
+// to freedesktop autostart entries, and any other key path is a plain per-user value store.
+class RegistryStore
+{
+public:
+    enum Hive : quint32
+    {
+        HKEY_CURRENT_USER = 0x80000001u
+    };
+
+    static const QString RunKey; // "Software\Microsoft\Windows\CurrentVersion\Run"
+
+    QString GetValue(Hive hive, const QString& keyPath, const QString& valueName, int& flag, const QString& def);
+    void DeleteValue(Hive hive, const QString& keyPath, const QString& valueName, int& flag);
+    void SetValue(Hive hive, const QString& keyPath, QString valueName, QString data, int flag, int& flag2);
+    void LoadWindowPos(QWidget* window, const QString& keyPath, int flag, Hive hive);
+    void SaveWindowPos(QWidget* window, const QString& keyPath, Hive hive);
+
+    static RegistryStore& instance();
+};
