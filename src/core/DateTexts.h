@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+// Every date the program shows or stores is turned into text here, in the system locale.
+namespace DateTexts {
+
+// The short date, always with a four-digit year, as "Postponedate" stores it.
+QString shortDate(const QDate& date);
+// Short date plus long time, as "last date changed" stores and compares it.
+QString generalDate(const QDateTime& moment);
+// The long date, as captions, the editor's info line and the reports show it.
+QString longDate(const QDate& date);
+// Reads "Postponedate" leniently: the written form, the locale's own short form with two-digit
+// years taken as 20xx, and ISO yyyy-MM-dd. A text that reads as no date gives nullopt.
+std::optional<QDate> parseShortDate(const QString& text);
+// Midnights between `then` and `now` in local time (negative when `then` lies ahead), clamped to 16 bits.
+qint16 ageInDays(const QDateTime& then, const QDateTime& now);
+
+} // namespace DateTexts

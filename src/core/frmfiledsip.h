@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTimer;
+class TrayIcon;
+
+// The main window: the list of what needs attention, the Exit button with the close-at-start
+// countdown, the menus, and the tray icon. It lives for the whole run; other windows reach it
+// through instance() and read and write its shared members.
+class frmfiledsip : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit frmfiledsip(QWidget* parent = nullptr);
+    ~frmfiledsip() override;
+
+    // The one main window of the program, or nullptr before it exists.
+    static frmfiledsip* instance();
+
+    // Shared members.
+    qint16 cnt = 0;
+    bool editnotnew = false;
+    qint16 filenumber = 0;
+    QString inifilename;
+    QString tempinifilename;
+    QDateTime starttime;
+
+    // Named routines other windows call.
+    void updatelist();
+    // The number for a new entry; -1 when every number is taken (the list is full).
+    qint16 getnextfreenumber();
+    // The entry number of the selected row, or -1 when no row is selected.
+    qint16 realfilenumber();
+
+    // Start-up. False when the user chose not to run a second copy: the program should end.
+    bool Form_Load();
+
+    // Event handlers.
+    void cmdok_Click();
+    void fileexit_Click();
+    void Timerclosestart_Timer();
+    void Form_Resize();
+    void Form_GotFocus();
+    void optionsrefreash_Click();
+    void viewshowall_Click();
+    void viewshowold_Click();
+
+    // Controls.
+    QListWidget* listoldfiles = nullptr;
+    QPushButton* cmdok = nullptr;
+    QTimer* Timerclosestart = nullptr;
+    TrayIcon* trayIcon = nullptr;
+
+    // Menu bar.
+    QMenu* file = nullptr;
+    QMenu* fileprint = nullptr;
+    QAction* fileprintold = nullptr;
+    QAction* fileprintall = nullptr;
+    QAction* fileadd = nullptr;
+    QAction* fileeditfile = nullptr;
+    QAction* fileexit = nullptr;
+    QMenu* postponemenu = nullptr;
+    QAction* postpone1day = nullptr;
+    QAction* postpone2days = nullptr;
+    QAction* postpone7days = nullptr;
+    QAction* postpone30days = nullptr;
+    QAction* postponenever = nullptr;
+    QMenu* view = nullptr;
+    QAction* viewshowold = nullptr;
+    QAction* viewshowall = nullptr;
+    QMenu* Fileoptions = nullptr;
+    QAction* optionsrefreash = nullptr;
+    QAction* optionsminstartup = nullptr;
+    QAction* optionsclosestart = nullptr;
+    QAction* optionrun = nullptr;
+    QMenu* help = nullptr;
+    QAction* helpabout = nullptr;
+
+    // Pop-up menus, never on the menu bar.
+    QMenu* rightpopup = nullptr;
+    QAction* rightpopupupdatefiledate = nullptr;
+    QAction* rightpopup1 = nullptr;
+    QAction* rightpopup2 = nullptr;
+    QAction* rightpopup7 = nullptr;
+    QAction* rightpopup30 = nullptr;
+    QAction* rightpopupnev = nullptr;
+    QAction* rightpopupedit = nullptr;
+    QMenu* TaskBarRP = nullptr;
+    QAction* TaskBarRPopen = nullptr;
+    QAction* TaskBarRPexit = nullptr;
+};

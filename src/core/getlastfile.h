@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QString>
+
+// The newest (or oldest) file of a folder by whole minutes of last-modified time: folder (with a
+// trailing separator) + the chosen file name, or the folder itself when it lists no file.
+// Among files of the same minute the newest pick keeps the first listed, the oldest the last.
+// Hidden files count, subfolders never do; a link counts as what it points to. It never fails.
+QString getlastfile(const QString& folder, bool newest);
