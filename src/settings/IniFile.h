@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "settings/FileVersion.h"
 #include "settings/IniDocument.h"
 
 class QWidget;
@@ -56,26 +57,15 @@ public:
     static IniFile& instance();
 
 private:
-    struct Stamp
-    {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 mtimeNs = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp& o) const
-        {
-            return exists == o.exists && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode;
-        }
-    };
     struct Cached
     {
-        Stamp stamp;
+        std::shared_ptr<const FileVersion> version;
         std::shared_ptr<const IniDocument> doc;
     };
 
-    std::shared_ptr<const IniDocument> document(const QString& path);
-    static Stamp stampOf(const QString& path);
-    static std::optional<IniDocument> load(const QString& path);
+    // The parse of the file as it is now, from the cache when it still matches; null when the file
+    // exists but cannot be read.
+    std::shared_ptr<const IniDocument> document(const QString& path, bool trustCache);
     void save(const QString& path, const IniDocument& doc);
 
     QHash<QString, Cached> m_cache;
