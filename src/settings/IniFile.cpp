@@ -12,6 +12,15 @@ namespace {
 
 const QString kSource = QStringLiteral("IniFile");
 
+// A file nobody may write stays as it is, even for an administrator, as a read-only file does on
+// Windows: replacing it by rename would otherwise succeed wherever the folder is writable.
+bool isReadOnly(const QString& path)
+{
+    const QFileInfo info(path);
+    const auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && (!info.isWritable() || !(info.permissions() & writeBits));
+}
+
 } // namespace
 
 IniFile& IniFile::instance()
@@ -104,6 +113,11 @@ std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool t
 
 void IniFile::save(const QString& path, const IniDocument& doc)
 {
+    if (isReadOnly(path)) {
+        throw AppError(
+            AppError::FileWrite, kSource,
+            QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
+    }
     QSaveFile file(path);
     const QByteArray bytes = doc.serialize();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
