@@ -118,7 +118,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         doc.m_bom = true;
         body.remove(0, 3);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The byte order mark is already off; a second one is text and must be kept.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(body);
     if (utf8.hasError()) {
         doc.m_encoding = Encoding::Windows1252;

@@ -144,6 +144,10 @@ void TestIniFile::writeKeepsEveryOtherByte_data()
     QTest::newRow("windows-1252 bytes stay, even undefined ones")
         << QByteArray("[a]\nd=\xE4\x81\x8D\x8F\x90\x9D\x80\nk=1\n") << "a"
         << "k" << QString::fromUtf8("\xC3\xBC") << QByteArray("[a]\nd=\xE4\x81\x8D\x8F\x90\x9D\x80\nk=\xFC\n");
+    QTest::newRow("a second byte order mark is text")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[a]\nk=1\n") << "a"
+        << "k"
+        << "2" << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF[a]\nk=1\n[a]\nk=2\n");
     QTest::newRow("writing empty") << QByteArray("[file 3]\nnon-fixed file type=1\n") << "file 3"
                                    << "non-fixed file type"
                                    << "" << QByteArray("[file 3]\nnon-fixed file type=\n");
