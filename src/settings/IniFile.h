@@ -13,8 +13,9 @@ class QWidget;
 
 // INI values by section and key, file existence and path pieces.
 // Reads are served from a parse cached per path while the file is unchanged on disk; every write
-// re-reads the file under a lock and replaces it atomically, so two running copies lose nothing
-// and a crash never leaves a torn file. A write that cannot be made raises AppError.
+// takes a lock shared with other running copies, starts from the file as it is on disk then (read
+// again when another copy changed it) and replaces it atomically, so two copies lose nothing and a
+// crash never leaves a torn file. A write that cannot be made, or into a read-only file, raises AppError.
 class IniFile
 {
 public:
