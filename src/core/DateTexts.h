@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -19,5 +20,11 @@ QString longDate(const QDate& date);
 std::optional<QDate> parseShortDate(const QString& text);
 // Midnights between `then` and `now` in local time (negative when `then` lies ahead), clamped to 16 bits.
 qint16 ageInDays(const QDateTime& then, const QDateTime& now);
+
+// The locale every text above uses: the system's, unless a test has put another one in place
+// (the system locale cannot be changed inside a running process).
+QLocale locale();
+void setLocaleForTesting(const QLocale& locale);
+void resetLocaleForTesting();
 
 } // namespace DateTexts
