@@ -86,10 +86,14 @@ QString shortDate(const QDate& date)
 
 QString generalDate(const QDateTime& moment)
 {
-    const Formats& f = formats();
     const QDateTime local = moment.toLocalTime();
-    return f.locale.toString(local.date(), f.shortDate) + QLatin1Char(' ') +
-           f.locale.toString(local.time(), f.longTime);
+    return generalDate(local.date(), local.time());
+}
+
+QString generalDate(const QDate& date, const QTime& time)
+{
+    const Formats& f = formats();
+    return f.locale.toString(date, f.shortDate) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
 }
 
 QString longDate(const QDate& date)
@@ -120,7 +124,12 @@ std::optional<QDate> parseShortDate(const QString& text)
 
 qint16 ageInDays(const QDateTime& then, const QDateTime& now)
 {
-    const qint64 days = then.toLocalTime().date().daysTo(now.toLocalTime().date());
+    return ageInDays(then.toLocalTime().date(), now.toLocalTime().date());
+}
+
+qint16 ageInDays(const QDate& then, const QDate& today)
+{
+    const qint64 days = then.daysTo(today);
     if (days > std::numeric_limits<qint16>::max())
         return std::numeric_limits<qint16>::max();
     if (days < std::numeric_limits<qint16>::min())

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <ctime>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -20,9 +21,15 @@ namespace {
 
 constexpr int kFolderDescriptionLength = 35;
 
-// The last-modified time of a file, or nullopt when the path names no file. One query answers
-// both, so a file cannot vanish between the existence test and the reading of its date.
-std::optional<QDateTime> modifiedTimeOfFile(const QString& path)
+struct LocalStamp
+{
+    QDate date;
+    QTime time;
+};
+
+// The local last-modified date and time of a file, or nullopt when the path names no file. One
+// query answers both, so a file cannot vanish between the existence test and the reading of its date.
+std::optional<LocalStamp> modifiedTimeOfFile(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
@@ -32,16 +39,23 @@ std::optional<QDateTime> modifiedTimeOfFile(const QString& path)
     };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000,
-                                          Qt::LocalTime);
+    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
+    struct tm local
+    {
+    };
+    const time_t secs = st.st_mtim.tv_sec;
+    if (!localtime_r(&secs, &local))
+        return std::nullopt;
+    return LocalStamp{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+                      QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
 #else
     const QFileInfo info(path);
     if (!info.isFile())
         return std::nullopt;
-    const QDateTime modified = info.lastModified();
+    const QDateTime modified = info.lastModified().toLocalTime();
     if (!modified.isValid())
         return std::nullopt;
-    return modified;
+    return LocalStamp{modified.date(), modified.time()};
 #endif
 }
 
@@ -84,6 +98,10 @@ EntryChecker::Result EntryChecker::run(bool showAll)
     if (QFileInfo::exists(m_tempinifilename))
         QFile::remove(m_tempinifilename);
     m_rowMap.clear();
+#ifdef Q_OS_UNIX
+    ::tzset();
+#endif
+    m_today = Clock::now().toLocalTime().date();
 
     // One look at the disk for a fresh parse, then the walk trusts it.
     m_ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), m_inifilename, QString());
@@ -163,7 +181,8 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     };
     if (!showAll) {
         const auto postponed = DateTexts::parseShortDate(entry.postponeDate);
-        if (postponed && postponed->startOfDay() > Clock::now())
+        // Its midnight is later than now exactly when the day itself lies after today.
+        if (postponed && *postponed > m_today)
             return std::nullopt;
     }
     const bool removed = read(QStringLiteral("Notactive"), QString()).toLower() == QLatin1String("true");
@@ -178,12 +197,12 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     }
 
     std::optional<QString> text;
-    const qint16 age = DateTexts::ageInDays(*modified, Clock::now());
+    const qint16 age = DateTexts::ageInDays(modified->date, m_today);
     if (age >= entry.days || showAll)
         text = oldRowText(entry.description, age);
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
     if (read(QStringLiteral("advisechanges"), QString()).contains(QLatin1String("true"))) {
-        const QString current = DateTexts::generalDate(*modified);
+        const QString current = DateTexts::generalDate(modified->date, modified->time);
         if (read(QStringLiteral("last date changed"), current) != current)
             text = changedRowText(entry.description);
     }

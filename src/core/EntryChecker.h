@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -60,5 +61,6 @@ private:
     std::function<void()> m_progress;
     QWidget* m_parent = nullptr;
     std::optional<IniFile::TrustedReads> m_trusted;
+    QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
 };

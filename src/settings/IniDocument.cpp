@@ -194,7 +194,19 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
             m_lines.back().ending = newLineEnding();
         m_lines.append(Line{QLatin1Char('[') + trimBlanks(singleLine(section)) + QLatin1Char(']'), newLineEnding()});
         m_lines.append(Line{cleanKey + QLatin1Char('=') + cleanValue, newLineEnding()});
-        reindex();
+        // Appended lines move no other line, so only the new section needs indexing: a batch that
+        // adds thousands of sections (the row map) stays linear.
+        const int header = int(m_lines.size()) - 2;
+        const QString indexedName = sectionName(m_lines[header].text).value_or(QString()).toLower();
+        if (m_sections.contains(indexedName)) {
+            reindex();
+            return;
+        }
+        Section added;
+        added.header = header;
+        added.lastLine = header;
+        indexKeyLine(added, header + 1);
+        m_sections.insert(indexedName, added);
         return;
     }
     const auto kit = sit->keys.constFind(cleanKey.toLower());

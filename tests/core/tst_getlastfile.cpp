@@ -94,6 +94,8 @@ void TestGetLastFile::trailingSeparatorMakesNoDifference()
     QCOMPARE(getlastfile(m_dir->path(), true), withSeparator + "app-0612.log");
     QCOMPARE(getlastfile(withSeparator, true), withSeparator + "app-0612.log");
     QCOMPARE(getlastfile(withSeparator, false), withSeparator + "app-0610.log");
+    // No folder at all is not the root folder.
+    QCOMPARE(getlastfile(QString(), true), QString());
 }
 
 void TestGetLastFile::foldersWithoutFiles_data()
