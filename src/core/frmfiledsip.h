@@ -1,15 +1,24 @@
 #pragma once
 
+#include "infowindows/frmSplash.h"
+
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QListWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
+struct CheckRow;
+class SecondCopyGuard;
 class TrayIcon;
+class VSResize;
+
 
 // The main window: the list of what needs attention, the Exit button with the close-at-start
 // countdown, the menus, and the tray icon. It lives for the whole run; other windows reach it
@@ -47,11 +56,21 @@ public:
     void cmdok_Click();
     void fileexit_Click();
     void Timerclosestart_Timer();
+    void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();
     void optionsrefreash_Click();
     void viewshowall_Click();
     void viewshowold_Click();
+
+    // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
+    void showAtStart();
+    // The splash while start-up runs, nullptr once it is closed.
+    frmSplash* splash() const { return m_splash; }
+    // How the program ends; tests replace it to watch the end without ending themselves.
+    void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
+    // True while a refresh runs.
+    bool isRefreshing() const { return m_refreshing; }
 
     // Controls.
     QListWidget* listoldfiles = nullptr;
@@ -96,4 +115,32 @@ public:
     QMenu* TaskBarRP = nullptr;
     QAction* TaskBarRPopen = nullptr;
     QAction* TaskBarRPexit = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    bool isSecondCopyWanted();
+    void refreshOnce();
+    void readStartOptions();
+    void fillList(const QList<CheckRow>& rows);
+    void toTray();
+
+    QPointer<frmSplash> m_splash;
+    VSResize* m_resize = nullptr;
+    std::unique_ptr<SecondCopyGuard> m_copyGuard;
+    std::function<void(int)> m_ender;
+    bool m_exiting = false;
+    bool m_refreshing = false;
+    bool m_refreshPending = false;
+    // The list shows the files as they were when the user last looked at this window. It goes
+    // stale when the user turns to another program, and only then does the window's coming back
+    // refresh it; coming back from one of our own windows or message boxes does not.
+    bool m_listFresh = false;
 };
