@@ -62,6 +62,9 @@ public:
     void optionsrefreash_Click();
     void viewshowall_Click();
     void viewshowold_Click();
+    // Open the entry editor for a new entry, or filled from the selected one.
+    void fileadd_Click();
+    void fileeditfile_Click();
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
