@@ -17,7 +17,7 @@ void VSResize::Init()
     const auto children = m_container->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget* child : children) {
         if (!child->isWindow())
-            m_design.insert(child, child->geometry());
+            m_design.append({child, child->geometry()});
     }
     m_container->setMinimumSize(m_minimum);
     m_container->setMaximumSize(m_maximum);
@@ -30,8 +30,10 @@ void VSResize::Resize()
     if (!m_started)
         return;
     const QSize actual = m_container->size();
-    for (auto it = m_design.cbegin(); it != m_design.cend(); ++it)
-        it.key()->setGeometry(scaled(it.value(), m_designSize, actual));
+    for (const Placed& placed : std::as_const(m_design)) {
+        if (placed.widget)
+            placed.widget->setGeometry(scaled(placed.design, m_designSize, actual));
+    }
 }
 
 QRect VSResize::scaled(const QRect& design, QSize designSize, QSize actual)
@@ -52,7 +54,5 @@ bool VSResize::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_container && event->type() == QEvent::Resize)
         Resize();
-    else if (watched == m_container && event->type() == QEvent::ChildRemoved)
-        m_design.remove(static_cast<QWidget*>(static_cast<QChildEvent*>(event)->child()));
     return QObject::eventFilter(watched, event);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -33,6 +33,11 @@ private:
     QSize m_designSize;
     QSize m_minimum;
     QSize m_maximum;
-    QHash<QWidget*, QRect> m_design;
+    struct Placed
+    {
+        QPointer<QWidget> widget;
+        QRect design;
+    };
+    QList<Placed> m_design;
     bool m_started = false;
 };

@@ -147,7 +147,7 @@ bool frmfiledsip::Form_Load()
     QCoreApplication::processEvents();
 
     if (!isSecondCopyWanted()) {
-        m_splash->close();
+        closeSplash();
         return false;
     }
 
@@ -166,14 +166,21 @@ bool frmfiledsip::Form_Load()
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
 
     int flag = 0;
-    const QString run = RegistryStore::instance().GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
-                                                           AppInfo::productName() + QStringLiteral(" StartUp"), flag,
-                                                           QString());
+    const QString run =
+        RegistryStore::instance().GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
+                                           AppInfo::productName() + QStringLiteral(" StartUp"), flag, QString());
     optionrun->setChecked(!run.isEmpty());
 
+    closeSplash();
+    return true;
+}
+
+void frmfiledsip::closeSplash()
+{
+    // The splash deletes itself once closed; from now on nothing writes to it.
     if (m_splash)
         m_splash->close();
-    return true;
+    m_splash.clear();
 }
 
 bool frmfiledsip::isSecondCopyWanted()

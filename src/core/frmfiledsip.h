@@ -19,7 +19,6 @@ class SecondCopyGuard;
 class TrayIcon;
 class VSResize;
 
-
 // The main window: the list of what needs attention, the Exit button with the close-at-start
 // countdown, the menus, and the tray icon. It lives for the whole run; other windows reach it
 // through instance() and read and write its shared members.
@@ -130,6 +129,7 @@ private:
     void buildControls();
     void connectHandlers();
     bool isSecondCopyWanted();
+    void closeSplash();
     void refreshOnce();
     void readStartOptions();
     void fillList(const QList<CheckRow>& rows);

@@ -34,8 +34,7 @@ QFont arial(double points)
 }
 
 // Places a label inside the frame at its layout position given in window coordinates.
-QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, const QFont& font,
-                  Qt::Alignment align)
+QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, const QFont& font, Qt::Alignment align)
 {
     auto* label = new QLabel(frame);
     label->setObjectName(name);
@@ -88,15 +87,16 @@ void frmSplash::buildLayout()
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setGeometry(twips(240, 720, 2175, 2385).translated(-Frame1->pos()));
 
-    lblCompanyProduct = makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), twips(2520, 705, 2505, 435),
-                                  arial(18), Qt::AlignLeft);
+    lblCompanyProduct =
+        makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), twips(2520, 705, 2505, 435), arial(18), Qt::AlignLeft);
     lblCompanyProduct->setText(AppInfo::companyName());
-    lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), twips(2520, 1140, 2430, 765), arial(32.25),
-                               Qt::AlignLeft);
+    lblProductName =
+        makeLabel(Frame1, QStringLiteral("lblProductName"), twips(2520, 1140, 2430, 765), arial(32.25), Qt::AlignLeft);
     lblPlatform =
         makeLabel(Frame1, QStringLiteral("lblPlatform"), twips(4500, 2340, 2355, 360), arial(15.75), Qt::AlignRight);
     lblPlatform->setText(platformName());
-    lblVersion = makeLabel(Frame1, QStringLiteral("lblVersion"), twips(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
+    lblVersion =
+        makeLabel(Frame1, QStringLiteral("lblVersion"), twips(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
     labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), twips(360, 3480, 6495, 375),
                             labelFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                                        QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
