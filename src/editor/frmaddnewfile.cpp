@@ -22,6 +22,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,6 +71,7 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
 {
     setObjectName(QStringLiteral("frmaddnewfile"));
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - Add file to your list"));
+    setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     resize(kDesignClient);
     buildControls();
     connectControls();
