@@ -161,17 +161,31 @@ void frmaddnewfile::orderTabs()
 void frmaddnewfile::Form_Load()
 {
     filedatetext.clear();
-    VSResize1 = new VSResize(this, kDesignClient, kDesignClient, kMaximumClient);
-    VSResize1->Init();
-    // Controls inside the frames keep their places within their frame.
+    // Controls inside the frames keep their places within their frame; set up before the window can grow.
     for (QGroupBox* frame : {Frame1, Frame3, Description, Frame2})
         (new VSResize(frame, frame->size(), QSize(0, 0), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)))->Init();
+    VSResize1 = new VSResize(this, kDesignClient, smallestFittingSize(), kMaximumClient);
+    VSResize1->Init();
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
     listtypeoffile->addItems({QStringLiteral("oldest"), QStringLiteral("newest")});
     listtypeoffile->setCurrentIndex(1);
     if (Labeldaystodelete->text().isEmpty())
         Labeldaystodelete->setText(DayCount::caption(5));
     Checkfixedfiles_Click();
+}
+
+QSize frmaddnewfile::smallestFittingSize() const
+{
+    // The layout was drawn for a small face; with a wider one the window grows until no caption is cut.
+    double fx = 1.0;
+    double fy = 1.0;
+    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3};
+    for (const QWidget* w : captions) {
+        fx = qMax(fx, double(w->sizeHint().width()) / qMax(1, w->width()));
+        fy = qMax(fy, double(w->sizeHint().height()) / qMax(1, w->height()));
+    }
+    const QSize fitting(qRound(kDesignClient.width() * qMin(fx, 1.6)), qRound(kDesignClient.height() * qMin(fy, 1.6)));
+    return fitting.boundedTo(kMaximumClient);
 }
 
 void frmaddnewfile::Form_QueryUnload()

@@ -91,6 +91,7 @@ private:
     void buildRows();
     void connectControls();
     void orderTabs();
+    QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
 
