@@ -96,7 +96,7 @@ frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
     m_main->listoldfiles->clear();
     m_main->listoldfiles->addItem(QStringLiteral("Some row"));
     m_main->listoldfiles->setCurrentRow(0);
-    EditorCommands::fileeditfile_Click(*m_main);
+    m_main->fileeditfile_Click();
     return frmaddnewfile::load();
 }
 
@@ -110,7 +110,7 @@ void TestFrmAddNewFile::clickOk(frmaddnewfile& editor)
 void TestFrmAddNewFile::freshOpen()
 {
     m_main->editnotnew = true;
-    EditorCommands::fileadd_Click(*m_main);
+    m_main->fileadd_Click();
     QVERIFY(!m_main->editnotnew);
     frmaddnewfile* editor = frmaddnewfile::instance();
     QVERIFY(editor && editor->isVisible());
