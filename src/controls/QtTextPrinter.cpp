@@ -10,8 +10,9 @@ namespace {
 
 const QString errorSource = QStringLiteral("QtTextPrinter");
 
-// Tab stops every eight average characters of the current font.
-constexpr int tabColumns = 8;
+// Tab stops every fourteen average characters of the current font, the print zones of a line
+// printer; the reports' TAB-separated labels line up on them.
+constexpr int tabColumns = 14;
 
 } // namespace
 

@@ -11,7 +11,7 @@
 class QPrinter;
 
 // The text printer over QPrinter and QPainter. Lines that are wider than the page wrap at a blank
-// (or, for one long word such as a path, at the edge) rather than being cut off.
+// (or, for one long word such as a path, at the edge) rather than being cut off; see TextLineLayout.
 // Every failure raises AppError with the number TextPrinter::PrinterFault.
 class QtTextPrinter : public TextPrinter
 {

@@ -28,8 +28,13 @@ QList<TextLineLayout::Row> TextLineLayout::layout(const QString& text) const
 
 void TextLineLayout::place(QList<Row>& rows, qreal& x, QString text) const
 {
+    // A rule drawn with one character runs to the edge of the page; wrapping it would print a
+    // second, shorter rule below.
+    const bool rule = isRule(text);
     while (!text.isEmpty()) {
-        const int length = fittingLength(text, m_pageWidth - x, x > 0);
+        const int length = fittingLength(text, m_pageWidth - x, x > 0 && !rule);
+        if (rule && length > 0)
+            text.truncate(length);
         if (length == 0) {
             rows.append(Row());
             x = 0;
@@ -80,6 +85,17 @@ int TextLineLayout::fittingLength(const QString& text, qreal room, bool rowStart
         return low;
     // Not even one character fits: print it anyway rather than loop for ever.
     return text.at(0).isHighSurrogate() && text.size() > 1 ? 2 : 1;
+}
+
+bool TextLineLayout::isRule(const QString& text)
+{
+    if (text.size() < 3 || text.at(0).isLetterOrNumber() || text.at(0).isSpace())
+        return false;
+    for (const QChar c : text) {
+        if (c != text.at(0))
+            return false;
+    }
+    return true;
 }
 
 qreal TextLineLayout::nextTabStop(qreal x) const

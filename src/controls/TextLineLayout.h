@@ -6,6 +6,7 @@
 
 // Places one printed line on a page of limited width: a TAB moves on to the next tab stop, and
 // text that runs past the right edge wraps onto a following row, at a blank where there is one.
+// A rule (one mark repeated, such as "=====") is cut at the edge instead.
 class TextLineLayout
 {
 public:
@@ -28,6 +29,7 @@ private:
     void place(QList<Row>& rows, qreal& x, QString text) const;
     int fittingLength(const QString& text, qreal room, bool rowStarted) const;
     qreal nextTabStop(qreal x) const;
+    static bool isRule(const QString& text);
 
     Advance m_advance;
     qreal m_pageWidth;
