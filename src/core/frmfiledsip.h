@@ -52,6 +52,9 @@ public:
     void optionsrefreash_Click();
     void viewshowall_Click();
     void viewshowold_Click();
+    // Open the entry editor for a new entry, or filled from the selected one.
+    void fileadd_Click();
+    void fileeditfile_Click();
 
     // Controls.
     QListWidget* listoldfiles = nullptr;

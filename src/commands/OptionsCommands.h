@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class frmfiledsip;
+
+// The three start-up options of the Options menu. Each click stores the new setting and the
+// checkmark follows what is really stored; nothing changes the running window.
+class OptionsCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit OptionsCommands(frmfiledsip& window);
+
+    void optionsminstartup_Click();
+    void optionsclosestart_Click();
+    void optionrun_Click();
+
+    // The run-at-login value: its name, and the program it starts.
+    static QString runValueName();
+    static QString runValueData();
+    // The value as stored now, "" when there is none.
+    static QString readRunValue();
+
+private:
+    void toggleSetting(const QString& key, class QAction* item);
+
+    frmfiledsip& m_window;
+};

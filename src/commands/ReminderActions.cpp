@@ -1,0 +1,185 @@
+#include "commands/ReminderActions.h"
+
+#include "core/Clock.h"
+#include "core/DateTexts.h"
+#include "core/Prompter.h"
+#include "core/WatchListFile.h"
+#include "core/frmfiledsip.h"
+#include "settings/IniFile.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+
+ReminderActions::ReminderActions(frmfiledsip& window) : QObject(&window), m_window(window)
+{
+    connectMenus();
+}
+
+void ReminderActions::connectMenus()
+{
+    connect(m_window.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
+    connect(m_window.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
+    connect(m_window.rightpopup7, &QAction::triggered, this, &ReminderActions::rightpopup7_Click);
+    connect(m_window.rightpopup30, &QAction::triggered, this, &ReminderActions::rightpopup30_Click);
+    connect(m_window.rightpopupnev, &QAction::triggered, this, &ReminderActions::rightpopupnev_Click);
+    connect(m_window.rightpopupupdatefiledate, &QAction::triggered, this,
+            &ReminderActions::rightpopupupdatefiledate_Click);
+    connect(m_window.rightpopupedit, &QAction::triggered, this, &ReminderActions::rightpopupedit_Click);
+    connect(m_window.postpone1day, &QAction::triggered, this, &ReminderActions::postpone1day_Click);
+    connect(m_window.postpone2days, &QAction::triggered, this, &ReminderActions::postpone2days_Click);
+    connect(m_window.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
+    connect(m_window.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
+    connect(m_window.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
+}
+
+int ReminderActions::postponeDays(int code)
+{
+    switch (code) {
+    case 0:
+        return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 7;
+    case 3:
+        return 30;
+    default:
+        return 0;
+    }
+}
+
+QDate ReminderActions::postponeDate(int code, const QDate& today)
+{
+    return today.addDays(postponeDays(code));
+}
+
+QString ReminderActions::neverQuestion()
+{
+    return QStringLiteral("This option will delete this file from your list, are you sure ?");
+}
+
+QString ReminderActions::selectFirstMessage()
+{
+    return QStringLiteral("You must first select an item from the list");
+}
+
+bool ReminderActions::preparerightpopup()
+{
+    QListWidget* list = m_window.listoldfiles;
+    if (list->count() == 0 || list->currentRow() < 0 || !list->currentItem() || !list->currentItem()->isSelected())
+        return false;
+    const qint16 entry = m_window.realfilenumber();
+    const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
+                                                          QStringLiteral("advisechanges"), m_window.inifilename, {});
+    m_window.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
+    return true;
+}
+
+void ReminderActions::listoldfiles_Mouseup(const QPoint& globalPos)
+{
+    if (preparerightpopup())
+        m_window.rightpopup->exec(globalPos);
+}
+
+qint16 ReminderActions::selectedEntryOrWarn()
+{
+    const qint16 entry = m_window.realfilenumber();
+    if (entry < 0)
+        Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
+    return entry;
+}
+
+void ReminderActions::postponeentry(int code)
+{
+    const qint16 entry = selectedEntryOrWarn();
+    if (entry < 0)
+        return;
+    const QString section = WatchListFile::sectionName(entry);
+    QList<IniFile::Write> writes{
+        {section, QStringLiteral("Postponedate"), DateTexts::shortDate(postponeDate(code, Clock::today()))}};
+    if (code == 4)
+        writes.append({section, QStringLiteral("Notactive"), QStringLiteral("true")});
+    IniFile::instance().WriteStrings(m_window.inifilename, writes);
+    m_window.updatelist();
+}
+
+void ReminderActions::rightpopup1_Click()
+{
+    postponeentry(0);
+}
+
+void ReminderActions::rightpopup2_Click()
+{
+    postponeentry(1);
+}
+
+void ReminderActions::rightpopup7_Click()
+{
+    postponeentry(2);
+}
+
+void ReminderActions::rightpopup30_Click()
+{
+    postponeentry(3);
+}
+
+void ReminderActions::rightpopupnev_Click()
+{
+    if (m_window.realfilenumber() < 0) {
+        Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
+        return;
+    }
+    if (Prompter::askYesNo(&m_window, neverQuestion(), true))
+        postponeentry(4);
+}
+
+void ReminderActions::rightpopupupdatefiledate_Click()
+{
+    const qint16 entry = selectedEntryOrWarn();
+    if (entry < 0)
+        return;
+    IniFile& ini = IniFile::instance();
+    const QString section = WatchListFile::sectionName(entry);
+    const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_window.inifilename, {});
+    if (!ini.FileExists(fileName))
+        return;
+    const QFileInfo info(fileName);
+    const QDateTime modified = info.lastModified();
+    // The file may vanish between the two questions; then there is no date to acknowledge.
+    if (!modified.isValid())
+        return;
+    ini.WriteString(section, QStringLiteral("last date changed"), DateTexts::generalDate(modified),
+                    m_window.inifilename);
+}
+
+void ReminderActions::rightpopupedit_Click()
+{
+    m_window.fileeditfile_Click();
+}
+
+void ReminderActions::postpone1day_Click()
+{
+    rightpopup1_Click();
+}
+
+void ReminderActions::postpone2days_Click()
+{
+    rightpopup2_Click();
+}
+
+void ReminderActions::postpone7days_Click()
+{
+    rightpopup7_Click();
+}
+
+void ReminderActions::postpone30days_Click()
+{
+    rightpopup30_Click();
+}
+
+void ReminderActions::postponenever_Click()
+{
+    rightpopupnev_Click();
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QDate>
+#include <QObject>
+#include <QPoint>
+
+class frmfiledsip;
+
+// The answers to a reminder: postpone it, stop it for good, acknowledge a change, or edit the
+// entry. Reached from the Postpone menu and from the list's pop-up menu.
+class ReminderActions : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ReminderActions(frmfiledsip& window);
+
+    // Days added to today for a postpone code (0: 1 day, 1: 2 days, 2: a week, 3: 30 days, 4: never).
+    static int postponeDays(int code);
+    static QDate postponeDate(int code, const QDate& today);
+
+    // Shows the pop-up at a global position when a row is selected.
+    void listoldfiles_Mouseup(const QPoint& globalPos);
+    // Sets up the pop-up for the selected row; false when there is nothing to show it for.
+    bool preparerightpopup();
+
+    void postponeentry(int code);
+
+    void rightpopup1_Click();
+    void rightpopup2_Click();
+    void rightpopup7_Click();
+    void rightpopup30_Click();
+    void rightpopupnev_Click();
+    void rightpopupupdatefiledate_Click();
+    void rightpopupedit_Click();
+
+    void postpone1day_Click();
+    void postpone2days_Click();
+    void postpone7days_Click();
+    void postpone30days_Click();
+    void postponenever_Click();
+
+    static QString neverQuestion();
+    static QString selectFirstMessage();
+
+private:
+    // The selected entry, or -1 after telling the user to select a row first.
+    qint16 selectedEntryOrWarn();
+    void connectMenus();
+
+    frmfiledsip& m_window;
+};
