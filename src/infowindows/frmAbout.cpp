@@ -47,6 +47,22 @@ QFrame* line(QWidget* parent, const char* name, const QRect& geometry, const QCo
     return f;
 }
 
+// The layout was made for a smaller font than most desktops use: a text that needs more room than
+// its place gives widens around its centre, as far as the window allows.
+void widenToFit(QWidget* widget)
+{
+    const int needed = widget->sizeHint().width();
+    QRect place = widget->geometry();
+    if (needed <= place.width())
+        return;
+    const int room = widget->parentWidget()->width() - 16;
+    const int centre = place.center().x();
+    place.setWidth(qMin(needed, room));
+    place.moveCenter(QPoint(centre, place.center().y()));
+    place.moveLeft(qBound(8, place.left(), 8 + room - place.width()));
+    widget->setGeometry(place);
+}
+
 } // namespace
 
 frmAbout* frmAbout::showAbout(QWidget* parent)
@@ -173,6 +189,8 @@ void frmAbout::Form_Load()
     setWindowTitle(QStringLiteral("About ") + AppInfo::productName());
     lblVersion->setText(AppInfo::versionText());
     lblTitle->setText(AppInfo::title());
+    widenToFit(IELink);
+    widenToFit(IELink3);
 }
 
 void frmAbout::cmdOK_Click()
