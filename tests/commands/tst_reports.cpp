@@ -48,6 +48,7 @@ private slots:
     void failuresAreToldToTheUser_data();
     void failuresAreToldToTheUser();
     void printsTheRowsOfTheMainList();
+    void withoutAPrintSystemTheUserIsTold();
 
 private:
     QTemporaryDir m_dir;
@@ -221,6 +222,19 @@ void TestReports::printsTheRowsOfTheMainList()
 
     QCOMPARE(calls.mid(9), (QStringList{"line Backup is 8 days old", "line Accounts has changed", "end"}));
     QVERIFY(Prompter::history().isEmpty());
+}
+
+void TestReports::withoutAPrintSystemTheUserIsTold()
+{
+    // The real default printer, with the print system out of reach.
+    qputenv("CUPS_SERVER", "/nonexistent/cups.sock");
+
+    QVERIFY(!PrintCommands::printOldFiles(nullptr, QStringList{"Backup is 8 days old"}));
+
+    qunsetenv("CUPS_SERVER");
+    QCOMPARE(Prompter::history().size(), 1);
+    QVERIFY2(Prompter::history().first().text.contains("No default printer"),
+             qPrintable(Prompter::history().first().text));
 }
 
 QTEST_MAIN(TestReports)
