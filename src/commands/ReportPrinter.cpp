@@ -2,16 +2,10 @@
 
 #include "controls/TextPrinter.h"
 #include "core/Clock.h"
+#include "core/DateTexts.h"
 #include "settings/IniFile.h"
 
-#include <QLocale>
-
 namespace {
-
-QString dateLine()
-{
-    return QLocale::system().toString(Clock::today(), QLocale::LongFormat);
-}
 
 QString entryValue(const QString& inifilename, int number, const QString& key)
 {
@@ -37,7 +31,7 @@ void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
     printer.printLine(QString());
     printer.printLine(title);
     printer.setFontSize(16);
-    printer.printLine(dateLine());
+    printer.printLine(DateTexts::longDate(Clock::today()));
     printer.printLine(QString());
     printer.setFontSize(14);
     printer.setBold(false);

@@ -4,6 +4,7 @@
 #include "commands/ReportPrinter.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
+#include "core/DateTexts.h"
 #include "core/Prompter.h"
 
 #include <QListWidget>
@@ -17,8 +18,9 @@ const QString rule(95, QLatin1Char('='));
 
 QStringList head(const QString& title)
 {
-    const QString date = QLocale::system().toString(QDate(2026, 3, 9), QLocale::LongFormat);
-    return {"size 32", "bold on", "line ", "line " + title, "size 16", "line " + date, "line ", "size 14", "bold off"};
+    // The user's long date form, with the weekday and month names of the locale.
+    return {"size 32", "bold on", "line ",   "line " + title, "size 16", "line Montag, 9. März 2026",
+            "line ",   "size 14", "bold off"};
 }
 
 QStringList block(int number, const QString& description, const QString& filename, const QString& days, bool changes)
@@ -59,6 +61,7 @@ void TestReports::init()
 {
     QVERIFY(m_dir.isValid());
     Clock::setMock(QDateTime(QDate(2026, 3, 9), QTime(14, 30)));
+    DateTexts::setLocaleForTesting(QLocale(QLocale::German, QLocale::Germany));
     Prompter::setScripted(true);
     Prompter::clearHistory();
     PrintCommands::setPrinterFactory({});
@@ -67,6 +70,7 @@ void TestReports::init()
 void TestReports::cleanup()
 {
     Clock::reset();
+    DateTexts::resetLocaleForTesting();
     PrintCommands::setPrinterFactory({});
     QFile::remove(iniPath());
 }

@@ -6,6 +6,7 @@
 #include "controls/TextLineLayout.h"
 #include "core/AppError.h"
 #include "core/Clock.h"
+#include "core/DateTexts.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -138,7 +139,7 @@ void TestTextPrinter::allFilesReportOnPaper()
 
     const QString text = PdfTools::text(pdf);
     QCOMPARE(text.count("List of all of your files"), 1);
-    QVERIFY(text.contains(QLocale::system().toString(QDate(2026, 3, 9), QLocale::LongFormat)));
+    QVERIFY(text.contains(DateTexts::longDate(QDate(2026, 3, 9))));
     qsizetype from = 0;
     for (int n = 0; n < 200; ++n) {
         const QRegularExpression line(QStringLiteral("^\\f?File:%1$").arg(n), QRegularExpression::MultilineOption);
