@@ -8,13 +8,36 @@
 #include "settings/IniFile.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 
 ReminderActions::ReminderActions(frmfiledsip& window) : QObject(&window), m_window(window)
 {
     connectMenus();
+    m_window.listoldfiles->viewport()->installEventFilter(this);
+    m_window.listoldfiles->installEventFilter(this);
+}
+
+bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_window.listoldfiles->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        listoldfiles_Mouseup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return false;
+    }
+    // The menu key and Shift+F10 open the same pop-up, next to the selected row.
+    if (watched == m_window.listoldfiles && event->type() == QEvent::ContextMenu) {
+        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
+        if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
+            QListWidget* list = m_window.listoldfiles;
+            const QRect rect = list->visualItemRect(list->currentItem());
+            listoldfiles_Mouseup(list->viewport()->mapToGlobal(rect.center()));
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ReminderActions::connectMenus()

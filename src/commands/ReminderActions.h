@@ -43,6 +43,9 @@ public:
     static QString neverQuestion();
     static QString selectFirstMessage();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();

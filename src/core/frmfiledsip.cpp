@@ -1,5 +1,9 @@
 #include "core/frmfiledsip.h"
 
+#include "commands/OptionsCommands.h"
+#include "commands/PrintCommands.h"
+#include "commands/ReminderActions.h"
+#include "commands/TrayCommands.h"
 #include "controls/TrayIcon.h"
 #include "controls/VSResize.h"
 #include "core/AppError.h"
@@ -12,6 +16,8 @@
 #include "core/Prompter.h"
 #include "core/SecondCopyGuard.h"
 #include "core/WatchListFile.h"
+#include "editor/EditorCommands.h"
+#include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
@@ -85,6 +91,10 @@ frmfiledsip::frmfiledsip(QWidget* parent)
 
 frmfiledsip::~frmfiledsip()
 {
+    // The commands watch the list's events; they must be gone before the widgets are torn down.
+    delete m_reminders;
+    delete m_options;
+    delete m_tray;
     if (g_instance == this)
         g_instance = nullptr;
     if (m_splash)
@@ -138,6 +148,39 @@ void frmfiledsip::connectHandlers()
     connect(optionsrefreash, &QAction::triggered, this, &frmfiledsip::optionsrefreash_Click);
     connect(viewshowall, &QAction::triggered, this, &frmfiledsip::viewshowall_Click);
     connect(viewshowold, &QAction::triggered, this, &frmfiledsip::viewshowold_Click);
+    connect(fileadd, &QAction::triggered, this, &frmfiledsip::fileadd_Click);
+    connect(fileeditfile, &QAction::triggered, this, &frmfiledsip::fileeditfile_Click);
+    connect(fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
+    connect(fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
+    connect(helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
+    m_reminders = new ReminderActions(*this);
+    m_options = new OptionsCommands(*this);
+    m_tray = new TrayCommands(*this);
+}
+
+void frmfiledsip::fileadd_Click()
+{
+    EditorCommands::fileadd_Click(*this);
+}
+
+void frmfiledsip::fileeditfile_Click()
+{
+    EditorCommands::fileeditfile_Click(*this);
+}
+
+void frmfiledsip::fileprintold_Click()
+{
+    PrintCommands::printOldFiles(this, listoldfiles);
+}
+
+void frmfiledsip::fileprintall_Click()
+{
+    PrintCommands::printAllFiles(this, inifilename);
+}
+
+void frmfiledsip::helpabout_Click()
+{
+    frmAbout::showAbout(this);
 }
 
 bool frmfiledsip::Form_Load()

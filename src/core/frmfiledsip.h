@@ -10,6 +10,9 @@
 #include <memory>
 
 class QAction;
+class OptionsCommands;
+class ReminderActions;
+class TrayCommands;
 class QListWidget;
 class QMenu;
 class QPushButton;
@@ -64,6 +67,14 @@ public:
     // Open the entry editor for a new entry, or filled from the selected one.
     void fileadd_Click();
     void fileeditfile_Click();
+    void fileprintold_Click();
+    void fileprintall_Click();
+    void helpabout_Click();
+
+    // The command groups behind the menus.
+    ReminderActions* reminders() const { return m_reminders; }
+    OptionsCommands* options() const { return m_options; }
+    TrayCommands* tray() const { return m_tray; }
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
@@ -137,6 +148,9 @@ private:
 
     QPointer<frmSplash> m_splash;
     VSResize* m_resize = nullptr;
+    ReminderActions* m_reminders = nullptr;
+    OptionsCommands* m_options = nullptr;
+    TrayCommands* m_tray = nullptr;
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
     std::function<void(int)> m_ender;
     bool m_exiting = false;

@@ -66,14 +66,3 @@ void fileeditfile_Click(frmfiledsip& main)
 }
 
 } // namespace EditorCommands
-
-// The main window's handlers live with the editor they open, so the window's own file stays about the list.
-void frmfiledsip::fileadd_Click()
-{
-    EditorCommands::fileadd_Click(*this);
-}
-
-void frmfiledsip::fileeditfile_Click()
-{
-    EditorCommands::fileeditfile_Click(*this);
-}
