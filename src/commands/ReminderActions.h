@@ -47,6 +47,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool hasSelectedRow() const;
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
     void connectMenus();
