@@ -27,11 +27,15 @@ else
     skip "installing a package needs root or passwordless sudo"
 fi
 command -v apt-get >/dev/null || skip "apt-get is not available"
+# Two runs at once (from two build trees) would remove the package under each other's feet.
+exec 9>/tmp/staleguard-e2e-deb-install.lock
+flock -w 1500 9 || fail "another run of this test holds /tmp/staleguard-e2e-deb-install.lock"
 if dpkg-query -W -f='${Status}' staleguard 2>/dev/null | grep -q "install ok installed"; then
     skip "a staleguard package is installed already; remove it first (sudo apt remove staleguard)"
 fi
 
-work=$(mktemp -d)
+# Under /tmp, which the unprivileged user can reach whatever TMPDIR says.
+work=$(mktemp -d -p /tmp staleguard-deb.XXXXXX)
 chmod 755 "$work"
 installed=false
 pid=
