@@ -1,15 +1,23 @@
 #pragma once
 
+#include "infowindows/frmSplash.h"
+
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QListWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
+struct CheckRow;
+class SecondCopyGuard;
 class TrayIcon;
+class VSResize;
 
 // The main window: the list of what needs attention, the Exit button with the close-at-start
 // countdown, the menus, and the tray icon. It lives for the whole run; other windows reach it
@@ -47,6 +55,7 @@ public:
     void cmdok_Click();
     void fileexit_Click();
     void Timerclosestart_Timer();
+    void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();
     void optionsrefreash_Click();
@@ -55,6 +64,15 @@ public:
     // Open the entry editor for a new entry, or filled from the selected one.
     void fileadd_Click();
     void fileeditfile_Click();
+
+    // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
+    void showAtStart();
+    // The splash while start-up runs, nullptr once it is closed.
+    frmSplash* splash() const { return m_splash; }
+    // How the program ends; tests replace it to watch the end without ending themselves.
+    void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
+    // True while a refresh runs.
+    bool isRefreshing() const { return m_refreshing; }
 
     // Controls.
     QListWidget* listoldfiles = nullptr;
@@ -99,4 +117,33 @@ public:
     QMenu* TaskBarRP = nullptr;
     QAction* TaskBarRPopen = nullptr;
     QAction* TaskBarRPexit = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    bool isSecondCopyWanted();
+    void closeSplash();
+    void refreshOnce();
+    void readStartOptions();
+    void fillList(const QList<CheckRow>& rows);
+    void toTray();
+
+    QPointer<frmSplash> m_splash;
+    VSResize* m_resize = nullptr;
+    std::unique_ptr<SecondCopyGuard> m_copyGuard;
+    std::function<void(int)> m_ender;
+    bool m_exiting = false;
+    bool m_refreshing = false;
+    bool m_refreshPending = false;
+    // The list shows the files as they were when the user last looked at this window. It goes
+    // stale when the user turns to another program, and only then does the window's coming back
+    // refresh it; coming back from one of our own windows or message boxes does not.
+    bool m_listFresh = false;
 };

@@ -1,0 +1,22 @@
+#include "controls/SvgPicture.h"
+
+#include <QPainter>
+#include <QSvgRenderer>
+
+SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
+    : QWidget(parent), m_renderer(new QSvgRenderer(resource, this))
+{
+    m_renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
+}
+
+bool SvgPicture::isValid() const
+{
+    return m_renderer->isValid();
+}
+
+void SvgPicture::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    m_renderer->render(&painter, QRectF(rect()));
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+class QSvgRenderer;
+
+// A vector picture stretched to fill the widget.
+class SvgPicture : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit SvgPicture(const QString& resource, QWidget* parent = nullptr);
+
+    bool isValid() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QSvgRenderer* m_renderer;
+};

@@ -1,0 +1,104 @@
+#include "controls/TrayIcon.h"
+
+#include "core/AppInfo.h"
+
+#include <QTimer>
+
+namespace {
+
+std::optional<bool>& availabilityOverride()
+{
+    static std::optional<bool> value;
+    return value;
+}
+
+} // namespace
+
+TrayIcon::TrayIcon(QObject* parent)
+    : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_flashTimer(new QTimer(this)),
+      m_normalIcon(QStringLiteral(":/tray.svg")), m_flashIcon(QStringLiteral(":/trayflash.svg")),
+      m_tooltip(AppInfo::productName())
+{
+    m_icon->setIcon(m_normalIcon);
+    m_icon->setToolTip(m_tooltip);
+    m_flashTimer->setInterval(m_interval);
+    connect(m_flashTimer, &QTimer::timeout, this, &TrayIcon::toggleFlash);
+    connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
+}
+
+TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    m_icon->setVisible(enabled);
+    updateTimer();
+}
+
+void TrayIcon::setTooltiptext(const QString& text)
+{
+    m_tooltip = text;
+    m_icon->setToolTip(text);
+}
+
+void TrayIcon::setFlashenabled(bool flash)
+{
+    m_flash = flash;
+    updateTimer();
+}
+
+void TrayIcon::setFlashinterval(int msecs)
+{
+    m_interval = qMax(1, msecs);
+    m_flashTimer->setInterval(m_interval);
+}
+
+bool TrayIcon::isFlashing() const
+{
+    return m_flashTimer->isActive();
+}
+
+bool TrayIcon::systemTrayAvailable()
+{
+    if (availabilityOverride())
+        return *availabilityOverride();
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TrayIcon::overrideAvailability(std::optional<bool> available)
+{
+    availabilityOverride() = available;
+}
+
+void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
+{
+    if (reason == QSystemTrayIcon::Trigger)
+        emit LeftButtonClick();
+    else if (reason == QSystemTrayIcon::Context)
+        emit RightButtonClick();
+}
+
+void TrayIcon::toggleFlash()
+{
+    showPhase(m_phase == Phase::Normal ? Phase::Flash : Phase::Normal);
+}
+
+void TrayIcon::updateTimer()
+{
+    if (m_enabled && m_flash) {
+        if (!m_flashTimer->isActive())
+            m_flashTimer->start();
+        return;
+    }
+    m_flashTimer->stop();
+    // A steady icon is always the normal one, never left in the flash phase.
+    showPhase(Phase::Normal);
+}
+
+void TrayIcon::showPhase(Phase phase)
+{
+    if (m_phase == phase)
+        return;
+    m_phase = phase;
+    m_icon->setIcon(phase == Phase::Normal ? m_normalIcon : m_flashIcon);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QIcon>
+#include <QObject>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <optional>
+
+class QTimer;
+
+// The program's icon in the notification area. While enabled the icon is there; with flashing on
+// it alternates between the normal and the flash icon. Clicks come out as two plain signals.
+class TrayIcon : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Phase
+    {
+        Normal,
+        Flash
+    };
+
+    explicit TrayIcon(QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    bool enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    QString tooltiptext() const { return m_tooltip; }
+    void setTooltiptext(const QString& text);
+    bool flashenabled() const { return m_flash; }
+    void setFlashenabled(bool flash);
+    int flashinterval() const { return m_interval; }
+    void setFlashinterval(int msecs);
+
+    // True while the icon is in the tray and alternating.
+    bool isFlashing() const;
+    Phase phase() const { return m_phase; }
+    QSystemTrayIcon* systemTrayIcon() const { return m_icon; }
+
+    // Whether the desktop has a notification area; tests may pretend either way.
+    static bool systemTrayAvailable();
+    static void overrideAvailability(std::optional<bool> available);
+
+signals:
+    void LeftButtonClick();
+    void RightButtonClick();
+
+private:
+    void onActivated(QSystemTrayIcon::ActivationReason reason);
+    void toggleFlash();
+    void updateTimer();
+    void showPhase(Phase phase);
+
+    QSystemTrayIcon* m_icon = nullptr;
+    QTimer* m_flashTimer = nullptr;
+    QIcon m_normalIcon;
+    QIcon m_flashIcon;
+    QString m_tooltip;
+    bool m_enabled = false;
+    bool m_flash = false;
+    int m_interval = 1000;
+    Phase m_phase = Phase::Normal;
+};

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+// Tells whether another copy of the program runs for the same user. The first copy holds a lock
+// file for its whole run; the lock of a copy that died is taken over, so a crash never blocks the
+// next start.
+class SecondCopyGuard
+{
+public:
+    SecondCopyGuard();
+    ~SecondCopyGuard();
+    SecondCopyGuard(const SecondCopyGuard&) = delete;
+    SecondCopyGuard& operator=(const SecondCopyGuard&) = delete;
+
+    // True when this copy now holds the lock; false when a live copy holds it.
+    bool tryAcquire();
+    bool holdsLock() const;
+
+    QString lockPath() const;
+    static QString defaultLockFolder();
+    // Tests keep their lock apart from a copy the user may be running.
+    static void setLockFolder(const QString& folder);
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+};

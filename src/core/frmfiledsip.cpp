@@ -1,0 +1,429 @@
+#include "core/frmfiledsip.h"
+
+#include "controls/TrayIcon.h"
+#include "controls/VSResize.h"
+#include "core/AppError.h"
+#include "core/AppInfo.h"
+#include "core/Clock.h"
+#include "core/CloseCountdown.h"
+#include "core/DateTexts.h"
+#include "core/EntryChecker.h"
+#include "core/MainWindowMenus.h"
+#include "core/Prompter.h"
+#include "core/SecondCopyGuard.h"
+#include "core/WatchListFile.h"
+#include "infowindows/frmSplash.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+frmfiledsip* g_instance = nullptr;
+
+// Layout units are twips: 15 to the pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+// The client area at design size, and the window's limits (6000 x 3405 to 15360 x 11520 with a
+// frame of 120 x 690, menu bar included).
+const QSize kDesignClient(5880 / 15, 2715 / 15);
+const QSize kMinimumClient((6000 - 120) / 15, (3405 - 690) / 15);
+const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
+
+bool optionIsOn(const QString& value)
+{
+    return value.toLower().contains(QLatin1String("true"));
+}
+
+// Keeps the refresh's hourglass and frozen drawing to the refresh, also when it fails.
+class RefreshScope
+{
+public:
+    explicit RefreshScope(QWidget* window) : m_window(window)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_window->setUpdatesEnabled(false);
+    }
+    ~RefreshScope()
+    {
+        m_window->setUpdatesEnabled(true);
+        QApplication::restoreOverrideCursor();
+    }
+    RefreshScope(const RefreshScope&) = delete;
+    RefreshScope& operator=(const RefreshScope&) = delete;
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+frmfiledsip::frmfiledsip(QWidget* parent)
+    : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
+      m_ender([](int code) { QCoreApplication::exit(code); })
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("frmfiledsip"));
+    setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
+    setWindowTitle(AppInfo::productName());
+    buildControls();
+    MainWindowMenus::build(*this);
+    connectHandlers();
+}
+
+frmfiledsip::~frmfiledsip()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+    if (m_splash)
+        delete m_splash.data();
+}
+
+frmfiledsip* frmfiledsip::instance()
+{
+    return g_instance;
+}
+
+void frmfiledsip::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setBackgroundRole(QPalette::Button);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    cmdok = new QPushButton(QStringLiteral("&Exit"), client);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok->setGeometry(twips(4515, 120, 1215, 585));
+    cmdok->setToolTip(QStringLiteral("Exit the program"));
+
+    listoldfiles = new QListWidget(client);
+    listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
+    listoldfiles->setGeometry(twips(120, 120, 4212, 2400));
+    listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    listoldfiles->setSortingEnabled(false);
+    listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
+    // Tab order: the Exit button first, then the list.
+    setTabOrder(cmdok, listoldfiles);
+
+    Timerclosestart = new QTimer(this);
+    Timerclosestart->setObjectName(QStringLiteral("Timerclosestart"));
+    Timerclosestart->setInterval(1000);
+
+    trayIcon = new TrayIcon(this);
+    trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+
+    client->resize(kDesignClient);
+    m_resize = new VSResize(client, kDesignClient, kMinimumClient, kMaximumClient);
+    m_resize->setObjectName(QStringLiteral("VSResize"));
+}
+
+void frmfiledsip::connectHandlers()
+{
+    connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
+    connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
+    connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
+    connect(optionsrefreash, &QAction::triggered, this, &frmfiledsip::optionsrefreash_Click);
+    connect(viewshowall, &QAction::triggered, this, &frmfiledsip::viewshowall_Click);
+    connect(viewshowold, &QAction::triggered, this, &frmfiledsip::viewshowold_Click);
+}
+
+bool frmfiledsip::Form_Load()
+{
+    m_splash = new frmSplash();
+    m_splash->show();
+    QCoreApplication::processEvents();
+
+    if (!isSecondCopyWanted()) {
+        closeSplash();
+        return false;
+    }
+
+    if (inifilename.isEmpty() || tempinifilename.isEmpty()) {
+        const WatchListFile::Paths paths = WatchListFile::locate();
+        inifilename = paths.inifilename;
+        tempinifilename = paths.tempinifilename;
+    }
+
+    updatelist();
+    m_resize->Init();
+    repaint();
+    IniFile::instance().InitForm(this);
+    RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
+    readStartOptions();
+    setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
+
+    int flag = 0;
+    const QString run =
+        RegistryStore::instance().GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
+                                           AppInfo::productName() + QStringLiteral(" StartUp"), flag, QString());
+    optionrun->setChecked(!run.isEmpty());
+
+    closeSplash();
+    return true;
+}
+
+void frmfiledsip::closeSplash()
+{
+    // The splash deletes itself once closed; from now on nothing writes to it.
+    if (m_splash)
+        m_splash->close();
+    m_splash.clear();
+}
+
+bool frmfiledsip::isSecondCopyWanted()
+{
+    if (m_copyGuard->tryAcquire())
+        return true;
+    return Prompter::askYesNo(
+        nullptr, AppInfo::productName() + QStringLiteral(" is already running, do you want to open another copy?"),
+        true);
+}
+
+void frmfiledsip::readStartOptions()
+{
+    IniFile& ini = IniFile::instance();
+    const QString settings = QStringLiteral("Settings");
+    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), inifilename, QStringLiteral("false")))) {
+        optionsminstartup->setChecked(true);
+        setWindowState(windowState() | Qt::WindowMinimized);
+    }
+    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), inifilename, QString()))) {
+        optionsclosestart->setChecked(true);
+        if (listoldfiles->count() == 0) {
+            starttime = Clock::now();
+            Timerclosestart->start();
+        }
+    }
+}
+
+void frmfiledsip::showAtStart()
+{
+    if (!isMinimized()) {
+        show();
+        return;
+    }
+    if (TrayIcon::systemTrayAvailable())
+        Form_Resize(); // straight to the tray, never shown in the taskbar
+    else
+        showMinimized();
+}
+
+void frmfiledsip::updatelist()
+{
+    // A refresh asked for while one runs (from inside a question's event loop) runs once after it.
+    if (m_refreshing) {
+        m_refreshPending = true;
+        return;
+    }
+    m_refreshing = true;
+    struct Reset
+    {
+        frmfiledsip* w;
+        ~Reset() { w->m_refreshing = false; }
+    } reset{this};
+    do {
+        m_refreshPending = false;
+        refreshOnce();
+    } while (m_refreshPending);
+    m_listFresh = true;
+}
+
+void frmfiledsip::refreshOnce()
+{
+    if (m_splash)
+        m_splash->setStatus(frmSplash::checkingText());
+    RefreshScope scope(this);
+    listoldfiles->clear();
+    cnt = 0;
+
+    EntryChecker checker(IniFile::instance(), inifilename, tempinifilename);
+    checker.setDialogParent(this);
+    checker.setProgress([this] {
+        if (m_splash)
+            m_splash->addProgressDot();
+    });
+    const EntryChecker::Result result = checker.run(viewshowall->isChecked());
+    cnt = result.lastEntry;
+    fillList(result.rows);
+}
+
+void frmfiledsip::fillList(const QList<CheckRow>& rows)
+{
+    listoldfiles->clear();
+    for (const CheckRow& row : rows)
+        listoldfiles->addItem(row.text);
+    const bool any = listoldfiles->count() > 0;
+    fileprintold->setEnabled(any);
+    fileeditfile->setEnabled(any);
+    postponemenu->setEnabled(any);
+    postponemenu->menuAction()->setEnabled(any);
+}
+
+qint16 frmfiledsip::getnextfreenumber()
+{
+    const std::optional<qint16> next = WatchListFile::nextFreeNumber(IniFile::instance(), inifilename);
+    return next ? *next : qint16(-1);
+}
+
+qint16 frmfiledsip::realfilenumber()
+{
+    return WatchListFile::entryForRow(IniFile::instance(), tempinifilename, listoldfiles->currentRow());
+}
+
+void frmfiledsip::cmdok_Click()
+{
+    if (Timerclosestart->isActive()) {
+        Timerclosestart->stop();
+        cmdok->setText(QStringLiteral("&Exit"));
+        return;
+    }
+    if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
+        throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
+                       QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
+    }
+    m_exiting = true;
+    close();
+    m_ender(0);
+}
+
+void frmfiledsip::fileexit_Click()
+{
+    cmdok_Click();
+}
+
+void frmfiledsip::Timerclosestart_Timer()
+{
+    const qint16 remaining = CloseCountdown::remaining(starttime, Clock::now());
+    if (remaining <= 0) {
+        Timerclosestart->stop();
+        cmdok_Click();
+        return;
+    }
+    cmdok->setText(CloseCountdown::buttonText(remaining));
+    cmdok->repaint();
+}
+
+void frmfiledsip::Form_QueryUnload(bool& cancel)
+{
+    RegistryStore::instance().SaveWindowPos(this, AppInfo::windowPositionsKey(), RegistryStore::HKEY_CURRENT_USER);
+    if (m_exiting)
+        return; // the Exit command's own close
+    cancel = true;
+    cmdok_Click();
+}
+
+void frmfiledsip::Form_Resize()
+{
+    m_resize->Resize();
+    if (!isMinimized()) {
+        trayIcon->setEnabled(false);
+        return;
+    }
+    // Without a notification area the window stays minimized in the taskbar, where the user
+    // can get it back.
+    if (!TrayIcon::systemTrayAvailable())
+        return;
+    trayIcon->setEnabled(true);
+    trayIcon->setFlashenabled(false);
+    trayIcon->setTooltiptext(AppInfo::productName());
+    if (listoldfiles->count() > 0) {
+        trayIcon->setFlashenabled(true);
+        trayIcon->setTooltiptext(AppInfo::productName() + QStringLiteral(" - You have old items"));
+    }
+    toTray();
+}
+
+void frmfiledsip::toTray()
+{
+    // Hiding from inside the window system's state change confuses some window managers; hide
+    // once it is delivered.
+    QTimer::singleShot(0, this, [this] {
+        if (isMinimized() && trayIcon->enabled())
+            hide();
+    });
+}
+
+void frmfiledsip::Form_GotFocus()
+{
+    if (m_refreshing || m_listFresh)
+        return;
+    updatelist();
+}
+
+void frmfiledsip::optionsrefreash_Click()
+{
+    updatelist();
+}
+
+void frmfiledsip::viewshowall_Click()
+{
+    viewshowall->setChecked(true);
+    viewshowold->setChecked(false);
+    updatelist();
+}
+
+void frmfiledsip::viewshowold_Click()
+{
+    viewshowall->setChecked(false);
+    viewshowold->setChecked(true);
+    updatelist();
+}
+
+void frmfiledsip::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmfiledsip::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmfiledsip::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmfiledsip::keyPressEvent(QKeyEvent* event)
+{
+    // The Exit button is both the default and the cancel button of the window.
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            cmdok->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool frmfiledsip::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate && QApplication::activeWindow() == nullptr)
+        m_listFresh = false; // the user turned to another program (or the window went to the tray)
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form_GotFocus();
+    return handled;
+}

@@ -1,0 +1,155 @@
+#include "infowindows/frmSplash.h"
+
+#include "controls/SvgPicture.h"
+#include "core/AppInfo.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QScreen>
+#include <QSysInfo>
+
+namespace {
+
+// Layout units are twips: 15 to the pixel.
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(left / 15, top / 15, width / 15, height / 15);
+}
+
+QFont labelFont(const QStringList& families, double points, bool bold)
+{
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont arial(double points)
+{
+    return labelFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
+                     points, true);
+}
+
+// Places a label inside the frame at its layout position given in window coordinates.
+QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, const QFont& font, Qt::Alignment align)
+{
+    auto* label = new QLabel(frame);
+    label->setObjectName(name);
+    label->setGeometry(inWindow.translated(-frame->pos()));
+    label->setFont(font);
+    label->setAlignment(align | Qt::AlignVCenter);
+    return label;
+}
+
+// "Sized to its text": the label takes its text's size, anchored at its left or right edge.
+void fitToText(QLabel* label)
+{
+    const QRect before = label->geometry();
+    label->adjustSize();
+    if (label->alignment() & Qt::AlignRight)
+        label->move(before.right() - label->width() + 1, before.top());
+}
+
+// The platform line names the system the program runs on.
+QString platformName()
+{
+    if (QSysInfo::kernelType() == QLatin1String("linux"))
+        return QStringLiteral("Linux");
+    return QSysInfo::prettyProductName();
+}
+
+} // namespace
+
+frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    setFixedSize(twips(0, 0, 7380, 4200).size());
+    buildLayout();
+    Form_Load();
+    centreOnScreen();
+}
+
+void frmSplash::buildLayout()
+{
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::Box);
+    Frame1->setFrameShadow(QFrame::Sunken);
+    Frame1->setGeometry(twips(150, 60, 7080, 4035));
+    Frame1->setFocusPolicy(Qt::NoFocus);
+
+    imgLogo = new SvgPicture(QStringLiteral(":/logo.svg"), Frame1);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setGeometry(twips(240, 720, 2175, 2385).translated(-Frame1->pos()));
+
+    lblCompanyProduct =
+        makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), twips(2520, 705, 2505, 435), arial(18), Qt::AlignLeft);
+    lblCompanyProduct->setText(AppInfo::companyName());
+    lblProductName =
+        makeLabel(Frame1, QStringLiteral("lblProductName"), twips(2520, 1140, 2430, 765), arial(32.25), Qt::AlignLeft);
+    lblPlatform =
+        makeLabel(Frame1, QStringLiteral("lblPlatform"), twips(4500, 2340, 2355, 360), arial(15.75), Qt::AlignRight);
+    lblPlatform->setText(platformName());
+    lblVersion =
+        makeLabel(Frame1, QStringLiteral("lblVersion"), twips(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
+    labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), twips(360, 3480, 6495, 375),
+                            labelFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
+                                      13.5, false),
+                            Qt::AlignLeft);
+    labelstatus->setText(QStringLiteral("Please Wait Checking Files."));
+    fitToText(lblCompanyProduct);
+    fitToText(lblPlatform);
+}
+
+void frmSplash::Form_Load()
+{
+    lblVersion->setText(AppInfo::versionText());
+    lblProductName->setText(AppInfo::title());
+    fitToText(lblVersion);
+    fitToText(lblProductName);
+}
+
+void frmSplash::centreOnScreen()
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void frmSplash::addProgressDot()
+{
+    setStatus(withProgressDot(labelstatus->text()));
+}
+
+void frmSplash::setStatus(const QString& text)
+{
+    labelstatus->setText(text);
+    labelstatus->repaint();
+}
+
+QString frmSplash::withProgressDot(const QString& status)
+{
+    const QString next = status + QLatin1Char('.');
+    return next.size() > 70 ? checkingText() : next;
+}
+
+QString frmSplash::checkingText()
+{
+    return QStringLiteral("Please Wait Checking Files");
+}
+
+void frmSplash::keyPressEvent(QKeyEvent* event)
+{
+    // Keys that type something (letters, digits, Space, Enter, Escape, Backspace) dismiss the
+    // window; arrows, function keys and modifiers type nothing and are left alone.
+    if (!event->text().isEmpty()) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}

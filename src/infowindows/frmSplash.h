@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QFrame;
+class QLabel;
+class SvgPicture;
+
+// The window shown while the program starts and checks the watched files for the first time.
+// Any key that produces a character closes it; it deletes itself when closed.
+class frmSplash : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmSplash(QWidget* parent = nullptr);
+
+    // One step of progress on the status line, repainted at once.
+    void addProgressDot();
+    // Sets the status line and repaints it at once.
+    void setStatus(const QString& text);
+
+    // The status text after one more step: a dot more, starting again once it grows past 70.
+    static QString withProgressDot(const QString& status);
+    static QString checkingText();
+
+    QFrame* Frame1 = nullptr;
+    SvgPicture* imgLogo = nullptr;
+    QLabel* lblCompanyProduct = nullptr;
+    QLabel* lblProductName = nullptr;
+    QLabel* lblPlatform = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* labelstatus = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void buildLayout();
+    void Form_Load();
+    void centreOnScreen();
+};
