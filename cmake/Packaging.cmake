@@ -1,8 +1,6 @@
 # Desktop integration (launcher, icon, AppStream metainfo) and the Debian package.
 # Everything here takes the product identity from project() and STALEGUARD_COMPANY.
 
-set(STALEGUARD_APP_ID "com.quillfen.${PROJECT_NAME}")
-set(STALEGUARD_HOMEPAGE "https://quillfen.example/staleguard")
 set(STALEGUARD_SUMMARY "Reminds you of files that have grown too old or have changed")
 # The date of the release named by PROJECT_VERSION; move it on together with the version.
 set(STALEGUARD_RELEASE_DATE "2026-12-07")
@@ -71,7 +69,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "listed in its main window; a reminder can be postponed, stopped for good or\n"
     "printed as a report. Minimized, it waits as a flashing icon in the\n"
     "notification area.")
-set(CPACK_PACKAGE_CONTACT "${STALEGUARD_COMPANY} <staleguard@quillfen.example>")
+set(CPACK_PACKAGE_CONTACT "${STALEGUARD_COMPANY} <${STALEGUARD_CONTACT}>")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
 
