@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -12,6 +13,8 @@ namespace DateTexts {
 QString shortDate(const QDate& date);
 // Short date plus long time, as "last date changed" stores and compares it.
 QString generalDate(const QDateTime& moment);
+// The same for a local date and time already taken apart.
+QString generalDate(const QDate& date, const QTime& time);
 // The long date, as captions, the editor's info line and the reports show it.
 QString longDate(const QDate& date);
 // Reads "Postponedate" leniently: the written form, the locale's own short form with two-digit
@@ -19,5 +22,12 @@ QString longDate(const QDate& date);
 std::optional<QDate> parseShortDate(const QString& text);
 // Midnights between `then` and `now` in local time (negative when `then` lies ahead), clamped to 16 bits.
 qint16 ageInDays(const QDateTime& then, const QDateTime& now);
+qint16 ageInDays(const QDate& then, const QDate& today);
+
+// The locale every text above uses: the system's, unless a test has put another one in place
+// (the system locale cannot be changed inside a running process).
+QLocale locale();
+void setLocaleForTesting(const QLocale& locale);
+void resetLocaleForTesting();
 
 } // namespace DateTexts

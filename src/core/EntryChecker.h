@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QDate>
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
-class IniFile;
+#include "settings/IniFile.h"
+
 class QWidget;
 
 // One row of the main list: the text shown and the entry it stands for.
@@ -42,9 +45,22 @@ public:
     static QString missingFileQuestion(const QString& fileName);
 
 private:
+    struct Entry;
+
+    // Examines entry `cnt`; false when it ends the walk.
+    bool checkEntry(qint16 cnt, bool showAll, Result& result);
+    Entry readEntry(qint16 cnt);
+    void chooseFolderFile(Entry& entry);
+    std::optional<QString> rowText(const Entry& entry, bool showAll);
+    // Writes go around the trusted reads, so that they re-read what another copy may have written.
+    void writeValues(const QString& path, const QList<IniFile::Write>& writes);
+
     IniFile& m_ini;
     QString m_inifilename;
     QString m_tempinifilename;
     std::function<void()> m_progress;
     QWidget* m_parent = nullptr;
+    std::optional<IniFile::TrustedReads> m_trusted;
+    QDate m_today; // taken once per run: every entry is judged against the same day
+    QList<IniFile::Write> m_rowMap;
 };

@@ -3,13 +3,16 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace {
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F.
-const char16_t kCp1252High[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-                                  0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+// Windows-1252 differs from Latin-1 only in 0x80..0x9F. The five bytes it leaves undefined map to
+// the control characters of the same number, as Windows does, so every byte reads and writes back.
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 QString decodeCp1252(const QByteArray& bytes)
 {
@@ -33,14 +36,11 @@ std::optional<QByteArray> encodeCp1252(const QString& text)
             out.append(static_cast<char>(u));
             continue;
         }
-        int found = -1;
-        for (int i = 0; i < 32; ++i) {
-            if (kCp1252High[i] == u && u != 0xFFFD)
-                found = i;
-        }
-        if (found < 0)
+        const char16_t* end = kCp1252High + 32;
+        const char16_t* found = std::find(kCp1252High, end, u);
+        if (found == end)
             return std::nullopt;
-        out.append(static_cast<char>(0x80 + found));
+        out.append(static_cast<char>(0x80 + (found - kCp1252High)));
     }
     return out;
 }
@@ -79,6 +79,26 @@ QString singleLine(QString text)
     return text;
 }
 
+// A value with blanks at its ends or one pair of matching quotes around it would not read back as
+// written; a pair of double quotes around it keeps it whole.
+QString storedForm(const QString& value)
+{
+    const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
+    if (blankEnds || unquote(value) != value)
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    return value;
+}
+
+bool parsesAsKey(const QString& key)
+{
+    return !key.contains(QLatin1Char('=')) && !key.startsWith(QLatin1Char('[')) && !key.startsWith(QLatin1Char(';'));
+}
+
+bool parsesAsSection(const QString& name)
+{
+    return !name.contains(QLatin1Char(']'));
+}
+
 std::optional<QString> sectionName(const QString& line)
 {
     const QString trimmed = trimBlanks(line);
@@ -98,7 +118,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         doc.m_bom = true;
         body.remove(0, 3);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // The byte order mark is already off; a second one is text and must be kept.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(body);
     if (utf8.hasError()) {
         doc.m_encoding = Encoding::Windows1252;
@@ -173,7 +195,7 @@ void IniDocument::indexKeyLine(Section& section, int lineIndex)
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
-    const auto sit = m_sections.constFind(section.toLower());
+    const auto sit = m_sections.constFind(trimBlanks(section).toLower());
     if (sit == m_sections.constEnd())
         return std::nullopt;
     const auto kit = sit->keys.constFind(trimBlanks(key).toLower());
@@ -186,26 +208,57 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
     const QString cleanKey = trimBlanks(singleLine(key));
-    const QString cleanValue = singleLine(value);
-    const QString lowerSection = trimBlanks(singleLine(section)).toLower();
-    auto sit = m_sections.find(lowerSection);
+    const QString cleanSection = trimBlanks(singleLine(section));
+    const QString keyLine = cleanKey + QLatin1Char('=') + storedForm(singleLine(value));
+    auto sit = m_sections.find(cleanSection.toLower());
     if (sit == m_sections.end()) {
-        if (!m_lines.isEmpty() && m_lines.back().ending.isEmpty())
-            m_lines.back().ending = newLineEnding();
-        m_lines.append(Line{QLatin1Char('[') + trimBlanks(singleLine(section)) + QLatin1Char(']'), newLineEnding()});
-        m_lines.append(Line{cleanKey + QLatin1Char('=') + cleanValue, newLineEnding()});
-        reindex();
-        return;
-    }
-    const auto kit = sit->keys.constFind(cleanKey.toLower());
-    if (kit != sit->keys.constEnd()) {
+        appendSection(cleanSection, cleanKey, keyLine);
+    } else if (const auto kit = sit->keys.constFind(cleanKey.toLower()); kit != sit->keys.constEnd()) {
         Line& line = m_lines[*kit];
         const QString storedName = trimBlanks(QStringView(line.text).left(line.text.indexOf(QLatin1Char('='))));
-        line.text = storedName + QLatin1Char('=') + cleanValue;
-        return;
+        line.text = storedName + QLatin1Char('=') + keyLine.mid(cleanKey.size() + 1);
+    } else {
+        insertKeyLine(*sit, cleanKey, keyLine);
     }
-    insertLine(sit->lastLine + 1, cleanKey + QLatin1Char('=') + cleanValue);
-    reindex();
+    // A name the lines cannot hold as given (a key with "=", one that starts like a section or a
+    // comment) reads back the way a fresh parse of the file sees it.
+    if (!parsesAsKey(cleanKey) || !parsesAsSection(cleanSection))
+        reindex();
+}
+
+void IniDocument::appendSection(const QString& name, const QString& key, const QString& keyLine)
+{
+    if (!m_lines.isEmpty() && m_lines.back().ending.isEmpty())
+        m_lines.back().ending = newLineEnding();
+    const QString ending = newLineEnding();
+    Section& section = m_sections[name.toLower()];
+    section.header = m_lines.size();
+    section.lastLine = section.header + 1;
+    section.keys.insert(key.toLower(), section.lastLine);
+    m_lines.append(Line{QLatin1Char('[') + name + QLatin1Char(']'), ending});
+    m_lines.append(Line{keyLine, ending});
+}
+
+void IniDocument::insertKeyLine(Section& section, const QString& key, const QString& keyLine)
+{
+    const int at = section.lastLine + 1;
+    insertLine(at, keyLine);
+    if (at < m_lines.size() - 1)
+        shiftLinesFrom(at);
+    section.lastLine = at;
+    section.keys.insert(key.toLower(), at);
+}
+
+void IniDocument::shiftLinesFrom(int at)
+{
+    for (Section& section : m_sections) {
+        if (section.header < at)
+            continue; // a section before the new line keeps its lines
+        ++section.header;
+        ++section.lastLine;
+        for (int& line : section.keys)
+            ++line;
+    }
 }
 
 void IniDocument::insertLine(int at, const QString& text)

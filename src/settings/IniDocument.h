@@ -23,6 +23,8 @@ public:
 
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // Replaces the first such key's line, or adds the key at the end of its section, or the section
+    // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
 
     Encoding encoding() const { return m_encoding; }
@@ -43,6 +45,9 @@ private:
 
     void reindex();
     void indexKeyLine(Section& section, int lineIndex);
+    void appendSection(const QString& name, const QString& key, const QString& keyLine);
+    void insertKeyLine(Section& section, const QString& key, const QString& keyLine);
+    void shiftLinesFrom(int at);
     void insertLine(int at, const QString& text);
     QString newLineEnding() const;
 

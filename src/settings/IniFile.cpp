@@ -1,26 +1,24 @@
 #include "settings/IniFile.h"
 
 #include "core/AppError.h"
+#include "settings/FileWriteLock.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QSaveFile>
 #include <QWidget>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
 const QString kSource = QStringLiteral("IniFile");
-constexpr int kLockWaitMs = 10000;
-constexpr int kStaleLockMs = 30000;
 
-QString lockPathFor(const QString& path)
+// A file nobody may write stays as it is, even for an administrator, as a read-only file does on
+// Windows: replacing it by rename would otherwise succeed wherever the folder is writable.
+bool isReadOnly(const QString& path)
 {
-    return path + QStringLiteral(".lock");
+    const QFileInfo info(path);
+    const auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && (!info.isWritable() || !(info.permissions() & writeBits));
 }
 
 } // namespace
@@ -33,8 +31,9 @@ IniFile& IniFile::instance()
 
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& path, const QString& def)
 {
-    const auto doc = document(path);
-    const auto value = doc->value(section, key);
+    // A file that cannot be read answers every read with the default.
+    const auto doc = document(path, m_trustDepth > 0);
+    const auto value = doc ? doc->value(section, key) : std::nullopt;
     return value && !value->isEmpty() ? *value : def;
 }
 
@@ -76,19 +75,16 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
 
 void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
 {
-    QLockFile lock(lockPathFor(path));
-    lock.setStaleLockTime(kStaleLockMs);
-    if (!lock.tryLock(kLockWaitMs)) {
-        throw AppError(AppError::FileWrite, kSource,
-                       QStringLiteral("Could not lock \"%1\" to write to it.").arg(QFileInfo(path).absoluteFilePath()));
-    }
-    // Re-read under the lock: another copy of the program may have written since we last looked.
-    if (stampOf(path).exists && !load(path)) {
+    const FileWriteLock lock(path);
+    // Under the lock, and never trusting a scope: another copy of the program may have written
+    // since we last looked, and its values must survive ours.
+    const auto current = document(path, false);
+    if (!current) {
         // Writing now would replace every other value of the file with nothing.
         throw AppError(AppError::FileRead, kSource,
                        QStringLiteral("Could not read \"%1\" to change it.").arg(QFileInfo(path).absoluteFilePath()));
     }
-    IniDocument doc = *document(path);
+    IniDocument doc = *current;
     for (const Write& w : writes)
         doc.setValue(w.section, w.key, w.value);
     save(path, doc);
@@ -99,64 +95,41 @@ void IniFile::clearCache()
     m_cache.clear();
 }
 
-std::shared_ptr<const IniDocument> IniFile::document(const QString& path)
+std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool trustCache)
 {
-    auto it = m_cache.find(path);
-    if (it != m_cache.end() && m_trustDepth > 0)
+    const auto it = m_cache.constFind(path);
+    if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path)))
         return it->doc;
-    const Stamp stamp = stampOf(path);
-    if (it != m_cache.end() && it->stamp == stamp)
-        return it->doc;
-    auto loaded = stamp.exists ? load(path) : std::optional<IniDocument>(IniDocument());
-    if (!loaded) {
-        // A file we may not read answers every read with the default; it is not cached.
-        return std::make_shared<const IniDocument>();
+    QByteArray bytes;
+    std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
+    if (!version) {
+        m_cache.remove(path);
+        return nullptr;
     }
-    auto doc = std::make_shared<const IniDocument>(std::move(*loaded));
-    m_cache.insert(path, Cached{stamp, doc});
+    auto doc = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
+    m_cache.insert(path, Cached{version, doc});
     return doc;
-}
-
-IniFile::Stamp IniFile::stampOf(const QString& path)
-{
-    Stamp stamp;
-#ifdef Q_OS_UNIX
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return stamp;
-    stamp.exists = true;
-    stamp.size = st.st_size;
-    stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.inode = st.st_ino;
-#else
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return stamp;
-    stamp.exists = true;
-    stamp.size = info.size();
-    stamp.mtimeNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-#endif
-    return stamp;
-}
-
-std::optional<IniDocument> IniFile::load(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return IniDocument::parse(file.readAll());
 }
 
 void IniFile::save(const QString& path, const IniDocument& doc)
 {
+    if (isReadOnly(path)) {
+        throw AppError(
+            AppError::FileWrite, kSource,
+            QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
+    }
     QSaveFile file(path);
     const QByteArray bytes = doc.serialize();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_cache.remove(path);
         throw AppError(
             AppError::FileWrite, kSource,
             QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
     }
-    m_cache.insert(path, Cached{stampOf(path), std::make_shared<const IniDocument>(doc)});
+    // We still hold the lock, so the file on disk is the one just written.
+    std::shared_ptr<const FileVersion> version = FileVersion::current(path);
+    if (version)
+        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(doc)});
+    else
+        m_cache.remove(path);
 }

@@ -6,14 +6,16 @@
 #include <memory>
 #include <optional>
 
+#include "settings/FileVersion.h"
 #include "settings/IniDocument.h"
 
 class QWidget;
 
 // INI values by section and key, file existence and path pieces.
 // Reads are served from a parse cached per path while the file is unchanged on disk; every write
-// re-reads the file under a lock and replaces it atomically, so two running copies lose nothing
-// and a crash never leaves a torn file. A write that cannot be made raises AppError.
+// takes a lock shared with other running copies, starts from the file as it is on disk then (read
+// again when another copy changed it) and replaces it atomically, so two copies lose nothing and a
+// crash never leaves a torn file. A write that cannot be made, or into a read-only file, raises AppError.
 class IniFile
 {
 public:
@@ -56,26 +58,15 @@ public:
     static IniFile& instance();
 
 private:
-    struct Stamp
-    {
-        bool exists = false;
-        qint64 size = 0;
-        qint64 mtimeNs = 0;
-        quint64 inode = 0;
-        bool operator==(const Stamp& o) const
-        {
-            return exists == o.exists && size == o.size && mtimeNs == o.mtimeNs && inode == o.inode;
-        }
-    };
     struct Cached
     {
-        Stamp stamp;
+        std::shared_ptr<const FileVersion> version;
         std::shared_ptr<const IniDocument> doc;
     };
 
-    std::shared_ptr<const IniDocument> document(const QString& path);
-    static Stamp stampOf(const QString& path);
-    static std::optional<IniDocument> load(const QString& path);
+    // The parse of the file as it is now, from the cache when it still matches; null when the file
+    // exists but cannot be read.
+    std::shared_ptr<const IniDocument> document(const QString& path, bool trustCache);
     void save(const QString& path, const IniDocument& doc);
 
     QHash<QString, Cached> m_cache;

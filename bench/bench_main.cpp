@@ -1,0 +1,130 @@
+#include "BenchData.h"
+#include "core/EntryChecker.h"
+#include "core/getlastfile.h"
+#include "settings/IniFile.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+#include <dirent.h>
+#include <map>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr int kFolderFiles = 100000;
+
+// What the check cannot avoid: the watch list's text read once and one query per watched file.
+void BM_CheckBaseline(benchmark::State& state)
+{
+    const BenchData& data = BenchData::watchList(int(state.range(0)));
+    for (auto _ : state) {
+        QFile file(data.inifilename());
+        file.open(QIODevice::ReadOnly);
+        QByteArray text = file.readAll();
+        benchmark::DoNotOptimize(text);
+        for (const std::string& path : data.filePaths()) {
+            struct stat st
+            {
+            };
+            benchmark::DoNotOptimize(::stat(path.c_str(), &st));
+        }
+    }
+}
+
+// The whole check, from a cold parse of the watch list to the row map file.
+void BM_Check(benchmark::State& state)
+{
+    const BenchData& data = BenchData::watchList(int(state.range(0)));
+    IniFile& ini = IniFile::instance();
+    for (auto _ : state) {
+        ini.clearCache();
+        EntryChecker checker(ini, data.inifilename(), data.tempinifilename());
+        const auto result = checker.run(false);
+        if (result.rows.size() != state.range(0))
+            state.SkipWithError("every entry should be listed");
+    }
+}
+
+// A plain listing of the folder with a stat of every name.
+void BM_FolderBaseline(benchmark::State& state)
+{
+    const BenchData& data = BenchData::folder(kFolderFiles);
+    const std::string folder = QFile::encodeName(data.folderPath()).toStdString() + "/";
+    for (auto _ : state) {
+        DIR* dir = ::opendir(folder.c_str());
+        time_t newest = 0;
+        std::string pick;
+        while (const dirent* entry = ::readdir(dir)) {
+            struct stat st
+            {
+            };
+            if (::stat((folder + entry->d_name).c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+                st.st_mtim.tv_sec > newest) {
+                newest = st.st_mtim.tv_sec;
+                pick = entry->d_name;
+            }
+        }
+        ::closedir(dir);
+        benchmark::DoNotOptimize(pick);
+    }
+}
+
+void BM_Getlastfile(benchmark::State& state)
+{
+    const BenchData& data = BenchData::folder(kFolderFiles);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(getlastfile(data.folderPath(), true));
+}
+
+BENCHMARK(BM_CheckBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Check)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FolderBaseline)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Getlastfile)->Unit(benchmark::kMillisecond);
+
+// Keeps every run's time so that the ratios can be printed after the table.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    double ratio(const std::string& a, const std::string& b) const
+    {
+        const auto ia = times.find(a);
+        const auto ib = times.find(b);
+        return ia == times.end() || ib == times.end() || ib->second <= 0 ? -1.0 : ia->second / ib->second;
+    }
+
+    std::map<std::string, double> times;
+};
+
+void printRatio(const char* what, double value, double target)
+{
+    std::printf("%-48s %6.2f  (target <= %.1f)  %s\n", what, value, target,
+                value < 0 ? "not measured" : (value <= target ? "met" : "MISSED"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios\n");
+    printRatio("check / baseline, 1,000 entries", reporter.ratio("BM_Check/1000", "BM_CheckBaseline/1000"), 2.0);
+    printRatio("check / baseline, 10,000 entries", reporter.ratio("BM_Check/10000", "BM_CheckBaseline/10000"), 2.0);
+    printRatio("check 10,000 / check 1,000", reporter.ratio("BM_Check/10000", "BM_Check/1000"), 11.0);
+    printRatio("getlastfile / baseline, 100,000 files", reporter.ratio("BM_Getlastfile", "BM_FolderBaseline"), 1.5);
+    benchmark::Shutdown();
+    return 0;
+}

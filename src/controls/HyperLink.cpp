@@ -1,0 +1,128 @@
+#include "controls/HyperLink.h"
+
+#include "core/Prompter.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+
+namespace {
+
+HyperLink::UrlOpener& opener()
+{
+    static HyperLink::UrlOpener o;
+    return o;
+}
+
+} // namespace
+
+HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::PointingHandCursor);
+    setTextFormat(Qt::PlainText);
+    setForegroundRole(QPalette::Link);
+    updateLook();
+}
+
+void HyperLink::setCaption(const QString& caption)
+{
+    setText(caption);
+    setAccessibleName(caption);
+}
+
+void HyperLink::setUrl(const QUrl& url)
+{
+    m_url = url;
+    setToolTip(url.toDisplayString());
+    setAccessibleDescription(url.toDisplayString());
+}
+
+void HyperLink::setHover(bool hover)
+{
+    m_hover = hover;
+    updateLook();
+}
+
+void HyperLink::activate()
+{
+    if (m_url.isEmpty())
+        return;
+    emit activated(m_url);
+    const bool opened = opener() ? opener()(m_url) : QDesktopServices::openUrl(m_url);
+    if (!opened)
+        Prompter::notify(window(),
+                         QStringLiteral("%1 could not be opened. No program on this computer handles it.")
+                             .arg(m_url.toDisplayString()),
+                         Prompter::Icon::Warning);
+}
+
+void HyperLink::setUrlOpener(UrlOpener o)
+{
+    opener() = std::move(o);
+}
+
+void HyperLink::mousePressEvent(QMouseEvent* event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void HyperLink::mouseReleaseEvent(QMouseEvent* event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        activate();
+}
+
+void HyperLink::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        event->accept();
+        activate();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void HyperLink::enterEvent(QEnterEvent* event)
+{
+    m_pointerInside = true;
+    updateLook();
+    QLabel::enterEvent(event);
+}
+
+void HyperLink::leaveEvent(QEvent* event)
+{
+    m_pointerInside = false;
+    updateLook();
+    QLabel::leaveEvent(event);
+}
+
+void HyperLink::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A label draws no focus frame of its own; keyboard users need to see where they are.
+    QStylePainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = contentsRect();
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
+}
+
+void HyperLink::updateLook()
+{
+    QFont f = font();
+    f.setUnderline(!m_hover || m_pointerInside);
+    setFont(f);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QLabel>
+#include <QUrl>
+#include <functional>
+
+// A clickable link: a caption that opens its address in the user's browser or mail program when
+// clicked, or when Enter or Space is pressed while it has the focus.
+class HyperLink : public QLabel
+{
+    Q_OBJECT
+    Q_PROPERTY(QString caption READ caption WRITE setCaption)
+    Q_PROPERTY(QUrl url READ url WRITE setUrl)
+    Q_PROPERTY(bool hover READ hover WRITE setHover)
+
+public:
+    // Opens an address; true when it could be opened.
+    using UrlOpener = std::function<bool(const QUrl&)>;
+
+    explicit HyperLink(QWidget* parent = nullptr);
+
+    QString caption() const { return text(); }
+    void setCaption(const QString& caption);
+    QUrl url() const { return m_url; }
+    void setUrl(const QUrl& url);
+    // With hover on, the caption is underlined only while the pointer is over it.
+    bool hover() const { return m_hover; }
+    void setHover(bool hover);
+
+    // Opens the address as a click would.
+    void activate();
+
+    // Test seam: addresses go to `opener` instead of the desktop. An empty opener restores the desktop.
+    static void setUrlOpener(UrlOpener opener);
+
+signals:
+    void activated(const QUrl& url);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void updateLook();
+
+    QUrl m_url;
+    bool m_hover = false;
+    bool m_pointerInside = false;
+    bool m_pressed = false;
+};

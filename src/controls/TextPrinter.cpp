@@ -1,0 +1,3 @@
+#include "controls/TextPrinter.h"
+
+TextPrinter::~TextPrinter() = default;

@@ -1,0 +1,140 @@
+#include "core/DateTexts.h"
+
+#include <QRegularExpression>
+#include <limits>
+
+namespace DateTexts {
+
+namespace {
+
+// Drops the time zone from a time format: a stored "last date changed" must not read as changed
+// because the zone's name or the program's environment differs from the one that wrote it.
+QString withoutTimeZone(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out.append(c);
+    }
+    return out.simplified();
+}
+
+struct Formats
+{
+    QLocale locale;
+    QString ownShort;  // the locale's short date form, perhaps with a two-digit year
+    QString shortDate; // the same with a four-digit year
+    QString longTime;
+    bool twoDigitYear = false;
+};
+
+Formats formatsFor(const QLocale& locale)
+{
+    Formats f;
+    f.locale = locale;
+    f.ownShort = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    f.twoDigitYear = f.ownShort.contains(twoDigitYear);
+    f.shortDate = f.ownShort;
+    f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
+    f.longTime = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    return f;
+}
+
+std::optional<QLocale>& testLocale()
+{
+    static std::optional<QLocale> loc;
+    return loc;
+}
+
+// Asking the locale for its formats is slow next to the check of one entry, so they are kept.
+const Formats& formats()
+{
+    static Formats cached = formatsFor(QLocale::system());
+    const QLocale wanted = locale();
+    if (cached.locale != wanted)
+        cached = formatsFor(wanted);
+    return cached;
+}
+
+} // namespace
+
+QLocale locale()
+{
+    return testLocale() ? *testLocale() : QLocale::system();
+}
+
+void setLocaleForTesting(const QLocale& locale)
+{
+    testLocale() = locale;
+}
+
+void resetLocaleForTesting()
+{
+    testLocale().reset();
+}
+
+QString shortDate(const QDate& date)
+{
+    const Formats& f = formats();
+    return f.locale.toString(date, f.shortDate);
+}
+
+QString generalDate(const QDateTime& moment)
+{
+    const QDateTime local = moment.toLocalTime();
+    return generalDate(local.date(), local.time());
+}
+
+QString generalDate(const QDate& date, const QTime& time)
+{
+    const Formats& f = formats();
+    return f.locale.toString(date, f.shortDate) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
+}
+
+QString longDate(const QDate& date)
+{
+    return locale().toString(date, QLocale::LongFormat);
+}
+
+std::optional<QDate> parseShortDate(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const Formats& f = formats();
+    if (f.twoDigitYear) {
+        // Tried first: the four-digit form would take "1/8/27" as the year 27.
+        const QDate own = f.locale.toDate(trimmed, f.ownShort);
+        if (own.isValid())
+            return own.year() < 2000 ? own.addYears(100) : own;
+    }
+    const QDate written = f.locale.toDate(trimmed, f.shortDate);
+    if (written.isValid())
+        return written;
+    const QDate iso = QDate::fromString(trimmed, Qt::ISODate);
+    if (iso.isValid())
+        return iso;
+    return std::nullopt;
+}
+
+qint16 ageInDays(const QDateTime& then, const QDateTime& now)
+{
+    return ageInDays(then.toLocalTime().date(), now.toLocalTime().date());
+}
+
+qint16 ageInDays(const QDate& then, const QDate& today)
+{
+    const qint64 days = then.daysTo(today);
+    if (days > std::numeric_limits<qint16>::max())
+        return std::numeric_limits<qint16>::max();
+    if (days < std::numeric_limits<qint16>::min())
+        return std::numeric_limits<qint16>::min();
+    return static_cast<qint16>(days);
+}
+
+} // namespace DateTexts

@@ -1,0 +1,20 @@
+#include "editor/FileInfoLine.h"
+
+#include "core/DateTexts.h"
+#include "editor/DayCount.h"
+
+namespace FileInfoLine {
+
+QString forChange(const QDateTime& modified, const QDateTime& now)
+{
+    const qint16 age = DateTexts::ageInDays(modified, now);
+    return QStringLiteral("File Last Changed ") + DateTexts::longDate(modified.toLocalTime().date()) +
+           QStringLiteral(" and is ") + DayCount::caption(age);
+}
+
+QString notFound()
+{
+    return QStringLiteral("The file was not found");
+}
+
+} // namespace FileInfoLine

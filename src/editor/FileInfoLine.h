@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The editor's line about the chosen file.
+namespace FileInfoLine {
+
+// "File Last Changed <long date> and is N days old", N counted in midnights up to `now`.
+QString forChange(const QDateTime& modified, const QDateTime& now);
+// Shown while the chosen file cannot be found.
+QString notFound();
+
+} // namespace FileInfoLine

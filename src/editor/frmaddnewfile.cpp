@@ -1,0 +1,370 @@
+#include "editor/frmaddnewfile.h"
+
+#include "controls/ClickableLabel.h"
+#include "controls/SpinButton.h"
+#include "controls/VSResize.h"
+#include "core/AppError.h"
+#include "core/AppInfo.h"
+#include "core/Clock.h"
+#include "core/DateTexts.h"
+#include "core/Prompter.h"
+#include "core/frmfiledsip.h"
+#include "editor/DayCount.h"
+#include "editor/FileInfoLine.h"
+#include "editor/StoredEntry.h"
+#include "filedialog/clsOpenSave.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryStore.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+frmaddnewfile* g_instance = nullptr;
+
+constexpr int kRetryMissingMs = 500;
+const QSize kDesignClient(6945 / 15, 4185 / 15);
+const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
+
+// Places a control by its layout in twips.
+template <typename W> W* place(W* widget, int left, int top, int width, int height)
+{
+    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
+    return widget;
+}
+
+void boxed(QLabel* label)
+{
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAutoFillBackground(true);
+    label->setBackgroundRole(QPalette::Base);
+    label->setAlignment(Qt::AlignCenter);
+}
+
+} // namespace
+
+frmaddnewfile* frmaddnewfile::instance()
+{
+    return g_instance;
+}
+
+frmaddnewfile& frmaddnewfile::load()
+{
+    if (!g_instance) {
+        g_instance = new frmaddnewfile();
+        g_instance->Form_Load();
+    }
+    return *g_instance;
+}
+
+frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
+{
+    setObjectName(QStringLiteral("frmaddnewfile"));
+    setWindowTitle(AppInfo::productName() + QStringLiteral(" - Add file to your list"));
+    setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
+    resize(kDesignClient);
+    buildControls();
+    connectControls();
+    orderTabs();
+}
+
+frmaddnewfile::~frmaddnewfile()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+void frmaddnewfile::buildControls()
+{
+    Frame1 = place(new QGroupBox(QStringLiteral("File name"), this), 120, 120, 5532, 975);
+    cmdfilename = place(new ClickableLabel(Frame1), 120, 240, 5295, 615);
+    cmdfilename->setObjectName(QStringLiteral("cmdfilename"));
+    cmdfilename->setAccessibleName(QStringLiteral("File name"));
+    cmdfilename->setToolTip(QStringLiteral("Click to choose the file"));
+    boxed(cmdfilename);
+    cmdok = place(new QPushButton(QStringLiteral("OK"), this), 5880, 120, 972, 372);
+    cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), this), 5880, 720, 972, 372);
+    for (QPushButton* button : {cmdok, cmdcancel})
+        button->setAutoDefault(false);
+    cmdok->setEnabled(false);
+    Frame3 = place(new QGroupBox(QStringLiteral("File Information"), this), 120, 1200, 5535, 615);
+    labfileinfo = place(new QLabel(Frame3), 120, 240, 5295, 255);
+    labfileinfo->setAlignment(Qt::AlignCenter);
+    buildRows();
+
+    Timerspinbox = new QTimer(this);
+    Timerspinbox->setInterval(500);
+    timecheckentrys = new QTimer(this);
+    timecheckentrys->setInterval(5);
+}
+
+void frmaddnewfile::buildRows()
+{
+    Checkfixedfiles = place(new QCheckBox(QStringLiteral("Don't use a fixed filename."), this), 105, 2040, 2175, 255);
+    Label1 = place(new QLabel(QStringLiteral("Use the"), this), 2370, 2025, 735, 255);
+    listtypeoffile = place(new QComboBox(this), 3015, 1980, 1080, 315);
+    listtypeoffile->setEditable(true);
+    listtypeoffile->setInsertPolicy(QComboBox::NoInsert);
+    Label3 = place(new QLabel(QStringLiteral("file in this directory"), this), 4170, 2025, 1455, 255);
+    Framecovertypefile = place(new QFrame(this), 2280, 1920, 3420, 510);
+    Framecovertypefile->setAutoFillBackground(true);
+    Framecovertypefile->raise();
+
+    Description = place(new QGroupBox(QStringLiteral("Description"), this), 120, 2520, 3135, 735);
+    txtdescrip = place(new QLineEdit(Description), 120, 240, 2895, 375);
+    txtdescrip->setMaxLength(35);
+    txtdescrip->setToolTip(QStringLiteral("Enter the description of the file here"));
+    Frame2 = place(new QGroupBox(QStringLiteral("Remind me if the file is:-"), this), 3360, 2520, 2295, 735);
+    Labeldaystodelete = place(new QLabel(Frame2), 600, 240, 1575, 375);
+    boxed(Labeldaystodelete);
+    QFont font = Labeldaystodelete->font();
+    font.setPointSizeF(9.75);
+    Labeldaystodelete->setFont(font);
+    SpB1 = place(new SpinButton(this), 3480, 2760, 375, 375);
+    SpB1->setAccessibleName(QStringLiteral("Days"));
+    SpB1->raise();
+    checkfilechanges =
+        place(new QCheckBox(QStringLiteral("Also tell me when this file changes"), this), 120, 3480, 2895, 495);
+}
+
+void frmaddnewfile::connectControls()
+{
+    connect(cmdfilename, &ClickableLabel::clicked, this, &frmaddnewfile::cmdfilename_Click);
+    connect(cmdok, &QPushButton::clicked, this, &frmaddnewfile::cmdok_Click);
+    connect(cmdcancel, &QPushButton::clicked, this, &frmaddnewfile::cmdCancel_Click);
+    connect(Checkfixedfiles, &QCheckBox::toggled, this, &frmaddnewfile::Checkfixedfiles_Click);
+    connect(SpB1, &SpinButton::SpinDown, this, &frmaddnewfile::SpB1_SpinDown);
+    connect(SpB1, &SpinButton::SpinUp, this, &frmaddnewfile::SpB1_SpinUp);
+    connect(SpB1, &SpinButton::MouseOut, this, &frmaddnewfile::SpB1_MouseOut);
+    connect(Timerspinbox, &QTimer::timeout, this, &frmaddnewfile::Timerspinbox_Timer);
+    connect(timecheckentrys, &QTimer::timeout, this, &frmaddnewfile::timecheckentrys_Timer);
+}
+
+void frmaddnewfile::orderTabs()
+{
+    const QList<QWidget*> order{cmdok,           cmdcancel,      txtdescrip,  checkfilechanges,
+                                Checkfixedfiles, listtypeoffile, cmdfilename, SpB1};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+}
+
+void frmaddnewfile::Form_Load()
+{
+    filedatetext.clear();
+    // Controls inside the frames keep their places within their frame; set up before the window can grow.
+    for (QGroupBox* frame : {Frame1, Frame3, Description, Frame2})
+        (new VSResize(frame, frame->size(), QSize(0, 0), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)))->Init();
+    VSResize1 = new VSResize(this, kDesignClient, smallestFittingSize(), kMaximumClient);
+    VSResize1->Init();
+    RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
+    listtypeoffile->addItems({QStringLiteral("oldest"), QStringLiteral("newest")});
+    listtypeoffile->setCurrentIndex(1);
+    if (Labeldaystodelete->text().isEmpty())
+        Labeldaystodelete->setText(DayCount::caption(5));
+    Checkfixedfiles_Click();
+}
+
+QSize frmaddnewfile::smallestFittingSize() const
+{
+    // The layout was drawn for a small face; with a wider one the window grows until no caption is cut.
+    double fx = 1.0;
+    double fy = 1.0;
+    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3};
+    for (const QWidget* w : captions) {
+        fx = qMax(fx, double(w->sizeHint().width()) / qMax(1, w->width()));
+        fy = qMax(fy, double(w->sizeHint().height()) / qMax(1, w->height()));
+    }
+    const QSize fitting(qRound(kDesignClient.width() * qMin(fx, 1.6)), qRound(kDesignClient.height() * qMin(fy, 1.6)));
+    return fitting.boundedTo(kMaximumClient);
+}
+
+void frmaddnewfile::Form_QueryUnload()
+{
+    Timerspinbox->stop();
+    RegistryStore::instance().SaveWindowPos(this, AppInfo::windowPositionsKey(), RegistryStore::HKEY_CURRENT_USER);
+}
+
+void frmaddnewfile::unload()
+{
+    Form_QueryUnload();
+    timecheckentrys->stop();
+    if (g_instance == this)
+        g_instance = nullptr;
+    hide();
+    deleteLater();
+}
+
+void frmaddnewfile::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    unload();
+}
+
+void frmaddnewfile::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Nothing is checked while the window is hidden; catch up at once.
+    m_lastProbe.invalidate();
+    timecheckentrys->start();
+    timecheckentrys_Timer();
+}
+
+void frmaddnewfile::hideEvent(QHideEvent* event)
+{
+    timecheckentrys->stop();
+    QWidget::hideEvent(event);
+}
+
+void frmaddnewfile::cmdfilename_Click()
+{
+    filedatetext.clear();
+    const QString previous = cmdfilename->text();
+    IniFile& ini = IniFile::instance();
+    clsOpenSave dialog;
+    dialog.setHwnd(this);
+    dialog.setFlags(clsOpenSave::OFN_EXPLORER | clsOpenSave::OFN_HIDEREADONLY);
+    dialog.setCancelError(true);
+    dialog.setDialogTitle(QStringLiteral("Please Select a file to add"));
+    if (!ini.FileExists(previous)) {
+        const QString name = ini.LastPiece(previous, 1, QDir::separator());
+        dialog.setInitDir(previous.left(previous.size() - name.size()));
+    } else {
+        cmdfilename->clear();
+    }
+    try {
+        dialog.ShowOpen();
+        cmdfilename->setText(dialog.FileName());
+    } catch (const AppError&) {
+        if (!previous.isEmpty())
+            cmdfilename->setText(previous);
+    }
+}
+
+void frmaddnewfile::Checkfixedfiles_Click()
+{
+    const bool directory = Checkfixedfiles->isChecked();
+    Framecovertypefile->setVisible(!directory);
+    // The covered row must not take the keyboard focus either.
+    const QList<QWidget*> row{Label1, listtypeoffile, Label3};
+    for (QWidget* w : row)
+        w->setEnabled(directory);
+    checkfilechanges->setEnabled(!directory);
+}
+
+void frmaddnewfile::SpB1_SpinDown(int direction)
+{
+    Timerspinbox->start();
+    spindirection = direction == SpinButton::Up ? 1 : -1;
+    Timerspinbox_Timer();
+}
+
+void frmaddnewfile::SpB1_SpinUp()
+{
+    Timerspinbox->stop();
+}
+
+void frmaddnewfile::SpB1_MouseOut()
+{
+    Timerspinbox->stop();
+}
+
+void frmaddnewfile::Timerspinbox_Timer()
+{
+    if (const auto next = DayCount::step(Labeldaystodelete->text(), spindirection))
+        Labeldaystodelete->setText(*next);
+}
+
+void frmaddnewfile::timecheckentrys_Timer()
+{
+    cmdok->setEnabled(!txtdescrip->text().isEmpty() && !cmdfilename->text().isEmpty());
+    if (filedatetext.isEmpty() && !cmdfilename->text().isEmpty())
+        probeFile();
+}
+
+void frmaddnewfile::probeFile()
+{
+    const QString name = cmdfilename->text();
+    if (name == m_probed && m_lastProbe.isValid() && !m_lastProbe.hasExpired(kRetryMissingMs))
+        return;
+    m_probed = name;
+    m_lastProbe.start();
+    const QFileInfo info(name);
+    if (!info.isFile()) {
+        labfileinfo->setText(FileInfoLine::notFound());
+        return;
+    }
+    const QDateTime modified = info.lastModified();
+    filedatetext = DateTexts::generalDate(modified);
+    labfileinfo->setText(FileInfoLine::forChange(modified, Clock::now()));
+}
+
+void frmaddnewfile::cmdCancel_Click()
+{
+    hide();
+}
+
+void frmaddnewfile::cmdok_Click()
+{
+    const EntryInput input = entryInput();
+    if (const auto refused = EntryWriter::refusal(input)) {
+        Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
+        return;
+    }
+    frmfiledsip* main = frmfiledsip::instance();
+    if (!main)
+        return;
+    const bool isNew = !main->editnotnew;
+    const qint16 entry = isNew ? main->getnextfreenumber() : main->filenumber;
+    const EntryWriter::Result result = EntryWriter::save(IniFile::instance(), main->inifilename, input, entry, isNew);
+    if (result != EntryWriter::Result::Saved) {
+        Prompter::notify(this, EntryWriter::message(result), Prompter::Icon::Information);
+        return;
+    }
+    unload();
+    main->updatelist();
+}
+
+void frmaddnewfile::showEntry(const StoredEntry& entry)
+{
+    // The info line belongs to the file it was built for.
+    if (entry.fileName != cmdfilename->text())
+        filedatetext.clear();
+    cmdfilename->setText(entry.fileName);
+    Labeldaystodelete->setText(DayCount::caption(entry.days));
+    txtdescrip->setText(entry.description);
+    if (entry.adviseChanges)
+        checkfilechanges->setChecked(true);
+    if (entry.type >= 0) {
+        Checkfixedfiles->setChecked(true);
+        Framecovertypefile->hide();
+        listtypeoffile->setCurrentIndex(entry.type);
+    }
+}
+
+EntryInput frmaddnewfile::entryInput() const
+{
+    EntryInput input;
+    input.fileName = cmdfilename->text();
+    input.description = txtdescrip->text();
+    input.days = DayCount::fromCaption(Labeldaystodelete->text());
+    input.directoryMode = Checkfixedfiles->isChecked();
+    input.typeIndex = typeIndex();
+    input.reportChanges = checkfilechanges->isChecked();
+    return input;
+}
+
+int frmaddnewfile::typeIndex() const
+{
+    // Text typed into the box selects no item unless it names one exactly.
+    return listtypeoffile->findText(listtypeoffile->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
+}

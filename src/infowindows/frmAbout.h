@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+
+class HyperLink;
+class QFrame;
+class QLabel;
+class QPushButton;
+
+// Which program and version this is, the maker's links and the disclaimer. There is at most one
+// About window; it does not block the main window and is discarded when closed.
+class frmAbout : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Shows the About window, creating it when none is open. Returns the window shown.
+    static frmAbout* showAbout(QWidget* parent = nullptr);
+    // The open About window, or nullptr.
+    static frmAbout* openInstance();
+
+    static QString webPageUrl();
+    static QString mailUrl();
+    // The disclaimer and the credit line as the label shows them.
+    static QString disclaimerText();
+
+    QPushButton* cmdOK = nullptr;
+    QLabel* lblTitle = nullptr;
+    QLabel* lblVersion = nullptr;
+    QLabel* Image1 = nullptr;
+    QLabel* lblDescription = nullptr;
+    HyperLink* IELink = nullptr;
+    HyperLink* IELink3 = nullptr;
+    // The etched separator: index 1 is the grey line, index 0 the white one just below it.
+    QFrame* Line1[2] = {nullptr, nullptr};
+    QLabel* Label1 = nullptr;
+
+    void cmdOK_Click();
+
+private:
+    explicit frmAbout(QWidget* parent);
+    void buildControls();
+    void buildLinks();
+    void buildSeparator();
+    void Form_Load();
+    void centreOnScreen();
+};

@@ -1,0 +1,453 @@
+#include "controls/ClickableLabel.h"
+#include "controls/SpinButton.h"
+#include "core/AppInfo.h"
+#include "core/Clock.h"
+#include "core/DateTexts.h"
+#include "core/Prompter.h"
+#include "core/frmfiledsip.h"
+#include "editor/EditorCommands.h"
+#include "editor/frmaddnewfile.h"
+#include "filedialog/FileChooser.h"
+#include "settings/IniFile.h"
+
+#include "TestHelpers.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestFrmAddNewFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void freshOpen();
+    void spin_data();
+    void spin();
+    void spinHeld();
+    void directoryModeRow();
+    void editFill_data();
+    void editFill();
+    void editWithoutSelection();
+    void cancelKeepsTheContents();
+    void hiddenEditorStaysIdle();
+    void fileLabelClick();
+    void infoLine_data();
+    void infoLine();
+    void missingFileIsLookedForAgain();
+    void saveNewEntry();
+    void saveEditedEntry();
+    void saveRefused();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    frmaddnewfile& editFromRow(const QByteArray& entrySection);
+    static void clickOk(frmaddnewfile& editor);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmfiledsip> m_main;
+};
+
+void TestFrmAddNewFile::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    Prompter::setScripted(true);
+}
+
+void TestFrmAddNewFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    IniFile::instance().clearCache();
+    Prompter::clearHistory();
+    m_main = std::make_unique<frmfiledsip>();
+    m_main->inifilename = path(QStringLiteral("Staleguard.ini"));
+    m_main->tempinifilename = path(QStringLiteral("$Staleguard.ini"));
+}
+
+void TestFrmAddNewFile::cleanup()
+{
+    FileChooser::setFunction({});
+    Clock::reset();
+    if (frmaddnewfile* editor = frmaddnewfile::instance())
+        editor->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!frmaddnewfile::instance());
+    m_main.reset();
+}
+
+frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
+{
+    TestHelpers::writeAll(m_main->inifilename, entrySection);
+    TestHelpers::writeAll(m_main->tempinifilename, "[tempfile 0]\nrealnumber=3\n");
+    m_main->listoldfiles->clear();
+    m_main->listoldfiles->addItem(QStringLiteral("Some row"));
+    m_main->listoldfiles->setCurrentRow(0);
+    m_main->fileeditfile_Click();
+    return frmaddnewfile::load();
+}
+
+void TestFrmAddNewFile::clickOk(frmaddnewfile& editor)
+{
+    editor.timecheckentrys_Timer();
+    QVERIFY(editor.cmdok->isEnabled());
+    QTest::mouseClick(editor.cmdok, Qt::LeftButton);
+}
+
+void TestFrmAddNewFile::freshOpen()
+{
+    m_main->editnotnew = true;
+    m_main->fileadd_Click();
+    QVERIFY(!m_main->editnotnew);
+    frmaddnewfile* editor = frmaddnewfile::instance();
+    QVERIFY(editor && editor->isVisible());
+    QCOMPARE(editor->windowTitle(), AppInfo::productName() + " - Add file to your list");
+    QCOMPARE(editor->Labeldaystodelete->text(), QStringLiteral("5 days old"));
+    QCOMPARE(editor->listtypeoffile->currentText(), QStringLiteral("newest"));
+    QVERIFY(editor->Framecovertypefile->isVisible());
+    QVERIFY(!editor->Checkfixedfiles->isChecked());
+    QVERIFY(!editor->checkfilechanges->isChecked());
+    QVERIFY(editor->txtdescrip->text().isEmpty());
+    QVERIFY(editor->cmdfilename->text().isEmpty());
+    QVERIFY(!editor->cmdok->isEnabled());
+    QCOMPARE(editor->timecheckentrys->interval(), 5);
+
+    // OK follows the two fields within a tick of the timer.
+    QTest::keyClicks(editor->txtdescrip, QStringLiteral("Monthly report"));
+    QTest::qWait(30);
+    QVERIFY(!editor->cmdok->isEnabled());
+    editor->cmdfilename->setText(path(QStringLiteral("report.doc")));
+    QTRY_VERIFY(editor->cmdok->isEnabled());
+    editor->txtdescrip->clear();
+    QTRY_VERIFY(!editor->cmdok->isEnabled());
+}
+
+void TestFrmAddNewFile::spin_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QString>("after");
+
+    QTest::newRow("down at 1") << "1 day old" << int(SpinButton::Down) << "1 day old";
+    QTest::newRow("up at 1") << "1 day old" << int(SpinButton::Up) << "2 days old";
+    QTest::newRow("down to 1") << "2 days old" << int(SpinButton::Down) << "1 day old";
+    QTest::newRow("up from 0") << "0 days old" << int(SpinButton::Up) << "1 day old";
+    QTest::newRow("down at 0") << "0 days old" << int(SpinButton::Down) << "0 days old";
+    QTest::newRow("top of the range") << "32767 days old" << int(SpinButton::Up) << "32767 days old";
+}
+
+void TestFrmAddNewFile::spin()
+{
+    QFETCH(QString, start);
+    QFETCH(int, direction);
+    QFETCH(QString, after);
+
+    frmaddnewfile& editor = frmaddnewfile::load();
+    editor.Labeldaystodelete->setText(start);
+    const QPoint at(editor.SpB1->width() / 2, direction == SpinButton::Up ? 2 : editor.SpB1->height() - 3);
+    QTest::mousePress(editor.SpB1, Qt::LeftButton, {}, at);
+    QCOMPARE(editor.Labeldaystodelete->text(), after);
+    QVERIFY(editor.Timerspinbox->isActive());
+    QTest::mouseRelease(editor.SpB1, Qt::LeftButton, {}, at);
+    QVERIFY(!editor.Timerspinbox->isActive());
+}
+
+void TestFrmAddNewFile::spinHeld()
+{
+    frmaddnewfile& editor = frmaddnewfile::load();
+    QCOMPARE(editor.Timerspinbox->interval(), 500);
+    editor.SpB1_SpinDown(SpinButton::Up);
+    QCOMPARE(editor.Labeldaystodelete->text(), QStringLiteral("6 days old"));
+    QTRY_COMPARE_WITH_TIMEOUT(editor.Labeldaystodelete->text(), QStringLiteral("8 days old"), 3000);
+    editor.SpB1_MouseOut();
+    const QString stopped = editor.Labeldaystodelete->text();
+    QTest::qWait(700);
+    QCOMPARE(editor.Labeldaystodelete->text(), stopped);
+}
+
+void TestFrmAddNewFile::directoryModeRow()
+{
+    frmaddnewfile& editor = frmaddnewfile::load();
+    editor.show();
+    editor.Checkfixedfiles->setChecked(true);
+    QVERIFY(!editor.Framecovertypefile->isVisible());
+    QVERIFY(editor.listtypeoffile->isEnabled());
+    QVERIFY(!editor.checkfilechanges->isEnabled());
+
+    // Text of one's own names no item.
+    editor.listtypeoffile->setEditText(QStringLiteral("largest"));
+    QCOMPARE(editor.entryInput().typeIndex, -1);
+    editor.listtypeoffile->setEditText(QStringLiteral("oldest"));
+    QCOMPARE(editor.entryInput().typeIndex, 0);
+
+    editor.Checkfixedfiles->setChecked(false);
+    QVERIFY(editor.Framecovertypefile->isVisible());
+    QVERIFY(!editor.listtypeoffile->isEnabled());
+    QVERIFY(editor.checkfilechanges->isEnabled());
+}
+
+void TestFrmAddNewFile::editFill_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("days");
+    QTest::addColumn<bool>("directory");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("changes");
+
+    QTest::newRow("days 0") << QByteArray("days=0\n") << "0 days old" << false << "newest" << false;
+    QTest::newRow("days 1") << QByteArray("days=1\n") << "1 day old" << false << "newest" << false;
+    QTest::newRow("days missing") << QByteArray("") << "1 day old" << false << "newest" << false;
+    QTest::newRow("type 0") << QByteArray("non-fixed file type=0\n") << "1 day old" << true << "oldest" << false;
+    QTest::newRow("type 1") << QByteArray("non-fixed file type=1\n") << "1 day old" << true << "newest" << false;
+    QTest::newRow("type 5") << QByteArray("non-fixed file type=5\n") << "1 day old" << true << "newest" << false;
+    QTest::newRow("type -1") << QByteArray("non-fixed file type=-1\n") << "1 day old" << false << "newest" << false;
+    QTest::newRow("type empty") << QByteArray("non-fixed file type=\n") << "1 day old" << false << "newest" << false;
+    QTest::newRow("advise TRUE") << QByteArray("advisechanges=TRUE\n") << "1 day old" << false << "newest" << true;
+    QTest::newRow("advise false") << QByteArray("advisechanges=false\n") << "1 day old" << false << "newest" << false;
+}
+
+void TestFrmAddNewFile::editFill()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, days);
+    QFETCH(bool, directory);
+    QFETCH(QString, type);
+    QFETCH(bool, changes);
+
+    frmaddnewfile& editor = editFromRow("[file 3]\nfilename=/data/report.doc\ndescription=Monthly report\n" + keys);
+    QVERIFY(m_main->editnotnew);
+    QCOMPARE(m_main->filenumber, qint16(3));
+    QVERIFY(editor.isVisible());
+    QCOMPARE(editor.cmdfilename->text(), QStringLiteral("/data/report.doc"));
+    QCOMPARE(editor.txtdescrip->text(), QStringLiteral("Monthly report"));
+    QCOMPARE(editor.Labeldaystodelete->text(), days);
+    QCOMPARE(editor.Checkfixedfiles->isChecked(), directory);
+    QCOMPARE(editor.Framecovertypefile->isVisible(), !directory);
+    QCOMPARE(editor.listtypeoffile->currentText(), type);
+    QCOMPARE(editor.checkfilechanges->isChecked(), changes);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(m_main->updatesEnabled());
+}
+
+void TestFrmAddNewFile::editWithoutSelection()
+{
+    m_main->listoldfiles->addItem(QStringLiteral("Row"));
+    m_main->listoldfiles->setCurrentRow(-1);
+    EditorCommands::fileeditfile_Click(*m_main);
+    QVERIFY(!frmaddnewfile::instance());
+    QCOMPARE(Prompter::history().size(), 1);
+    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must first select an item from the list"));
+    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
+    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Stop);
+}
+
+void TestFrmAddNewFile::cancelKeepsTheContents()
+{
+    EditorCommands::fileadd_Click(*m_main);
+    frmaddnewfile* editor = frmaddnewfile::instance();
+    editor->txtdescrip->setText(QStringLiteral("Backup"));
+    editor->cmdfilename->setText(QStringLiteral("/data/backup.zip"));
+    editor->checkfilechanges->setChecked(true);
+    QTest::mouseClick(editor->cmdcancel, Qt::LeftButton);
+    QVERIFY(!editor->isVisible());
+    QCOMPARE(frmaddnewfile::instance(), editor);
+
+    EditorCommands::fileadd_Click(*m_main);
+    QCOMPARE(frmaddnewfile::instance(), editor);
+    QVERIFY(editor->isVisible());
+    QCOMPARE(editor->txtdescrip->text(), QStringLiteral("Backup"));
+    QCOMPARE(editor->cmdfilename->text(), QStringLiteral("/data/backup.zip"));
+
+    // An edit fill of an entry without change reporting leaves the ticked box alone.
+    editor->hide();
+    editFromRow("[file 3]\nfilename=/data/other.txt\ndescription=Other\nadvisechanges=false\n");
+    QCOMPARE(frmaddnewfile::instance(), editor);
+    QVERIFY(editor->checkfilechanges->isChecked());
+    QCOMPARE(editor->txtdescrip->text(), QStringLiteral("Other"));
+
+    // The close box unloads: the next Subscribe starts afresh.
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!frmaddnewfile::instance());
+    EditorCommands::fileadd_Click(*m_main);
+    QVERIFY(frmaddnewfile::instance()->txtdescrip->text().isEmpty());
+    QVERIFY(!frmaddnewfile::instance()->checkfilechanges->isChecked());
+}
+
+void TestFrmAddNewFile::hiddenEditorStaysIdle()
+{
+    EditorCommands::fileadd_Click(*m_main);
+    frmaddnewfile& editor = *frmaddnewfile::instance();
+    QVERIFY(editor.timecheckentrys->isActive());
+    editor.cmdCancel_Click();
+    QVERIFY(!editor.timecheckentrys->isActive());
+
+    // Shown again, the check runs at once rather than a tick later.
+    editor.txtdescrip->setText(QStringLiteral("Backup"));
+    editor.cmdfilename->setText(QStringLiteral("/data/backup.zip"));
+    editor.show();
+    QVERIFY(editor.timecheckentrys->isActive());
+    QVERIFY(editor.cmdok->isEnabled());
+}
+
+void TestFrmAddNewFile::fileLabelClick()
+{
+    const QString existing = path(QStringLiteral("present.txt"));
+    TestHelpers::writeAll(existing, "x");
+    frmaddnewfile& editor = frmaddnewfile::load();
+    QList<FileChoiceRequest> asked;
+    QStringList labelDuringDialog;
+    std::optional<FileChoice> answer;
+    FileChooser::setFunction([&](const FileChoiceRequest& r) {
+        asked.append(r);
+        labelDuringDialog.append(editor.cmdfilename->text());
+        return answer;
+    });
+
+    // An existing file's name is taken away while the dialog is open; a cancel brings it back.
+    editor.cmdfilename->setText(existing);
+    QTest::keyClick(editor.cmdfilename, Qt::Key_Space);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(labelDuringDialog.last(), QString());
+    QCOMPARE(asked.last().folder, QDir::homePath());
+    QCOMPARE(asked.last().caption, QStringLiteral("Please Select a file to add"));
+    QVERIFY(asked.last().owner == &editor);
+    QCOMPARE(editor.cmdfilename->text(), existing);
+
+    // A missing file's folder is where the dialog opens; the choice replaces the label.
+    const QString gone = path(QStringLiteral("Old/gone.txt"));
+    editor.cmdfilename->setText(gone);
+    editor.filedatetext = QStringLiteral("stale");
+    answer = FileChoice{existing, 0};
+    QTest::mouseClick(editor.cmdfilename, Qt::LeftButton);
+    QCOMPARE(labelDuringDialog.last(), gone);
+    QCOMPARE(asked.last().folder, path(QStringLiteral("Old/")));
+    QCOMPARE(editor.cmdfilename->text(), existing);
+    QVERIFY(editor.filedatetext.isEmpty());
+
+    // Cancelling with no file chosen yet leaves the label empty.
+    editor.cmdfilename->clear();
+    answer.reset();
+    editor.cmdfilename_Click();
+    QCOMPARE(asked.last().folder, QString());
+    QVERIFY(editor.cmdfilename->text().isEmpty());
+}
+
+void TestFrmAddNewFile::infoLine_data()
+{
+    QTest::addColumn<int>("daysAgo");
+    QTest::addColumn<QString>("ending");
+    QTest::newRow("today") << 0 << " and is 0 days old";
+    QTest::newRow("yesterday") << 1 << " and is 1 day old";
+    QTest::newRow("a month ago") << 30 << " and is 30 days old";
+}
+
+void TestFrmAddNewFile::infoLine()
+{
+    QFETCH(int, daysAgo);
+    QFETCH(QString, ending);
+
+    const QDate today = QDate::currentDate();
+    Clock::setMock(QDateTime(today, QTime(12, 0)));
+    const QDateTime changed(today.addDays(-daysAgo), QTime(11, 0));
+    const QString file = path(QStringLiteral("watched.txt"));
+    TestHelpers::touch(file, changed);
+
+    frmaddnewfile& editor = frmaddnewfile::load();
+    editor.cmdfilename->setText(file);
+    editor.timecheckentrys_Timer();
+    QCOMPARE(editor.labfileinfo->text(), "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
+    QCOMPARE(editor.filedatetext, DateTexts::generalDate(changed));
+}
+
+void TestFrmAddNewFile::missingFileIsLookedForAgain()
+{
+    const QString file = path(QStringLiteral("later.txt"));
+    EditorCommands::fileadd_Click(*m_main);
+    frmaddnewfile& editor = *frmaddnewfile::instance();
+    editor.cmdfilename->setText(file);
+    QTRY_COMPARE(editor.labfileinfo->text(), QStringLiteral("The file was not found"));
+    QVERIFY(editor.filedatetext.isEmpty());
+    TestHelpers::writeAll(file, "x");
+    QTRY_VERIFY(editor.labfileinfo->text().startsWith(QStringLiteral("File Last Changed ")));
+    QVERIFY(!editor.filedatetext.isEmpty());
+}
+
+void TestFrmAddNewFile::saveNewEntry()
+{
+    const QString watched = path(QStringLiteral("report.doc"));
+    TestHelpers::touch(watched, QDateTime::currentDateTime().addDays(-10));
+    const QString kept = path(QStringLiteral("kept.txt"));
+    TestHelpers::writeAll(kept, "x");
+    const QString before = QStringLiteral("[file 0]\nfilename=%1\ndays=9999\ndescription=Kept\n").arg(kept);
+    TestHelpers::writeAll(m_main->inifilename, before.toUtf8());
+
+    EditorCommands::fileadd_Click(*m_main);
+    frmaddnewfile* editor = frmaddnewfile::instance();
+    editor->cmdfilename->setText(watched);
+    editor->txtdescrip->setText(QStringLiteral("Monthly report"));
+    clickOk(*editor);
+
+    QVERIFY(!frmaddnewfile::instance());
+    const QString expected = before + QStringLiteral("[File 1]\nfilename=%1\ndays=5\ndescription=Monthly report\n"
+                                                     "Postponedate=\nNotactive=false\nnon-fixed file type=\n"
+                                                     "advisechanges=false\n")
+                                          .arg(watched);
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)), expected);
+
+    // The next Subscribe shows a fresh editor.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EditorCommands::fileadd_Click(*m_main);
+    QVERIFY(frmaddnewfile::instance()->cmdfilename->text().isEmpty());
+    QCOMPARE(frmaddnewfile::instance()->Labeldaystodelete->text(), QStringLiteral("5 days old"));
+}
+
+void TestFrmAddNewFile::saveEditedEntry()
+{
+    const QString watched = path(QStringLiteral("a.txt"));
+    TestHelpers::writeAll(watched, "x");
+    const QString stored = QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=A\nPostponedate=01/01/2099\n"
+                                          "Notactive=false\nnon-fixed file type=0\nadvisechanges=true\n"
+                                          "last date changed=x\n")
+                               .arg(watched);
+    frmaddnewfile& editor = editFromRow(stored.toUtf8());
+    editor.checkfilechanges->setChecked(true);
+    QTest::keyClicks(editor.txtdescrip, QStringLiteral("B"));
+    clickOk(editor);
+
+    QVERIFY(!frmaddnewfile::instance());
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)),
+             QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=AB\nPostponedate=\nNotactive=false\n"
+                            "non-fixed file type=0\nadvisechanges=false\nlast date changed=x\n")
+                 .arg(watched));
+}
+
+void TestFrmAddNewFile::saveRefused()
+{
+    EditorCommands::fileadd_Click(*m_main);
+    frmaddnewfile* editor = frmaddnewfile::instance();
+    editor->cmdfilename->setText(QStringLiteral("/data/a.txt"));
+    editor->cmdok_Click();
+    QCOMPARE(Prompter::history().size(), 1);
+    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must enter a description of the file"));
+    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Information);
+    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
+    QCOMPARE(frmaddnewfile::instance(), editor);
+    QVERIFY(!QFileInfo::exists(m_main->inifilename));
+}
+
+QTEST_MAIN(TestFrmAddNewFile)
+#include "tst_frmaddnewfile.moc"
