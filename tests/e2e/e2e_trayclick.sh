@@ -4,57 +4,18 @@
 # menu with the right button and leaves through "Exit Staleguard".
 set -uo pipefail
 
-SKIP=77
-for tool in Xvfb openbox trayer xdotool xwininfo; do
-    command -v "$tool" >/dev/null || {
-        echo "e2e_trayclick: skipped: $tool is not installed"
-        exit "$SKIP"
-    }
-done
-[ -x "${STALEGUARD_BIN:-}" ] || {
-    echo "e2e_trayclick: skipped: STALEGUARD_BIN is not set"
-    exit "$SKIP"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/xsession.sh"
 
-WORK="$(mktemp -d)"
-STARTED=()
-
-cleanup() {
-    local pid
-    for pid in "${STARTED[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    for pid in "${STARTED[@]}"; do
-        wait "$pid" 2>/dev/null
-    done
-    rm -rf "$WORK"
-}
-trap cleanup EXIT
-
+# As the session's, with what the program said.
 fail() {
-    echo "e2e_trayclick: FAIL: $*" >&2
-    [ -f "$WORK/program.log" ] && sed 's/^/  program: /' "$WORK/program.log" >&2
+    echo "FAIL: $*"
+    [ -f "$WORK/program.log" ] && sed 's/^/  program: /' "$WORK/program.log"
     exit 1
-}
-
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-    local seconds=$1
-    shift
-    local end=$((SECONDS + seconds))
-    until "$@"; do
-        [ $SECONDS -ge $end ] && return 1
-        sleep 0.2
-    done
-}
-
-panel() {
-    xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $1; exit}'
 }
 
 # "x y" of the centre of the first icon embedded in the panel, in screen coordinates.
 icon_centre() {
-    xwininfo -tree -id "$(panel)" |
+    xwininfo -tree -id "$(trayer_window)" |
         awk '/^ +0x/ && match($0, /[0-9]+x[0-9]+\+-?[0-9]+\+-?[0-9]+ +\+-?[0-9]+\+-?[0-9]+/) {
                 split(substr($0, RSTART, RLENGTH), g, /[ x+]+/)
                 if (g[1] > 1 && g[2] > 1) { print g[5] + int(g[1] / 2), g[6] + int(g[2] / 2); exit }
@@ -79,31 +40,15 @@ program_running() {
     kill -0 "$PROGRAM_PID" 2>/dev/null
 }
 
-# The display, its window manager and the tray host.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
-STARTED+=($!)
-wait_for 20 test -s "$WORK/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$WORK/display")"
-openbox >/dev/null 2>&1 &
-STARTED+=($!)
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 --SetDockType true \
-    --transparent false --tint 0x808080 >/dev/null 2>&1 &
-STARTED+=($!)
-wait_for 20 eval '[ -n "$(panel)" ]' || fail "trayer did not start"
+start_display
 
 # A program folder whose path holds a blank, with one file old enough to be listed.
-dir="$WORK/Program Files/Staleguard"
-mkdir -p "$dir/config" "$dir/data" "$dir/runtime"
-chmod 700 "$dir/runtime"
-cp "$STALEGUARD_BIN" "$dir/Staleguard"
+dir=$(install_program "Program Files")
 touch -d "10 days ago" "$dir/backup.tar"
 printf '[Settings]\nStart in Tray=false\nClose on Start=false\n[file 0]\nfilename=%s\ndays=5\ndescription=Backup\n' \
     "$dir/backup.tar" >"$dir/Staleguard.ini"
-
-(cd "$dir" && exec env QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$dir/config" XDG_DATA_HOME="$dir/data" \
-    XDG_RUNTIME_DIR="$dir/runtime" "$dir/Staleguard") >"$WORK/program.log" 2>&1 &
-PROGRAM_PID=$!
-STARTED+=("$PROGRAM_PID")
+run_program "$dir"
+PROGRAM_PID=$LAST_PID
 
 wait_for 60 eval '[ -n "$(main_window)" ]' || fail "the main window did not appear"
 main=$(main_window)
