@@ -87,7 +87,7 @@ void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
     IniDocument doc = *current;
     for (const Write& w : writes)
         doc.setValue(w.section, w.key, w.value);
-    save(path, doc);
+    save(path, std::move(doc));
 }
 
 void IniFile::clearCache()
@@ -111,7 +111,7 @@ std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool t
     return doc;
 }
 
-void IniFile::save(const QString& path, const IniDocument& doc)
+void IniFile::save(const QString& path, IniDocument doc)
 {
     if (isReadOnly(path)) {
         throw AppError(
@@ -129,7 +129,7 @@ void IniFile::save(const QString& path, const IniDocument& doc)
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
     if (version)
-        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(doc)});
+        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
     else
         m_cache.remove(path);
 }

@@ -67,7 +67,7 @@ private:
     // The parse of the file as it is now, from the cache when it still matches; null when the file
     // exists but cannot be read.
     std::shared_ptr<const IniDocument> document(const QString& path, bool trustCache);
-    void save(const QString& path, const IniDocument& doc);
+    void save(const QString& path, IniDocument doc);
 
     QHash<QString, Cached> m_cache;
     int m_trustDepth = 0;
