@@ -138,23 +138,22 @@ size_t nameHash(QStringView name)
     return hashOf(lowered, [](char16_t c) { return c; });
 }
 
-bool sameName(QStringView a, QStringView b)
+bool sameAsciiName(QStringView a, QStringView b)
 {
-    if (isAscii(a) && isAscii(b)) {
-        if (a.size() != b.size())
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i].unicode()) != asciiLower(b[i].unicode()))
             return false;
-        for (qsizetype i = 0; i < a.size(); ++i) {
-            if (asciiLower(a[i].unicode()) != asciiLower(b[i].unicode()))
-                return false;
-        }
-        return true;
     }
-    return a.toString().toLower() == b.toString().toLower();
+    return true;
 }
 
-QStringView keyName(QStringView line)
+bool sameName(QStringView a, QStringView b)
 {
-    return trimBlanks(line.left(line.indexOf(QLatin1Char('='))));
+    if (isAscii(a) && isAscii(b))
+        return sameAsciiName(a, b);
+    return a.toString().toLower() == b.toString().toLower();
 }
 
 // The name of a key line; nullopt for a blank line, a comment or a line without "=".
@@ -199,7 +198,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         qsizetype end = pos;
         while (end < size && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
             ++end;
-        Line line{pos, end - pos, Ending::None};
+        Line line;
+        line.start = pos;
+        line.length = end - pos;
         qsizetype next = end;
         if (end < size && text[end] == QLatin1Char('\n')) {
             line.ending = Ending::Lf;
@@ -209,6 +210,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             line.ending = crlf ? Ending::CrLf : Ending::Cr;
             next = end + (crlf ? 2 : 1);
         }
+        describeKey(QStringView(text + pos, end - pos), line);
         doc.m_lines.append(line);
         pos = next;
     }
@@ -263,7 +265,7 @@ void IniDocument::reindex()
             }
             continue;
         }
-        if (current >= 0 && keyLineName(text))
+        if (current >= 0 && m_lines[i].nameStart >= 0)
             m_sections[current].lastLine = i;
     }
     if (current >= 0)
@@ -282,9 +284,11 @@ void IniDocument::indexKeysIfLong(int section)
 
 void IniDocument::indexKeyLine(int section, int lineIndex)
 {
-    const auto key = keyLineName(lineText(lineIndex));
-    if (key && findKey(section, *key) < 0)
-        m_keyIndex.insert(nameHash(*key), section, lineIndex);
+    if (m_lines[lineIndex].nameStart < 0)
+        return;
+    const QStringView key = keyNameOf(lineIndex);
+    if (findKey(section, key) < 0)
+        m_keyIndex.insert(nameHash(key), section, lineIndex);
 }
 
 int IniDocument::findSection(QStringView name) const
@@ -298,15 +302,18 @@ int IniDocument::findKey(int section, QStringView key) const
 {
     if (!m_sections[section].indexed)
         return scanForKey(section, key);
-    return m_keyIndex.find(nameHash(key), section, [&](int line) { return sameName(keyName(lineText(line)), key); });
+    return m_keyIndex.find(nameHash(key), section, [&](int line) { return sameName(keyNameOf(line), key); });
 }
 
 int IniDocument::scanForKey(int section, QStringView key) const
 {
     // The first of duplicates wins.
+    const bool asciiKey = isAscii(key);
     for (int line = m_sections[section].header + 1; line <= m_sections[section].lastLine; ++line) {
-        const auto name = keyLineName(lineText(line));
-        if (name && sameName(*name, key))
+        const Line& l = m_lines[line];
+        if (l.nameStart < 0)
+            continue;
+        if (asciiKey && l.asciiName ? sameAsciiName(keyNameOf(line), key) : sameName(keyNameOf(line), key))
             return line;
     }
     return -1;
@@ -314,8 +321,17 @@ int IniDocument::scanForKey(int section, QStringView key) const
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
-    const int sectionNumber = findSection(trimBlanks(section));
-    if (sectionNumber < 0)
+    return value(sectionNumber(section), key);
+}
+
+int IniDocument::sectionNumber(const QString& section) const
+{
+    return findSection(trimBlanks(section));
+}
+
+std::optional<QString> IniDocument::value(int sectionNumber, const QString& key) const
+{
+    if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return std::nullopt;
     const int line = findKey(sectionNumber, trimBlanks(key));
     if (line < 0)
@@ -333,7 +349,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     if (sectionNumber < 0) {
         appendSection(cleanSection, keyLine);
     } else if (const int line = findKey(sectionNumber, cleanKey); line >= 0) {
-        const QString storedName = keyName(lineText(line)).toString();
+        const QString storedName = keyNameOf(line).toString();
         setLineText(line, storedName + QLatin1Char('=') + keyLine.mid(cleanKey.size() + 1));
     } else {
         insertKeyLine(sectionNumber, cleanKey, keyLine);
@@ -344,9 +360,21 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
+void IniDocument::describeKey(QStringView text, Line& line)
+{
+    const auto name = keyLineName(text);
+    line.nameStart = name ? int(name->data() - text.data()) : -1;
+    line.nameLength = name ? int(name->size()) : 0;
+    line.asciiName = name && isAscii(*name);
+}
+
 IniDocument::Line IniDocument::storedLine(const QString& text, Ending ending)
 {
-    const Line line{m_text.size(), text.size(), ending};
+    Line line;
+    line.start = m_text.size();
+    line.length = text.size();
+    line.ending = ending;
+    describeKey(text, line);
     m_text += text;
     return line;
 }

@@ -24,6 +24,10 @@ public:
 
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // The same in two steps, for many keys of one section: the section's number (-1 when absent,
+    // valid until the next change) and a key's value in it.
+    int sectionNumber(const QString& section) const;
+    std::optional<QString> value(int sectionNumber, const QString& key) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
@@ -43,6 +47,10 @@ private:
     {
         qsizetype start = 0; // in m_text
         qsizetype length = 0;
+        // A key line's name, from the line's start; -1 for any other line (blank, comment, no "=").
+        int nameStart = -1;
+        int nameLength = 0;
+        bool asciiName = false;
         Ending ending = Ending::None;
     };
     struct Section
@@ -53,6 +61,11 @@ private:
     };
 
     QStringView lineText(int line) const { return QStringView(m_text).mid(m_lines[line].start, m_lines[line].length); }
+    QStringView keyNameOf(int line) const
+    {
+        return QStringView(m_text).mid(m_lines[line].start + m_lines[line].nameStart, m_lines[line].nameLength);
+    }
+    static void describeKey(QStringView text, Line& line);
     Line storedLine(const QString& text, Ending ending);
     void setLineText(int line, const QString& text);
     void compact();
