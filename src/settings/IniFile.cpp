@@ -37,6 +37,21 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return value && !value->isEmpty() ? *value : def;
 }
 
+IniFile::SectionValues IniFile::ReadSection(const QString& section, const QString& path)
+{
+    SectionValues values;
+    values.m_doc = document(path, m_trustDepth > 0);
+    if (values.m_doc)
+        values.m_section = values.m_doc->sectionNumber(section);
+    return values;
+}
+
+QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
+{
+    const auto value = m_doc ? m_doc->value(m_section, key) : std::nullopt;
+    return value && !value->isEmpty() ? *value : def;
+}
+
 void IniFile::InitForm(QWidget* window)
 {
     // Windows are told apart by their object name when their positions are stored.

@@ -52,6 +52,20 @@ public:
         IniFile& m_ini;
     };
 
+    // Many keys of one section read from one parse, as ReadString reads them; it looks the file
+    // and the section up once. Meant for a TrustedReads scope, and to be read again after a write.
+    class SectionValues
+    {
+    public:
+        QString ReadString(const QString& key, const QString& def) const;
+
+    private:
+        friend class IniFile;
+        std::shared_ptr<const IniDocument> m_doc;
+        int m_section = -1;
+    };
+    SectionValues ReadSection(const QString& section, const QString& path);
+
     // Forget every cached parse.
     void clearCache();
 
