@@ -77,9 +77,15 @@ EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifil
 
 QString EntryChecker::oldRowText(const QString& description, qint16 age)
 {
-    const QString verb = description.endsWith(QLatin1Char('s')) ? QStringLiteral(" are ") : QStringLiteral(" is ");
-    const QString unit = age == 1 ? QStringLiteral("day old") : QStringLiteral("days old");
-    return description + verb + QString::number(age) + QLatin1Char(' ') + unit;
+    const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
+    const QLatin1String unit(age == 1 ? " day old" : " days old");
+    QString text;
+    text.reserve(description.size() + 20);
+    text += description;
+    text += verb;
+    text += QString::number(age);
+    text += unit;
+    return text;
 }
 
 QString EntryChecker::changedRowText(const QString& description)

@@ -89,6 +89,14 @@ QString storedForm(const QString& value)
     return value;
 }
 
+// singleLine() and trimBlanks() together, sharing the text when there is nothing to change.
+QString trimmedLine(const QString& text)
+{
+    const QString line = singleLine(text);
+    const QStringView trimmed = trimBlanks(line);
+    return trimmed.size() == line.size() ? line : trimmed.toString();
+}
+
 bool parsesAsKey(const QString& key)
 {
     return !key.contains(QLatin1Char('=')) && !key.startsWith(QLatin1Char('[')) && !key.startsWith(QLatin1Char(';'));
@@ -193,6 +201,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
 
     const QChar* text = doc.m_text.constData();
     const qsizetype size = doc.m_text.size();
+    doc.m_lines.reserve(body.count('\n') + 1);
     qsizetype pos = 0;
     while (pos < size) {
         qsizetype end = pos;
@@ -238,12 +247,12 @@ QByteArray IniDocument::serialize() const
             break;
         }
     }
-    QByteArray out = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    const QByteArray bom = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     if (m_encoding == Encoding::Windows1252) {
         if (auto cp = encodeCp1252(text))
-            return out + *cp;
+            return m_bom ? bom + *cp : *cp;
     }
-    return out + text.toUtf8();
+    return m_bom ? bom + text.toUtf8() : text.toUtf8();
 }
 
 void IniDocument::reindex()
@@ -342,8 +351,8 @@ std::optional<QString> IniDocument::value(int sectionNumber, const QString& key)
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
-    const QString cleanKey = trimBlanks(singleLine(key)).toString();
-    const QString cleanSection = trimBlanks(singleLine(section)).toString();
+    const QString cleanKey = trimmedLine(key);
+    const QString cleanSection = trimmedLine(section);
     const QString keyLine = cleanKey + QLatin1Char('=') + storedForm(singleLine(value));
     const int sectionNumber = findSection(cleanSection);
     if (sectionNumber < 0) {
@@ -368,21 +377,22 @@ void IniDocument::describeKey(QStringView text, Line& line)
     line.asciiName = name && isAscii(*name);
 }
 
-IniDocument::Line IniDocument::storedLine(const QString& text, Ending ending)
+IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending)
 {
     Line line;
     line.start = m_text.size();
-    line.length = text.size();
+    for (const QStringView piece : pieces)
+        m_text += piece;
+    line.length = m_text.size() - line.start;
     line.ending = ending;
-    describeKey(text, line);
-    m_text += text;
+    describeKey(QStringView(m_text).mid(line.start, line.length), line);
     return line;
 }
 
 void IniDocument::setLineText(int line, const QString& text)
 {
     m_unusedText += m_lines[line].length;
-    m_lines[line] = storedLine(text, m_lines[line].ending);
+    m_lines[line] = storedLine({text}, m_lines[line].ending);
     if (m_unusedText > m_text.size() / 2)
         compact();
 }
@@ -409,8 +419,8 @@ void IniDocument::appendSection(const QString& name, const QString& keyLine)
     const int header = int(m_lines.size());
     m_sections.append(Section{header, header + 1, false});
     m_sectionIndex.insert(nameHash(name), 0, number);
-    m_lines.append(storedLine(QLatin1Char('[') + name + QLatin1Char(']'), ending));
-    m_lines.append(storedLine(keyLine, ending));
+    m_lines.append(storedLine({u"[", name, u"]"}, ending));
+    m_lines.append(storedLine({keyLine}, ending));
 }
 
 void IniDocument::insertKeyLine(int section, const QString& key, const QString& keyLine)
@@ -439,7 +449,7 @@ void IniDocument::insertLine(int at, const QString& text)
     // The line before may be the file's last one without a line break.
     if (at > 0 && m_lines[at - 1].ending == Ending::None)
         m_lines[at - 1].ending = newLineEnding();
-    m_lines.insert(at, storedLine(text, newLineEnding()));
+    m_lines.insert(at, storedLine({text}, newLineEnding()));
 }
 
 IniDocument::Ending IniDocument::newLineEnding() const

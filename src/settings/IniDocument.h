@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <initializer_list>
 #include <optional>
 
 #include "settings/IniNameIndex.h"
@@ -66,7 +67,8 @@ private:
         return QStringView(m_text).mid(m_lines[line].start + m_lines[line].nameStart, m_lines[line].nameLength);
     }
     static void describeKey(QStringView text, Line& line);
-    Line storedLine(const QString& text, Ending ending);
+    // Adds a line's text, given in pieces, to the buffer.
+    Line storedLine(std::initializer_list<QStringView> pieces, Ending ending);
     void setLineText(int line, const QString& text);
     void compact();
     void reindex();
