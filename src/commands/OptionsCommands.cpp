@@ -61,8 +61,7 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
         ini.WriteString(kSettings, key, item->isChecked() ? QStringLiteral("true") : QStringLiteral("false"),
                         m_window.inifilename);
     } catch (const AppError& error) {
-        Prompter::notify(&m_window,
-                         QStringLiteral("The option could not be saved.\n\n%1").arg(error.description()),
+        Prompter::notify(&m_window, QStringLiteral("The option could not be saved.\n\n%1").arg(error.description()),
                          Prompter::Icon::Warning);
     }
     // The action has already flipped its own tick; show what the file really holds.
@@ -84,8 +83,8 @@ void OptionsCommands::optionrun_Click()
     RegistryStore& registry = RegistryStore::instance();
     int flag = 0;
     try {
-        const QString current = registry.GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
-                                                  runValueName(), flag, QString());
+        const QString current =
+            registry.GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), flag, QString());
         // What is stored, not the tick, decides whether this click adds or removes the entry.
         if (!current.isEmpty())
             registry.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), flag);
