@@ -1,5 +1,6 @@
 #include "core/DateTexts.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <limits>
 
@@ -30,6 +31,8 @@ struct Formats
     QString shortDate; // the same with a four-digit year
     QString longTime;
     bool twoDigitYear = false;
+    // Short dates already rendered: the files of a watch list share few days between them.
+    QHash<QDate, QString> shortDates;
 };
 
 Formats formatsFor(const QLocale& locale)
@@ -52,7 +55,7 @@ std::optional<QLocale>& testLocale()
 }
 
 // Asking the locale for its formats is slow next to the check of one entry, so they are kept.
-const Formats& formats()
+Formats& formats()
 {
     static Formats cached = formatsFor(QLocale::system());
     const QLocale wanted = locale();
@@ -80,8 +83,15 @@ void resetLocaleForTesting()
 
 QString shortDate(const QDate& date)
 {
-    const Formats& f = formats();
-    return f.locale.toString(date, f.shortDate);
+    Formats& f = formats();
+    if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
+        return *it;
+    constexpr int kKeptDates = 4096;
+    if (f.shortDates.size() >= kKeptDates)
+        f.shortDates.clear();
+    const QString text = f.locale.toString(date, f.shortDate);
+    f.shortDates.insert(date, text);
+    return text;
 }
 
 QString generalDate(const QDateTime& moment)
@@ -93,7 +103,7 @@ QString generalDate(const QDateTime& moment)
 QString generalDate(const QDate& date, const QTime& time)
 {
     const Formats& f = formats();
-    return f.locale.toString(date, f.shortDate) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
+    return shortDate(date) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
 }
 
 QString longDate(const QDate& date)

@@ -35,9 +35,15 @@ EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifil
 
 QString EntryChecker::oldRowText(const QString& description, qint16 age)
 {
-    const QString verb = description.endsWith(QLatin1Char('s')) ? QStringLiteral(" are ") : QStringLiteral(" is ");
-    const QString unit = age == 1 ? QStringLiteral("day old") : QStringLiteral("days old");
-    return description + verb + QString::number(age) + QLatin1Char(' ') + unit;
+    const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
+    const QLatin1String unit(age == 1 ? " day old" : " days old");
+    QString text;
+    text.reserve(description.size() + 20);
+    text += description;
+    text += verb;
+    text += QString::number(age);
+    text += unit;
+    return text;
 }
 
 QString EntryChecker::changedRowText(const QString& description)
@@ -59,24 +65,20 @@ EntryChecker::Result EntryChecker::run(bool showAll)
     FileStamp::refreshZone();
     m_today = Clock::now().toLocalTime().date();
 
-    // One look at the disk for a fresh parse, then the walk trusts it.
+    // One look at the disk for a fresh parse, then the walk trusts it. Our own writes during the
+    // walk still re-read the file under the lock, and the reads after them see what they wrote.
     m_ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), m_inifilename, QString());
-    m_trusted.emplace(m_ini);
-
     Result result;
     int cnt = 0;
-    try {
+    {
+        const IniFile::TrustedReads trusted(m_ini);
         while (checkEntry(static_cast<qint16>(cnt), showAll, result) && cnt < WatchListFile::kLastEntryNumber)
             ++cnt;
-    } catch (...) {
-        m_trusted.reset();
-        throw;
     }
-    m_trusted.reset();
     result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
 
     if (!m_rowMap.isEmpty())
-        writeValues(m_tempinifilename, m_rowMap);
+        m_ini.WriteStrings(m_tempinifilename, m_rowMap);
     m_rowMap.clear();
     return result;
 }
@@ -100,9 +102,8 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
 {
     Entry e;
     e.section = WatchListFile::sectionName(cnt);
-    const auto read = [&](const QString& key, const QString& def) {
-        return m_ini.ReadString(e.section, key, m_inifilename, def);
-    };
+    const IniFile::SectionValues values = m_ini.ReadSection(e.section, m_inifilename);
+    const auto read = [&](const QString& key, const QString& def) { return values.ReadString(key, def); };
     e.fileName = read(QStringLiteral("filename"), QString());
     e.days = LeadingNumber::toInt16(read(QStringLiteral("days"), QStringLiteral("0")));
     e.description = read(QStringLiteral("description"), QString());
@@ -127,28 +128,27 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     if (chosen == entry.fileName)
         return;
     entry.fileName = chosen;
-    writeValues(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
+    m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
 }
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
 {
-    const auto read = [&](const QString& key, const QString& def) {
-        return m_ini.ReadString(entry.section, key, m_inifilename, def);
-    };
     if (!showAll) {
         const auto postponed = DateTexts::parseShortDate(entry.postponeDate);
         // Its midnight is later than now exactly when the day itself lies after today.
         if (postponed && *postponed > m_today)
             return std::nullopt;
     }
-    const bool removed = read(QStringLiteral("Notactive"), QString()).toLower() == QLatin1String("true");
+    const IniFile::SectionValues values = m_ini.ReadSection(entry.section, m_inifilename);
+    const auto read = [&](const QString& key) { return values.ReadString(key, QString()); };
+    const bool removed = read(QStringLiteral("Notactive")).toLower() == QLatin1String("true");
     if (entry.description.isEmpty() || removed)
         return std::nullopt;
 
     const auto modified = FileStamp::modified(entry.fileName);
     if (!modified) {
         if (Prompter::askYesNo(m_parent, missingFileQuestion(entry.fileName), true, Prompter::Icon::None))
-            writeValues(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
+            m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
         return std::nullopt;
     }
 
@@ -157,25 +157,11 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     if (age >= entry.days || showAll)
         text = oldRowText(entry.description, age);
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
-    if (read(QStringLiteral("advisechanges"), QString()).contains(QLatin1String("true"))) {
-        const QString current = FileStamp::changeText(*modified);
-        if (read(QStringLiteral("last date changed"), current) != current)
+    if (read(QStringLiteral("advisechanges")).contains(QLatin1String("true"))) {
+        // A missing date reads as the current one, so only a stored date needs the current rendered.
+        const QString stored = read(QStringLiteral("last date changed"));
+        if (!stored.isEmpty() && stored != FileStamp::changeText(*modified))
             text = changedRowText(entry.description);
     }
     return text;
-}
-
-void EntryChecker::writeValues(const QString& path, const QList<IniFile::Write>& writes)
-{
-    const bool trusted = m_trusted.has_value();
-    m_trusted.reset();
-    try {
-        m_ini.WriteStrings(path, writes);
-    } catch (...) {
-        if (trusted)
-            m_trusted.emplace(m_ini);
-        throw;
-    }
-    if (trusted)
-        m_trusted.emplace(m_ini);
 }

@@ -52,15 +52,12 @@ private:
     Entry readEntry(qint16 cnt);
     void chooseFolderFile(Entry& entry);
     std::optional<QString> rowText(const Entry& entry, bool showAll);
-    // Writes go around the trusted reads, so that they re-read what another copy may have written.
-    void writeValues(const QString& path, const QList<IniFile::Write>& writes);
 
     IniFile& m_ini;
     QString m_inifilename;
     QString m_tempinifilename;
     std::function<void()> m_progress;
     QWidget* m_parent = nullptr;
-    std::optional<IniFile::TrustedReads> m_trusted;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
 };

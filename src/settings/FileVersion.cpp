@@ -23,20 +23,25 @@ template <typename Stamp> void fillStamp(Stamp& stamp, const struct stat& st)
     stamp.inode = st.st_ino;
 }
 
-bool readAll(int fd, QByteArray* contents)
+// Read straight into the result: `expected` is the size the file had when opened, and one byte
+// more lets the first pass see the end. The file may still grow or shrink while being read.
+bool readAll(int fd, qint64 expected, QByteArray* contents)
 {
-    QByteArray bytes;
-    char buffer[65536];
+    QByteArray bytes(qsizetype(qMax<qint64>(expected, 0)) + 1, Qt::Uninitialized);
+    qsizetype used = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const ssize_t got = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return false;
         if (got == 0)
             break;
-        bytes.append(buffer, got);
+        used += got;
     }
+    bytes.truncate(used);
     if (contents)
         *contents = std::move(bytes);
     return true;
@@ -81,7 +86,7 @@ std::unique_ptr<FileVersion> FileVersion::open(const QString& path, QByteArray* 
         return nullptr;
     version->m_stamp.exists = version->m_exists = true;
     fillStamp(version->m_stamp, st);
-    if (contents && !readAll(version->m_fd, contents))
+    if (contents && !readAll(version->m_fd, st.st_size, contents))
         return nullptr;
     return version;
 }

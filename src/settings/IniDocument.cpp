@@ -50,7 +50,7 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-QString trimBlanks(QStringView text)
+QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -58,10 +58,10 @@ QString trimBlanks(QStringView text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin).toString();
+    return text.mid(begin, end - begin);
 }
 
-QString unquote(const QString& value)
+QStringView unquote(QStringView value)
 {
     if (value.size() >= 2) {
         const QChar first = value.front();
@@ -84,9 +84,17 @@ QString singleLine(QString text)
 QString storedForm(const QString& value)
 {
     const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
-    if (blankEnds || unquote(value) != value)
+    if (blankEnds || unquote(value).size() != value.size())
         return QLatin1Char('"') + value + QLatin1Char('"');
     return value;
+}
+
+// singleLine() and trimBlanks() together, sharing the text when there is nothing to change.
+QString trimmedLine(const QString& text)
+{
+    const QString line = singleLine(text);
+    const QStringView trimmed = trimBlanks(line);
+    return trimmed.size() == line.size() ? line : trimmed.toString();
 }
 
 bool parsesAsKey(const QString& key)
@@ -99,46 +107,121 @@ bool parsesAsSection(const QString& name)
     return !name.contains(QLatin1Char(']'));
 }
 
-std::optional<QString> sectionName(const QString& line)
+std::optional<QStringView> sectionName(QStringView line)
 {
-    const QString trimmed = trimBlanks(line);
+    const QStringView trimmed = trimBlanks(line);
     if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
     const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-    return trimBlanks(QStringView(trimmed).mid(1, close < 0 ? -1 : close - 1));
+    return trimBlanks(trimmed.mid(1, close < 0 ? trimmed.size() - 1 : close - 1));
 }
+
+bool isAscii(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char16_t asciiLower(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// Names match as their toLower() forms do. Most are ASCII and are folded on the fly; any other
+// name takes the full route, since lowering may change its length or turn it into ASCII.
+size_t nameHash(QStringView name)
+{
+    const auto hashOf = [](QStringView folded, auto fold) {
+        quint64 h = 0xCBF29CE484222325ULL;
+        for (QChar c : folded)
+            h = (h ^ fold(c.unicode())) * 0x100000001B3ULL;
+        return size_t(h);
+    };
+    if (isAscii(name))
+        return hashOf(name, asciiLower);
+    const QString lowered = name.toString().toLower();
+    return hashOf(lowered, [](char16_t c) { return c; });
+}
+
+bool sameAsciiName(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i].unicode()) != asciiLower(b[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+bool sameName(QStringView a, QStringView b)
+{
+    if (isAscii(a) && isAscii(b))
+        return sameAsciiName(a, b);
+    return a.toString().toLower() == b.toString().toLower();
+}
+
+// The name of a key line; nullopt for a blank line, a comment or a line without "=".
+std::optional<QStringView> keyLineName(QStringView line)
+{
+    const QStringView trimmed = trimBlanks(line);
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
+        return std::nullopt;
+    const qsizetype eq = line.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return std::nullopt;
+    return trimBlanks(line.left(eq));
+}
+
+// Up to this many lines a section is searched line by line: its text lies together in memory,
+// where a hash index over the whole file would cost a cache miss for every key looked up.
+constexpr int kScanLines = 32;
 
 } // namespace
 
 IniDocument IniDocument::parse(const QByteArray& bytes)
 {
     IniDocument doc;
-    QByteArray body = bytes;
+    QByteArrayView body = bytes;
     if (body.startsWith("\xEF\xBB\xBF")) {
         doc.m_bom = true;
-        body.remove(0, 3);
+        body = body.sliced(3);
     }
     // The byte order mark is already off; a second one is text and must be kept.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    QString text = utf8.decode(body);
+    doc.m_text = utf8.decode(body);
     if (utf8.hasError()) {
         doc.m_encoding = Encoding::Windows1252;
-        text = decodeCp1252(body);
+        doc.m_text = decodeCp1252(body.toByteArray());
     }
 
+    const QChar* text = doc.m_text.constData();
+    const qsizetype size = doc.m_text.size();
+    doc.m_lines.reserve(body.count('\n') + 1);
     qsizetype pos = 0;
-    while (pos < text.size()) {
+    while (pos < size) {
         qsizetype end = pos;
-        while (end < text.size() && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+        while (end < size && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
             ++end;
-        Line line{text.mid(pos, end - pos), QString()};
-        if (end < text.size()) {
-            const bool crlf = text[end] == QLatin1Char('\r') && end + 1 < text.size() && text[end + 1] == '\n';
-            line.ending = text.mid(end, crlf ? 2 : 1);
+        Line line;
+        line.start = pos;
+        line.length = end - pos;
+        qsizetype next = end;
+        if (end < size && text[end] == QLatin1Char('\n')) {
+            line.ending = Ending::Lf;
+            next = end + 1;
+        } else if (end < size) {
+            const bool crlf = end + 1 < size && text[end + 1] == QLatin1Char('\n');
+            line.ending = crlf ? Ending::CrLf : Ending::Cr;
+            next = end + (crlf ? 2 : 1);
         }
+        describeKey(QStringView(text + pos, end - pos), line);
         doc.m_lines.append(line);
-        pos = end + line.ending.size();
+        pos = next;
     }
     doc.reindex();
     return doc;
@@ -147,78 +230,138 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
 QByteArray IniDocument::serialize() const
 {
     QString text;
-    for (const Line& line : m_lines)
-        text += line.text + line.ending;
-    QByteArray out = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    text.reserve(m_text.size() - m_unusedText + 2 * m_lines.size());
+    for (int i = 0; i < m_lines.size(); ++i) {
+        text += lineText(i);
+        switch (m_lines[i].ending) {
+        case Ending::None:
+            break;
+        case Ending::Lf:
+            text += QLatin1Char('\n');
+            break;
+        case Ending::CrLf:
+            text += QLatin1String("\r\n");
+            break;
+        case Ending::Cr:
+            text += QLatin1Char('\r');
+            break;
+        }
+    }
+    const QByteArray bom = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     if (m_encoding == Encoding::Windows1252) {
         if (auto cp = encodeCp1252(text))
-            return out + *cp;
+            return m_bom ? bom + *cp : *cp;
     }
-    return out + text.toUtf8();
+    return m_bom ? bom + text.toUtf8() : text.toUtf8();
 }
 
 void IniDocument::reindex()
 {
     m_sections.clear();
-    Section* current = nullptr;
+    m_sectionIndex.reset(0);
+    m_keyIndex.reset(0);
+    int current = -1;
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QString& text = m_lines[i].text;
-        if (auto name = sectionName(text)) {
-            const QString lower = name->toLower();
+        const QStringView text = lineText(i);
+        if (const auto name = sectionName(text)) {
+            if (current >= 0)
+                indexKeysIfLong(current);
             // A repeated section is not indexed: the first one holds the values.
-            current = m_sections.contains(lower) ? nullptr : &m_sections[lower];
-            if (current) {
-                current->header = i;
-                current->lastLine = i;
+            current = findSection(*name) >= 0 ? -1 : int(m_sections.size());
+            if (current >= 0) {
+                m_sections.append(Section{i, i, false});
+                m_sectionIndex.insert(nameHash(*name), 0, current);
             }
             continue;
         }
-        if (current)
-            indexKeyLine(*current, i);
+        if (current >= 0 && m_lines[i].nameStart >= 0)
+            m_sections[current].lastLine = i;
     }
+    if (current >= 0)
+        indexKeysIfLong(current);
 }
 
-void IniDocument::indexKeyLine(Section& section, int lineIndex)
+void IniDocument::indexKeysIfLong(int section)
 {
-    const QString& text = m_lines[lineIndex].text;
-    const QString trimmed = trimBlanks(text);
-    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
+    Section& s = m_sections[section];
+    if (s.indexed || s.lastLine - s.header <= kScanLines)
         return;
-    const qsizetype eq = text.indexOf(QLatin1Char('='));
-    if (eq < 0)
+    s.indexed = true;
+    for (int line = s.header + 1; line <= s.lastLine; ++line)
+        indexKeyLine(section, line);
+}
+
+void IniDocument::indexKeyLine(int section, int lineIndex)
+{
+    if (m_lines[lineIndex].nameStart < 0)
         return;
-    section.lastLine = lineIndex;
-    const QString key = trimBlanks(QStringView(text).left(eq)).toLower();
-    if (!section.keys.contains(key))
-        section.keys.insert(key, lineIndex);
+    const QStringView key = keyNameOf(lineIndex);
+    if (findKey(section, key) < 0)
+        m_keyIndex.insert(nameHash(key), section, lineIndex);
+}
+
+int IniDocument::findSection(QStringView name) const
+{
+    return m_sectionIndex.find(nameHash(name), 0, [&](int section) {
+        return sameName(*sectionName(lineText(m_sections[section].header)), name);
+    });
+}
+
+int IniDocument::findKey(int section, QStringView key) const
+{
+    if (!m_sections[section].indexed)
+        return scanForKey(section, key);
+    return m_keyIndex.find(nameHash(key), section, [&](int line) { return sameName(keyNameOf(line), key); });
+}
+
+int IniDocument::scanForKey(int section, QStringView key) const
+{
+    // The first of duplicates wins.
+    const bool asciiKey = isAscii(key);
+    for (int line = m_sections[section].header + 1; line <= m_sections[section].lastLine; ++line) {
+        const Line& l = m_lines[line];
+        if (l.nameStart < 0)
+            continue;
+        if (asciiKey && l.asciiName ? sameAsciiName(keyNameOf(line), key) : sameName(keyNameOf(line), key))
+            return line;
+    }
+    return -1;
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
-    const auto sit = m_sections.constFind(trimBlanks(section).toLower());
-    if (sit == m_sections.constEnd())
+    return value(sectionNumber(section), key);
+}
+
+int IniDocument::sectionNumber(const QString& section) const
+{
+    return findSection(trimBlanks(section));
+}
+
+std::optional<QString> IniDocument::value(int sectionNumber, const QString& key) const
+{
+    if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return std::nullopt;
-    const auto kit = sit->keys.constFind(trimBlanks(key).toLower());
-    if (kit == sit->keys.constEnd())
+    const int line = findKey(sectionNumber, trimBlanks(key));
+    if (line < 0)
         return std::nullopt;
-    const QString& text = m_lines[*kit].text;
-    return unquote(trimBlanks(QStringView(text).mid(text.indexOf(QLatin1Char('=')) + 1)));
+    const QStringView text = lineText(line);
+    return unquote(trimBlanks(text.mid(text.indexOf(QLatin1Char('=')) + 1))).toString();
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
-    const QString cleanKey = trimBlanks(singleLine(key));
-    const QString cleanSection = trimBlanks(singleLine(section));
+    const QString cleanKey = trimmedLine(key);
+    const QString cleanSection = trimmedLine(section);
     const QString keyLine = cleanKey + QLatin1Char('=') + storedForm(singleLine(value));
-    auto sit = m_sections.find(cleanSection.toLower());
-    if (sit == m_sections.end()) {
-        appendSection(cleanSection, cleanKey, keyLine);
-    } else if (const auto kit = sit->keys.constFind(cleanKey.toLower()); kit != sit->keys.constEnd()) {
-        Line& line = m_lines[*kit];
-        const QString storedName = trimBlanks(QStringView(line.text).left(line.text.indexOf(QLatin1Char('='))));
-        line.text = storedName + QLatin1Char('=') + keyLine.mid(cleanKey.size() + 1);
+    const int sectionNumber = findSection(cleanSection);
+    if (sectionNumber < 0) {
+        appendSection(cleanSection, keyLine);
+    } else if (const int line = findKey(sectionNumber, cleanKey); line >= 0) {
+        const QString storedName = keyNameOf(line).toString();
+        setLineText(line, storedName + QLatin1Char('=') + keyLine.mid(cleanKey.size() + 1));
     } else {
-        insertKeyLine(*sit, cleanKey, keyLine);
+        insertKeyLine(sectionNumber, cleanKey, keyLine);
     }
     // A name the lines cannot hold as given (a key with "=", one that starts like a section or a
     // comment) reads back the way a fresh parse of the file sees it.
@@ -226,58 +369,98 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
-void IniDocument::appendSection(const QString& name, const QString& key, const QString& keyLine)
+void IniDocument::describeKey(QStringView text, Line& line)
 {
-    if (!m_lines.isEmpty() && m_lines.back().ending.isEmpty())
-        m_lines.back().ending = newLineEnding();
-    const QString ending = newLineEnding();
-    Section& section = m_sections[name.toLower()];
-    section.header = m_lines.size();
-    section.lastLine = section.header + 1;
-    section.keys.insert(key.toLower(), section.lastLine);
-    m_lines.append(Line{QLatin1Char('[') + name + QLatin1Char(']'), ending});
-    m_lines.append(Line{keyLine, ending});
+    const auto name = keyLineName(text);
+    line.nameStart = name ? int(name->data() - text.data()) : -1;
+    line.nameLength = name ? int(name->size()) : 0;
+    line.asciiName = name && isAscii(*name);
 }
 
-void IniDocument::insertKeyLine(Section& section, const QString& key, const QString& keyLine)
+IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending)
 {
-    const int at = section.lastLine + 1;
-    insertLine(at, keyLine);
-    if (at < m_lines.size() - 1)
-        shiftLinesFrom(at);
-    section.lastLine = at;
-    section.keys.insert(key.toLower(), at);
+    Line line;
+    line.start = m_text.size();
+    for (const QStringView piece : pieces)
+        m_text += piece;
+    line.length = m_text.size() - line.start;
+    line.ending = ending;
+    describeKey(QStringView(m_text).mid(line.start, line.length), line);
+    return line;
 }
 
-void IniDocument::shiftLinesFrom(int at)
+void IniDocument::setLineText(int line, const QString& text)
 {
-    for (Section& section : m_sections) {
-        if (section.header < at)
-            continue; // a section before the new line keeps its lines
-        ++section.header;
-        ++section.lastLine;
-        for (int& line : section.keys)
-            ++line;
+    m_unusedText += m_lines[line].length;
+    m_lines[line] = storedLine({text}, m_lines[line].ending);
+    if (m_unusedText > m_text.size() / 2)
+        compact();
+}
+
+void IniDocument::compact()
+{
+    QString text;
+    text.reserve(m_text.size() - m_unusedText);
+    for (Line& line : m_lines) {
+        const qsizetype start = text.size();
+        text += QStringView(m_text).mid(line.start, line.length);
+        line.start = start;
     }
+    m_text = std::move(text);
+    m_unusedText = 0;
+}
+
+void IniDocument::appendSection(const QString& name, const QString& keyLine)
+{
+    if (!m_lines.isEmpty() && m_lines.back().ending == Ending::None)
+        m_lines.back().ending = newLineEnding();
+    const Ending ending = newLineEnding();
+    const int number = int(m_sections.size());
+    const int header = int(m_lines.size());
+    m_sections.append(Section{header, header + 1, false});
+    m_sectionIndex.insert(nameHash(name), 0, number);
+    m_lines.append(storedLine({u"[", name, u"]"}, ending));
+    m_lines.append(storedLine({keyLine}, ending));
+}
+
+void IniDocument::insertKeyLine(int section, const QString& key, const QString& keyLine)
+{
+    const int at = m_sections[section].lastLine + 1;
+    insertLine(at, keyLine);
+    if (at < m_lines.size() - 1) {
+        // Every section after the new line moves down by one; those before keep their lines.
+        for (Section& later : m_sections) {
+            if (later.header >= at) {
+                ++later.header;
+                ++later.lastLine;
+            }
+        }
+        m_keyIndex.shiftFrom(at);
+    }
+    m_sections[section].lastLine = at;
+    if (m_sections[section].indexed)
+        m_keyIndex.insert(nameHash(key), section, at);
+    else
+        indexKeysIfLong(section);
 }
 
 void IniDocument::insertLine(int at, const QString& text)
 {
     // The line before may be the file's last one without a line break.
-    if (at > 0 && m_lines[at - 1].ending.isEmpty())
+    if (at > 0 && m_lines[at - 1].ending == Ending::None)
         m_lines[at - 1].ending = newLineEnding();
-    m_lines.insert(at, Line{text, newLineEnding()});
+    m_lines.insert(at, storedLine({text}, newLineEnding()));
 }
 
-QString IniDocument::newLineEnding() const
+IniDocument::Ending IniDocument::newLineEnding() const
 {
     for (const Line& line : m_lines) {
-        if (!line.ending.isEmpty())
+        if (line.ending != Ending::None)
             return line.ending;
     }
 #ifdef Q_OS_WIN
-    return QStringLiteral("\r\n");
+    return Ending::CrLf;
 #else
-    return QStringLiteral("\n");
+    return Ending::Lf;
 #endif
 }

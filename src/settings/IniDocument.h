@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QString>
 #include <QVector>
+#include <initializer_list>
 #include <optional>
+
+#include "settings/IniNameIndex.h"
 
 // One INI file held as its lines, so that a change touches only the line it must and every
 // other byte (comments, order, unknown keys, line endings, a byte order mark) survives.
@@ -23,6 +25,10 @@ public:
 
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // The same in two steps, for many keys of one section: the section's number (-1 when absent,
+    // valid until the next change) and a key's value in it.
+    int sectionNumber(const QString& section) const;
+    std::optional<QString> value(int sectionNumber, const QString& key) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
@@ -31,28 +37,59 @@ public:
     int sectionCount() const { return m_sections.size(); }
 
 private:
+    enum class Ending : quint8
+    {
+        None, // the file's last line without a line break
+        Lf,
+        CrLf,
+        Cr
+    };
     struct Line
     {
-        QString text;
-        QString ending; // "\r\n", "\n", "\r" or "" for a last line without one
+        qsizetype start = 0; // in m_text
+        qsizetype length = 0;
+        // A key line's name, from the line's start; -1 for any other line (blank, comment, no "=").
+        int nameStart = -1;
+        int nameLength = 0;
+        bool asciiName = false;
+        Ending ending = Ending::None;
     };
     struct Section
     {
         int header = -1;
-        int lastLine = -1; // last key line, or the header when the section has none
-        QHash<QString, int> keys;
+        int lastLine = -1;    // last key line, or the header when the section has none
+        bool indexed = false; // its keys are in m_keyIndex; a short section is searched line by line
     };
 
+    QStringView lineText(int line) const { return QStringView(m_text).mid(m_lines[line].start, m_lines[line].length); }
+    QStringView keyNameOf(int line) const
+    {
+        return QStringView(m_text).mid(m_lines[line].start + m_lines[line].nameStart, m_lines[line].nameLength);
+    }
+    static void describeKey(QStringView text, Line& line);
+    // Adds a line's text, given in pieces, to the buffer.
+    Line storedLine(std::initializer_list<QStringView> pieces, Ending ending);
+    void setLineText(int line, const QString& text);
+    void compact();
     void reindex();
-    void indexKeyLine(Section& section, int lineIndex);
-    void appendSection(const QString& name, const QString& key, const QString& keyLine);
-    void insertKeyLine(Section& section, const QString& key, const QString& keyLine);
-    void shiftLinesFrom(int at);
+    void indexKeyLine(int section, int lineIndex);
+    void indexKeysIfLong(int section);
+    int scanForKey(int section, QStringView key) const;
+    int findSection(QStringView name) const;
+    int findKey(int section, QStringView key) const;
+    void appendSection(const QString& name, const QString& keyLine);
+    void insertKeyLine(int section, const QString& key, const QString& keyLine);
     void insertLine(int at, const QString& text);
-    QString newLineEnding() const;
+    Ending newLineEnding() const;
 
+    // Every line's text in one buffer; a changed line gets its new text added at the end, and the
+    // buffer is rebuilt once more of it is old text than is in use.
+    QString m_text;
+    qsizetype m_unusedText = 0;
     QVector<Line> m_lines;
-    QHash<QString, Section> m_sections;
+    QVector<Section> m_sections;
+    IniNameIndex m_sectionIndex; // section numbers by name
+    IniNameIndex m_keyIndex;     // key lines of long sections by section number and name
     bool m_bom = false;
     Encoding m_encoding = Encoding::Utf8;
 };

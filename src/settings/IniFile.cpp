@@ -37,6 +37,21 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return value && !value->isEmpty() ? *value : def;
 }
 
+IniFile::SectionValues IniFile::ReadSection(const QString& section, const QString& path)
+{
+    SectionValues values;
+    values.m_doc = document(path, m_trustDepth > 0);
+    if (values.m_doc)
+        values.m_section = values.m_doc->sectionNumber(section);
+    return values;
+}
+
+QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
+{
+    const auto value = m_doc ? m_doc->value(m_section, key) : std::nullopt;
+    return value && !value->isEmpty() ? *value : def;
+}
+
 void IniFile::InitForm(QWidget* window)
 {
     // Windows are told apart by their object name when their positions are stored.
@@ -87,7 +102,7 @@ void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
     IniDocument doc = *current;
     for (const Write& w : writes)
         doc.setValue(w.section, w.key, w.value);
-    save(path, doc);
+    save(path, std::move(doc));
 }
 
 void IniFile::clearCache()
@@ -111,7 +126,7 @@ std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool t
     return doc;
 }
 
-void IniFile::save(const QString& path, const IniDocument& doc)
+void IniFile::save(const QString& path, IniDocument doc)
 {
     if (isReadOnly(path)) {
         throw AppError(
@@ -129,7 +144,7 @@ void IniFile::save(const QString& path, const IniDocument& doc)
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
     if (version)
-        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(doc)});
+        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
     else
         m_cache.remove(path);
 }

@@ -52,6 +52,20 @@ public:
         IniFile& m_ini;
     };
 
+    // Many keys of one section read from one parse, as ReadString reads them; it looks the file
+    // and the section up once. Meant for a TrustedReads scope, and to be read again after a write.
+    class SectionValues
+    {
+    public:
+        QString ReadString(const QString& key, const QString& def) const;
+
+    private:
+        friend class IniFile;
+        std::shared_ptr<const IniDocument> m_doc;
+        int m_section = -1;
+    };
+    SectionValues ReadSection(const QString& section, const QString& path);
+
     // Forget every cached parse.
     void clearCache();
 
@@ -67,7 +81,7 @@ private:
     // The parse of the file as it is now, from the cache when it still matches; null when the file
     // exists but cannot be read.
     std::shared_ptr<const IniDocument> document(const QString& path, bool trustCache);
-    void save(const QString& path, const IniDocument& doc);
+    void save(const QString& path, IniDocument doc);
 
     QHash<QString, Cached> m_cache;
     int m_trustDepth = 0;

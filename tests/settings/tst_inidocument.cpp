@@ -11,6 +11,8 @@ private slots:
     void readsByTheProfileRules();
     void editKeepsEveryOtherByte_data();
     void editKeepsEveryOtherByte();
+    void sectionsOfAnyLengthAgreeWithAFreshParse_data();
+    void sectionsOfAnyLengthAgreeWithAFreshParse();
 };
 
 void TestIniDocument::readsByTheProfileRules_data()
@@ -63,6 +65,12 @@ void TestIniDocument::readsByTheProfileRules_data()
                           << "k" << QString::fromUtf8("K\xC3\xA4se");
     QTest::newRow("windows-1252") << QByteArray("[s]\nk=K\xE4se \x80\n") << "s"
                                   << "k" << QString::fromUtf8("K\xC3\xA4se \xE2\x82\xAC");
+    QTest::newRow("case of non-ASCII names")
+        << QByteArray("[\xC3\x84pfel]\n\xC3\x96l=1\n") << QString::fromUtf8("\xC3\xA4pfel")
+        << QString::fromUtf8("\xC3\xB6l") << "1";
+    // The Kelvin sign lowers to an ASCII "k".
+    QTest::newRow("non-ASCII name lowering to ASCII")
+        << QByteArray("[s]\nk=1\n") << "s" << QString(QChar(0x212A)) << "1";
 }
 
 void TestIniDocument::readsByTheProfileRules()
@@ -117,6 +125,53 @@ void TestIniDocument::editKeepsEveryOtherByte()
     IniDocument doc = IniDocument::parse(before);
     doc.setValue(section, key, value);
     QCOMPARE(doc.serialize(), after);
+}
+
+void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse_data()
+{
+    QTest::addColumn<int>("keys");
+    QTest::addColumn<int>("added");
+    for (const int keys : {1, 31, 32, 33, 200}) {
+        for (const int added : {0, 3, 40})
+            QTest::addRow("%d keys, %d added", keys, added) << keys << added;
+    }
+}
+
+void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse()
+{
+    // Short and long sections are looked up in different ways, and a section may grow from one
+    // to the other: both must see the first of duplicates, skip comments and keep other sections.
+    QFETCH(int, keys);
+    QFETCH(int, added);
+    QByteArray text = "[head]\nk=h\n[Big]\n; a comment=1\n\n";
+    for (int i = 0; i < keys; ++i)
+        text += "Key " + QByteArray::number(i) + " = v" + QByteArray::number(i) + "\n";
+    text += "KEY 0=duplicate\n[tail]\nk=t\n";
+    IniDocument doc = IniDocument::parse(text);
+    doc.setValue("head", "j", "before big"); // moves every line of the sections after it
+    for (int i = 0; i < added; ++i)
+        doc.setValue("big", "new " + QString::number(i), "n" + QString::number(i));
+    doc.setValue("BIG", "key " + QString::number(keys - 1), "changed");
+
+    const IniDocument fresh = IniDocument::parse(doc.serialize());
+    for (const IniDocument* d : {const_cast<const IniDocument*>(&doc), &fresh}) {
+        const auto value = [d](const QString& section, const QString& key) {
+            return d->value(section, key).value_or(QStringLiteral("<none>"));
+        };
+        QCOMPARE(value("big", "key 0"), keys == 1 ? QStringLiteral("changed") : QStringLiteral("v0"));
+        QCOMPARE(value("big", "key " + QString::number(keys - 1)), QStringLiteral("changed"));
+        for (int i = 0; i < added; ++i)
+            QCOMPARE(value("big", "NEW " + QString::number(i)), "n" + QString::number(i));
+        QCOMPARE(value("big", "; a comment"), QStringLiteral("<none>"));
+        QCOMPARE(value("head", "k"), QStringLiteral("h"));
+        QCOMPARE(value("head", "j"), QStringLiteral("before big"));
+        QCOMPARE(value("tail", "k"), QStringLiteral("t"));
+        QCOMPARE(value("big", "k"), QStringLiteral("<none>"));
+    }
+    // New keys go after the section's last key line, duplicates included, in the order written.
+    const QByteArray lastKey =
+        added ? "new " + QByteArray::number(added - 1) + "=n" + QByteArray::number(added - 1) : "KEY 0=duplicate";
+    QVERIFY(doc.serialize().endsWith(lastKey + "\n[tail]\nk=t\n"));
 }
 
 QTEST_GUILESS_MAIN(TestIniDocument)

@@ -36,6 +36,7 @@ private slots:
     void lastPiece();
     void readSeesAFileReplacedByAnotherCopy();
     void unchangedFileIsNotParsedAgain();
+    void writeInATrustedScopeKeepsAnotherCopysChange();
     void failedWriteLeavesTheFileIntact_data();
     void failedWriteLeavesTheFileIntact();
     void unreadableFileIsNeverOverwritten();
@@ -310,6 +311,26 @@ void TestIniFile::unchangedFileIsNotParsedAgain()
     ini.clearCache();
     QCOMPARE(ini.ReadString("s", "k", path("w.ini"), kNone), QStringLiteral("2"));
 #endif
+}
+
+void TestIniFile::writeInATrustedScopeKeepsAnotherCopysChange()
+{
+    // Reads in the scope trust the cache, but a write must start from the file on disk: another
+    // copy's change made while the scope is open survives, and the reads after the write see it.
+    auto& ini = IniFile::instance();
+    TestHelpers::writeAll(path("w.ini"), "[s]\nk=1\n");
+    {
+        const IniFile::TrustedReads trusted(ini);
+        QCOMPARE(ini.ReadString("s", "k", path("w.ini"), kNone), QStringLiteral("1"));
+        TestHelpers::writeAll(path("new.ini"), "[s]\nk=1\nother=2\n");
+        QVERIFY(QFile::remove(path("w.ini")));
+        QVERIFY(QFile::rename(path("new.ini"), path("w.ini")));
+        QCOMPARE(ini.ReadString("s", "other", path("w.ini"), kNone), kNone);
+        ini.WriteString("s", "mine", "3", path("w.ini"));
+        QCOMPARE(ini.ReadString("s", "other", path("w.ini"), kNone), QStringLiteral("2"));
+        QCOMPARE(ini.ReadSection("s", path("w.ini")).ReadString("mine", kNone), QStringLiteral("3"));
+    }
+    QCOMPARE(TestHelpers::readAll(path("w.ini")), QByteArray("[s]\nk=1\nother=2\nmine=3\n"));
 }
 
 void TestIniFile::failedWriteLeavesTheFileIntact_data()
