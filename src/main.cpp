@@ -10,6 +10,7 @@ int main(int argc, char* argv[])
     Application::setApplicationName(AppInfo::productName());
     Application::setOrganizationName(AppInfo::companyName());
     Application::setApplicationVersion(AppInfo::versionText());
+    Application::setDesktopFileName(AppInfo::appId());
     Application::setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     // The program ends only through its Exit command, never because its last window was hidden
     // in the tray or a secondary window closed.

@@ -39,6 +39,21 @@ QString versionText()
     return QStringLiteral("Version %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
 }
 
+QString appId()
+{
+    return QStringLiteral(STALEGUARD_APP_ID);
+}
+
+QString homepage()
+{
+    return QStringLiteral(STALEGUARD_HOMEPAGE);
+}
+
+QString contactAddress()
+{
+    return QStringLiteral(STALEGUARD_CONTACT);
+}
+
 QString windowPositionsKey()
 {
     return QStringLiteral("Software\\%1\\%2\\Window positions").arg(companyName(), productName());

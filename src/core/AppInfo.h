@@ -14,6 +14,11 @@ int versionMinor();
 int versionRevision();
 // "Version 1.0.0"
 QString versionText();
+// The desktop's name for the program (launcher, icon, metainfo).
+QString appId();
+// The maker's web page and e-mail address.
+QString homepage();
+QString contactAddress();
 // Registry-style key under which window positions are kept.
 QString windowPositionsKey();
 

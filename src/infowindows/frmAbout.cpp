@@ -84,12 +84,12 @@ frmAbout* frmAbout::openInstance()
 
 QString frmAbout::webPageUrl()
 {
-    return QStringLiteral("https://quillfen.example/staleguard");
+    return AppInfo::homepage();
 }
 
 QString frmAbout::mailUrl()
 {
-    return QStringLiteral("mailto:staleguard@quillfen.example");
+    return QStringLiteral("mailto:") + AppInfo::contactAddress();
 }
 
 QString frmAbout::disclaimerText()

@@ -30,7 +30,7 @@ private:
     QStringList namesIn(const QByteArray& bytes, bool sections);
 
     QRandomGenerator m_random;
-    quint32 m_seed = 0;
+    quint32 m_start = 0;
 };
 
 namespace {
@@ -76,10 +76,10 @@ bool plainName(const QString& name)
 
 void TestIniFuzz::initTestCase()
 {
-    const QByteArray fixed = qgetenv("STALEGUARD_FUZZ_SEED");
-    m_seed = fixed.isEmpty() ? QRandomGenerator::global()->generate() : fixed.toUInt();
-    m_random.seed(m_seed);
-    qInfo("Seed %u (set STALEGUARD_FUZZ_SEED to repeat)", m_seed);
+    const QByteArray fixed = qgetenv("STALEGUARD_FUZZ_START");
+    m_start = fixed.isEmpty() ? QRandomGenerator::global()->generate() : fixed.toUInt();
+    m_random = QRandomGenerator(m_start);
+    qInfo("Random start %u (set STALEGUARD_FUZZ_START to repeat)", m_start);
 }
 
 QByteArray TestIniFuzz::nextFile()
@@ -164,7 +164,7 @@ void TestIniFuzz::documentsSurviveMutatedFiles()
     int rounds = 0;
     for (; rounds < 3000 && !deadline.hasExpired(); ++rounds) {
         const QByteArray bytes = nextFile();
-        const QString where = QStringLiteral("seed %1, round %2").arg(m_seed).arg(rounds);
+        const QString where = QStringLiteral("start %1, round %2").arg(m_start).arg(rounds);
         IniDocument doc = IniDocument::parse(bytes);
         QVERIFY2(doc.serialize() == bytes, qPrintable(where + QStringLiteral(": an unchanged file changed")));
 
@@ -212,7 +212,7 @@ void TestIniFuzz::fileStoreSurvivesMutatedFiles()
     int rounds = 0;
     for (; rounds < 300 && !deadline.hasExpired(); ++rounds) {
         const QByteArray bytes = nextFile();
-        const QString where = QStringLiteral("seed %1, round %2").arg(m_seed).arg(rounds);
+        const QString where = QStringLiteral("start %1, round %2").arg(m_start).arg(rounds);
         TestHelpers::writeAll(path, bytes);
         const IniDocument doc = IniDocument::parse(bytes);
         const QStringList sections = namesIn(bytes, true);

@@ -1,0 +1,93 @@
+#include "TestHelpers.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestHelpers;
+
+namespace {
+
+// One copy of the real program in a folder of its own, which is its program folder, with its own
+// per-user folders so that nothing of the user running the tests is read or written.
+struct Installed
+{
+    QTemporaryDir dir;
+    QString program() const { return dir.filePath(QStringLiteral("Staleguard")); }
+    QString ini() const { return dir.filePath(QStringLiteral("Staleguard.ini")); }
+    QString rowMap() const { return dir.filePath(QStringLiteral("$Staleguard.ini")); }
+
+    bool install()
+    {
+        const QString built = qEnvironmentVariable("STALEGUARD_BIN");
+        if (built.isEmpty() || !QFile::copy(built, program()))
+            return false;
+        for (const char* sub : {"config", "data", "runtime"})
+            QDir(dir.path()).mkdir(QLatin1String(sub));
+        QFile::setPermissions(dir.filePath(QStringLiteral("runtime")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return true;
+    }
+
+    void start(QProcess& process) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(dir.path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program(), {});
+    }
+};
+
+} // namespace
+
+class TestStartupProcess : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void closeOnStartEndsByItself_data()
+    {
+        QTest::addColumn<QString>("tray");
+        QTest::newRow("window") << "false";
+        QTest::newRow("tray as well") << "true";
+    }
+
+    void closeOnStartEndsByItself()
+    {
+        QFETCH(QString, tray);
+        Installed app;
+        QVERIFY(app.install());
+        const QString watched = app.dir.filePath(QStringLiteral("fresh.txt"));
+        touch(watched, QDateTime::currentDateTime());
+        const QByteArray list = QStringLiteral("[Settings]\r\nStart in Tray=%1\r\nClose on Start=true\r\n\r\n"
+                                               "[File 0]\r\nfilename=%2\r\ndays=30\r\ndescription=Fresh file\r\n")
+                                    .arg(tray, watched)
+                                    .toUtf8();
+        writeAll(app.ini(), list);
+        writeAll(app.rowMap(), "[tempfile 0]\nrealnumber=3\n"); // left by an earlier run
+
+        QProcess process;
+        QElapsedTimer clock;
+        clock.start();
+        app.start(process);
+        QVERIFY(process.waitForStarted());
+        QVERIFY2(process.waitForFinished(60000), "the program did not end by itself");
+        const qint64 took = clock.elapsed();
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 0);
+        QVERIFY2(took >= 18500, qPrintable(QString::number(took)));
+        QVERIFY(!QFile::exists(app.rowMap()));
+        QCOMPARE(readAll(app.ini()), list);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartupProcess)
+#include "tst_startupprocess.moc"

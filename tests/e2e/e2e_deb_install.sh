@@ -1,0 +1,213 @@
+#!/usr/bin/env bash
+# Installs the Debian package with apt, checks what it puts on the machine, and runs the installed
+# /usr/bin/Staleguard as an ordinary user: the program's folder is not writable for that user, so
+# the watch list file and the row map file must live in the per-user data folder. The package is
+# removed again at the end. Needs root or passwordless sudo (exit 77 otherwise).
+# STALEGUARD_DEB names a ready .deb to test instead of building one with scripts/package.
+set -euo pipefail
+
+source_dir=${STALEGUARD_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+app_id=com.quillfen.Staleguard
+program=/usr/bin/Staleguard
+
+skip() {
+    echo "SKIP: $*"
+    exit 77
+}
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+if [ "$(id -u)" -eq 0 ]; then
+    as_root=()
+elif sudo -n true 2>/dev/null; then
+    as_root=(sudo -n)
+else
+    skip "installing a package needs root or passwordless sudo"
+fi
+command -v apt-get >/dev/null || skip "apt-get is not available"
+# Two runs at once (from two build trees) would remove the package under each other's feet.
+exec 9>/tmp/staleguard-e2e-deb-install.lock
+flock -w 1500 9 || fail "another run of this test holds /tmp/staleguard-e2e-deb-install.lock"
+if dpkg-query -W -f='${Status}' staleguard 2>/dev/null | grep -q "install ok installed"; then
+    skip "a staleguard package is installed already; remove it first (sudo apt remove staleguard)"
+fi
+
+# Under /tmp, which the unprivileged user can reach whatever TMPDIR says.
+work=$(mktemp -d -p /tmp staleguard-deb.XXXXXX)
+chmod 755 "$work"
+installed=false
+pid=
+cleanup() {
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    if $installed; then
+        "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get remove -y -q -o DPkg::Lock::Timeout=300 \
+            staleguard >"$work/remove.log" 2>&1 || {
+            cat "$work/remove.log"
+            echo "could not remove the staleguard package" >&2
+        }
+    fi
+    "${as_root[@]}" rm -rf "$work"
+}
+trap cleanup EXIT
+
+# --- The package
+if [ -n "${STALEGUARD_DEB:-}" ]; then
+    deb=$(realpath "$STALEGUARD_DEB")
+else
+    echo "== Building the package"
+    "$source_dir/scripts/package" >"$work/package.log" 2>&1 || {
+        cat "$work/package.log"
+        fail "scripts/package failed"
+    }
+    deb=$(ls "$source_dir"/build/package/staleguard_*.deb)
+fi
+[ -f "$deb" ] || fail "no package at $deb"
+
+echo "== Installing $deb"
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "$deb" \
+    >"$work/install.log" 2>&1 || {
+    cat "$work/install.log"
+    fail "apt-get could not install the package"
+}
+installed=true
+
+# --- What the package laid out
+desktop=/usr/share/applications/$app_id.desktop
+metainfo=/usr/share/metainfo/$app_id.metainfo.xml
+[ -x "$program" ] || fail "$program is missing or not executable"
+[ -f "$desktop" ] || fail "no launcher at $desktop"
+[ -f "$metainfo" ] || fail "no metainfo at $metainfo"
+desktop-file-validate "$desktop" || fail "the launcher does not validate"
+appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
+
+exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
+[ "$(command -v "$exec_name")" = "$program" ] || fail "the launcher starts '$exec_name', not $program"
+icon_name=$(sed -n 's/^Icon=//p' "$desktop")
+for icon in /usr/share/icons/hicolor/scalable/apps/$icon_name.svg /usr/share/icons/hicolor/48x48/apps/$icon_name.png; do
+    [ -s "$icon" ] || fail "the launcher's icon $icon is missing"
+done
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+    fail "the metainfo does not point at the launcher"
+if ldd "$program" | grep -q "not found"; then
+    ldd "$program"
+    fail "the package's dependencies leave libraries of $program unresolved"
+fi
+
+# --- Running the installed program as an ordinary user
+if [ "$(id -u)" -eq 0 ]; then
+    run_as=(setpriv --reuid="$(id -u nobody)" --regid="$(id -g nobody)" --clear-groups --)
+    user=nobody
+else
+    run_as=()
+    user=$(id -un)
+fi
+home=$work/home
+data=$home/.local/share/Quillfen/Staleguard
+mkdir -p "$data" "$home/.config" "$home/.cache" "$home/files" "$work/runtime"
+chmod 700 "$work/runtime"
+watchlist=$data/Staleguard.ini
+rowmap=$data/\$Staleguard.ini
+
+own_home() {
+    if [ "$(id -u)" -eq 0 ]; then
+        chown -R nobody:"$(id -gn nobody)" "$home" "$work/runtime"
+    fi
+}
+
+start_program() {
+    "${run_as[@]}" env -i PATH=/usr/bin:/bin HOME="$home" USER="$user" LOGNAME="$user" LANG=C.UTF-8 \
+        XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
+        XDG_RUNTIME_DIR="$work/runtime" QT_QPA_PLATFORM=offscreen \
+        "$program" >"$work/program.log" 2>&1 &
+    pid=$!
+}
+
+no_files_beside_program() {
+    for name in Staleguard.ini \$Staleguard.ini; do
+        [ ! -e "/usr/bin/$name" ] || fail "the program wrote /usr/bin/$name"
+    done
+}
+
+# An entry whose file is 10 days old against a limit of 5: the start-up check lists it and
+# writes its row into the row map file beside the watch list file.
+touch -d '10 days ago' "$home/files/backup.tar"
+cat >"$watchlist" <<INI
+[file 0]
+filename=$home/files/backup.tar
+days=5
+description=Nightly backup
+Postponedate=
+Notactive=false
+non-fixed file type=
+advisechanges=false
+INI
+own_home
+
+echo "== Starting $program as $user on a watch list with an old file"
+start_program
+for _ in $(seq 1 600); do
+    [ -e "$rowmap" ] && break
+    kill -0 "$pid" 2>/dev/null || {
+        cat "$work/program.log"
+        fail "the program ended before it wrote the row map file"
+    }
+    sleep 0.1
+done
+[ -e "$rowmap" ] || {
+    cat "$work/program.log"
+    fail "no row map file appeared in $data within 60 s"
+}
+sleep 0.5
+grep -qi '^\[tempfile 0\]' "$rowmap" && grep -q '^realnumber=0' "$rowmap" || {
+    cat "$rowmap"
+    fail "the row map file does not map the old file's row to entry 0"
+}
+kill -0 "$pid" 2>/dev/null || fail "the program ended while it had an old file to show"
+no_files_beside_program
+kill -TERM "$pid"
+wait "$pid" || true
+pid=
+
+# Nothing to report and "Close on Start" on: the program counts down and ends by its own Exit
+# command, which removes the row map file left by the run above.
+touch "$home/files/backup.tar"
+cat >"$watchlist" <<INI
+[Settings]
+Close on Start=true
+[file 0]
+filename=$home/files/backup.tar
+days=5
+description=Nightly backup
+Postponedate=
+Notactive=false
+non-fixed file type=
+advisechanges=false
+INI
+own_home
+
+echo "== Starting $program with nothing to report and Close on Start"
+start_program
+status=timeout
+for _ in $(seq 1 600); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+        status=0
+        wait "$pid" || status=$?
+        pid=
+        break
+    fi
+    sleep 0.1
+done
+[ "$status" = 0 ] || {
+    cat "$work/program.log"
+    fail "the program did not end by itself with status 0 within 60 s (status: $status)"
+}
+[ ! -e "$rowmap" ] || fail "the row map file is still there after the program ended"
+grep -q "^description=Nightly backup" "$watchlist" || fail "the watch list file lost its entry"
+[ -f "$home/.config/Quillfen/Staleguard.conf" ] || fail "no window positions in the per-user configuration"
+no_files_beside_program
+
+echo "PASS: the installed program keeps its data in $data"
