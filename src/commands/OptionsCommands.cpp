@@ -24,9 +24,19 @@ bool readsOn(const QString& value)
 
 OptionsCommands::OptionsCommands(frmfiledsip& window) : QObject(&window), m_window(window)
 {
-    connect(m_window.optionsminstartup, &QAction::triggered, this, &OptionsCommands::optionsminstartup_Click);
-    connect(m_window.optionsclosestart, &QAction::triggered, this, &OptionsCommands::optionsclosestart_Click);
-    connect(m_window.optionrun, &QAction::triggered, this, &OptionsCommands::optionrun_Click);
+    connectItem(m_window.optionsminstartup, &OptionsCommands::optionsminstartup_Click);
+    connectItem(m_window.optionsclosestart, &OptionsCommands::optionsclosestart_Click);
+    connectItem(m_window.optionrun, &OptionsCommands::optionrun_Click);
+}
+
+void OptionsCommands::connectItem(QAction* item, void (OptionsCommands::*handler)())
+{
+    connect(item, &QAction::triggered, this, [this, item, handler] {
+        // The menu flips a checkable item before it reports the click. The handlers decide from
+        // the tick as the user saw it and set it themselves, as they do when called directly.
+        item->setChecked(!item->isChecked());
+        (this->*handler)();
+    });
 }
 
 QString OptionsCommands::runValueName()
@@ -36,8 +46,12 @@ QString OptionsCommands::runValueName()
 
 QString OptionsCommands::runValueData()
 {
-    const QString program =
-        QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator() + AppInfo::productName();
+    return runValueData(QCoreApplication::applicationDirPath());
+}
+
+QString OptionsCommands::runValueData(const QString& programFolder)
+{
+    const QString program = QDir::toNativeSeparators(programFolder) + QDir::separator() + AppInfo::productName();
 #ifdef Q_OS_WIN
     // Unquoted, a path with spaces could start a different program at log-on.
     return QLatin1Char('"') + program + QStringLiteral(".exe\"");
@@ -57,14 +71,16 @@ QString OptionsCommands::readRunValue()
 void OptionsCommands::toggleSetting(const QString& key, QAction* item)
 {
     IniFile& ini = IniFile::instance();
+    const QString value = item->isChecked() ? QStringLiteral("false") : QStringLiteral("true");
     try {
-        ini.WriteString(kSettings, key, item->isChecked() ? QStringLiteral("true") : QStringLiteral("false"),
-                        m_window.inifilename);
+        ini.WriteString(kSettings, key, value, m_window.inifilename);
     } catch (const AppError& error) {
-        Prompter::notify(&m_window, QStringLiteral("The option could not be saved.\n\n%1").arg(error.description()),
+        Prompter::notify(&m_window,
+                         QStringLiteral("The option \"%1\" could not be saved.\n\n%2")
+                             .arg(QString(item->text()).remove(QLatin1Char('&')), error.description()),
                          Prompter::Icon::Warning);
     }
-    // The action has already flipped its own tick; show what the file really holds.
+    // Show what the next start will find, whether or not the write went through.
     item->setChecked(readsOn(ini.ReadString(kSettings, key, m_window.inifilename, QString())));
 }
 
@@ -93,7 +109,7 @@ void OptionsCommands::optionrun_Click()
                               0, flag);
     } catch (const AppError& error) {
         Prompter::notify(&m_window,
-                         QStringLiteral("Starting %1 at log-in could not be changed.\n\n%2")
+                         QStringLiteral("Starting %1 at log-on could not be changed.\n\n%2")
                              .arg(AppInfo::productName(), error.description()),
                          Prompter::Icon::Warning);
     }

@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/FileStamp.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "core/frmfiledsip.h"
@@ -9,7 +10,6 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
@@ -102,12 +102,20 @@ QString ReminderActions::selectFirstMessage()
     return QStringLiteral("You must first select an item from the list");
 }
 
+bool ReminderActions::hasSelectedRow() const
+{
+    const QListWidget* list = m_window.listoldfiles;
+    const QListWidgetItem* current = list->currentItem();
+    return list->count() > 0 && list->currentRow() >= 0 && current && current->isSelected();
+}
+
 bool ReminderActions::preparerightpopup()
 {
-    QListWidget* list = m_window.listoldfiles;
-    if (list->count() == 0 || list->currentRow() < 0 || !list->currentItem() || !list->currentItem()->isSelected())
+    if (!hasSelectedRow())
         return false;
     const qint16 entry = m_window.realfilenumber();
+    if (entry < 0)
+        return false;
     const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
                                                           QStringLiteral("advisechanges"), m_window.inifilename, {});
     m_window.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
@@ -122,7 +130,8 @@ void ReminderActions::listoldfiles_Mouseup(const QPoint& globalPos)
 
 qint16 ReminderActions::selectedEntryOrWarn()
 {
-    const qint16 entry = m_window.realfilenumber();
+    // A row that is only current (its selection cleared with Ctrl+click) is not chosen.
+    const qint16 entry = hasSelectedRow() ? m_window.realfilenumber() : qint16(-1);
     if (entry < 0)
         Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
     return entry;
@@ -164,10 +173,8 @@ void ReminderActions::rightpopup30_Click()
 
 void ReminderActions::rightpopupnev_Click()
 {
-    if (m_window.realfilenumber() < 0) {
-        Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
+    if (selectedEntryOrWarn() < 0)
         return;
-    }
     if (Prompter::askYesNo(&m_window, neverQuestion(), true))
         postponeentry(4);
 }
@@ -182,12 +189,14 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_window.inifilename, {});
     if (!ini.FileExists(fileName))
         return;
-    const QFileInfo info(fileName);
-    const QDateTime modified = info.lastModified();
+    // The same reading and conversion as the check's, so the two texts compare equal until the
+    // file is touched again.
+    FileStamp::refreshZone();
+    const auto modified = FileStamp::modified(fileName);
     // The file may vanish between the two questions; then there is no date to acknowledge.
-    if (!modified.isValid())
+    if (!modified)
         return;
-    ini.WriteString(section, QStringLiteral("last date changed"), DateTexts::generalDate(modified),
+    ini.WriteString(section, QStringLiteral("last date changed"), FileStamp::changeText(*modified),
                     m_window.inifilename);
 }
 

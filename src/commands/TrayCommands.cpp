@@ -28,8 +28,9 @@ void TrayCommands::TrayIcon_LeftButtonClick()
 {
     TaskBarRPopen_Click();
     m_window.raise();
+    // The keyboard focus goes back to the control that last had it (the Exit button at first),
+    // so the list and the Exit keys answer at once.
     m_window.activateWindow();
-    m_window.setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TrayCommands::TrayIcon_RightButtonClick()

@@ -19,7 +19,8 @@ QDateTime Clock::now()
 
 QDate Clock::today()
 {
-    return now().date();
+    // The calendar day where the user is, also for a pinned moment given in another zone.
+    return now().toLocalTime().date();
 }
 
 void Clock::setMock(const QDateTime& moment)

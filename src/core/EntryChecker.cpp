@@ -2,6 +2,7 @@
 
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/FileStamp.h"
 #include "core/LeadingNumber.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
@@ -11,53 +12,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <ctime>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace {
 
 constexpr int kFolderDescriptionLength = 35;
-
-struct LocalStamp
-{
-    QDate date;
-    QTime time;
-};
-
-// The local last-modified date and time of a file, or nullopt when the path names no file. One
-// query answers both, so a file cannot vanish between the existence test and the reading of its date.
-std::optional<LocalStamp> modifiedTimeOfFile(const QString& path)
-{
-    if (path.isEmpty())
-        return std::nullopt;
-#ifdef Q_OS_UNIX
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
-    struct tm local
-    {
-    };
-    const time_t secs = st.st_mtim.tv_sec;
-    if (!localtime_r(&secs, &local))
-        return std::nullopt;
-    return LocalStamp{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                      QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
-#else
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    const QDateTime modified = info.lastModified().toLocalTime();
-    if (!modified.isValid())
-        return std::nullopt;
-    return LocalStamp{modified.date(), modified.time()};
-#endif
-}
 
 } // namespace
 
@@ -98,9 +56,7 @@ EntryChecker::Result EntryChecker::run(bool showAll)
     if (QFileInfo::exists(m_tempinifilename))
         QFile::remove(m_tempinifilename);
     m_rowMap.clear();
-#ifdef Q_OS_UNIX
-    ::tzset();
-#endif
+    FileStamp::refreshZone();
     m_today = Clock::now().toLocalTime().date();
 
     // One look at the disk for a fresh parse, then the walk trusts it.
@@ -189,7 +145,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     if (entry.description.isEmpty() || removed)
         return std::nullopt;
 
-    const auto modified = modifiedTimeOfFile(entry.fileName);
+    const auto modified = FileStamp::modified(entry.fileName);
     if (!modified) {
         if (Prompter::askYesNo(m_parent, missingFileQuestion(entry.fileName), true, Prompter::Icon::None))
             writeValues(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
@@ -202,7 +158,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
         text = oldRowText(entry.description, age);
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
     if (read(QStringLiteral("advisechanges"), QString()).contains(QLatin1String("true"))) {
-        const QString current = DateTexts::generalDate(modified->date, modified->time);
+        const QString current = FileStamp::changeText(*modified);
         if (read(QStringLiteral("last date changed"), current) != current)
             text = changedRowText(entry.description);
     }

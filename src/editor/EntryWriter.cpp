@@ -1,8 +1,7 @@
 #include "editor/EntryWriter.h"
 
 #include "core/DateTexts.h"
-
-#include <QFileInfo>
+#include "core/FileStamp.h"
 
 QString EntryWriter::sectionName(qint16 entry)
 {
@@ -68,8 +67,11 @@ EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, 
         return isNew ? Result::ListFull : Result::NoEntry;
     std::optional<QDateTime> fileChanged;
     // A file that is gone is saved without its date; the next check reports it missing.
-    if (isNew && input.reportChanges && ini.FileExists(input.fileName))
-        fileChanged = QFileInfo(input.fileName).lastModified();
+    // The date is read exactly as the check reads it, so a fresh entry never reports a change.
+    if (isNew && input.reportChanges) {
+        if (const auto stamp = FileStamp::modified(input.fileName))
+            fileChanged = QDateTime(stamp->date, stamp->time);
+    }
     ini.WriteStrings(inifilename, writes(input, entry, isNew, fileChanged));
     return Result::Saved;
 }

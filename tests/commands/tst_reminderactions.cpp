@@ -1,0 +1,431 @@
+#include "MainWindowFixture.h"
+#include "TestHelpers.h"
+#include "commands/ReminderActions.h"
+#include "core/Clock.h"
+#include "core/DateTexts.h"
+#include "core/EntryChecker.h"
+#include "core/Prompter.h"
+#include "core/frmfiledsip.h"
+#include "editor/frmaddnewfile.h"
+#include "settings/IniFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+using TestHelpers::readAll;
+
+namespace {
+
+const QDateTime kNoon(QDate(2024, 5, 10), QTime(12, 0));
+
+QString stored(const QString& ini, int entry, const QString& key)
+{
+    return IniFile::instance().ReadString(QStringLiteral("file %1").arg(entry), key, ini, QString());
+}
+
+} // namespace
+
+class TestReminderActions : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindowFixture> m_fx;
+
+    // One old entry, "Backup" (entry 0), and the window showing it selected.
+    frmfiledsip& oneOldEntry(const QDateTime& now, const QString& extra = QString())
+    {
+        Clock::setMock(now);
+        m_fx->addEntry(0, QStringLiteral("Backup"), now.addDays(-9), 5, extra);
+        m_fx->writeWatchList();
+        frmfiledsip& w = m_fx->loadAndShow();
+        m_fx->select(0);
+        return w;
+    }
+
+    QAction* action(const QString& name) const { return m_fx->window().findChild<QAction*>(name); }
+
+    // Runs `open`, which must pop up a menu, and answers the menu with `choose`.
+    static QList<QAction*> answerPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose)
+    {
+        QList<QAction*> shown;
+        bool popped = false;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            popped = true;
+            for (QAction* a : menu->actions())
+                if (a->isVisible())
+                    shown << a;
+            choose(menu);
+        });
+        open();
+        if (!popped)
+            shown.clear();
+        // Any menu still open would block the next test.
+        if (QWidget* left = QApplication::activePopupWidget())
+            left->close();
+        return shown;
+    }
+
+private slots:
+    void initTestCase() { MainWindowFixture::isolate(); }
+
+    void init()
+    {
+        m_fx = std::make_unique<MainWindowFixture>();
+        Prompter::setScripted(true);
+        Prompter::clearHistory();
+        Clock::reset();
+    }
+
+    void cleanup()
+    {
+        m_fx.reset();
+        Clock::reset();
+    }
+
+    void postponeDates_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QDate>("expected");
+        QTest::addColumn<bool>("removed");
+
+        const QDate today = kNoon.date();
+        QTest::newRow("pop-up 1 day") << kNoon << "rightpopup1" << today.addDays(1) << false;
+        QTest::newRow("pop-up 2 days") << kNoon << "rightpopup2" << today.addDays(2) << false;
+        QTest::newRow("pop-up a week") << kNoon << "rightpopup7" << today.addDays(7) << false;
+        QTest::newRow("pop-up a month") << kNoon << "rightpopup30" << today.addDays(30) << false;
+        QTest::newRow("menu 1 day") << kNoon << "postpone1day" << today.addDays(1) << false;
+        QTest::newRow("menu 2 days") << kNoon << "postpone2days" << today.addDays(2) << false;
+        QTest::newRow("menu a week") << kNoon << "postpone7days" << today.addDays(7) << false;
+        QTest::newRow("menu a month") << kNoon << "postpone30days" << today.addDays(30) << false;
+        QTest::newRow("never") << kNoon << "rightpopupnev" << today << true;
+        QTest::newRow("a month from 31 January")
+            << QDateTime(QDate(2023, 1, 31), QTime(9, 0)) << "rightpopup30" << QDate(2023, 3, 2) << false;
+        QTest::newRow("a month from 31 January, leap year")
+            << QDateTime(QDate(2024, 1, 31), QTime(9, 0)) << "postpone30days" << QDate(2024, 3, 1) << false;
+        QTest::newRow("a week over the year's end")
+            << QDateTime(QDate(2024, 12, 28), QTime(23, 59, 59)) << "rightpopup7" << QDate(2025, 1, 4) << false;
+        QTest::newRow("just after midnight")
+            << QDateTime(QDate(2024, 5, 10), QTime(0, 0, 1)) << "rightpopup1" << QDate(2024, 5, 11) << false;
+    }
+
+    void postponeDates()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(QString, item);
+        QFETCH(QDate, expected);
+        QFETCH(bool, removed);
+        frmfiledsip& w = oneOldEntry(now);
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
+        if (removed)
+            Prompter::queueAnswer(true);
+        action(item)->trigger();
+        const QString text = stored(m_fx->ini(), 0, QStringLiteral("Postponedate"));
+        QCOMPARE(text, DateTexts::shortDate(expected));
+        QCOMPARE(DateTexts::parseShortDate(text), std::optional<QDate>(expected));
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Notactive")), removed ? QStringLiteral("true") : QString());
+        // The list was refreshed: the entry is off it until its day.
+        QVERIFY(m_fx->rows().isEmpty());
+        QVERIFY(!w.postponemenu->isEnabled());
+        QVERIFY(!frmaddnewfile::instance());
+    }
+
+    void postponeTwice_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::addColumn<int>("days");
+        QTest::newRow("a week, twice the same day") << "rightpopup7"
+                                                    << "postpone7days" << 7;
+        QTest::newRow("a day after a month") << "rightpopup30"
+                                             << "rightpopup1" << 1;
+        QTest::newRow("2 days after a week") << "postpone7days"
+                                             << "postpone2days" << 2;
+    }
+
+    void postponeTwice()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(int, days);
+        frmfiledsip& w = oneOldEntry(QDateTime(kNoon.date(), QTime(8, 0)));
+        // With all files shown the postponed entry stays listed and can be postponed again.
+        w.viewshowall->trigger();
+        m_fx->select(0);
+        action(first)->trigger();
+        Clock::setMock(QDateTime(kNoon.date(), QTime(23, 30)));
+        QCOMPARE(m_fx->rows().size(), 1);
+        m_fx->select(0);
+        action(second)->trigger();
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")),
+                 DateTexts::shortDate(kNoon.date().addDays(days)));
+    }
+
+    void postponedEntryComesBackTheNextDay()
+    {
+        frmfiledsip& w = oneOldEntry(kNoon);
+        w.rightpopup1->trigger();
+        QVERIFY(m_fx->rows().isEmpty());
+        Clock::setMock(QDateTime(kNoon.date(), QTime(23, 59, 59)));
+        w.optionsrefreash->trigger();
+        QVERIFY(m_fx->rows().isEmpty());
+        w.viewshowall->trigger();
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
+        w.viewshowold->trigger();
+        QVERIFY(m_fx->rows().isEmpty());
+        Clock::setMock(QDateTime(kNoon.date().addDays(1), QTime(0, 0, 1)));
+        w.optionsrefreash->trigger();
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 10 days old")});
+    }
+
+    void never_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("pop-up, Yes") << "rightpopupnev" << true;
+        QTest::newRow("pop-up, No") << "rightpopupnev" << false;
+        QTest::newRow("Postpone menu, Yes") << "postponenever" << true;
+        QTest::newRow("Postpone menu, No") << "postponenever" << false;
+    }
+
+    void never()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, yes);
+        oneOldEntry(kNoon);
+        const QByteArray before = readAll(m_fx->ini());
+        Prompter::queueAnswer(yes);
+        action(item)->trigger();
+        QCOMPARE(Prompter::history().size(), 1);
+        const Prompter::Record& asked = Prompter::history().first();
+        QVERIFY(asked.question);
+        QCOMPARE(asked.text, QStringLiteral("This option will delete this file from your list, are you sure ?"));
+        QCOMPARE(asked.title, QStringLiteral("Staleguard"));
+        QCOMPARE(asked.icon, Prompter::Icon::None);
+        QVERIFY(!frmaddnewfile::instance());
+        if (!yes) {
+            QCOMPARE(readAll(m_fx->ini()), before);
+            QCOMPARE(m_fx->rows().size(), 1);
+            return;
+        }
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Notactive")), QStringLiteral("true"));
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date()));
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("description")), QStringLiteral("Backup"));
+        QVERIFY(m_fx->rows().isEmpty());
+        // Gone for good: not even the view of all files lists it, and its number is free again.
+        m_fx->window().viewshowall->trigger();
+        QVERIFY(m_fx->rows().isEmpty());
+        QCOMPARE(m_fx->window().getnextfreenumber(), qint16(0));
+    }
+
+    void withoutASelectedRowNothingIsWritten_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("currentButUnselected");
+        for (const char* item : {"postpone1day", "postpone2days", "postpone7days", "postpone30days", "postponenever"}) {
+            QTest::addRow("%s, no row", item) << QString::fromLatin1(item) << false;
+            QTest::addRow("%s, selection cleared", item) << QString::fromLatin1(item) << true;
+        }
+    }
+
+    void withoutASelectedRowNothingIsWritten()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, currentButUnselected);
+        oneOldEntry(kNoon);
+        QListWidget* list = m_fx->window().listoldfiles;
+        if (currentButUnselected) {
+            list->setCurrentRow(0);
+            list->item(0)->setSelected(false);
+        } else {
+            list->setCurrentRow(-1);
+        }
+        QVERIFY(m_fx->window().postponemenu->isEnabled());
+        const QByteArray before = readAll(m_fx->ini());
+        action(item)->trigger();
+        QCOMPARE(readAll(m_fx->ini()), before);
+        QVERIFY(!before.contains("file -1"));
+        QCOMPARE(Prompter::history().size(), 1);
+        const Prompter::Record& told = Prompter::history().first();
+        QVERIFY(!told.question);
+        QCOMPARE(told.text, QStringLiteral("You must first select an item from the list"));
+        QCOMPARE(told.icon, Prompter::Icon::Stop);
+        QCOMPARE(told.title, QStringLiteral("Staleguard"));
+        QCOMPARE(m_fx->rows().size(), 1);
+    }
+
+    void updateTheFileDate_data()
+    {
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("file there") << false;
+        QTest::newRow("file deleted") << true;
+    }
+
+    void updateTheFileDate()
+    {
+        QFETCH(bool, deleted);
+        Clock::setMock(kNoon);
+        // A fresh file, changed after the date the user last acknowledged; odd milliseconds and
+        // seconds must not keep it reading as changed.
+        const QDateTime changed(kNoon.date().addDays(-1), QTime(17, 23, 41, 987));
+        const QString file = m_fx->addEntry(0, QStringLiteral("Accounts"), changed, 30,
+                                            QStringLiteral("advisechanges=true\nlast date changed=%1")
+                                                .arg(DateTexts::generalDate(changed.addDays(-3))));
+        m_fx->writeWatchList();
+        frmfiledsip& w = m_fx->loadAndShow();
+        QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
+        m_fx->select(0);
+        QVERIFY(w.reminders()->preparerightpopup());
+        QVERIFY(w.rightpopupupdatefiledate->isVisible());
+        if (deleted)
+            QVERIFY(QFile::remove(file));
+        const QByteArray before = readAll(m_fx->ini());
+        w.rightpopupupdatefiledate->trigger();
+        QVERIFY(Prompter::history().isEmpty());
+        // The row keeps its text until the next refresh.
+        QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
+        if (deleted) {
+            QCOMPARE(readAll(m_fx->ini()), before);
+            return;
+        }
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("last date changed")), DateTexts::generalDate(changed));
+        w.optionsrefreash->trigger();
+        QVERIFY(m_fx->rows().isEmpty());
+        // A later change is reported again.
+        TestHelpers::touch(file, changed.addSecs(60));
+        w.optionsrefreash->trigger();
+        QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
+    }
+
+    void popupOffersUpdateOnlyForChangeReports_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("TRUE") << "advisechanges=TRUE" << true;
+        QTest::newRow("xTrUex") << "advisechanges=xTrUex" << true;
+        QTest::newRow("true") << "advisechanges=true" << true;
+        QTest::newRow("false") << "advisechanges=false" << false;
+        QTest::newRow("empty") << "advisechanges=" << false;
+        QTest::newRow("missing") << "" << false;
+        QTest::newRow("tru e") << "advisechanges=tru e" << false;
+    }
+
+    void popupOffersUpdateOnlyForChangeReports()
+    {
+        QFETCH(QString, extra);
+        QFETCH(bool, offered);
+        frmfiledsip& w = oneOldEntry(kNoon, extra);
+        // The item's state is left over from the last pop-up; each pop-up sets it afresh.
+        w.rightpopupupdatefiledate->setVisible(!offered);
+        QVERIFY(w.reminders()->preparerightpopup());
+        QCOMPARE(w.rightpopupupdatefiledate->isVisible(), offered);
+        QCOMPARE(w.rightpopup1->isVisible(), true);
+        QCOMPARE(w.rightpopupedit->isVisible(), true);
+    }
+
+    void popupAtThePointer()
+    {
+        frmfiledsip& w = oneOldEntry(kNoon, QStringLiteral("advisechanges=TRUE"));
+        w.listoldfiles->setCurrentRow(-1);
+        QWidget* viewport = w.listoldfiles->viewport();
+        const QPoint onRow = w.listoldfiles->visualItemRect(w.listoldfiles->item(0)).center();
+        QPoint popupAt;
+        const QList<QAction*> shown = answerPopup([&] { QTest::mouseClick(viewport, Qt::RightButton, {}, onRow); },
+                                                  [&](QMenu* menu) {
+                                                      popupAt = menu->pos();
+                                                      const QRect item = menu->actionGeometry(w.rightpopup2);
+                                                      QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
+                                                  });
+        QCOMPARE(shown, QList<QAction*>({w.rightpopupupdatefiledate, w.rightpopup1, w.rightpopup2, w.rightpopup7,
+                                         w.rightpopup30, w.rightpopupnev, w.rightpopupedit}));
+        QCOMPARE(popupAt, viewport->mapToGlobal(onRow));
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date().addDays(2)));
+        QVERIFY(m_fx->rows().isEmpty());
+    }
+
+    void popupClosedWithoutChoosingChangesNothing()
+    {
+        frmfiledsip& w = oneOldEntry(kNoon);
+        const QByteArray before = readAll(m_fx->ini());
+        const QPoint onRow = w.listoldfiles->visualItemRect(w.listoldfiles->item(0)).center();
+        const QList<QAction*> shown =
+            answerPopup([&] { QTest::mouseClick(w.listoldfiles->viewport(), Qt::LeftButton, {}, onRow); },
+                        [](QMenu* menu) { QTest::keyClick(menu, Qt::Key_Escape); });
+        QCOMPARE(shown.size(), 6); // no "Update the File Date"
+        QCOMPARE(readAll(m_fx->ini()), before);
+        QCOMPARE(m_fx->rows().size(), 1);
+    }
+
+    void noPopupWithoutASelectedRow_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("empty list") << true;
+        QTest::newRow("no row selected") << false;
+    }
+
+    void noPopupWithoutASelectedRow()
+    {
+        QFETCH(bool, empty);
+        Clock::setMock(kNoon);
+        m_fx->addEntry(0, QStringLiteral("Backup"), kNoon.addDays(empty ? 0 : -9), 5);
+        m_fx->writeWatchList();
+        frmfiledsip& w = m_fx->loadAndShow();
+        QCOMPARE(w.listoldfiles->count(), empty ? 0 : 1);
+        w.listoldfiles->setCurrentRow(-1);
+        // Below the rows: the press selects nothing.
+        const QPoint below(10, w.listoldfiles->viewport()->height() - 5);
+        const QList<QAction*> shown = answerPopup(
+            [&] { QTest::mouseClick(w.listoldfiles->viewport(), Qt::RightButton, {}, below); }, [](QMenu*) {});
+        QVERIFY(shown.isEmpty());
+        QVERIFY(!w.reminders()->preparerightpopup());
+    }
+
+    void menuKeyOpensThePopup()
+    {
+        frmfiledsip& w = oneOldEntry(kNoon);
+        w.listoldfiles->setFocus();
+        const QList<QAction*> shown = answerPopup(
+            [&] {
+                QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(1, 1),
+                                        w.listoldfiles->mapToGlobal(QPoint(1, 1)));
+                QApplication::sendEvent(w.listoldfiles, &event);
+            },
+            [&](QMenu* menu) {
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(w.rightpopup7).center());
+            });
+        QCOMPARE(shown.size(), 6);
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date().addDays(7)));
+    }
+
+    void editFileOpensTheEditorOnTheSelectedEntry()
+    {
+        Clock::setMock(kNoon);
+        m_fx->addEntry(0, QStringLiteral("Fresh"), kNoon, 5);
+        m_fx->addEntry(1, QStringLiteral("Backup"), kNoon.addDays(-9), 5);
+        m_fx->writeWatchList();
+        frmfiledsip& w = m_fx->loadAndShow();
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
+        m_fx->select(0);
+        const QByteArray before = readAll(m_fx->ini());
+        w.rightpopupedit->trigger();
+        QVERIFY(frmaddnewfile::instance());
+        QVERIFY(w.editnotnew);
+        QCOMPARE(w.filenumber, qint16(1));
+        QCOMPARE(frmaddnewfile::instance()->txtdescrip->text(), QStringLiteral("Backup"));
+        QCOMPARE(readAll(m_fx->ini()), before);
+    }
+};
+
+QTEST_MAIN(TestReminderActions)
+#include "tst_reminderactions.moc"

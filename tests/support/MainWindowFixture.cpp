@@ -1,0 +1,116 @@
+#include "MainWindowFixture.h"
+
+#include "TestHelpers.h"
+#include "controls/TrayIcon.h"
+#include "core/SecondCopyGuard.h"
+#include "core/frmfiledsip.h"
+#include "editor/frmaddnewfile.h"
+#include "settings/IniFile.h"
+
+#include <QListWidget>
+#include <QTest>
+
+namespace {
+
+QTemporaryDir& home()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+} // namespace
+
+void MainWindowFixture::isolate()
+{
+    qputenv("XDG_CONFIG_HOME", configFolder().toLocal8Bit());
+    SecondCopyGuard::setLockFolder(home().filePath(QStringLiteral("locks")));
+    TrayIcon::overrideAvailability(true);
+}
+
+QString MainWindowFixture::configFolder()
+{
+    return home().filePath(QStringLiteral("config"));
+}
+
+MainWindowFixture::MainWindowFixture() = default;
+
+MainWindowFixture::~MainWindowFixture()
+{
+    unload();
+}
+
+QString MainWindowFixture::ini() const
+{
+    return m_dir.filePath(QStringLiteral("Staleguard.ini"));
+}
+
+QString MainWindowFixture::rowMap() const
+{
+    return m_dir.filePath(QStringLiteral("$Staleguard.ini"));
+}
+
+QString MainWindowFixture::addEntry(int number, const QString& description, const QDateTime& modified, int days,
+                                    const QString& extra)
+{
+    const QString file = m_dir.filePath(QStringLiteral("watched%1.txt").arg(number));
+    TestHelpers::touch(file, modified);
+    m_entries += QStringLiteral("[file %1]\nfilename=%2\ndays=%3\ndescription=%4\n")
+                     .arg(number)
+                     .arg(file)
+                     .arg(days)
+                     .arg(description);
+    if (!extra.isEmpty())
+        m_entries += extra + QLatin1Char('\n');
+    return file;
+}
+
+void MainWindowFixture::writeWatchList(const QString& settings)
+{
+    TestHelpers::writeAll(ini(), (QStringLiteral("[Settings]\n") + settings + m_entries).toUtf8());
+}
+
+frmfiledsip& MainWindowFixture::load()
+{
+    unload();
+    IniFile::instance().clearCache();
+    m_window = std::make_unique<frmfiledsip>();
+    m_window->inifilename = ini();
+    m_window->tempinifilename = rowMap();
+    m_window->setEnder([this](int code) { ended.append(code); });
+    if (!m_window->Form_Load())
+        qWarning("start-up declined");
+    return *m_window;
+}
+
+frmfiledsip& MainWindowFixture::loadAndShow()
+{
+    frmfiledsip& w = load();
+    w.showAtStart();
+    w.activateWindow();
+    if (!w.isMinimized() && !QTest::qWaitForWindowActive(&w))
+        qWarning("window not active");
+    return w;
+}
+
+void MainWindowFixture::unload()
+{
+    if (frmaddnewfile* editor = frmaddnewfile::instance())
+        editor->unload();
+    m_window.reset();
+}
+
+QStringList MainWindowFixture::rows() const
+{
+    QStringList texts;
+    for (int i = 0; i < m_window->listoldfiles->count(); ++i)
+        texts << m_window->listoldfiles->item(i)->text();
+    return texts;
+}
+
+void MainWindowFixture::select(int row)
+{
+    QListWidget* list = m_window->listoldfiles;
+    list->setCurrentRow(row);
+    if (QListWidgetItem* item = list->item(row))
+        item->setSelected(true);
+}
