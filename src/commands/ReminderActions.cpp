@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
@@ -27,17 +28,30 @@ bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
         listoldfiles_Mouseup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         return false;
     }
-    // The menu key and Shift+F10 open the same pop-up, next to the selected row.
-    if (watched == m_window.listoldfiles && event->type() == QEvent::ContextMenu) {
-        auto* menuEvent = static_cast<QContextMenuEvent*>(event);
-        if (menuEvent->reason() == QContextMenuEvent::Keyboard) {
-            QListWidget* list = m_window.listoldfiles;
-            const QRect rect = list->visualItemRect(list->currentItem());
-            listoldfiles_Mouseup(list->viewport()->mapToGlobal(rect.center()));
+    if (watched != m_window.listoldfiles)
+        return QObject::eventFilter(watched, event);
+    // The menu key (which the window system turns into a keyboard context-menu request) and
+    // Shift+F10 (which it does not) open the same pop-up, next to the selected row.
+    if (event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        popUpAtSelection();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
+            popUpAtSelection();
             return true;
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void ReminderActions::popUpAtSelection()
+{
+    QListWidget* list = m_window.listoldfiles;
+    const QRect rect = list->visualItemRect(list->currentItem());
+    listoldfiles_Mouseup(list->viewport()->mapToGlobal(rect.center()));
 }
 
 void ReminderActions::connectMenus()

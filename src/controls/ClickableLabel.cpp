@@ -1,5 +1,7 @@
 #include "controls/ClickableLabel.h"
 
+#include "controls/AccessibleControls.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +11,13 @@ ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
+    AccessibleControls::install();
+}
+
+void ClickableLabel::click()
+{
+    if (isEnabled())
+        emit clicked();
 }
 
 void ClickableLabel::mousePressEvent(QMouseEvent* event)
@@ -34,7 +43,7 @@ void ClickableLabel::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (!event->isAutoRepeat())
-            emit clicked();
+            click();
         return;
     default:
         QLabel::keyPressEvent(event);

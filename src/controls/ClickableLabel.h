@@ -10,6 +10,9 @@ class ClickableLabel : public QLabel
 public:
     explicit ClickableLabel(QWidget* parent = nullptr);
 
+    // Does what a click does.
+    void click();
+
 signals:
     void clicked();
 

@@ -1,5 +1,7 @@
 #include "controls/HyperLink.h"
 
+#include "controls/AccessibleControls.h"
+
 #include "core/Prompter.h"
 
 #include <QDesktopServices>
@@ -25,6 +27,7 @@ HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
     setForegroundRole(QPalette::Link);
     updateLook();
+    AccessibleControls::install();
 }
 
 void HyperLink::setCaption(const QString& caption)

@@ -1,5 +1,7 @@
 #include "controls/SpinButton.h"
 
+#include "controls/AccessibleControls.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,6 +12,13 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     setAccessibleName(tr("Spin"));
+    AccessibleControls::install();
+}
+
+void SpinButton::step(Direction direction)
+{
+    press(direction == Up ? Pressed::Upper : Pressed::Lower);
+    release();
 }
 
 QSize SpinButton::sizeHint() const

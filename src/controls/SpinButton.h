@@ -18,6 +18,9 @@ public:
 
     explicit SpinButton(QWidget* parent = nullptr);
 
+    // One press and release of a half, as assistive technology asks for it.
+    void step(Direction direction);
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

@@ -118,6 +118,7 @@ void frmfiledsip::buildControls()
     cmdok->setObjectName(QStringLiteral("cmdok"));
     cmdok->setGeometry(twips(4515, 120, 1215, 585));
     cmdok->setToolTip(QStringLiteral("Exit the program"));
+    cmdok->setAccessibleDescription(cmdok->toolTip());
 
     listoldfiles = new QListWidget(client);
     listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
@@ -125,6 +126,9 @@ void frmfiledsip::buildControls()
     listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
     listoldfiles->setSortingEnabled(false);
     listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
+    listoldfiles->setAccessibleName(QStringLiteral("Files that need attention"));
+    listoldfiles->setAccessibleDescription(listoldfiles->toolTip() +
+                                           QStringLiteral(" (from the keyboard: the menu key or Shift+F10)"));
     // Tab order: the Exit button first, then the list.
     setTabOrder(cmdok, listoldfiles);
 

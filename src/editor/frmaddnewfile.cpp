@@ -16,6 +16,7 @@
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -48,6 +49,7 @@ void boxed(QLabel* label)
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     label->setAutoFillBackground(true);
     label->setBackgroundRole(QPalette::Base);
+    label->setForegroundRole(QPalette::Text);
     label->setAlignment(Qt::AlignCenter);
 }
 
@@ -91,6 +93,7 @@ void frmaddnewfile::buildControls()
     cmdfilename->setObjectName(QStringLiteral("cmdfilename"));
     cmdfilename->setAccessibleName(QStringLiteral("File name"));
     cmdfilename->setToolTip(QStringLiteral("Click to choose the file"));
+    cmdfilename->setAccessibleDescription(QStringLiteral("Click, or press Space, to choose the file"));
     boxed(cmdfilename);
     cmdok = place(new QPushButton(QStringLiteral("OK"), this), 5880, 120, 972, 372);
     cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), this), 5880, 720, 972, 372);
@@ -115,6 +118,10 @@ void frmaddnewfile::buildRows()
     listtypeoffile = place(new QComboBox(this), 3015, 1980, 1080, 315);
     listtypeoffile->setEditable(true);
     listtypeoffile->setInsertPolicy(QComboBox::NoInsert);
+    // The box's own text field and drop-down list are read out on their own.
+    for (QWidget* part : {static_cast<QWidget*>(listtypeoffile), static_cast<QWidget*>(listtypeoffile->lineEdit()),
+                          static_cast<QWidget*>(listtypeoffile->view())})
+        part->setAccessibleName(QStringLiteral("Which file in this directory"));
     Label3 = place(new QLabel(QStringLiteral("file in this directory"), this), 4170, 2025, 1455, 255);
     Framecovertypefile = place(new QFrame(this), 2280, 1920, 3420, 510);
     Framecovertypefile->setAutoFillBackground(true);
@@ -124,6 +131,8 @@ void frmaddnewfile::buildRows()
     txtdescrip = place(new QLineEdit(Description), 120, 240, 2895, 375);
     txtdescrip->setMaxLength(35);
     txtdescrip->setToolTip(QStringLiteral("Enter the description of the file here"));
+    txtdescrip->setAccessibleName(QStringLiteral("Description"));
+    txtdescrip->setAccessibleDescription(txtdescrip->toolTip());
     Frame2 = place(new QGroupBox(QStringLiteral("Remind me if the file is:-"), this), 3360, 2520, 2295, 735);
     Labeldaystodelete = place(new QLabel(Frame2), 600, 240, 1575, 375);
     boxed(Labeldaystodelete);
@@ -131,7 +140,7 @@ void frmaddnewfile::buildRows()
     font.setPointSizeF(9.75);
     Labeldaystodelete->setFont(font);
     SpB1 = place(new SpinButton(this), 3480, 2760, 375, 375);
-    SpB1->setAccessibleName(QStringLiteral("Days"));
+    SpB1->setAccessibleDescription(QStringLiteral("Up and Down change the number of days"));
     SpB1->raise();
     checkfilechanges =
         place(new QCheckBox(QStringLiteral("Also tell me when this file changes"), this), 120, 3480, 2895, 495);
@@ -170,7 +179,7 @@ void frmaddnewfile::Form_Load()
     listtypeoffile->addItems({QStringLiteral("oldest"), QStringLiteral("newest")});
     listtypeoffile->setCurrentIndex(1);
     if (Labeldaystodelete->text().isEmpty())
-        Labeldaystodelete->setText(DayCount::caption(5));
+        showDays(DayCount::caption(5));
     Checkfixedfiles_Click();
 }
 
@@ -281,7 +290,7 @@ void frmaddnewfile::SpB1_MouseOut()
 void frmaddnewfile::Timerspinbox_Timer()
 {
     if (const auto next = DayCount::step(Labeldaystodelete->text(), spindirection))
-        Labeldaystodelete->setText(*next);
+        showDays(*next);
 }
 
 void frmaddnewfile::timecheckentrys_Timer()
@@ -340,7 +349,7 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
     if (entry.fileName != cmdfilename->text())
         filedatetext.clear();
     cmdfilename->setText(entry.fileName);
-    Labeldaystodelete->setText(DayCount::caption(entry.days));
+    showDays(DayCount::caption(entry.days));
     txtdescrip->setText(entry.description);
     if (entry.adviseChanges)
         checkfilechanges->setChecked(true);
@@ -349,6 +358,13 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
         Framecovertypefile->hide();
         listtypeoffile->setCurrentIndex(entry.type);
     }
+}
+
+void frmaddnewfile::showDays(const QString& caption)
+{
+    Labeldaystodelete->setText(caption);
+    // The count is shown beside the spin button, not in it: a screen reader hears it as the button's name.
+    SpB1->setAccessibleName(QStringLiteral("Remind me if the file is ") + caption);
 }
 
 EntryInput frmaddnewfile::entryInput() const

@@ -94,6 +94,8 @@ private:
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
+    // Shows the day count, and names the spin button after it.
+    void showDays(const QString& caption);
 
     // A missing file is looked for again at this pace rather than on every tick.
     QElapsedTimer m_lastProbe;

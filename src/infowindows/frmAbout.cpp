@@ -34,16 +34,15 @@ QLabel* label(QWidget* parent, const char* name, const QRect& geometry)
     return l;
 }
 
-QFrame* line(QWidget* parent, const char* name, const QRect& geometry, const QColor& colour)
+// The etched separator takes its shade and its light from the palette, so that it stays etched in a dark theme.
+QFrame* line(QWidget* parent, const char* name, const QRect& geometry, QPalette::ColorRole role)
 {
     auto* f = new QFrame(parent);
     f->setObjectName(QLatin1String(name));
     f->setFrameShape(QFrame::NoFrame);
     f->setGeometry(geometry);
     f->setAutoFillBackground(true);
-    QPalette p = f->palette();
-    p.setColor(QPalette::Window, colour);
-    f->setPalette(p);
+    f->setBackgroundRole(role);
     return f;
 }
 
@@ -142,6 +141,7 @@ void frmAbout::buildControls()
 
     Image1 = label(this, "Image1", QRect(8, 48, 32, 32));
     Image1->setPixmap(QIcon(iconPath()).pixmap(32, 32));
+    Image1->setAccessibleName(QStringLiteral("%1 icon").arg(AppInfo::productName()));
 
     lblDescription = label(this, "lblDescription", QRect(48, 56, 243, 30));
     lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -151,10 +151,10 @@ void frmAbout::buildControls()
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label1->setMargin(2);
+    // A panel set off from the window, in whatever colours the user's theme gives such panels.
     Label1->setAutoFillBackground(true);
-    QPalette panel = Label1->palette();
-    panel.setColor(QPalette::Window, palette().color(QPalette::Window).darker(108));
-    Label1->setPalette(panel);
+    Label1->setBackgroundRole(QPalette::AlternateBase);
+    Label1->setForegroundRole(QPalette::Text);
 }
 
 void frmAbout::buildLinks()
@@ -176,8 +176,8 @@ void frmAbout::buildLinks()
 
 void frmAbout::buildSeparator()
 {
-    Line1[1] = line(this, "Line1_1", QRect(6, 131, 372, 1), QColor(128, 128, 128));
-    Line1[0] = line(this, "Line1_0", QRect(7, 132, 370, 2), Qt::white);
+    Line1[1] = line(this, "Line1_1", QRect(6, 131, 372, 1), QPalette::Dark);
+    Line1[0] = line(this, "Line1_0", QRect(7, 132, 370, 2), QPalette::Light);
 }
 
 void frmAbout::Form_Load()

@@ -69,6 +69,8 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(twips(0, 0, 7380, 4200).size());
+    // The window has no title bar; assistive technology still needs to know whose it is.
+    setAccessibleName(AppInfo::productName());
     buildLayout();
     Form_Load();
     centreOnScreen();
@@ -86,6 +88,7 @@ void frmSplash::buildLayout()
     imgLogo = new SvgPicture(QStringLiteral(":/logo.svg"), Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setGeometry(twips(240, 720, 2175, 2385).translated(-Frame1->pos()));
+    imgLogo->setAccessibleName(AppInfo::productName() + QStringLiteral(" logo"));
 
     lblCompanyProduct =
         makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), twips(2520, 705, 2505, 435), arial(18), Qt::AlignLeft);

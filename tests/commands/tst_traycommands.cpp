@@ -132,8 +132,8 @@ private slots:
         });
         emit w.trayIcon->RightButtonClick();
         QCOMPARE(shown, QList<QAction*>({w.TaskBarRPopen, w.TaskBarRPexit}));
-        QCOMPARE(shown.first()->text(), QStringLiteral("Open Staleguard"));
-        QCOMPARE(shown.last()->text(), QStringLiteral("Exit Staleguard"));
+        QCOMPARE(QString(shown.first()->text()).remove(QLatin1Char('&')), QStringLiteral("Open Staleguard"));
+        QCOMPARE(QString(shown.last()->text()).remove(QLatin1Char('&')), QStringLiteral("Exit Staleguard"));
         QCOMPARE(defaultItem, w.TaskBarRPexit);
         if (choice.isEmpty()) {
             QVERIFY(!w.isVisible());

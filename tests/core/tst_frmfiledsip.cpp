@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -127,47 +128,49 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("mnemonic");
         QTest::addColumn<QKeySequence>("shortcut");
         QTest::addColumn<bool>("checkable");
         QTest::addColumn<bool>("checked");
         QTest::addColumn<bool>("visible");
-        auto row = [](const char* name, const char* caption, QKeySequence keys = {}, bool checkable = false,
-                      bool checked = false, bool visible = true) {
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption) << keys << checkable
-                                << checked << visible;
+        auto row = [](const char* name, const char* caption, const char* mnemonic, QKeySequence keys = {},
+                      bool checkable = false, bool checked = false, bool visible = true) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption)
+                                << QString::fromLatin1(mnemonic) << keys << checkable << checked << visible;
         };
-        row("fileprintold", "Print old files");
-        row("fileprintall", "Print all my files");
-        row("fileadd", "Subscribe to a File", QKeySequence(Qt::CTRL | Qt::Key_S));
-        row("fileeditfile", "Edit selected file", QKeySequence(Qt::CTRL | Qt::Key_E));
-        row("fileexit", "&Exit", QKeySequence(Qt::CTRL | Qt::Key_X));
-        row("postpone1day", "Remind me again in 1 day");
-        row("postpone2days", "Remind me again in 2 days");
-        row("postpone7days", "Remind me again One Week Later");
-        row("postpone30days", "Remind me again One Month Later");
-        row("postponenever", "Never Remind me again");
-        row("viewshowold", "Show only old files", QKeySequence(Qt::CTRL | Qt::Key_D), true, true);
-        row("viewshowall", "Show all files", QKeySequence(Qt::CTRL | Qt::Key_A), true, false);
-        row("optionsrefreash", "Refresh file List", QKeySequence(Qt::Key_F5));
-        row("optionsminstartup", "Start Program as Tray Icon", {}, true);
-        row("optionsclosestart", "Close program at start if no files", {}, true);
-        row("optionrun", "Run program at windows Start", {}, true);
-        row("helpabout", "About");
-        row("rightpopupupdatefiledate", "Update the File Date", {}, false, false, false);
-        row("rightpopup1", "Remind me again in 1 day");
-        row("rightpopup2", "Remind me again in 2 days");
-        row("rightpopup7", "Remind me again One Week Later");
-        row("rightpopup30", "Remind me again One Month Later");
-        row("rightpopupnev", "Never Remind me again");
-        row("rightpopupedit", "Edit File");
-        row("TaskBarRPopen", "Open Staleguard");
-        row("TaskBarRPexit", "Exit Staleguard");
+        row("fileprintold", "Print old files", "o");
+        row("fileprintall", "Print all my files", "a");
+        row("fileadd", "Subscribe to a File", "S", QKeySequence(Qt::CTRL | Qt::Key_S));
+        row("fileeditfile", "Edit selected file", "d", QKeySequence(Qt::CTRL | Qt::Key_E));
+        row("fileexit", "Exit", "E", QKeySequence(Qt::CTRL | Qt::Key_X));
+        row("postpone1day", "Remind me again in 1 day", "1");
+        row("postpone2days", "Remind me again in 2 days", "2");
+        row("postpone7days", "Remind me again One Week Later", "W");
+        row("postpone30days", "Remind me again One Month Later", "M");
+        row("postponenever", "Never Remind me again", "N");
+        row("viewshowold", "Show only old files", "o", QKeySequence(Qt::CTRL | Qt::Key_D), true, true);
+        row("viewshowall", "Show all files", "a", QKeySequence(Qt::CTRL | Qt::Key_A), true, false);
+        row("optionsrefreash", "Refresh file List", "R", QKeySequence(Qt::Key_F5));
+        row("optionsminstartup", "Start Program as Tray Icon", "S", {}, true);
+        row("optionsclosestart", "Close program at start if no files", "C", {}, true);
+        row("optionrun", "Run program at windows Start", "w", {}, true);
+        row("helpabout", "About", "A");
+        row("rightpopupupdatefiledate", "Update the File Date", "U", {}, false, false, false);
+        row("rightpopup1", "Remind me again in 1 day", "1");
+        row("rightpopup2", "Remind me again in 2 days", "2");
+        row("rightpopup7", "Remind me again One Week Later", "W");
+        row("rightpopup30", "Remind me again One Month Later", "M");
+        row("rightpopupnev", "Never Remind me again", "N");
+        row("rightpopupedit", "Edit File", "E");
+        row("TaskBarRPopen", "Open Staleguard", "O");
+        row("TaskBarRPexit", "Exit Staleguard", "x");
     }
 
     void menus()
     {
         QFETCH(QString, name);
         QFETCH(QString, caption);
+        QFETCH(QString, mnemonic);
         QFETCH(QKeySequence, shortcut);
         QFETCH(bool, checkable);
         QFETCH(bool, checked);
@@ -175,7 +178,10 @@ private slots:
         frmfiledsip w;
         auto* action = w.findChild<QAction*>(name);
         QVERIFY2(action, qPrintable(name));
-        QCOMPARE(action->text(), caption);
+        // The caption as shown, with one letter underlined for the keyboard.
+        QCOMPARE(QString(action->text()).remove(QLatin1Char('&')), caption);
+        QCOMPARE(action->text().count(QLatin1Char('&')), 1);
+        QCOMPARE(QKeySequence::mnemonic(action->text()), QKeySequence(QStringLiteral("Alt+") + mnemonic));
         QCOMPARE(action->shortcut(), shortcut);
         QCOMPARE(action->isCheckable(), checkable);
         QCOMPARE(action->isChecked(), checked);
@@ -189,12 +195,21 @@ private slots:
         for (QAction* action : w.menuBar()->actions())
             titles << action->text();
         QCOMPARE(titles, QStringList({"&File", "&Postpone", "&View", "&Options", "&Help"}));
-        QCOMPARE(w.fileprint->title(), QStringLiteral("Print"));
+        QCOMPARE(w.fileprint->title(), QStringLiteral("&Print"));
         QVERIFY(w.file->actions().contains(w.fileprint->menuAction()));
         QCOMPARE(w.TaskBarRP->actions(), QList<QAction*>({w.TaskBarRPopen, w.TaskBarRPexit}));
         QCOMPARE(w.rightpopup->actions().first(), w.rightpopupupdatefiledate);
         QCOMPARE(w.rightpopup->actions().last(), w.rightpopupedit);
         QCOMPARE(frmfiledsip::instance(), &w);
+        // Within one menu no two items share a mnemonic, or the key would only move between them.
+        for (QMenu* menu : w.findChildren<QMenu*>()) {
+            QSet<QKeySequence> seen;
+            for (QAction* action : menu->actions()) {
+                const QKeySequence key = QKeySequence::mnemonic(action->text());
+                QVERIFY2(!seen.contains(key), qPrintable(menu->objectName() + QLatin1Char(' ') + action->text()));
+                seen.insert(key);
+            }
+        }
     }
 
     void layout()

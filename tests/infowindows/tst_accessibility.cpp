@@ -1,0 +1,338 @@
+#include "TestHelpers.h"
+#include "controls/ClickableLabel.h"
+#include "controls/HyperLink.h"
+#include "controls/SpinButton.h"
+#include "core/Prompter.h"
+#include "core/frmfiledsip.h"
+#include "editor/frmaddnewfile.h"
+#include "infowindows/frmAbout.h"
+#include "infowindows/frmSplash.h"
+#include "settings/IniFile.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace TestHelpers;
+
+namespace {
+
+// Roles a user acts on: each must tell assistive technology what it is called.
+bool isInteractive(QAccessible::Role role)
+{
+    switch (role) {
+    case QAccessible::PushButton:
+    case QAccessible::CheckBox:
+    case QAccessible::RadioButton:
+    case QAccessible::ComboBox:
+    case QAccessible::EditableText:
+    case QAccessible::List:
+    case QAccessible::ListItem:
+    case QAccessible::Link:
+    case QAccessible::SpinBox:
+    case QAccessible::MenuItem:
+    case QAccessible::ButtonMenu:
+    case QAccessible::ButtonDropDown:
+    case QAccessible::Slider:
+    case QAccessible::PageTab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString describe(QAccessibleInterface* iface)
+{
+    QObject* object = iface->object();
+    const QString name = object ? object->objectName() : QString();
+    return QStringLiteral("%1 (role %2)")
+        .arg(name.isEmpty() ? QStringLiteral("<unnamed object>") : name)
+        .arg(int(iface->role()));
+}
+
+// Every interactive control under `iface` without a name, or whose tooltip says more than the
+// assistive description does.
+void collectFaults(QAccessibleInterface* iface, QStringList& faults, int& interactive, int depth = 0)
+{
+    if (!iface || depth > 30)
+        return;
+    if (isInteractive(iface->role())) {
+        ++interactive;
+        if (iface->text(QAccessible::Name).trimmed().isEmpty())
+            faults << QStringLiteral("no name: ") + describe(iface);
+        auto* widget = qobject_cast<QWidget*>(iface->object());
+        if (widget && !widget->toolTip().isEmpty() && iface->text(QAccessible::Description).isEmpty())
+            faults << QStringLiteral("tooltip without description: ") + describe(iface);
+    }
+    for (int i = 0; i < iface->childCount(); ++i)
+        collectFaults(iface->child(i), faults, interactive, depth + 1);
+}
+
+} // namespace
+
+class TestAccessibility : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void everyControlHasAName_data();
+    void everyControlHasAName();
+    void listRowsAreRead();
+    void ownControlsCanBePressed();
+    void spinButtonSaysTheCount();
+    void listPopupFromTheKeyboard_data();
+    void listPopupFromTheKeyboard();
+    void editorTabOrder();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    frmfiledsip& mainWindow();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<frmfiledsip> m_main;
+};
+
+void TestAccessibility::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    Prompter::setScripted(true);
+    QAccessible::setActive(true);
+}
+
+void TestAccessibility::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    IniFile::instance().clearCache();
+}
+
+void TestAccessibility::cleanup()
+{
+    if (frmaddnewfile* editor = frmaddnewfile::instance()) {
+        editor->unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    if (frmAbout* about = frmAbout::openInstance())
+        delete about;
+    m_main.reset();
+}
+
+frmfiledsip& TestAccessibility::mainWindow()
+{
+    // Two old files, so that the list has rows to read.
+    QString entries = QStringLiteral("[Settings]\n");
+    for (int n = 0; n < 2; ++n) {
+        const QString file = path(QStringLiteral("old%1.txt").arg(n));
+        touch(file, QDateTime::currentDateTime().addDays(-30));
+        entries += QStringLiteral("[file %1]\nfilename=%2\ndays=3\ndescription=Old file %1\n").arg(n).arg(file);
+    }
+    writeAll(path(QStringLiteral("Staleguard.ini")), entries.toUtf8());
+    m_main = std::make_unique<frmfiledsip>();
+    m_main->inifilename = path(QStringLiteral("Staleguard.ini"));
+    m_main->tempinifilename = path(QStringLiteral("$Staleguard.ini"));
+    m_main->setEnder([](int) {});
+    if (!m_main->Form_Load())
+        qWarning("start-up declined");
+    return *m_main;
+}
+
+void TestAccessibility::everyControlHasAName_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char* window : {"main window", "menus", "editor", "editor in folder mode", "splash", "about"})
+        QTest::newRow(window) << QString::fromLatin1(window);
+}
+
+void TestAccessibility::everyControlHasAName()
+{
+    QFETCH(QString, window);
+    QList<QObject*> roots;
+    std::unique_ptr<frmSplash> splash;
+    frmfiledsip& main = mainWindow();
+    if (window == QLatin1String("main window")) {
+        roots << &main;
+    } else if (window == QLatin1String("menus")) {
+        for (QMenu* menu : {main.file, main.fileprint, main.postponemenu, main.view, main.Fileoptions, main.help,
+                            main.rightpopup, main.TaskBarRP})
+            roots << menu;
+    } else if (window.startsWith(QLatin1String("editor"))) {
+        frmaddnewfile& editor = frmaddnewfile::load();
+        editor.Checkfixedfiles->setChecked(window.endsWith(QLatin1String("mode")));
+        editor.show();
+        roots << &editor;
+    } else if (window == QLatin1String("splash")) {
+        splash = std::make_unique<frmSplash>();
+        splash->setAttribute(Qt::WA_DeleteOnClose, false);
+        splash->show();
+        roots << splash.get();
+    } else {
+        roots << frmAbout::showAbout(&main);
+    }
+
+    QStringList faults;
+    int interactive = 0;
+    for (QObject* root : roots) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(root);
+        QVERIFY(iface);
+        if (iface->text(QAccessible::Name).isEmpty())
+            faults << QStringLiteral("window without a name: ") + root->objectName();
+        collectFaults(iface, faults, interactive);
+    }
+    QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QLatin1Char('\n'))));
+    // The walk must have reached the controls: a window made of nothing would pass untested.
+    if (window != QLatin1String("splash"))
+        QVERIFY2(interactive >= 3, qPrintable(QString::number(interactive)));
+}
+
+void TestAccessibility::listRowsAreRead()
+{
+    frmfiledsip& main = mainWindow();
+    QListWidget* list = main.listoldfiles;
+    QCOMPARE(list->count(), 2);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::List);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Files that need attention"));
+    QVERIFY(iface->text(QAccessible::Description).contains(QLatin1String("Shift+F10")));
+    QStringList read;
+    for (int i = 0; i < iface->childCount(); ++i) {
+        QAccessibleInterface* row = iface->child(i);
+        QCOMPARE(row->role(), QAccessible::ListItem);
+        read << row->text(QAccessible::Name);
+    }
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    QCOMPARE(read, shown);
+    QVERIFY(shown.first().startsWith(QLatin1String("Old file")));
+}
+
+void TestAccessibility::ownControlsCanBePressed()
+{
+    mainWindow();
+    frmaddnewfile& editor = frmaddnewfile::load();
+    QAccessibleInterface* label = QAccessible::queryAccessibleInterface(editor.cmdfilename);
+    QCOMPARE(label->role(), QAccessible::Button);
+    QCOMPARE(label->text(QAccessible::Name), QStringLiteral("File name"));
+    editor.cmdfilename->setText(QStringLiteral("/data/report.txt"));
+    QCOMPARE(label->text(QAccessible::Value), QStringLiteral("/data/report.txt"));
+    QSignalSpy clicked(editor.cmdfilename, &ClickableLabel::clicked);
+    // The label's own handler would open the file dialog; only the press is of interest here.
+    disconnect(editor.cmdfilename, &ClickableLabel::clicked, &editor, nullptr);
+    QAccessibleActionInterface* actions = label->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.count(), 1);
+
+    QList<QUrl> opened;
+    HyperLink::setUrlOpener([&opened](const QUrl& url) {
+        opened << url;
+        return true;
+    });
+    frmAbout* about = frmAbout::showAbout(nullptr);
+    QAccessibleInterface* link = QAccessible::queryAccessibleInterface(about->IELink);
+    QCOMPARE(link->role(), QAccessible::Link);
+    QCOMPARE(link->text(QAccessible::Name), about->IELink->caption());
+    link->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    HyperLink::setUrlOpener({});
+    QCOMPARE(opened, QList<QUrl>({about->IELink->url()}));
+}
+
+void TestAccessibility::spinButtonSaysTheCount()
+{
+    mainWindow();
+    frmaddnewfile& editor = frmaddnewfile::load();
+    QAccessibleInterface* spin = QAccessible::queryAccessibleInterface(editor.SpB1);
+    QCOMPARE(spin->role(), QAccessible::SpinBox);
+    QCOMPARE(spin->text(QAccessible::Name), QStringLiteral("Remind me if the file is 5 days old"));
+    QAccessibleActionInterface* actions = spin->actionInterface();
+    actions->doAction(QAccessibleActionInterface::increaseAction());
+    QCOMPARE(editor.Labeldaystodelete->text(), QStringLiteral("6 days old"));
+    QCOMPARE(spin->text(QAccessible::Name), QStringLiteral("Remind me if the file is 6 days old"));
+    QVERIFY(!editor.Timerspinbox->isActive()); // a press and its release: no spin keeps running
+    for (int i = 0; i < 7; ++i)
+        actions->doAction(QAccessibleActionInterface::decreaseAction());
+    QCOMPARE(editor.Labeldaystodelete->text(), QStringLiteral("1 day old"));
+}
+
+void TestAccessibility::listPopupFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("menu key") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+}
+
+void TestAccessibility::listPopupFromTheKeyboard()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    frmfiledsip& main = mainWindow();
+    main.show();
+    main.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.listoldfiles->setFocus();
+    main.listoldfiles->setCurrentRow(1);
+    QMenu* shown = nullptr;
+    QTimer::singleShot(0, this, [&shown] {
+        shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (shown)
+            shown->close();
+    });
+    if (key == Qt::Key_Menu) {
+        // The window system turns the menu key into a keyboard context-menu request.
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, QPoint(), QPoint(), Qt::KeyboardModifiers(modifiers));
+        QApplication::sendEvent(main.listoldfiles, &request);
+    } else {
+        QTest::keyClick(main.listoldfiles, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    }
+    QTRY_VERIFY(shown != nullptr);
+    QCOMPARE(shown, main.rightpopup);
+}
+
+void TestAccessibility::editorTabOrder()
+{
+    mainWindow();
+    frmaddnewfile& editor = frmaddnewfile::load();
+    editor.Checkfixedfiles->setChecked(true);
+    editor.txtdescrip->setText(QStringLiteral("Backup"));
+    editor.cmdfilename->setText(path(QStringLiteral("old0.txt")));
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowActive(&editor));
+    QTRY_VERIFY(editor.cmdok->isEnabled());
+    editor.cmdok->setFocus();
+    const QList<QWidget*> expected{editor.cmdok,          editor.cmdcancel,   editor.txtdescrip, editor.Checkfixedfiles,
+                                   editor.listtypeoffile, editor.cmdfilename, editor.SpB1,       editor.cmdok};
+    // "Also tell me when this file changes" is off in folder mode, so Tab passes it by.
+    QList<QWidget*> visited{QApplication::focusWidget()};
+    for (int i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focus = QApplication::focusWidget();
+        // The combo box's line edit holds the focus on the box's behalf.
+        while (focus && focus->parentWidget() == editor.listtypeoffile)
+            focus = focus->parentWidget();
+        visited << focus;
+    }
+    QCOMPARE(visited, expected);
+}
+
+QTEST_MAIN(TestAccessibility)
+#include "tst_accessibility.moc"
