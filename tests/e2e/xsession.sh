@@ -2,7 +2,7 @@
 # a program folder with a copy of the built program, and cleanup of everything started.
 # shellcheck shell=bash
 
-for tool in Xvfb openbox trayer xdotool xwininfo import; do
+for tool in Xvfb openbox trayer xdotool xwininfo xprop import; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 [ -x "${STALEGUARD_BIN:-}" ] || { echo "SKIP: STALEGUARD_BIN is not set"; exit 77; }
@@ -47,10 +47,23 @@ start_display() {
     export DISPLAY=":$(head -n1 "$WORK/display")"
     openbox >/dev/null 2>&1 &
     STARTED+=($!)
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 --SetDockType true \
-        --transparent false --tint 0x808080 >/dev/null 2>&1 &
-    STARTED+=($!)
-    wait_for 20 trayer_window >/dev/null || fail "trayer did not start"
+    # A tray host started before the window manager has settled can give up at once on a busy
+    # machine, so wait for the manager and give the tray host a few chances.
+    wait_for 20 window_manager_ready || fail "openbox did not start"
+    local attempt
+    for attempt in 1 2 3; do
+        trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 --SetDockType true \
+            --transparent false --tint 0x808080 >/dev/null 2>&1 &
+        STARTED+=($!)
+        wait_for 15 trayer_window >/dev/null && return 0
+        echo "trayer did not show its panel (attempt $attempt)"
+        kill "$!" 2>/dev/null
+    done
+    fail "trayer did not start"
+}
+
+window_manager_ready() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
 # The tray host's panel, into which tray icons are embedded.
