@@ -126,16 +126,15 @@ start_program() {
     pid=$!
 }
 
-no_files_beside_program() {
-    for name in Staleguard.ini \$Staleguard.ini; do
-        [ ! -e "/usr/bin/$name" ] || fail "the program wrote /usr/bin/$name"
-    done
-}
-
-# An entry whose file is 10 days old against a limit of 5: the start-up check lists it and
-# writes its row into the row map file beside the watch list file.
-touch -d '10 days ago' "$home/files/backup.tar"
-cat >"$watchlist" <<INI
+# The watch list file with one entry on backup.tar, old from 5 days; the arguments are lines for
+# its [Settings] section, left out when there are none.
+write_watchlist() {
+    {
+        if [ $# -gt 0 ]; then
+            echo '[Settings]'
+            printf '%s\n' "$@"
+        fi
+        cat <<INI
 [file 0]
 filename=$home/files/backup.tar
 days=5
@@ -145,7 +144,20 @@ Notactive=false
 non-fixed file type=
 advisechanges=false
 INI
-own_home
+    } >"$watchlist"
+    own_home
+}
+
+no_files_beside_program() {
+    for name in Staleguard.ini \$Staleguard.ini; do
+        [ ! -e "/usr/bin/$name" ] || fail "the program wrote /usr/bin/$name"
+    done
+}
+
+# An entry whose file is 10 days old against a limit of 5: the start-up check lists it and
+# writes its row into the row map file beside the watch list file.
+touch -d '10 days ago' "$home/files/backup.tar"
+write_watchlist
 
 echo "== Starting $program as $user on a watch list with an old file"
 start_program
@@ -175,19 +187,7 @@ pid=
 # Nothing to report and "Close on Start" on: the program counts down and ends by its own Exit
 # command, which removes the row map file left by the run above.
 touch "$home/files/backup.tar"
-cat >"$watchlist" <<INI
-[Settings]
-Close on Start=true
-[file 0]
-filename=$home/files/backup.tar
-days=5
-description=Nightly backup
-Postponedate=
-Notactive=false
-non-fixed file type=
-advisechanges=false
-INI
-own_home
+write_watchlist 'Close on Start=true'
 
 echo "== Starting $program with nothing to report and Close on Start"
 start_program
