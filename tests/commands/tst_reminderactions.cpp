@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "PromptChecks.h"
 #include "TestHelpers.h"
 #include "commands/ReminderActions.h"
 #include "core/Clock.h"
@@ -43,9 +44,7 @@ private:
     frmfiledsip& oneOldEntry(const QDateTime& now, const QString& extra = QString())
     {
         Clock::setMock(now);
-        m_fx->addEntry(0, QStringLiteral("Backup"), now.addDays(-9), 5, extra);
-        m_fx->writeWatchList();
-        frmfiledsip& w = m_fx->loadAndShow();
+        frmfiledsip& w = m_fx->showBackup(now.addDays(-9), QString(), extra);
         m_fx->select(0);
         return w;
     }
@@ -79,19 +78,8 @@ private:
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
 
-    void init()
-    {
-        m_fx = std::make_unique<MainWindowFixture>();
-        Prompter::setScripted(true);
-        Prompter::clearHistory();
-        Clock::reset();
-    }
-
-    void cleanup()
-    {
-        m_fx.reset();
-        Clock::reset();
-    }
+    void init() { m_fx = MainWindowFixture::scripted(); }
+    void cleanup() { m_fx.reset(); }
 
     void postponeDates_data()
     {
@@ -207,12 +195,9 @@ private slots:
         const QByteArray before = readAll(m_fx->ini());
         Prompter::queueAnswer(yes);
         action(item)->trigger();
-        QCOMPARE(Prompter::history().size(), 1);
-        const Prompter::Record& asked = Prompter::history().first();
-        QVERIFY(asked.question);
-        QCOMPARE(asked.text, QStringLiteral("This option will delete this file from your list, are you sure ?"));
-        QCOMPARE(asked.title, QStringLiteral("Staleguard"));
-        QCOMPARE(asked.icon, Prompter::Icon::None);
+        const Prompter::Record* asked = PromptChecks::onlyMessage(Prompter::Icon::None, true);
+        QVERIFY(asked);
+        QCOMPARE(asked->text, QStringLiteral("This option will delete this file from your list, are you sure ?"));
         QVERIFY(!frmaddnewfile::instance());
         if (!yes) {
             QCOMPARE(readAll(m_fx->ini()), before);
@@ -256,12 +241,9 @@ private slots:
         action(item)->trigger();
         QCOMPARE(readAll(m_fx->ini()), before);
         QVERIFY(!before.contains("file -1"));
-        QCOMPARE(Prompter::history().size(), 1);
-        const Prompter::Record& told = Prompter::history().first();
-        QVERIFY(!told.question);
-        QCOMPARE(told.text, QStringLiteral("You must first select an item from the list"));
-        QCOMPARE(told.icon, Prompter::Icon::Stop);
-        QCOMPARE(told.title, QStringLiteral("Staleguard"));
+        const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
+        QVERIFY(told);
+        QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
         QCOMPARE(m_fx->rows().size(), 1);
     }
 
@@ -378,9 +360,7 @@ private slots:
     {
         QFETCH(bool, empty);
         Clock::setMock(kNoon);
-        m_fx->addEntry(0, QStringLiteral("Backup"), kNoon.addDays(empty ? 0 : -9), 5);
-        m_fx->writeWatchList();
-        frmfiledsip& w = m_fx->loadAndShow();
+        frmfiledsip& w = m_fx->showBackup(kNoon.addDays(empty ? 0 : -9));
         QCOMPARE(w.listoldfiles->count(), empty ? 0 : 1);
         w.listoldfiles->setCurrentRow(-1);
         // Below the rows: the press selects nothing.

@@ -24,9 +24,7 @@ private:
     // The window with `age`-day-old "Backup" (old from 5 days), put into the tray.
     frmfiledsip& inTray(int age, const QString& settings = QString())
     {
-        m_fx->addEntry(0, QStringLiteral("Backup"), QDateTime::currentDateTime().addDays(-age), 5);
-        m_fx->writeWatchList(settings);
-        frmfiledsip& w = m_fx->loadAndShow();
+        frmfiledsip& w = m_fx->showBackup(QDateTime::currentDateTime().addDays(-age), settings);
         if (!w.isMinimized())
             w.setWindowState(Qt::WindowMinimized);
         waitUntilInTray(w);
@@ -56,10 +54,7 @@ private slots:
 
     void init()
     {
-        m_fx = std::make_unique<MainWindowFixture>();
-        Prompter::setScripted(true);
-        Prompter::clearHistory();
-        Clock::reset();
+        m_fx = MainWindowFixture::scripted();
         TrayIcon::overrideAvailability(true);
     }
 
@@ -68,7 +63,6 @@ private slots:
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
         m_fx.reset();
-        Clock::reset();
     }
 
     void backFromTheTray_data()

@@ -1,3 +1,4 @@
+#include "MainWindowFixture.h"
 #include "TestHelpers.h"
 #include "controls/TrayIcon.h"
 #include "core/AppInfo.h"
@@ -5,7 +6,6 @@
 #include "core/DateTexts.h"
 #include "core/EntryChecker.h"
 #include "core/Prompter.h"
-#include "core/SecondCopyGuard.h"
 #include "core/frmfiledsip.h"
 #include "settings/RegistryStore.h"
 
@@ -17,7 +17,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -28,65 +27,30 @@ class TestFrmfiledsip : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<frmfiledsip> m_window;
-    QList<int> m_ended;
-    QString m_entries;
+    std::unique_ptr<MainWindowFixture> m_fx;
 
-    QString ini() const { return m_dir->filePath(QStringLiteral("Staleguard.ini")); }
-    QString rowMap() const { return m_dir->filePath(QStringLiteral("$Staleguard.ini")); }
+    QString ini() const { return m_fx->ini(); }
+    QString rowMap() const { return m_fx->rowMap(); }
 
     // An entry on a file `age` days old that counts as old from `days` days.
     QString addEntry(int number, const QString& description, int age, int days)
     {
-        const QString file = m_dir->filePath(QStringLiteral("watched%1.txt").arg(number));
-        touch(file, QDateTime::currentDateTime().addDays(-age));
-        m_entries += QStringLiteral("[file %1]\nfilename=%2\ndays=%3\ndescription=%4\n")
-                         .arg(number)
-                         .arg(file)
-                         .arg(days)
-                         .arg(description);
-        return file;
+        return m_fx->addEntry(number, description, QDateTime::currentDateTime().addDays(-age), days);
     }
 
     void writeWatchList(const QString& tray = QString(), const QString& close = QString())
     {
-        QString text = QStringLiteral("[Settings]\n");
+        QString settings;
         if (!tray.isNull())
-            text += QStringLiteral("Start in Tray=%1\n").arg(tray);
+            settings += QStringLiteral("Start in Tray=%1\n").arg(tray);
         if (!close.isNull())
-            text += QStringLiteral("Close on Start=%1\n").arg(close);
-        writeAll(ini(), (text + m_entries).toUtf8());
+            settings += QStringLiteral("Close on Start=%1\n").arg(close);
+        m_fx->writeWatchList(settings);
     }
 
-    frmfiledsip& load()
-    {
-        m_window = std::make_unique<frmfiledsip>();
-        m_window->inifilename = ini();
-        m_window->tempinifilename = rowMap();
-        m_window->setEnder([this](int code) { m_ended.append(code); });
-        if (!m_window->Form_Load())
-            qWarning("start-up declined");
-        return *m_window;
-    }
-
-    frmfiledsip& loadAndShow()
-    {
-        frmfiledsip& w = load();
-        w.showAtStart();
-        w.activateWindow();
-        if (!QTest::qWaitForWindowActive(&w))
-            qWarning("window not active");
-        return w;
-    }
-
-    QStringList rows() const
-    {
-        QStringList texts;
-        for (int i = 0; i < m_window->listoldfiles->count(); ++i)
-            texts << m_window->listoldfiles->item(i)->text();
-        return texts;
-    }
+    frmfiledsip& load() { return m_fx->load(); }
+    frmfiledsip& loadAndShow() { return m_fx->loadAndShow(); }
+    QStringList rows() const { return m_fx->rows(); }
 
     int questionsAbout(const QString& file) const
     {
@@ -97,30 +61,17 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        static QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        static QTemporaryDir locks;
-        SecondCopyGuard::setLockFolder(locks.path());
-        TrayIcon::overrideAvailability(true);
-    }
+    void initTestCase() { MainWindowFixture::isolate(); }
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        QVERIFY(m_dir->isValid());
-        m_entries.clear();
-        m_ended.clear();
-        Prompter::setScripted(true);
-        Prompter::clearHistory();
-        Clock::reset();
+        m_fx = MainWindowFixture::scripted();
+        QVERIFY(!m_fx->folder().isEmpty());
     }
 
     void cleanup()
     {
-        m_window.reset();
-        Clock::reset();
+        m_fx.reset();
         TrayIcon::overrideAvailability(true);
     }
 
@@ -295,7 +246,7 @@ private slots:
         frmfiledsip& w = load();
         QCOMPARE(w.windowTitle(), QStringLiteral("Staleguard - ") + DateTexts::longDate(QDate::currentDate()));
         QVERIFY(w.optionrun->isChecked());
-        m_window.reset();
+        m_fx->unload();
         RegistryStore::instance().DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, name, flag);
         QVERIFY(!load().optionrun->isChecked());
     }
@@ -322,7 +273,7 @@ private slots:
         w.Timerclosestart_Timer();
         QCOMPARE(w.cmdok->text(), caption);
         QVERIFY(w.Timerclosestart->isActive());
-        QVERIFY(m_ended.isEmpty());
+        QVERIFY(m_fx->ended.isEmpty());
     }
 
     void countdownEndsTheProgram()
@@ -335,7 +286,7 @@ private slots:
         Clock::advanceMock(20000);
         w.Timerclosestart_Timer();
         QVERIFY(!w.Timerclosestart->isActive());
-        QCOMPARE(m_ended, QList<int>{0});
+        QCOMPARE(m_fx->ended, QList<int>{0});
         QVERIFY(!QFile::exists(rowMap()));
     }
 
@@ -371,10 +322,10 @@ private slots:
         QVERIFY(!w.Timerclosestart->isActive());
         QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
         QVERIFY(w.isVisible());
-        QVERIFY(m_ended.isEmpty());
+        QVERIFY(m_fx->ended.isEmpty());
         // The next press is a real exit.
         QTest::keyClick(&w, Qt::Key_Escape);
-        QCOMPARE(m_ended, QList<int>{0});
+        QCOMPARE(m_fx->ended, QList<int>{0});
     }
 
     void exitDeletesTheRowMap_data()
@@ -393,7 +344,7 @@ private slots:
         frmfiledsip& w = loadAndShow();
         QCOMPARE(QFile::exists(rowMap()), age > 0);
         w.cmdok_Click();
-        QCOMPARE(m_ended, QList<int>{0});
+        QCOMPARE(m_fx->ended, QList<int>{0});
         QVERIFY(!QFile::exists(rowMap()));
         QCOMPARE(readAll(ini()), before);
     }
@@ -406,7 +357,7 @@ private slots:
         const QString config = qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillfen/Staleguard.conf");
         QFile::remove(config);
         w.close();
-        QCOMPARE(m_ended, QList<int>{0});
+        QCOMPARE(m_fx->ended, QList<int>{0});
         QVERIFY(!QFile::exists(rowMap()));
         QVERIFY(QFile::exists(config));
     }

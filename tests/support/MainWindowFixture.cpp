@@ -2,6 +2,8 @@
 
 #include "TestHelpers.h"
 #include "controls/TrayIcon.h"
+#include "core/Clock.h"
+#include "core/Prompter.h"
 #include "core/SecondCopyGuard.h"
 #include "core/frmfiledsip.h"
 #include "editor/frmaddnewfile.h"
@@ -37,6 +39,15 @@ MainWindowFixture::MainWindowFixture() = default;
 MainWindowFixture::~MainWindowFixture()
 {
     unload();
+    Clock::reset();
+}
+
+std::unique_ptr<MainWindowFixture> MainWindowFixture::scripted()
+{
+    Prompter::setScripted(true);
+    Prompter::clearHistory();
+    Clock::reset();
+    return std::make_unique<MainWindowFixture>();
 }
 
 QString MainWindowFixture::ini() const
@@ -67,6 +78,13 @@ QString MainWindowFixture::addEntry(int number, const QString& description, cons
 void MainWindowFixture::writeWatchList(const QString& settings)
 {
     TestHelpers::writeAll(ini(), (QStringLiteral("[Settings]\n") + settings + m_entries).toUtf8());
+}
+
+frmfiledsip& MainWindowFixture::showBackup(const QDateTime& modified, const QString& settings, const QString& extra)
+{
+    addEntry(0, QStringLiteral("Backup"), modified, 5, extra);
+    writeWatchList(settings);
+    return loadAndShow();
 }
 
 frmfiledsip& MainWindowFixture::load()

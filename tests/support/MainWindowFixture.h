@@ -20,7 +20,12 @@ public:
     static QString configFolder();
 
     MainWindowFixture();
+    // Leaves the clock as it found it: unpinned.
     ~MainWindowFixture();
+
+    // A fresh fixture for the next test: message boxes scripted with an empty history, the clock
+    // unpinned.
+    static std::unique_ptr<MainWindowFixture> scripted();
 
     QString folder() const { return m_dir.path(); }
     QString ini() const;
@@ -31,6 +36,10 @@ public:
     QString addEntry(int number, const QString& description, const QDateTime& modified, int days,
                      const QString& extra = QString());
     void writeWatchList(const QString& settings = QString());
+    // The window shown over one entry, "Backup" (entry 0, old from 5 days), on a file last
+    // modified at `modified`; `settings` and `extra` as for writeWatchList() and addEntry().
+    frmfiledsip& showBackup(const QDateTime& modified, const QString& settings = QString(),
+                            const QString& extra = QString());
 
     frmfiledsip& load();
     frmfiledsip& loadAndShow();

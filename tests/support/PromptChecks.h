@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/Prompter.h"
+
+namespace PromptChecks {
+
+// The one message box shown since the history was cleared, checked to carry `icon`, the
+// product name as its title, and to be a question or a notice as `question` says. nullptr (with
+// the failure recorded) otherwise, so callers write QVERIFY(told) and go on with its text.
+const Prompter::Record* onlyMessage(Prompter::Icon icon, bool question = false);
+
+} // namespace PromptChecks
