@@ -10,6 +10,7 @@
 #include "core/Prompter.h"
 #include "core/frmfiledsip.h"
 #include "editor/DayCount.h"
+#include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
 #include "editor/StoredEntry.h"
 #include "filedialog/clsOpenSave.h"
@@ -37,22 +38,6 @@ constexpr int kRetryMissingMs = 500;
 const QSize kDesignClient(6945 / 15, 4185 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
-// Places a control by its layout in twips.
-template <typename W> W* place(W* widget, int left, int top, int width, int height)
-{
-    widget->setGeometry(left / 15, top / 15, width / 15, height / 15);
-    return widget;
-}
-
-void boxed(QLabel* label)
-{
-    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    label->setAutoFillBackground(true);
-    label->setBackgroundRole(QPalette::Base);
-    label->setForegroundRole(QPalette::Text);
-    label->setAlignment(Qt::AlignCenter);
-}
-
 } // namespace
 
 frmaddnewfile* frmaddnewfile::instance()
@@ -75,75 +60,14 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - Add file to your list"));
     setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     resize(kDesignClient);
-    buildControls();
+    EditorControls::build(*this);
     connectControls();
-    orderTabs();
 }
 
 frmaddnewfile::~frmaddnewfile()
 {
     if (g_instance == this)
         g_instance = nullptr;
-}
-
-void frmaddnewfile::buildControls()
-{
-    Frame1 = place(new QGroupBox(QStringLiteral("File name"), this), 120, 120, 5532, 975);
-    cmdfilename = place(new ClickableLabel(Frame1), 120, 240, 5295, 615);
-    cmdfilename->setObjectName(QStringLiteral("cmdfilename"));
-    cmdfilename->setAccessibleName(QStringLiteral("File name"));
-    cmdfilename->setToolTip(QStringLiteral("Click to choose the file"));
-    cmdfilename->setAccessibleDescription(QStringLiteral("Click, or press Space, to choose the file"));
-    boxed(cmdfilename);
-    cmdok = place(new QPushButton(QStringLiteral("OK"), this), 5880, 120, 972, 372);
-    cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), this), 5880, 720, 972, 372);
-    for (QPushButton* button : {cmdok, cmdcancel})
-        button->setAutoDefault(false);
-    cmdok->setEnabled(false);
-    Frame3 = place(new QGroupBox(QStringLiteral("File Information"), this), 120, 1200, 5535, 615);
-    labfileinfo = place(new QLabel(Frame3), 120, 240, 5295, 255);
-    labfileinfo->setAlignment(Qt::AlignCenter);
-    buildRows();
-
-    Timerspinbox = new QTimer(this);
-    Timerspinbox->setInterval(500);
-    timecheckentrys = new QTimer(this);
-    timecheckentrys->setInterval(5);
-}
-
-void frmaddnewfile::buildRows()
-{
-    Checkfixedfiles = place(new QCheckBox(QStringLiteral("Don't use a fixed filename."), this), 105, 2040, 2175, 255);
-    Label1 = place(new QLabel(QStringLiteral("Use the"), this), 2370, 2025, 735, 255);
-    listtypeoffile = place(new QComboBox(this), 3015, 1980, 1080, 315);
-    listtypeoffile->setEditable(true);
-    listtypeoffile->setInsertPolicy(QComboBox::NoInsert);
-    // The box's own text field and drop-down list are read out on their own.
-    for (QWidget* part : {static_cast<QWidget*>(listtypeoffile), static_cast<QWidget*>(listtypeoffile->lineEdit()),
-                          static_cast<QWidget*>(listtypeoffile->view())})
-        part->setAccessibleName(QStringLiteral("Which file in this directory"));
-    Label3 = place(new QLabel(QStringLiteral("file in this directory"), this), 4170, 2025, 1455, 255);
-    Framecovertypefile = place(new QFrame(this), 2280, 1920, 3420, 510);
-    Framecovertypefile->setAutoFillBackground(true);
-    Framecovertypefile->raise();
-
-    Description = place(new QGroupBox(QStringLiteral("Description"), this), 120, 2520, 3135, 735);
-    txtdescrip = place(new QLineEdit(Description), 120, 240, 2895, 375);
-    txtdescrip->setMaxLength(35);
-    txtdescrip->setToolTip(QStringLiteral("Enter the description of the file here"));
-    txtdescrip->setAccessibleName(QStringLiteral("Description"));
-    txtdescrip->setAccessibleDescription(txtdescrip->toolTip());
-    Frame2 = place(new QGroupBox(QStringLiteral("Remind me if the file is:-"), this), 3360, 2520, 2295, 735);
-    Labeldaystodelete = place(new QLabel(Frame2), 600, 240, 1575, 375);
-    boxed(Labeldaystodelete);
-    QFont font = Labeldaystodelete->font();
-    font.setPointSizeF(9.75);
-    Labeldaystodelete->setFont(font);
-    SpB1 = place(new SpinButton(this), 3480, 2760, 375, 375);
-    SpB1->setAccessibleDescription(QStringLiteral("Up and Down change the number of days"));
-    SpB1->raise();
-    checkfilechanges =
-        place(new QCheckBox(QStringLiteral("Also tell me when this file changes"), this), 120, 3480, 2895, 495);
 }
 
 void frmaddnewfile::connectControls()
@@ -157,14 +81,6 @@ void frmaddnewfile::connectControls()
     connect(SpB1, &SpinButton::MouseOut, this, &frmaddnewfile::SpB1_MouseOut);
     connect(Timerspinbox, &QTimer::timeout, this, &frmaddnewfile::Timerspinbox_Timer);
     connect(timecheckentrys, &QTimer::timeout, this, &frmaddnewfile::timecheckentrys_Timer);
-}
-
-void frmaddnewfile::orderTabs()
-{
-    const QList<QWidget*> order{cmdok,           cmdcancel,      txtdescrip,  checkfilechanges,
-                                Checkfixedfiles, listtypeoffile, cmdfilename, SpB1};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order.at(i - 1), order.at(i));
 }
 
 void frmaddnewfile::Form_Load()

@@ -87,10 +87,7 @@ private:
     frmaddnewfile();
     ~frmaddnewfile() override;
 
-    void buildControls();
-    void buildRows();
     void connectControls();
-    void orderTabs();
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();

@@ -1,6 +1,7 @@
 #include "infowindows/frmSplash.h"
 
 #include "controls/SvgPicture.h"
+#include "controls/Twips.h"
 #include "core/AppInfo.h"
 
 #include <QFrame>
@@ -11,12 +12,6 @@
 #include <QSysInfo>
 
 namespace {
-
-// Layout units are twips: 15 to the pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 QFont labelFont(const QStringList& families, double points, bool bold)
 {
@@ -68,7 +63,7 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
     setObjectName(QStringLiteral("frmSplash"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
-    setFixedSize(twips(0, 0, 7380, 4200).size());
+    setFixedSize(Twips::rect(0, 0, 7380, 4200).size());
     // The window has no title bar; assistive technology still needs to know whose it is.
     setAccessibleName(AppInfo::productName());
     buildLayout();
@@ -82,25 +77,25 @@ void frmSplash::buildLayout()
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setFrameShadow(QFrame::Sunken);
-    Frame1->setGeometry(twips(150, 60, 7080, 4035));
+    Frame1->setGeometry(Twips::rect(150, 60, 7080, 4035));
     Frame1->setFocusPolicy(Qt::NoFocus);
 
     imgLogo = new SvgPicture(QStringLiteral(":/logo.svg"), Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setGeometry(twips(240, 720, 2175, 2385).translated(-Frame1->pos()));
+    imgLogo->setGeometry(Twips::rect(240, 720, 2175, 2385).translated(-Frame1->pos()));
     imgLogo->setAccessibleName(AppInfo::productName() + QStringLiteral(" logo"));
 
-    lblCompanyProduct =
-        makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), twips(2520, 705, 2505, 435), arial(18), Qt::AlignLeft);
+    lblCompanyProduct = makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), Twips::rect(2520, 705, 2505, 435),
+                                  arial(18), Qt::AlignLeft);
     lblCompanyProduct->setText(AppInfo::companyName());
-    lblProductName =
-        makeLabel(Frame1, QStringLiteral("lblProductName"), twips(2520, 1140, 2430, 765), arial(32.25), Qt::AlignLeft);
-    lblPlatform =
-        makeLabel(Frame1, QStringLiteral("lblPlatform"), twips(4500, 2340, 2355, 360), arial(15.75), Qt::AlignRight);
+    lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), Twips::rect(2520, 1140, 2430, 765),
+                               arial(32.25), Qt::AlignLeft);
+    lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), arial(15.75),
+                            Qt::AlignRight);
     lblPlatform->setText(platformName());
     lblVersion =
-        makeLabel(Frame1, QStringLiteral("lblVersion"), twips(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
-    labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), twips(360, 3480, 6495, 375),
+        makeLabel(Frame1, QStringLiteral("lblVersion"), Twips::rect(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
+    labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), Twips::rect(360, 3480, 6495, 375),
                             labelFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                                        QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
                                       13.5, false),
