@@ -5,16 +5,19 @@
 #include "commands/ReminderActions.h"
 #include "commands/TrayCommands.h"
 #include "controls/TrayIcon.h"
+#include "controls/Twips.h"
 #include "controls/VSResize.h"
 #include "core/AppError.h"
 #include "core/AppInfo.h"
 #include "core/Clock.h"
 #include "core/CloseCountdown.h"
 #include "core/DateTexts.h"
-#include "core/EntryChecker.h"
+#include "core/ListRefresher.h"
 #include "core/MainWindowMenus.h"
 #include "core/Prompter.h"
 #include "core/SecondCopyGuard.h"
+#include "core/StartOptions.h"
+#include "core/TrayMinimizer.h"
 #include "core/WatchListFile.h"
 #include "editor/EditorCommands.h"
 #include "infowindows/frmAbout.h"
@@ -36,48 +39,17 @@ namespace {
 
 frmfiledsip* g_instance = nullptr;
 
-// Layout units are twips: 15 to the pixel.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
 // The client area at design size, and the window's limits (6000 x 3405 to 15360 x 11520 with a
 // frame of 120 x 690, menu bar included).
 const QSize kDesignClient(5880 / 15, 2715 / 15);
 const QSize kMinimumClient((6000 - 120) / 15, (3405 - 690) / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
 
-bool optionIsOn(const QString& value)
-{
-    return value.toLower().contains(QLatin1String("true"));
-}
-
-// Keeps the refresh's hourglass and frozen drawing to the refresh, also when it fails.
-class RefreshScope
-{
-public:
-    explicit RefreshScope(QWidget* window) : m_window(window)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_window->setUpdatesEnabled(false);
-    }
-    ~RefreshScope()
-    {
-        m_window->setUpdatesEnabled(true);
-        QApplication::restoreOverrideCursor();
-    }
-    RefreshScope(const RefreshScope&) = delete;
-    RefreshScope& operator=(const RefreshScope&) = delete;
-
-private:
-    QWidget* m_window;
-};
-
 } // namespace
 
 frmfiledsip::frmfiledsip(QWidget* parent)
     : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
+      m_refresher(std::make_unique<ListRefresher>(*this)), m_trayMinimizer(std::make_unique<TrayMinimizer>(*this)),
       m_ender([](int code) { QCoreApplication::exit(code); })
 {
     g_instance = this;
@@ -116,13 +88,13 @@ void frmfiledsip::buildControls()
 
     cmdok = new QPushButton(QStringLiteral("&Exit"), client);
     cmdok->setObjectName(QStringLiteral("cmdok"));
-    cmdok->setGeometry(twips(4515, 120, 1215, 585));
+    cmdok->setGeometry(Twips::rect(4515, 120, 1215, 585));
     cmdok->setToolTip(QStringLiteral("Exit the program"));
     cmdok->setAccessibleDescription(cmdok->toolTip());
 
     listoldfiles = new QListWidget(client);
     listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
-    listoldfiles->setGeometry(twips(120, 120, 4212, 2400));
+    listoldfiles->setGeometry(Twips::rect(120, 120, 4212, 2400));
     listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
     listoldfiles->setSortingEnabled(false);
     listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
@@ -209,14 +181,8 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    readStartOptions();
+    StartOptions::apply(*this);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
-
-    int flag = 0;
-    const QString run =
-        RegistryStore::instance().GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
-                                           AppInfo::productName() + QStringLiteral(" StartUp"), flag, QString());
-    optionrun->setChecked(!run.isEmpty());
 
     closeSplash();
     return true;
@@ -239,84 +205,19 @@ bool frmfiledsip::isSecondCopyWanted()
         true);
 }
 
-void frmfiledsip::readStartOptions()
-{
-    IniFile& ini = IniFile::instance();
-    const QString settings = QStringLiteral("Settings");
-    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), inifilename, QStringLiteral("false")))) {
-        optionsminstartup->setChecked(true);
-        setWindowState(windowState() | Qt::WindowMinimized);
-    }
-    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), inifilename, QString()))) {
-        optionsclosestart->setChecked(true);
-        if (listoldfiles->count() == 0) {
-            starttime = Clock::now();
-            Timerclosestart->start();
-        }
-    }
-}
-
 void frmfiledsip::showAtStart()
 {
-    if (!isMinimized()) {
-        show();
-        return;
-    }
-    if (TrayIcon::systemTrayAvailable())
-        Form_Resize(); // straight to the tray, never shown in the taskbar
-    else
-        showMinimized();
+    m_trayMinimizer->showAtStart();
+}
+
+bool frmfiledsip::isRefreshing() const
+{
+    return m_refresher->isRefreshing();
 }
 
 void frmfiledsip::updatelist()
 {
-    // A refresh asked for while one runs (from inside a question's event loop) runs once after it.
-    if (m_refreshing) {
-        m_refreshPending = true;
-        return;
-    }
-    m_refreshing = true;
-    struct Reset
-    {
-        frmfiledsip* w;
-        ~Reset() { w->m_refreshing = false; }
-    } reset{this};
-    do {
-        m_refreshPending = false;
-        refreshOnce();
-    } while (m_refreshPending);
-    m_listFresh = true;
-}
-
-void frmfiledsip::refreshOnce()
-{
-    if (m_splash)
-        m_splash->setStatus(frmSplash::checkingText());
-    RefreshScope scope(this);
-    listoldfiles->clear();
-    cnt = 0;
-
-    EntryChecker checker(IniFile::instance(), inifilename, tempinifilename);
-    checker.setDialogParent(this);
-    checker.setProgress([this] {
-        if (m_splash)
-            m_splash->addProgressDot();
-    });
-    const EntryChecker::Result result = checker.run(viewshowall->isChecked());
-    cnt = result.lastEntry;
-    fillList(result.rows);
-}
-
-void frmfiledsip::fillList(const QList<CheckRow>& rows)
-{
-    listoldfiles->clear();
-    for (const CheckRow& row : rows)
-        listoldfiles->addItem(row.text);
-    const bool any = listoldfiles->count() > 0;
-    fileprintold->setEnabled(any);
-    fileeditfile->setEnabled(any);
-    postponemenu->setEnabled(any);
-    postponemenu->menuAction()->setEnabled(any);
+    m_refresher->updatelist();
 }
 
 qint16 frmfiledsip::getnextfreenumber()
@@ -375,39 +276,12 @@ void frmfiledsip::Form_QueryUnload(bool& cancel)
 void frmfiledsip::Form_Resize()
 {
     m_resize->Resize();
-    if (!isMinimized()) {
-        trayIcon->setEnabled(false);
-        return;
-    }
-    // Without a notification area the window stays minimized in the taskbar, where the user
-    // can get it back.
-    if (!TrayIcon::systemTrayAvailable())
-        return;
-    trayIcon->setEnabled(true);
-    trayIcon->setFlashenabled(false);
-    trayIcon->setTooltiptext(AppInfo::productName());
-    if (listoldfiles->count() > 0) {
-        trayIcon->setFlashenabled(true);
-        trayIcon->setTooltiptext(AppInfo::productName() + QStringLiteral(" - You have old items"));
-    }
-    toTray();
-}
-
-void frmfiledsip::toTray()
-{
-    // Hiding from inside the window system's state change confuses some window managers; hide
-    // once it is delivered.
-    QTimer::singleShot(0, this, [this] {
-        if (isMinimized() && trayIcon->enabled())
-            hide();
-    });
+    m_trayMinimizer->windowResized();
 }
 
 void frmfiledsip::Form_GotFocus()
 {
-    if (m_refreshing || m_listFresh)
-        return;
-    updatelist();
+    m_refresher->refreshIfStale();
 }
 
 void frmfiledsip::optionsrefreash_Click()
@@ -468,7 +342,7 @@ void frmfiledsip::keyPressEvent(QKeyEvent* event)
 bool frmfiledsip::event(QEvent* event)
 {
     if (event->type() == QEvent::WindowDeactivate && QApplication::activeWindow() == nullptr)
-        m_listFresh = false; // the user turned to another program (or the window went to the tray)
+        m_refresher->markStale(); // the user turned to another program (or the window went to the tray)
     const bool handled = QMainWindow::event(event);
     if (event->type() == QEvent::WindowActivate)
         Form_GotFocus();

@@ -13,11 +13,12 @@ class QAction;
 class OptionsCommands;
 class ReminderActions;
 class TrayCommands;
+class ListRefresher;
+class TrayMinimizer;
 class QListWidget;
 class QMenu;
 class QPushButton;
 class QTimer;
-struct CheckRow;
 class SecondCopyGuard;
 class TrayIcon;
 class VSResize;
@@ -83,7 +84,7 @@ public:
     // How the program ends; tests replace it to watch the end without ending themselves.
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
     // True while a refresh runs.
-    bool isRefreshing() const { return m_refreshing; }
+    bool isRefreshing() const;
 
     // Controls.
     QListWidget* listoldfiles = nullptr;
@@ -141,10 +142,6 @@ private:
     void connectHandlers();
     bool isSecondCopyWanted();
     void closeSplash();
-    void refreshOnce();
-    void readStartOptions();
-    void fillList(const QList<CheckRow>& rows);
-    void toTray();
 
     QPointer<frmSplash> m_splash;
     VSResize* m_resize = nullptr;
@@ -152,12 +149,8 @@ private:
     OptionsCommands* m_options = nullptr;
     TrayCommands* m_tray = nullptr;
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
+    std::unique_ptr<ListRefresher> m_refresher;
+    std::unique_ptr<TrayMinimizer> m_trayMinimizer;
     std::function<void(int)> m_ender;
     bool m_exiting = false;
-    bool m_refreshing = false;
-    bool m_refreshPending = false;
-    // The list shows the files as they were when the user last looked at this window. It goes
-    // stale when the user turns to another program, and only then does the window's coming back
-    // refresh it; coming back from one of our own windows or message boxes does not.
-    bool m_listFresh = false;
 };

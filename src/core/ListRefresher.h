@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+
+class frmfiledsip;
+struct CheckRow;
+
+// The main window's refresh: runs the check over the watch list and fills the list with what
+// needs attention. A refresh asked for while one runs (from inside a question's event loop) is
+// not nested but runs once more after it.
+class ListRefresher
+{
+public:
+    explicit ListRefresher(frmfiledsip& window);
+
+    void updatelist();
+    bool isRefreshing() const { return m_refreshing; }
+
+    // The list shows the files as they were when the user last looked at the window. It goes
+    // stale when the user turns to another program, and only then does the window's coming back
+    // refresh it; coming back from one of our own windows or message boxes does not.
+    void markStale() { m_listFresh = false; }
+    // Refreshes unless a refresh runs or the list is still fresh.
+    void refreshIfStale();
+
+private:
+    void refreshOnce();
+    void fillList(const QList<CheckRow>& rows);
+
+    frmfiledsip& m_window;
+    bool m_refreshing = false;
+    bool m_refreshPending = false;
+    bool m_listFresh = false;
+};

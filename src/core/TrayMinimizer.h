@@ -1,0 +1,22 @@
+#pragma once
+
+class frmfiledsip;
+
+// Puts the minimized main window into the notification area, where there is one, with an icon
+// that flashes while old files wait; without one the window stays minimized in the taskbar.
+class TrayMinimizer
+{
+public:
+    explicit TrayMinimizer(frmfiledsip& window);
+
+    // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
+    void showAtStart();
+    // Follows a change of the window's size or state: into the tray when minimized, the icon
+    // off otherwise.
+    void windowResized();
+
+private:
+    void toTray();
+
+    frmfiledsip& m_window;
+};
