@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+#include "core/FolderStamps.h"
 #include "settings/IniFile.h"
 
 class QWidget;
@@ -60,4 +61,5 @@ private:
     QWidget* m_parent = nullptr;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
+    FolderStamps m_stamps; // open only during a run
 };

@@ -28,17 +28,9 @@ std::optional<Local> modified(const QString& path)
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return std::nullopt;
-    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
-    struct tm local
-    {
-    };
-    const time_t secs = st.st_mtim.tv_sec;
-    if (!localtime_r(&secs, &local))
-        return std::nullopt;
-    return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
+    return fromStat(st);
 #else
     const QFileInfo info(path);
     if (!info.isFile())
@@ -49,6 +41,23 @@ std::optional<Local> modified(const QString& path)
     return Local{stamp.date(), stamp.time()};
 #endif
 }
+
+#ifdef Q_OS_UNIX
+std::optional<Local> fromStat(const struct stat& st)
+{
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
+    struct tm local
+    {
+    };
+    const time_t secs = st.st_mtim.tv_sec;
+    if (!localtime_r(&secs, &local))
+        return std::nullopt;
+    return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
+}
+#endif
 
 QString changeText(const Local& stamp)
 {
