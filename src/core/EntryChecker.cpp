@@ -76,7 +76,6 @@ EntryChecker::Result EntryChecker::run(bool showAll)
         while (checkEntry(static_cast<qint16>(cnt), showAll, result) && cnt < WatchListFile::kLastEntryNumber)
             ++cnt;
     }
-    m_stamps.forget();
     result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
 
     if (!m_rowMap.isEmpty())
@@ -151,9 +150,8 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     if (entry.description.isEmpty() || removed)
         return std::nullopt;
 
-    const auto modified = m_stamps.modified(entry.fileName);
+    const auto modified = FileStamp::modified(entry.fileName);
     if (!modified) {
-        m_stamps.forget();
         if (Prompter::askYesNo(m_parent, missingFileQuestion(entry.fileName), true, Prompter::Icon::None))
             m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
         return std::nullopt;

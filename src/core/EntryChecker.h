@@ -6,7 +6,6 @@
 #include <functional>
 #include <optional>
 
-#include "core/FolderStamps.h"
 #include "settings/IniFile.h"
 
 class QWidget;
@@ -61,5 +60,4 @@ private:
     QWidget* m_parent = nullptr;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
-    FolderStamps m_stamps; // open only during a run
 };

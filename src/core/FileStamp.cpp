@@ -28,24 +28,7 @@ std::optional<Local> modified(const QString& path)
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return fromStat(st);
-#else
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    const QDateTime stamp = info.lastModified().toLocalTime();
-    if (!stamp.isValid())
-        return std::nullopt;
-    return Local{stamp.date(), stamp.time()};
-#endif
-}
-
-#ifdef Q_OS_UNIX
-std::optional<Local> fromStat(const struct stat& st)
-{
-    if (!S_ISREG(st.st_mode))
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
     // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
     struct tm local
@@ -56,8 +39,16 @@ std::optional<Local> fromStat(const struct stat& st)
         return std::nullopt;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
                  QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
-}
+#else
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    const QDateTime stamp = info.lastModified().toLocalTime();
+    if (!stamp.isValid())
+        return std::nullopt;
+    return Local{stamp.date(), stamp.time()};
 #endif
+}
 
 QString changeText(const Local& stamp)
 {

@@ -5,10 +5,6 @@
 #include <QTime>
 #include <optional>
 
-#ifdef Q_OS_UNIX
-struct stat;
-#endif
-
 // A file's last-modified moment in local time, and the text "last date changed" holds for it. The
 // check and "Update the File Date" both go through here: a stored text only compares equal to a
 // fresh one when both were read and converted the same way.
@@ -26,10 +22,6 @@ void refreshZone();
 // The local last-modified date and time of a file, or nullopt when the path names no file. One
 // query answers both, so a file cannot vanish between the existence test and the reading of its date.
 std::optional<Local> modified(const QString& path);
-#ifdef Q_OS_UNIX
-// The same from a file's status already read; nullopt when it is no regular file.
-std::optional<Local> fromStat(const struct stat& st);
-#endif
 // The text "last date changed" stores and compares for that moment.
 QString changeText(const Local& stamp);
 
