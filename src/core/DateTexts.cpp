@@ -64,6 +64,18 @@ Formats& formats()
     return cached;
 }
 
+QString shortDateIn(Formats& f, const QDate& date)
+{
+    if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
+        return *it;
+    constexpr int kKeptDates = 4096;
+    if (f.shortDates.size() >= kKeptDates)
+        f.shortDates.clear();
+    const QString text = f.locale.toString(date, f.shortDate);
+    f.shortDates.insert(date, text);
+    return text;
+}
+
 } // namespace
 
 QLocale locale()
@@ -83,15 +95,7 @@ void resetLocaleForTesting()
 
 QString shortDate(const QDate& date)
 {
-    Formats& f = formats();
-    if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
-        return *it;
-    constexpr int kKeptDates = 4096;
-    if (f.shortDates.size() >= kKeptDates)
-        f.shortDates.clear();
-    const QString text = f.locale.toString(date, f.shortDate);
-    f.shortDates.insert(date, text);
-    return text;
+    return shortDateIn(formats(), date);
 }
 
 QString generalDate(const QDateTime& moment)
@@ -102,8 +106,8 @@ QString generalDate(const QDateTime& moment)
 
 QString generalDate(const QDate& date, const QTime& time)
 {
-    const Formats& f = formats();
-    return shortDate(date) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
+    Formats& f = formats();
+    return shortDateIn(f, date) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
 }
 
 QString longDate(const QDate& date)

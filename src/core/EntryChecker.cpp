@@ -22,10 +22,11 @@ constexpr int kFolderDescriptionLength = 35;
 struct EntryChecker::Entry
 {
     QString section;
+    // The entry's keys as last read; read again after any write to the watch list file.
+    IniFile::SectionValues values;
     QString fileName;
     qint16 days = 0;
     QString description;
-    QString postponeDate;
     qint16 kind = -1; // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
 };
 
@@ -102,13 +103,12 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
 {
     Entry e;
     e.section = WatchListFile::sectionName(cnt);
-    const IniFile::SectionValues values = m_ini.ReadSection(e.section, m_inifilename);
-    const auto read = [&](const QString& key, const QString& def) { return values.ReadString(key, def); };
-    e.fileName = read(QStringLiteral("filename"), QString());
-    e.days = LeadingNumber::toInt16(read(QStringLiteral("days"), QStringLiteral("0")));
-    e.description = read(QStringLiteral("description"), QString());
-    e.postponeDate = read(QStringLiteral("Postponedate"), QString());
-    e.kind = LeadingNumber::toInt16(read(QStringLiteral("non-fixed file type"), QStringLiteral("-1")));
+    e.values = m_ini.ReadSection(e.section, m_inifilename);
+    e.fileName = e.values.ReadView(u"filename").toString();
+    e.days = LeadingNumber::toInt16(e.values.ReadView(u"days"));
+    e.description = e.values.ReadView(u"description").toString();
+    const QStringView kind = e.values.ReadView(u"non-fixed file type");
+    e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
     if (e.kind >= 2)
         e.kind = 1;
     return e;
@@ -129,19 +129,24 @@ void EntryChecker::chooseFolderFile(Entry& entry)
         return;
     entry.fileName = chosen;
     m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
+    // The save started from the file on disk, which another running copy may have changed.
+    entry.values = m_ini.ReadSection(entry.section, m_inifilename);
 }
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
 {
+    const IniFile::SectionValues& values = entry.values;
     if (!showAll) {
-        const auto postponed = DateTexts::parseShortDate(entry.postponeDate);
+        const QStringView postponeDate = values.ReadView(u"Postponedate");
+        const auto postponed =
+            postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
         // Its midnight is later than now exactly when the day itself lies after today.
         if (postponed && *postponed > m_today)
             return std::nullopt;
     }
-    const IniFile::SectionValues values = m_ini.ReadSection(entry.section, m_inifilename);
-    const auto read = [&](const QString& key) { return values.ReadString(key, QString()); };
-    const bool removed = read(QStringLiteral("Notactive")).toLower() == QLatin1String("true");
+    // Only a four-letter text can lower to "true", so no other needs a lowered copy.
+    const QStringView notActive = values.ReadView(u"Notactive");
+    const bool removed = notActive.size() == 4 && notActive.toString().toLower() == QLatin1String("true");
     if (entry.description.isEmpty() || removed)
         return std::nullopt;
 
@@ -157,9 +162,9 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     if (age >= entry.days || showAll)
         text = oldRowText(entry.description, age);
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
-    if (read(QStringLiteral("advisechanges")).contains(QLatin1String("true"))) {
+    if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
-        const QString stored = read(QStringLiteral("last date changed"));
+        const QStringView stored = values.ReadView(u"last date changed");
         if (!stored.isEmpty() && stored != FileStamp::changeText(*modified))
             text = changedRowText(entry.description);
     }

@@ -15,7 +15,7 @@ bool isDigit(QChar c)
 }
 
 // The digits of the leading number, with the sign taken off; "" when the text has none.
-std::string leadingDigits(const QString& text, bool& negative)
+std::string leadingDigits(QStringView text, bool& negative)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -55,7 +55,7 @@ bool hasNonZeroWholePart(const std::string& digits)
 
 } // namespace
 
-double toDouble(const QString& text)
+double toDouble(QStringView text)
 {
     bool negative = false;
     std::string digits = leadingDigits(text, negative);
@@ -85,7 +85,7 @@ qint16 clampToInt16(double value)
     return static_cast<qint16>(rounded);
 }
 
-qint16 toInt16(const QString& text)
+qint16 toInt16(QStringView text)
 {
     return clampToInt16(toDouble(text));
 }

@@ -8,8 +8,8 @@
 // clamped to the 16-bit range so that an out-of-range value never fails.
 namespace LeadingNumber {
 
-double toDouble(const QString& text);
-qint16 toInt16(const QString& text);
+double toDouble(QStringView text);
+qint16 toInt16(QStringView text);
 qint16 clampToInt16(double value);
 
 } // namespace LeadingNumber

@@ -8,10 +8,23 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <charconv>
 
 namespace WatchListFile {
 
 namespace {
+
+// One allocation per name: the check makes one for every entry.
+QString numberedName(QLatin1String prefix, int number)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    QString name;
+    name.reserve(prefix.size() + (end - digits));
+    name += prefix;
+    name += QLatin1String(digits, end);
+    return name;
+}
 
 Paths pathsIn(const QString& folder)
 {
@@ -42,12 +55,12 @@ Paths locate()
 
 QString sectionName(qint16 entry)
 {
-    return QStringLiteral("file ") + QString::number(entry);
+    return numberedName(QLatin1String("file "), entry);
 }
 
 QString rowSectionName(int row)
 {
-    return QStringLiteral("tempfile ") + QString::number(row);
+    return numberedName(QLatin1String("tempfile "), row);
 }
 
 std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)

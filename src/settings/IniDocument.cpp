@@ -300,11 +300,17 @@ void IniDocument::indexKeyLine(int section, int lineIndex)
         m_keyIndex.insert(nameHash(key), section, lineIndex);
 }
 
-int IniDocument::findSection(QStringView name) const
+int IniDocument::findSection(QStringView name, int guess) const
 {
-    return m_sectionIndex.find(nameHash(name), 0, [&](int section) {
-        return sameName(*sectionName(lineText(m_sections[section].header)), name);
-    });
+    // Only the first of sections with the same name is numbered, so a number whose name matches is the answer.
+    if (guess >= 0 && guess < m_sections.size() && isSectionNamed(guess, name))
+        return guess;
+    return m_sectionIndex.find(nameHash(name), 0, [&](int section) { return isSectionNamed(section, name); });
+}
+
+bool IniDocument::isSectionNamed(int section, QStringView name) const
+{
+    return sameName(*sectionName(lineText(m_sections[section].header)), name);
 }
 
 int IniDocument::findKey(int section, QStringView key) const
@@ -333,12 +339,18 @@ std::optional<QString> IniDocument::value(const QString& section, const QString&
     return value(sectionNumber(section), key);
 }
 
-int IniDocument::sectionNumber(const QString& section) const
+int IniDocument::sectionNumber(QStringView section, int guess) const
 {
-    return findSection(trimBlanks(section));
+    return findSection(trimBlanks(section), guess);
 }
 
 std::optional<QString> IniDocument::value(int sectionNumber, const QString& key) const
+{
+    const auto text = valueView(sectionNumber, key);
+    return text ? std::optional<QString>(text->toString()) : std::nullopt;
+}
+
+std::optional<QStringView> IniDocument::valueView(int sectionNumber, QStringView key) const
 {
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return std::nullopt;
@@ -346,7 +358,7 @@ std::optional<QString> IniDocument::value(int sectionNumber, const QString& key)
     if (line < 0)
         return std::nullopt;
     const QStringView text = lineText(line);
-    return unquote(trimBlanks(text.mid(text.indexOf(QLatin1Char('=')) + 1))).toString();
+    return unquote(trimBlanks(text.mid(text.indexOf(QLatin1Char('=')) + 1)));
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)

@@ -27,8 +27,11 @@ public:
     std::optional<QString> value(const QString& section, const QString& key) const;
     // The same in two steps, for many keys of one section: the section's number (-1 when absent,
     // valid until the next change) and a key's value in it.
-    int sectionNumber(const QString& section) const;
+    // `guess` is tried before the index: a walk over the sections in file order finds each at once.
+    int sectionNumber(QStringView section, int guess = -1) const;
     std::optional<QString> value(int sectionNumber, const QString& key) const;
+    // The same without a copy; the text stays valid until the next change.
+    std::optional<QStringView> valueView(int sectionNumber, QStringView key) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
@@ -75,7 +78,8 @@ private:
     void indexKeyLine(int section, int lineIndex);
     void indexKeysIfLong(int section);
     int scanForKey(int section, QStringView key) const;
-    int findSection(QStringView name) const;
+    int findSection(QStringView name, int guess = -1) const;
+    bool isSectionNamed(int section, QStringView name) const;
     int findKey(int section, QStringView key) const;
     void appendSection(const QString& name, const QString& keyLine);
     void insertKeyLine(int section, const QString& key, const QString& keyLine);

@@ -41,15 +41,23 @@ IniFile::SectionValues IniFile::ReadSection(const QString& section, const QStrin
 {
     SectionValues values;
     values.m_doc = document(path, m_trustDepth > 0);
-    if (values.m_doc)
-        values.m_section = values.m_doc->sectionNumber(section);
+    if (values.m_doc) {
+        values.m_section = values.m_doc->sectionNumber(section, m_nextSection);
+        m_nextSection = values.m_section + 1;
+    }
     return values;
 }
 
 QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
 {
-    const auto value = m_doc ? m_doc->value(m_section, key) : std::nullopt;
-    return value && !value->isEmpty() ? *value : def;
+    const QStringView value = ReadView(key);
+    return value.isEmpty() ? def : value.toString();
+}
+
+QStringView IniFile::SectionValues::ReadView(QStringView key) const
+{
+    const auto value = m_doc ? m_doc->valueView(m_section, key) : std::nullopt;
+    return value ? *value : QStringView();
 }
 
 void IniFile::InitForm(QWidget* window)

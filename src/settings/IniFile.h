@@ -58,6 +58,8 @@ public:
     {
     public:
         QString ReadString(const QString& key, const QString& def) const;
+        // The stored value without a copy, empty when missing; valid while this object lives.
+        QStringView ReadView(QStringView key) const;
 
     private:
         friend class IniFile;
@@ -85,4 +87,5 @@ private:
 
     QHash<QString, Cached> m_cache;
     int m_trustDepth = 0;
+    int m_nextSection = -1; // the section after the one ReadSection found last, tried first next time
 };

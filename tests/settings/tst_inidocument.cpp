@@ -13,6 +13,7 @@ private slots:
     void editKeepsEveryOtherByte();
     void sectionsOfAnyLengthAgreeWithAFreshParse_data();
     void sectionsOfAnyLengthAgreeWithAFreshParse();
+    void aGuessedSectionNeverChangesTheAnswer();
 };
 
 void TestIniDocument::readsByTheProfileRules_data()
@@ -176,3 +177,17 @@ void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse()
 
 QTEST_GUILESS_MAIN(TestIniDocument)
 #include "tst_inidocument.moc"
+
+void TestIniDocument::aGuessedSectionNeverChangesTheAnswer()
+{
+    // The repeated "[A]" is no section of its own: its values belong to the first.
+    const IniDocument doc = IniDocument::parse("[a]\nk=1\n[b]\nk=2\n[A]\nk=3\n[c]\nk=4\n");
+    const QStringList names = {"a", "A", " b ", "c", "C", "d", ""};
+    for (const QString& name : names) {
+        const int expected = doc.sectionNumber(name);
+        for (int guess = -2; guess <= doc.sectionCount() + 1; ++guess)
+            QCOMPARE(doc.sectionNumber(name, guess), expected);
+    }
+    QCOMPARE(doc.sectionNumber(u"A", 0), 0);
+    QCOMPARE(doc.valueView(doc.sectionNumber(u"c", 1), u"k")->toString(), QStringLiteral("4"));
+}
