@@ -1,10 +1,9 @@
 #include "core/StartOptions.h"
 
-#include "core/AppInfo.h"
+#include "commands/OptionsCommands.h"
 #include "core/Clock.h"
 #include "core/frmfiledsip.h"
 #include "settings/IniFile.h"
-#include "settings/RegistryStore.h"
 
 #include <QAction>
 #include <QListWidget>
@@ -36,11 +35,7 @@ void readWatchListOptions(frmfiledsip& w)
 
 bool runsAtLogon()
 {
-    int flag = 0;
-    const QString run =
-        RegistryStore::instance().GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey,
-                                           AppInfo::productName() + QStringLiteral(" StartUp"), flag, QString());
-    return !run.isEmpty();
+    return !OptionsCommands::readRunValue().isEmpty();
 }
 
 } // namespace
