@@ -102,17 +102,8 @@ QString ReminderActions::selectFirstMessage()
     return QStringLiteral("You must first select an item from the list");
 }
 
-bool ReminderActions::hasSelectedRow() const
-{
-    const QListWidget* list = m_window.listoldfiles;
-    const QListWidgetItem* current = list->currentItem();
-    return list->count() > 0 && list->currentRow() >= 0 && current && current->isSelected();
-}
-
 bool ReminderActions::preparerightpopup()
 {
-    if (!hasSelectedRow())
-        return false;
     const qint16 entry = m_window.realfilenumber();
     if (entry < 0)
         return false;
@@ -130,8 +121,7 @@ void ReminderActions::listoldfiles_Mouseup(const QPoint& globalPos)
 
 qint16 ReminderActions::selectedEntryOrWarn()
 {
-    // A row that is only current (its selection cleared with Ctrl+click) is not chosen.
-    const qint16 entry = hasSelectedRow() ? m_window.realfilenumber() : qint16(-1);
+    const qint16 entry = m_window.realfilenumber();
     if (entry < 0)
         Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
     return entry;
@@ -140,8 +130,12 @@ qint16 ReminderActions::selectedEntryOrWarn()
 void ReminderActions::postponeentry(int code)
 {
     const qint16 entry = selectedEntryOrWarn();
-    if (entry < 0)
-        return;
+    if (entry >= 0)
+        postpone(entry, code);
+}
+
+void ReminderActions::postpone(qint16 entry, int code)
+{
     const QString section = WatchListFile::sectionName(entry);
     QList<IniFile::Write> writes{
         {section, QStringLiteral("Postponedate"), DateTexts::shortDate(postponeDate(code, Clock::today()))}};
@@ -173,10 +167,12 @@ void ReminderActions::rightpopup30_Click()
 
 void ReminderActions::rightpopupnev_Click()
 {
-    if (selectedEntryOrWarn() < 0)
+    // The entry is the one the user was asked about, whatever the list does while the question is open.
+    const qint16 entry = selectedEntryOrWarn();
+    if (entry < 0)
         return;
     if (Prompter::askYesNo(&m_window, neverQuestion(), true))
-        postponeentry(4);
+        postpone(entry, 4);
 }
 
 void ReminderActions::rightpopupupdatefiledate_Click()
@@ -196,8 +192,9 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     // The file may vanish between the two questions; then there is no date to acknowledge.
     if (!modified)
         return;
-    ini.WriteString(section, QStringLiteral("last date changed"), FileStamp::changeText(*modified),
-                    m_window.inifilename);
+    ini.WriteStrings(m_window.inifilename,
+                     {{section, QString::fromUtf16(FileStamp::kSeenKey), FileStamp::changeText(*modified)},
+                      {section, QString::fromUtf16(FileStamp::kSeenMomentKey), FileStamp::changeMoment(*modified)}});
 }
 
 void ReminderActions::rightpopupedit_Click()

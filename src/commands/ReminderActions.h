@@ -49,9 +49,9 @@ protected:
 private:
     // The pop-up asked for from the keyboard appears at the selected row.
     void popUpAtSelection();
-    bool hasSelectedRow() const;
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
+    void postpone(qint16 entry, int code);
     void connectMenus();
 
     frmfiledsip& m_window;

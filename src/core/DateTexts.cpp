@@ -31,6 +31,9 @@ struct Formats
     QString shortDate; // the same with a four-digit year
     QString longTime;
     bool twoDigitYear = false;
+    // The forms a general date may have been written in, the one this program writes first;
+    // built when first needed.
+    QStringList generalForms;
     // Short dates already rendered: the files of a watch list share few days between them.
     QHash<QDate, QString> shortDates;
 };
@@ -74,6 +77,27 @@ QString shortDateIn(Formats& f, const QDate& date)
     const QString text = f.locale.toString(date, f.shortDate);
     f.shortDates.insert(date, text);
     return text;
+}
+
+const QStringList& generalFormsIn(Formats& f)
+{
+    if (!f.generalForms.isEmpty())
+        return f.generalForms;
+    QStringList forms{f.shortDate + QLatin1Char(' ') + f.longTime};
+    const QStringList dates{f.shortDate, f.ownShort, f.locale.dateFormat(QLocale::LongFormat),
+                            f.locale.dateFormat(QLocale::NarrowFormat)};
+    const QStringList times{f.longTime, f.locale.timeFormat(QLocale::LongFormat),
+                            f.locale.timeFormat(QLocale::ShortFormat), f.locale.timeFormat(QLocale::NarrowFormat)};
+    for (const QString& date : dates) {
+        for (const QString& time : times) {
+            // A form without seconds cannot tell whether a file changed within the minute.
+            const QString form = date + QLatin1Char(' ') + time;
+            if (time.contains(QLatin1Char('s')) && !forms.contains(form))
+                forms.append(form);
+        }
+    }
+    f.generalForms = forms;
+    return f.generalForms;
 }
 
 } // namespace
@@ -133,6 +157,29 @@ std::optional<QDate> parseShortDate(const QString& text)
     const QDate iso = QDate::fromString(trimmed, Qt::ISODate);
     if (iso.isValid())
         return iso;
+    return std::nullopt;
+}
+
+std::optional<QDateTime> parseGeneralDate(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    Formats& f = formats();
+    for (const QString& form : generalFormsIn(f)) {
+        QDateTime read = f.locale.toDateTime(trimmed, form);
+        if (!read.isValid())
+            continue;
+        // A two-digit year is read into the 1900s; the program's dates lie in this century.
+        if (read.date().year() < 2000 && !form.contains(QLatin1String("yyyy")))
+            read = read.addYears(100);
+        return read;
+    }
+    for (QString iso : {trimmed, QString(trimmed).replace(QLatin1Char(' '), QLatin1Char('T'))}) {
+        const QDateTime read = QDateTime::fromString(iso, Qt::ISODate);
+        if (read.isValid())
+            return read;
+    }
     return std::nullopt;
 }
 

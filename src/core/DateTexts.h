@@ -20,6 +20,9 @@ QString longDate(const QDate& date);
 // Reads "Postponedate" leniently: the written form, the locale's own short form with two-digit
 // years taken as 20xx, and ISO yyyy-MM-dd. A text that reads as no date gives nullopt.
 std::optional<QDate> parseShortDate(const QString& text);
+// Reads a general date back: the written form, then the locale's other forms, then ISO. The result
+// is a local date and time, unless the text itself names its zone or offset. nullopt when no form reads.
+std::optional<QDateTime> parseGeneralDate(const QString& text);
 // Midnights between `then` and `now` in local time (negative when `then` lies ahead), clamped to 16 bits.
 qint16 ageInDays(const QDateTime& then, const QDateTime& now);
 qint16 ageInDays(const QDate& then, const QDate& today);

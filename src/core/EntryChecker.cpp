@@ -4,12 +4,12 @@
 #include "core/DateTexts.h"
 #include "core/FileStamp.h"
 #include "core/LeadingNumber.h"
+#include "core/PathPieces.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "core/getlastfile.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -118,9 +118,7 @@ void EntryChecker::chooseFolderFile(Entry& entry)
 {
     if (entry.description.size() > kFolderDescriptionLength)
         entry.description.truncate(kFolderDescriptionLength);
-    const QString separator = QDir::separator();
-    const QString lastPiece = m_ini.LastPiece(entry.fileName, 1, separator);
-    const QString folder = entry.fileName.left(entry.fileName.size() - lastPiece.size());
+    const QString folder = PathPieces::folderOf(entry.fileName);
     // A name without any folder part names no folder to look in; it stays as it is.
     if (folder.isEmpty())
         return;
@@ -147,7 +145,8 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     // Only a four-letter text can lower to "true", so no other needs a lowered copy.
     const QStringView notActive = values.ReadView(u"Notactive");
     const bool removed = notActive.size() == 4 && notActive.toString().toLower() == QLatin1String("true");
-    if (entry.description.isEmpty() || removed)
+    // An entry without a file name ends the walk; there is no file to ask about.
+    if (entry.description.isEmpty() || removed || entry.fileName.isEmpty())
         return std::nullopt;
 
     const auto modified = FileStamp::modified(entry.fileName);
@@ -164,8 +163,10 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
     if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
-        const QStringView stored = values.ReadView(u"last date changed");
-        if (!stored.isEmpty() && stored != FileStamp::changeText(*modified))
+        const QStringView stored = values.ReadView(FileStamp::kSeenKey);
+        if (!stored.isEmpty() &&
+            FileStamp::changedSince(stored.toString(), values.ReadView(FileStamp::kSeenMomentKey).toString(),
+                                    *modified))
             text = changedRowText(entry.description);
     }
     return text;

@@ -1,6 +1,7 @@
 #include "core/ListRefresher.h"
 
 #include "core/EntryChecker.h"
+#include "core/WatchListFile.h"
 #include "core/frmfiledsip.h"
 #include "infowindows/frmSplash.h"
 #include "settings/IniFile.h"
@@ -11,6 +12,8 @@
 #include <QMenu>
 
 namespace {
+
+constexpr int kEntryRole = Qt::UserRole;
 
 // Keeps the refresh's hourglass and frozen drawing to the refresh, also when it fails.
 class RefreshScope
@@ -87,10 +90,26 @@ void ListRefresher::fillList(const QList<CheckRow>& rows)
     QListWidget* list = m_window.listoldfiles;
     list->clear();
     for (const CheckRow& row : rows)
-        list->addItem(row.text);
+        list->addItem(makeRow(row));
     const bool any = list->count() > 0;
     m_window.fileprintold->setEnabled(any);
     m_window.fileeditfile->setEnabled(any);
     m_window.postponemenu->setEnabled(any);
     m_window.postponemenu->menuAction()->setEnabled(any);
+}
+
+QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)
+{
+    auto* item = new QListWidgetItem(row.text);
+    item->setData(kEntryRole, int(row.entry));
+    return item;
+}
+
+qint16 ListRefresher::entryOf(const QListWidgetItem* item)
+{
+    if (!item)
+        return -1;
+    bool ok = false;
+    const int entry = item->data(kEntryRole).toInt(&ok);
+    return ok && entry >= 0 && entry <= WatchListFile::kLastEntryNumber ? qint16(entry) : qint16(-1);
 }

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+class QListWidgetItem;
 class frmfiledsip;
 struct CheckRow;
 
@@ -22,6 +23,13 @@ public:
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
     void refreshIfStale();
+
+    // A row of the list keeps the entry number the check found for it. The row map file is shared
+    // with every running copy, which delete or rewrite it as they please, so the window does not
+    // look its own rows up there.
+    static QListWidgetItem* makeRow(const CheckRow& row);
+    // The entry a row stands for; -1 for no row, or a row that names no entry.
+    static qint16 entryOf(const QListWidgetItem* item);
 
 private:
     void refreshOnce();

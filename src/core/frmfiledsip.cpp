@@ -228,7 +228,12 @@ qint16 frmfiledsip::getnextfreenumber()
 
 qint16 frmfiledsip::realfilenumber()
 {
-    return WatchListFile::entryForRow(IniFile::instance(), tempinifilename, listoldfiles->currentRow());
+    // A row that is only current (Ctrl+click cleared its selection, or Tab brought the focus into
+    // the list) has not been chosen.
+    const QListWidgetItem* current = listoldfiles->currentItem();
+    if (!current || !current->isSelected())
+        return -1;
+    return ListRefresher::entryOf(current);
 }
 
 void frmfiledsip::cmdok_Click()

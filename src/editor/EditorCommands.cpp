@@ -8,7 +8,6 @@
 #include "settings/IniFile.h"
 
 #include <QApplication>
-#include <QListWidget>
 
 namespace {
 
@@ -52,7 +51,9 @@ void fileadd_Click(frmfiledsip& main)
 
 void fileeditfile_Click(frmfiledsip& main)
 {
-    if (!main.listoldfiles || main.listoldfiles->count() == 0 || main.listoldfiles->currentRow() < 0) {
+    // Taken before the editor shows: the list may be rebuilt while the window system catches up.
+    const qint16 entry = main.listoldfiles ? main.realfilenumber() : qint16(-1);
+    if (entry < 0) {
         Prompter::notify(&main, QStringLiteral("You must first select an item from the list"), Prompter::Icon::Stop,
                          AppInfo::productName());
         return;
@@ -61,7 +62,7 @@ void fileeditfile_Click(frmfiledsip& main)
     frmaddnewfile& editor = frmaddnewfile::load();
     present(editor);
     const BusyMainWindow busy(main);
-    main.filenumber = main.realfilenumber();
+    main.filenumber = entry;
     editor.showEntry(StoredEntry::read(IniFile::instance(), main.inifilename, main.filenumber));
 }
 

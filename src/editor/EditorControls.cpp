@@ -50,7 +50,7 @@ void buildRows(frmaddnewfile& w)
 
     w.Description = place(new QGroupBox(QStringLiteral("Description"), &w), 120, 2520, 3135, 735);
     w.txtdescrip = place(new QLineEdit(w.Description), 120, 240, 2895, 375);
-    w.txtdescrip->setMaxLength(35);
+    w.txtdescrip->setMaxLength(EditorControls::kTypedDescriptionLength);
     w.txtdescrip->setToolTip(QStringLiteral("Enter the description of the file here"));
     w.txtdescrip->setAccessibleName(QStringLiteral("Description"));
     w.txtdescrip->setAccessibleDescription(w.txtdescrip->toolTip());

@@ -1,7 +1,9 @@
 #include "editor/EntryWriter.h"
 
-#include "core/DateTexts.h"
 #include "core/FileStamp.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 QString EntryWriter::sectionName(qint16 entry)
 {
@@ -36,12 +38,9 @@ QString EntryWriter::message(Result result)
     return QString();
 }
 
-QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, bool isNew,
-                                          const std::optional<QDateTime>& fileChanged)
+QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen)
 {
     const QString section = sectionName(entry);
-    // A folder entry's file changes whenever the folder's pick does: it never reports changes.
-    const bool reportChanges = input.reportChanges && !input.directoryMode;
     QList<IniFile::Write> out{
         {section, QStringLiteral("filename"), input.fileName},
         {section, QStringLiteral("days"), QString::number(input.days)},
@@ -50,12 +49,67 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
         {section, QStringLiteral("Notactive"), QStringLiteral("false")},
         {section, QStringLiteral("non-fixed file type"),
          input.directoryMode ? QString::number(input.typeIndex) : QString()},
-        {section, QStringLiteral("advisechanges"), reportChanges ? QStringLiteral("true") : QStringLiteral("false")},
+        {section, QStringLiteral("advisechanges"),
+         reportsChanges(input) ? QStringLiteral("true") : QStringLiteral("false")},
     };
-    // An edited entry keeps the date the user last acknowledged.
-    if (reportChanges && isNew && fileChanged)
-        out.append({section, QStringLiteral("last date changed"), DateTexts::generalDate(*fileChanged)});
+    if (seen.replace) {
+        // An empty value reads as no value at all.
+        out.append({section, QString::fromUtf16(FileStamp::kSeenKey),
+                    seen.moment ? FileStamp::changeText(*seen.moment) : QString()});
+        out.append({section, QString::fromUtf16(FileStamp::kSeenMomentKey),
+                    seen.moment ? FileStamp::changeMoment(*seen.moment) : QString()});
+    }
     return out;
+}
+
+EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry,
+                                    bool isNew)
+{
+    const QString section = sectionName(entry);
+    const auto stored = [&](const QString& key) { return ini.ReadString(section, key, inifilename, QString()); };
+    const bool anythingStored = !stored(QString::fromUtf16(FileStamp::kSeenKey)).isEmpty() ||
+                                !stored(QString::fromUtf16(FileStamp::kSeenMomentKey)).isEmpty();
+    Seen out;
+    FileStamp::refreshZone();
+    if (isNew) {
+        // Read exactly as the check reads it, so a fresh entry never reports a change. A file that
+        // is gone is saved without its moment; the next check reports it missing.
+        if (reportsChanges(input))
+            out.moment = FileStamp::modified(input.fileName);
+        out.replace = out.moment || anythingStored;
+        return out;
+    }
+    // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
+    if (sameFile(stored(QStringLiteral("filename")), input.fileName))
+        return out;
+    out.moment = FileStamp::modified(input.fileName);
+    out.replace = out.moment || anythingStored;
+    return out;
+}
+
+bool EntryWriter::sameFile(const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    return QDir::cleanPath(QDir::fromNativeSeparators(first.absoluteFilePath()))
+               .compare(QDir::cleanPath(QDir::fromNativeSeparators(second.absoluteFilePath())), kCase) == 0;
+}
+
+bool EntryWriter::reportsChanges(const EntryInput& input)
+{
+    // A folder entry's file changes whenever the folder's pick does: it never reports changes.
+    return input.reportChanges && !input.directoryMode;
 }
 
 EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry,
@@ -65,13 +119,6 @@ EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, 
         return *refused;
     if (entry < 0)
         return isNew ? Result::ListFull : Result::NoEntry;
-    std::optional<QDateTime> fileChanged;
-    // A file that is gone is saved without its date; the next check reports it missing.
-    // The date is read exactly as the check reads it, so a fresh entry never reports a change.
-    if (isNew && input.reportChanges) {
-        if (const auto stamp = FileStamp::modified(input.fileName))
-            fileChanged = QDateTime(stamp->date, stamp->time);
-    }
-    ini.WriteStrings(inifilename, writes(input, entry, isNew, fileChanged));
+    ini.WriteStrings(inifilename, writes(input, entry, seen(ini, inifilename, input, entry, isNew)));
     return Result::Saved;
 }

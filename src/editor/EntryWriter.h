@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "core/FileStamp.h"
 #include "settings/IniFile.h"
 
 // What the editor holds when OK is pressed.
@@ -38,10 +39,24 @@ public:
     static std::optional<Result> refusal(const EntryInput& input);
     // The text that tells the user why nothing was saved.
     static QString message(Result result);
-    // The keys of the entry in the order they are written. `fileChanged` is the file's
-    // last-modified time, when known, for a new entry that reports changes.
-    static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, bool isNew,
-                                        const std::optional<QDateTime>& fileChanged);
+    // What the save does to the moment the user last saw ("last date changed"): leave it as
+    // stored, or replace it with `moment`, clearing it when that is empty.
+    struct Seen
+    {
+        bool replace = false;
+        std::optional<FileStamp::Local> moment;
+    };
+    // A stored moment belongs to the file it was seen on. It stays while the entry keeps that
+    // file; a different file brings its own moment, and a new entry brings none of the number's
+    // earlier owner.
+    static Seen seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+    // The keys of the entry in the order they are written.
+    static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen);
+    // Whether two names reach the same file (or would, for a file that is not there).
+    static bool sameFile(const QString& a, const QString& b);
     // Saves into `entry`, which is -1 when the list is full.
     static Result save(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+
+private:
+    static bool reportsChanges(const EntryInput& input);
 };

@@ -7,6 +7,7 @@
 #include "core/AppInfo.h"
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/PathPieces.h"
 #include "core/Prompter.h"
 #include "core/frmfiledsip.h"
 #include "editor/DayCount.h"
@@ -74,6 +75,7 @@ void frmaddnewfile::connectControls()
 {
     connect(cmdfilename, &ClickableLabel::clicked, this, &frmaddnewfile::cmdfilename_Click);
     connect(cmdok, &QPushButton::clicked, this, &frmaddnewfile::cmdok_Click);
+    connect(txtdescrip, &QLineEdit::textEdited, this, &frmaddnewfile::descriptionEdited);
     connect(cmdcancel, &QPushButton::clicked, this, &frmaddnewfile::cmdCancel_Click);
     connect(Checkfixedfiles, &QCheckBox::toggled, this, &frmaddnewfile::Checkfixedfiles_Click);
     connect(SpB1, &SpinButton::SpinDown, this, &frmaddnewfile::SpB1_SpinDown);
@@ -160,15 +162,13 @@ void frmaddnewfile::cmdfilename_Click()
     dialog.setFlags(clsOpenSave::OFN_EXPLORER | clsOpenSave::OFN_HIDEREADONLY);
     dialog.setCancelError(true);
     dialog.setDialogTitle(QStringLiteral("Please Select a file to add"));
-    if (!ini.FileExists(previous)) {
-        const QString name = ini.LastPiece(previous, 1, QDir::separator());
-        dialog.setInitDir(previous.left(previous.size() - name.size()));
-    } else {
+    if (!ini.FileExists(previous))
+        dialog.setInitDir(PathPieces::folderOf(previous));
+    else
         cmdfilename->clear();
-    }
     try {
         dialog.ShowOpen();
-        cmdfilename->setText(dialog.FileName());
+        cmdfilename->setText(QDir::toNativeSeparators(dialog.FileName()));
     } catch (const AppError&) {
         if (!previous.isEmpty())
             cmdfilename->setText(previous);
@@ -266,7 +266,7 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
         filedatetext.clear();
     cmdfilename->setText(entry.fileName);
     showDays(DayCount::caption(entry.days));
-    txtdescrip->setText(entry.description);
+    showDescription(entry.description);
     if (entry.adviseChanges)
         checkfilechanges->setChecked(true);
     if (entry.type >= 0) {
@@ -274,6 +274,19 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
         Framecovertypefile->hide();
         listtypeoffile->setCurrentIndex(entry.type);
     }
+}
+
+void frmaddnewfile::showDescription(const QString& text)
+{
+    // The box would cut a longer stored text to its limit, and OK would then save the cut text.
+    txtdescrip->setMaxLength(qMax(EditorControls::kTypedDescriptionLength, int(text.size())));
+    txtdescrip->setText(text);
+}
+
+void frmaddnewfile::descriptionEdited(const QString& text)
+{
+    // Typing may shorten a stored description that is over the limit, never lengthen it.
+    txtdescrip->setMaxLength(qMax(EditorControls::kTypedDescriptionLength, int(text.size())));
 }
 
 void frmaddnewfile::showDays(const QString& caption)

@@ -91,6 +91,9 @@ private:
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
+    // Shows a stored description whole, even beyond what the user may type.
+    void showDescription(const QString& text);
+    void descriptionEdited(const QString& text);
     // Shows the day count, and names the spin button after it.
     void showDays(const QString& caption);
 

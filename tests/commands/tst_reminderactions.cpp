@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -386,6 +387,88 @@ private slots:
             });
         QCOMPARE(shown.size(), 6);
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date().addDays(7)));
+    }
+
+    void commandsActOnTheRowsOwnEntry_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("mapDeleted"); // else another copy rewrote it for its own rows
+        for (const char* item : {"rightpopupnev", "postpone7days", "rightpopupupdatefiledate", "rightpopupedit"}) {
+            QTest::addRow("%s, row map deleted", item) << QString::fromLatin1(item) << true;
+            QTest::addRow("%s, row map rewritten", item) << QString::fromLatin1(item) << false;
+        }
+    }
+
+    void commandsActOnTheRowsOwnEntry()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, mapDeleted);
+        Clock::setMock(kNoon);
+        m_fx->addEntry(0, QStringLiteral("Alpha"), kNoon.addDays(-9), 5);
+        m_fx->addEntry(1, QStringLiteral("Beta"), kNoon.addDays(-8), 5);
+        m_fx->writeWatchList();
+        frmfiledsip& w = m_fx->loadAndShow();
+        QCOMPARE(m_fx->rows(), (QStringList{"Alpha is 9 days old", "Beta is 8 days old"}));
+        m_fx->select(1);
+        if (mapDeleted)
+            QVERIFY(QFile::remove(m_fx->rowMap()));
+        else
+            TestHelpers::writeAll(m_fx->rowMap(), "[tempfile 1]\nrealnumber=0\n");
+        const QByteArray alphaBefore = readAll(m_fx->ini()).split('[').at(2);
+        Prompter::queueAnswer(true);
+        action(item)->trigger();
+        QVERIFY(readAll(m_fx->ini()).contains(alphaBefore));
+        if (item == "rightpopupedit") {
+            QCOMPARE(w.filenumber, qint16(1));
+            QCOMPARE(frmaddnewfile::instance()->txtdescrip->text(), QStringLiteral("Beta"));
+        } else if (item == "rightpopupupdatefiledate") {
+            QCOMPARE(stored(m_fx->ini(), 1, QStringLiteral("last date changed")),
+                     DateTexts::generalDate(kNoon.addDays(-8)));
+        } else {
+            QVERIFY(!stored(m_fx->ini(), 1, QStringLiteral("Postponedate")).isEmpty());
+            QCOMPARE(stored(m_fx->ini(), 1, QStringLiteral("Notactive")),
+                     item == "rightpopupnev" ? QStringLiteral("true") : QString());
+            QCOMPARE(m_fx->rows(), QStringList{"Alpha is 9 days old"});
+        }
+    }
+
+    // A row that is current without being selected has not been chosen: Ctrl+click took the
+    // selection away, or Tab brought the focus into the list.
+    void editRefusesARowNotChosen_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<bool>("tabbedIn");
+        for (const char* item : {"fileeditfile", "rightpopupedit"}) {
+            QTest::addRow("%s, Ctrl+click", item) << QString::fromLatin1(item) << false;
+            QTest::addRow("%s, Tab into the list", item) << QString::fromLatin1(item) << true;
+        }
+    }
+
+    void editRefusesARowNotChosen()
+    {
+        QFETCH(QString, item);
+        QFETCH(bool, tabbedIn);
+        frmfiledsip& w = oneOldEntry(kNoon);
+        QListWidget* list = w.listoldfiles;
+        if (tabbedIn) {
+            list->setCurrentRow(-1);
+            w.cmdok->setFocus();
+            QTest::keyClick(w.cmdok, Qt::Key_Tab);
+            QVERIFY(list->hasFocus());
+        } else {
+            const QPoint onRow = list->visualItemRect(list->item(0)).center();
+            // The release shows the pop-up before the list takes the selection away.
+            answerPopup([&] { QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, onRow); },
+                        [](QMenu* menu) { QTest::keyClick(menu, Qt::Key_Escape); });
+        }
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->selectedItems().isEmpty());
+        Prompter::clearHistory();
+        action(item)->trigger();
+        QVERIFY(!frmaddnewfile::instance());
+        const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
+        QVERIFY(told);
+        QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
     }
 
     void editFileOpensTheEditorOnTheSelectedEntry()

@@ -3,6 +3,8 @@
 #include "core/AppInfo.h"
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/EntryChecker.h"
+#include "core/ListRefresher.h"
 #include "core/Prompter.h"
 #include "core/frmfiledsip.h"
 #include "editor/EditorCommands.h"
@@ -50,6 +52,8 @@ private slots:
     void missingFileIsLookedForAgain();
     void saveNewEntry();
     void saveEditedEntry();
+    void longStoredDescription_data();
+    void longStoredDescription();
     void saveRefused();
 
 private:
@@ -92,9 +96,10 @@ void TestFrmAddNewFile::cleanup()
 frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
 {
     TestHelpers::writeAll(m_main->inifilename, entrySection);
-    TestHelpers::writeAll(m_main->tempinifilename, "[tempfile 0]\nrealnumber=3\n");
+    // Another copy's row map says otherwise; the row's own entry counts.
+    TestHelpers::writeAll(m_main->tempinifilename, "[tempfile 0]\nrealnumber=0\n");
     m_main->listoldfiles->clear();
-    m_main->listoldfiles->addItem(QStringLiteral("Some row"));
+    m_main->listoldfiles->addItem(ListRefresher::makeRow(CheckRow{QStringLiteral("Some row"), 3}));
     m_main->listoldfiles->setCurrentRow(0);
     m_main->fileeditfile_Click();
     return frmaddnewfile::load();
@@ -433,6 +438,43 @@ void TestFrmAddNewFile::saveEditedEntry()
              QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=AB\nPostponedate=\nNotactive=false\n"
                             "non-fixed file type=0\nadvisechanges=false\nlast date changed=x\n")
                  .arg(watched));
+}
+
+void TestFrmAddNewFile::longStoredDescription_data()
+{
+    QTest::addColumn<int>("erased");    // characters taken off the end first
+    QTest::addColumn<QString>("typed"); // then typed
+    QTest::addColumn<int>("savedLength");
+
+    QTest::newRow("untouched") << 0 << "" << 51;
+    QTest::newRow("typing adds nothing") << 0 << "xyz" << 51;
+    QTest::newRow("shortened") << 5 << "" << 46;
+    QTest::newRow("shortened, then typed back") << 5 << "abcdefg" << 46;
+    QTest::newRow("under the limit, the limit holds") << 30 << QString(40, 'y') << 35;
+}
+
+void TestFrmAddNewFile::longStoredDescription()
+{
+    QFETCH(int, erased);
+    QFETCH(QString, typed);
+    QFETCH(int, savedLength);
+    const QString description = QStringLiteral("The nightly backup of the accounts and the invoices");
+    QCOMPARE(description.size(), 51);
+    const QString watched = path(QStringLiteral("a.txt"));
+    TestHelpers::writeAll(watched, "x");
+    frmaddnewfile& editor =
+        editFromRow(QStringLiteral("[file 3]\nfilename=%1\ndescription=%2\n").arg(watched, description).toUtf8());
+    QCOMPARE(editor.txtdescrip->text(), description);
+    editor.txtdescrip->setFocus();
+    editor.txtdescrip->end(false);
+    for (int i = 0; i < erased; ++i)
+        QTest::keyClick(editor.txtdescrip, Qt::Key_Backspace);
+    QTest::keyClicks(editor.txtdescrip, typed);
+    clickOk(editor);
+    const QString saved = IniFile::instance().ReadString(QStringLiteral("file 3"), QStringLiteral("description"),
+                                                         m_main->inifilename, {});
+    QCOMPARE(saved.size(), savedLength);
+    QVERIFY(saved.startsWith(description.left(qMin(savedLength, 51 - erased))));
 }
 
 void TestFrmAddNewFile::saveRefused()
