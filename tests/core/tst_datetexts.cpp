@@ -14,6 +14,8 @@ private slots:
     void readsOtherForms();
     void generalDateIsStableText_data();
     void generalDateIsStableText();
+    void generalDateReadsBack_data();
+    void generalDateReadsBack();
     void countsMidnights_data();
     void countsMidnights();
 
@@ -107,6 +109,28 @@ void TestDateTexts::generalDateIsStableText()
     // A second apart is a change.
     QVERIFY(DateTexts::generalDate(moment.addSecs(1)) != text);
     QVERIFY(!text.endsWith(' '));
+}
+
+void TestDateTexts::generalDateReadsBack_data()
+{
+    addLocales();
+}
+
+void TestDateTexts::generalDateReadsBack()
+{
+    QFETCH(QString, localeName);
+    DateTexts::setLocaleForTesting(QLocale(localeName));
+    for (const QDateTime& moment :
+         {QDateTime(QDate(2026, 6, 12), QTime(15, 10, 44, 250)), QDateTime(QDate(2001, 1, 2), QTime(0, 0, 1)),
+          QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59))}) {
+        const QString text = DateTexts::generalDate(moment.date(), moment.time());
+        const auto read = DateTexts::parseGeneralDate(text);
+        QVERIFY2(read, qPrintable(text));
+        QCOMPARE(read->date(), moment.date());
+        QCOMPARE(read->time(), QTime(moment.time().hour(), moment.time().minute(), moment.time().second()));
+    }
+    QVERIFY(!DateTexts::parseGeneralDate(QStringLiteral("yesterday")));
+    QVERIFY(!DateTexts::parseGeneralDate(QString()));
 }
 
 void TestDateTexts::countsMidnights_data()

@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/FileStamp.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "settings/IniFile.h"
@@ -33,6 +34,7 @@ class TestEntryChecker : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void cleanupTestCase();
     void rowRules_data();
     void rowRules();
@@ -42,6 +44,9 @@ private slots:
     void rowMapFollowsTheRows();
     void folderEntriesTakeTheirChosenFile();
     void emptyFolderIsAskedAboutAsMissing();
+    void entryWithoutFileNameIsNotAskedAbout();
+    void seenDateOutlivesLocaleAndZone_data();
+    void seenDateOutlivesLocaleAndZone();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -52,6 +57,7 @@ private:
     QString stored(int entry, const QString& key);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_zone = qgetenv("TZ");
 };
 
 void TestEntryChecker::initTestCase()
@@ -63,6 +69,16 @@ void TestEntryChecker::initTestCase()
 void TestEntryChecker::cleanupTestCase()
 {
     Clock::reset();
+}
+
+void TestEntryChecker::cleanup()
+{
+    DateTexts::resetLocaleForTesting();
+    if (m_zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", m_zone);
+    FileStamp::refreshZone();
 }
 
 void TestEntryChecker::init()
@@ -280,6 +296,85 @@ void TestEntryChecker::emptyFolderIsAskedAboutAsMissing()
     QCOMPARE(stored(0, "filename"), folder);
     QCOMPARE(Prompter::history().size(), 1);
     QVERIFY(Prompter::history().first().text.contains(folder));
+}
+
+void TestEntryChecker::entryWithoutFileNameIsNotAskedAbout()
+{
+    TestHelpers::touch(path("old"), kNow.addDays(-10));
+    TestHelpers::writeAll(iniPath(), section(0, "", "description=Nameless\ndays=0") +
+                                         section(1, path("old"), "description=Memo\ndays=1"));
+    Prompter::queueAnswer(true);
+    const auto result = check(true);
+    QVERIFY(Prompter::history().isEmpty());
+    QCOMPARE(stored(0, "Notactive"), QString("<none>"));
+    // It still ends the walk.
+    QVERIFY(result.rows.isEmpty());
+    QCOMPARE(result.lastEntry, qint16(1));
+}
+
+void TestEntryChecker::seenDateOutlivesLocaleAndZone_data()
+{
+    QTest::addColumn<QString>("localeBefore");
+    QTest::addColumn<QString>("localeAfter");
+    QTest::addColumn<QByteArray>("zoneBefore");
+    QTest::addColumn<QByteArray>("zoneAfter");
+    QTest::addColumn<QString>("storedAs"); // "written", "two-digit year" or "text only"
+    QTest::addColumn<int>("touchedLater"); // seconds the file changed after it was seen
+    QTest::addColumn<bool>("changed");
+
+    const QByteArray berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+    const QByteArray newYork("EST5EDT,M3.2.0,M11.1.0");
+    QTest::newRow("locale changed") << "en_US"
+                                    << "de_DE" << berlin << berlin << "written" << 0 << false;
+    QTest::newRow("zone changed") << "de_DE"
+                                  << "de_DE" << berlin << newYork << "written" << 0 << false;
+    QTest::newRow("both changed") << "en_US"
+                                  << "de_DE" << newYork << berlin << "written" << 0 << false;
+    QTest::newRow("both changed, file touched") << "en_US"
+                                                << "de_DE" << newYork << berlin << "written" << 1 << true;
+    QTest::newRow("zone changed, touched by the zones' distance")
+        << "de_DE"
+        << "de_DE" << berlin << newYork << "written" << 6 * 3600 << true;
+    QTest::newRow("text alone, in the locale's other form")
+        << "en_US"
+        << "en_US" << berlin << berlin << "two-digit year" << 0 << false;
+    QTest::newRow("text alone, ISO") << "sv_SE"
+                                     << "en_US" << berlin << berlin << "text only" << 0 << false;
+    QTest::newRow("text alone, touched") << "sv_SE"
+                                         << "en_US" << berlin << berlin << "text only" << 1 << true;
+}
+
+void TestEntryChecker::seenDateOutlivesLocaleAndZone()
+{
+    QFETCH(QString, localeBefore);
+    QFETCH(QString, localeAfter);
+    QFETCH(QByteArray, zoneBefore);
+    QFETCH(QByteArray, zoneAfter);
+    QFETCH(QString, storedAs);
+    QFETCH(int, touchedLater);
+    QFETCH(bool, changed);
+
+    // One moment whatever the zone: a local time would move with it.
+    const QDateTime seenAt = QDateTime(kNow.date().addDays(-2), QTime(15, 10, 44, 321), Qt::UTC);
+    TestHelpers::touch(path("watched"), seenAt);
+    qputenv("TZ", zoneBefore);
+    FileStamp::refreshZone();
+    DateTexts::setLocaleForTesting(QLocale(localeBefore));
+    const auto seen = FileStamp::modified(path("watched"));
+    QVERIFY(seen);
+    QString keys = "description=Memo\ndays=30\nadvisechanges=true\nlast date changed=";
+    if (storedAs == "two-digit year")
+        keys += QLocale(localeBefore).toString(QDateTime(seen->date, seen->time), "M/d/yy h:mm:ss AP");
+    else
+        keys += FileStamp::changeText(*seen);
+    if (storedAs == "written")
+        keys += "\nlast date changed utc=" + FileStamp::changeMoment(*seen);
+    TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
+    TestHelpers::touch(path("watched"), seenAt.addSecs(touchedLater));
+
+    qputenv("TZ", zoneAfter);
+    DateTexts::setLocaleForTesting(QLocale(localeAfter));
+    QCOMPARE(texts(check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestEntryChecker)
