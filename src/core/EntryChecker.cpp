@@ -164,9 +164,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
     if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
         const QStringView stored = values.ReadView(FileStamp::kSeenKey);
-        if (!stored.isEmpty() &&
-            FileStamp::changedSince(stored.toString(), values.ReadView(FileStamp::kSeenMomentKey).toString(),
-                                    *modified))
+        if (!stored.isEmpty() && FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified))
             text = changedRowText(entry.description);
     }
     return text;

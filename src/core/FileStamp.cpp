@@ -98,13 +98,14 @@ QString changeMoment(const Local& stamp)
     return QDateTime::fromSecsSinceEpoch(stamp.utcSeconds, Qt::UTC).toString(Qt::ISODate);
 }
 
-bool changedSince(const QString& seenText, const QString& seenMoment, const Local& stamp)
+bool changedSince(QStringView seenText, QStringView seenMoment, const Local& stamp)
 {
     const bool sameText = seenText == changeText(stamp);
     std::optional<QDateTime> seen;
     if (!sameText)
-        seen = DateTexts::parseGeneralDate(seenText);
-    const QDateTime moment = seenMoment.isEmpty() ? QDateTime() : QDateTime::fromString(seenMoment, Qt::ISODate);
+        seen = DateTexts::parseGeneralDate(seenText.toString());
+    const QDateTime moment =
+        seenMoment.isEmpty() ? QDateTime() : QDateTime::fromString(seenMoment.toString(), Qt::ISODate);
     if (moment.isValid()) {
         const qint64 seconds = moment.toSecsSinceEpoch();
         // A text this locale cannot read was written by the copy that stored the moment beside it.

@@ -37,6 +37,6 @@ QString changeMoment(const Local& stamp);
 // change of the user's date form does not count as a change of the file; the moment also survives
 // a change of time zone. A stored moment counts only while the text still names it (a copy that
 // knows no moment may have rewritten the text since); a text that reads as no date is compared as text.
-bool changedSince(const QString& seenText, const QString& seenMoment, const Local& stamp);
+bool changedSince(QStringView seenText, QStringView seenMoment, const Local& stamp);
 
 } // namespace FileStamp
