@@ -31,7 +31,7 @@ public:
     // Aims the timers and listens for logind on the given bus (the system bus in the program). A
     // missing bus only costs the sleep signal.
     void start(const QDBusConnection& systemBus = QDBusConnection::systemBus());
-    // 0 turns the interval off.
+    // 0 turns the interval off. Before start() the minutes are only kept for it.
     void setIntervalMinutes(int minutes);
 
     int intervalMinutes() const { return m_intervalMinutes; }

@@ -57,24 +57,6 @@ private slots:
         QCOMPARE(BackgroundOptions(ini(), nullptr).checkEveryMinutes(), minutes);
     }
 
-    void notifyReading_data()
-    {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<bool>("on");
-        QTest::newRow("missing") << "" << true;
-        QTest::newRow("true") << "true" << true;
-        QTest::newRow("false") << "false" << false;
-        QTest::newRow("FALSE") << "FALSE" << false;
-        QTest::newRow("anything else") << "no" << true;
-    }
-
-    void notifyReading()
-    {
-        QFETCH(QString, stored);
-        QFETCH(bool, on);
-        QCOMPARE(BackgroundOptions::notifyFromText(stored), on);
-    }
-
     void notifyToggles()
     {
         BackgroundOptions options(ini(), nullptr);

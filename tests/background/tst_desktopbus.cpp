@@ -96,8 +96,6 @@ private slots:
         QTest::addColumn<bool>("remindOffered");
 
         QTest::newRow("one row") << QStringList{"Backup is 8 days old"} << "Backup is 8 days old" << true;
-        QTest::newRow("two rows") << QStringList{"Backup is 8 days old", "Accounts has changed"}
-                                  << "Backup is 8 days old\nAccounts has changed" << false;
         QTest::newRow("five rows") << QStringList{"A is 1 day old", "B is 2 days old", "C has changed", "D has changed",
                                                   "E is 9 days old"}
                                    << "A is 1 day old\nB is 2 days old\nC has changed\nD has changed\nE is 9 days old"
