@@ -2,6 +2,7 @@
 
 #include "core/AppInfo.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -11,6 +12,7 @@ struct Script
 {
     bool scripted = false;
     QQueue<bool> answers;
+    QQueue<std::optional<int>> numbers;
     QList<Prompter::Record> history;
 };
 
@@ -69,10 +71,31 @@ void Prompter::notify(QWidget* parent, const QString& text, Icon icon, const QSt
     box.exec();
 }
 
+std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int value, int min, int max,
+                                       const QString& title)
+{
+    Record record{titleOr(title), text, Icon::Question, true, false};
+    std::optional<int> answer;
+    if (script().scripted) {
+        answer = script().numbers.isEmpty() ? std::optional<int>(value) : script().numbers.dequeue();
+        if (answer)
+            answer = qBound(min, *answer, max);
+    } else {
+        bool ok = false;
+        const int chosen = QInputDialog::getInt(parent, record.title, text, qBound(min, value, max), min, max, 1, &ok);
+        if (ok)
+            answer = chosen;
+    }
+    record.answeredYes = answer.has_value();
+    script().history.append(record);
+    return answer;
+}
+
 void Prompter::setScripted(bool scripted)
 {
     script().scripted = scripted;
     script().answers.clear();
+    script().numbers.clear();
 }
 
 bool Prompter::isScripted()
@@ -83,6 +106,11 @@ bool Prompter::isScripted()
 void Prompter::queueAnswer(bool yes)
 {
     script().answers.enqueue(yes);
+}
+
+void Prompter::queueNumber(std::optional<int> number)
+{
+    script().numbers.enqueue(number);
 }
 
 const QList<Prompter::Record>& Prompter::history()

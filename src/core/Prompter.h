@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -34,11 +35,17 @@ public:
     // A notice with an OK button. An empty title means the product name.
     static void notify(QWidget* parent, const QString& text, Icon icon, const QString& title = QString());
 
+    // A whole number between min and max, proposing `value`; nothing when the user cancels.
+    static std::optional<int> askNumber(QWidget* parent, const QString& text, int value, int min, int max,
+                                        const QString& title = QString());
+
     // Test seam. While scripted, no box is shown: questions take the queued answers in turn
     // (the default button once the queue is empty) and every box is recorded.
     static void setScripted(bool scripted);
     static bool isScripted();
     static void queueAnswer(bool yes);
+    // The next number asked for; an empty one cancels. Without one queued, the proposal is taken.
+    static void queueNumber(std::optional<int> number);
     static const QList<Record>& history();
     static void clearHistory();
 

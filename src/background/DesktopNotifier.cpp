@@ -1,0 +1,74 @@
+#include "background/DesktopNotifier.h"
+
+#include "background/NotificationService.h"
+#include "core/AppInfo.h"
+
+#include <QPointer>
+
+namespace {
+
+const QString kDefaultAction = QStringLiteral("default");
+const QString kRemindAction = QStringLiteral("remind-tomorrow");
+constexpr int kRemembered = 32;
+
+} // namespace
+
+DesktopNotifier::DesktopNotifier(NotificationService& service, QObject* parent) : QObject(parent), m_service(service)
+{
+    connect(&m_service, &NotificationService::actionInvoked, this, &DesktopNotifier::onAction);
+    connect(&m_service, &NotificationService::closed, this, &DesktopNotifier::forget);
+}
+
+QString DesktopNotifier::bodyText(const QList<CheckRow>& rows)
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < rows.size() && i < kRowsShown; ++i)
+        lines << rows[i].text;
+    if (rows.size() > kRowsShown)
+        lines << QStringLiteral("and %1 more").arg(rows.size() - kRowsShown);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
+{
+    if (rows.isEmpty())
+        return false;
+    NotificationService::Message message;
+    message.appName = AppInfo::productName();
+    message.appIcon = AppInfo::appId();
+    message.summary = AppInfo::productName();
+    message.body = bodyText(rows);
+    message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
+    if (rows.size() == 1)
+        message.actions << kRemindAction << QStringLiteral("Remind me tomorrow");
+    message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
+    message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
+
+    const qint16 entry = rows.size() == 1 ? rows.first().entry : qint16(-1);
+    QPointer<DesktopNotifier> self(this);
+    return m_service.send(message, [self, entry](uint id) {
+        if (!self)
+            return;
+        self->m_shown.insert(id, entry);
+        self->m_order.append(id);
+        while (self->m_order.size() > kRemembered)
+            self->m_shown.remove(self->m_order.takeFirst());
+    });
+}
+
+void DesktopNotifier::onAction(uint id, const QString& actionKey)
+{
+    const auto it = m_shown.constFind(id);
+    if (it == m_shown.constEnd())
+        return;
+    if (actionKey == kDefaultAction)
+        emit openRequested();
+    else if (actionKey == kRemindAction && it.value() >= 0)
+        emit remindTomorrowRequested(it.value());
+}
+
+void DesktopNotifier::forget(uint id)
+{
+    if (m_shown.remove(id))
+        m_order.removeOne(id);
+}

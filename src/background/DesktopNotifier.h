@@ -1,0 +1,39 @@
+#pragma once
+
+#include "core/EntryChecker.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+
+class NotificationService;
+
+// Tells the user on the desktop about rows that a check found, with a way back to the window and,
+// for a single row, a way to hear about it again tomorrow. It answers only what happens to its
+// own notifications.
+class DesktopNotifier : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DesktopNotifier(NotificationService& service, QObject* parent = nullptr);
+
+    // One notification for the rows; false when there are none or nobody can show it.
+    bool notifyRows(const QList<CheckRow>& rows);
+
+    static QString bodyText(const QList<CheckRow>& rows);
+    static constexpr int kRowsShown = 5;
+
+signals:
+    void openRequested();
+    void remindTomorrowRequested(qint16 entry);
+
+private:
+    void onAction(uint id, const QString& actionKey);
+    void forget(uint id);
+
+    NotificationService& m_service;
+    // The entry a notification stands for, or -1 when it lists several.
+    QHash<uint, qint16> m_shown;
+    QList<uint> m_order; // oldest first, so that a server that never says "closed" cannot grow it
+};

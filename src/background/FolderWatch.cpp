@@ -1,0 +1,162 @@
+#include "background/FolderWatch.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef Q_OS_LINUX
+constexpr uint32_t kFolderEvents = IN_ATTRIB | IN_MODIFY | IN_CLOSE_WRITE | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                   IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+#endif
+
+} // namespace
+
+FolderWatch::FolderWatch(std::chrono::milliseconds debounce, QObject* parent) : QObject(parent)
+{
+    m_debounce.setSingleShot(true);
+    m_debounce.setInterval(debounce);
+    connect(&m_debounce, &QTimer::timeout, this, &FolderWatch::onWindowEnded);
+#ifdef Q_OS_LINUX
+    m_inotify = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (m_inotify >= 0) {
+        m_notifier = new QSocketNotifier(m_inotify, QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &FolderWatch::onActivity);
+        return;
+    }
+#endif
+    m_watcher = new QFileSystemWatcher(this);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString& folder) {
+        // A folder that went away is no longer watched; rewatch() takes it up when it returns.
+        if (!m_watcher->directories().contains(folder))
+            m_watched.remove(folder);
+        onActivity();
+    });
+}
+
+FolderWatch::~FolderWatch()
+{
+#ifdef Q_OS_LINUX
+    if (m_inotify >= 0)
+        ::close(m_inotify);
+#endif
+}
+
+void FolderWatch::setFiles(const QStringList& paths)
+{
+    m_wanted.clear();
+    for (const QString& path : paths) {
+        if (!path.isEmpty())
+            m_wanted.insert(QFileInfo(QDir::cleanPath(path)).absolutePath());
+    }
+    rewatch();
+}
+
+void FolderWatch::rewatch()
+{
+    drainEvents();
+    // Two names for one folder (a link, a "/.." in a path) must not cost two watches.
+    QSet<QString> target;
+    for (const QString& folder : std::as_const(m_wanted)) {
+        const QString real = QFileInfo(folder).canonicalFilePath();
+        if (!real.isEmpty() && QFileInfo(real).isDir())
+            target.insert(real);
+    }
+    const QSet<QString> watched = m_watched;
+    for (const QString& folder : watched) {
+        if (!target.contains(folder))
+            removeFolder(folder);
+    }
+    for (const QString& folder : std::as_const(target)) {
+        if (!m_watched.contains(folder))
+            addFolder(folder);
+    }
+}
+
+QStringList FolderWatch::watchedFolders() const
+{
+    return QStringList(m_watched.begin(), m_watched.end());
+}
+
+void FolderWatch::addFolder(const QString& folder)
+{
+#ifdef Q_OS_LINUX
+    if (m_inotify >= 0) {
+        const int wd = inotify_add_watch(m_inotify, QFile::encodeName(folder).constData(), kFolderEvents);
+        if (wd < 0)
+            return;
+        m_folderOfWatch.insert(wd, folder);
+        m_watched.insert(folder);
+        return;
+    }
+#endif
+    if (m_watcher->addPath(folder))
+        m_watched.insert(folder);
+}
+
+void FolderWatch::removeFolder(const QString& folder)
+{
+    m_watched.remove(folder);
+#ifdef Q_OS_LINUX
+    if (m_inotify >= 0) {
+        for (auto it = m_folderOfWatch.begin(); it != m_folderOfWatch.end(); ++it) {
+            if (it.value() == folder) {
+                inotify_rm_watch(m_inotify, it.key());
+                m_folderOfWatch.erase(it);
+                break;
+            }
+        }
+        return;
+    }
+#endif
+    m_watcher->removePath(folder);
+}
+
+void FolderWatch::drainEvents()
+{
+#ifdef Q_OS_LINUX
+    if (m_inotify < 0)
+        return;
+    alignas(inotify_event) char buffer[16 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            // The kernel ends a watch whose folder was deleted or unmounted.
+            if (event->mask & IN_IGNORED)
+                m_watched.remove(m_folderOfWatch.take(event->wd));
+            at += ssize_t(sizeof(inotify_event)) + event->len;
+        }
+    }
+#endif
+}
+
+void FolderWatch::onActivity()
+{
+    drainEvents();
+    if (m_debounce.isActive())
+        return;
+    // The first change opens the window; until it ends, the folders are not listened to, so a
+    // folder that changes all the time costs one wake-up per window, and still gives a signal.
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    m_debounce.start();
+}
+
+void FolderWatch::onWindowEnded()
+{
+    // What happened during the window comes before the check this signal starts.
+    drainEvents();
+    if (m_notifier)
+        m_notifier->setEnabled(true);
+    emit changed();
+}

@@ -1,0 +1,129 @@
+#include "PermissionsApply.h"
+#include "commands/BackgroundOptions.h"
+#include "core/Prompter.h"
+#include "settings/IniFile.h"
+
+#include <QAction>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestBackgroundOptions : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString ini() const { return m_dir.filePath(QStringLiteral("Staleguard.ini")); }
+    QString stored(const QString& key) const
+    {
+        return IniFile::instance().ReadString(QStringLiteral("Settings"), key, ini(), QStringLiteral("<none>"));
+    }
+
+private slots:
+    void init()
+    {
+        Prompter::setScripted(true);
+        Prompter::clearHistory();
+        QFile::remove(ini());
+    }
+
+    void checkEveryReading_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("minutes");
+        QTest::newRow("empty") << "" << 60;
+        QTest::newRow("blanks") << "  " << 60;
+        QTest::newRow("plain") << "15" << 15;
+        QTest::newRow("with a unit") << "30 minutes" << 30;
+        QTest::newRow("zero is off") << "0" << 0;
+        QTest::newRow("text is off") << "hourly" << 0;
+        QTest::newRow("negative is off") << "-5" << 0;
+        QTest::newRow("below a half is off") << "0.4" << 0;
+        QTest::newRow("half to even") << "2.5" << 2;
+        QTest::newRow("a week") << "10080" << 10080;
+        QTest::newRow("beyond a week") << "10081" << 10080;
+        QTest::newRow("beyond 16 bits") << "40000" << 10080;
+        QTest::newRow("huge") << QString(400, QLatin1Char('9')) << 10080;
+    }
+
+    void checkEveryReading()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, minutes);
+        QCOMPARE(BackgroundOptions::minutesFromText(stored), minutes);
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored, ini());
+        QCOMPARE(BackgroundOptions(ini(), nullptr).checkEveryMinutes(), minutes);
+    }
+
+    void notifyToggles()
+    {
+        BackgroundOptions options(ini(), nullptr);
+        QSignalSpy changed(&options, &BackgroundOptions::notifyChanged);
+        QAction item;
+        item.setCheckable(true);
+        // As the menu does before it reports the click.
+        item.setChecked(false);
+        QCOMPARE(options.toggleNotify(&item), false);
+        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("false"));
+        QVERIFY(!item.isChecked());
+        item.setChecked(true);
+        QCOMPARE(options.toggleNotify(&item), true);
+        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("true"));
+        QVERIFY(item.isChecked());
+        QCOMPARE(changed.count(), 2);
+        QVERIFY(Prompter::history().isEmpty());
+    }
+
+    void checkEveryAsked_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<std::optional<int>>("answer");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("set") << "" << std::optional<int>(5) << "5";
+        QTest::newRow("off") << "60" << std::optional<int>(0) << "0";
+        QTest::newRow("cancelled") << "15" << std::optional<int>() << "15";
+        QTest::newRow("kept in range") << "" << std::optional<int>(99999) << "10080";
+    }
+
+    void checkEveryAsked()
+    {
+        QFETCH(QString, before);
+        QFETCH(std::optional<int>, answer);
+        QFETCH(QString, after);
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before, ini());
+        BackgroundOptions options(ini(), nullptr);
+        QSignalSpy changed(&options, &BackgroundOptions::checkEveryChanged);
+        Prompter::queueNumber(answer);
+        QCOMPARE(options.askCheckEvery(), answer.has_value());
+        QCOMPARE(stored(QStringLiteral("Check every")), after);
+        QCOMPARE(changed.count(), answer ? 1 : 0);
+        QCOMPARE(Prompter::history().size(), 1);
+    }
+
+    void failedWriteIsReported()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(folder));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        PermissionsApply permissions;
+        if (!permissions.ok())
+            QSKIP("file permissions cannot be made to apply here");
+        BackgroundOptions options(folder + QStringLiteral("/Staleguard.ini"), nullptr);
+        Prompter::queueNumber(10);
+        QVERIFY(!options.askCheckEvery());
+        QAction item;
+        item.setCheckable(true);
+        item.setChecked(true);
+        QVERIFY(options.toggleNotify(&item));
+        QVERIFY(item.isChecked());
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(Prompter::history().size(), 3);
+        QCOMPARE(Prompter::history().at(1).icon, Prompter::Icon::Warning);
+        QCOMPARE(Prompter::history().at(2).icon, Prompter::Icon::Warning);
+    }
+};
+
+QTEST_MAIN(TestBackgroundOptions)
+#include "tst_backgroundoptions.moc"

@@ -1,0 +1,118 @@
+#include "TestHelpers.h"
+#include "background/FolderWatch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kDebounce = 300ms;
+
+QDateTime anHourAgo()
+{
+    return QDateTime::currentDateTime().addSecs(-3600);
+}
+
+} // namespace
+
+class TestFolderWatch : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private slots:
+    void init()
+    {
+        QDir(m_dir.path()).removeRecursively();
+        QVERIFY(QDir().mkpath(path(QStringLiteral("logs"))));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("data"))));
+        for (const char* name : {"logs/a.log", "logs/b.log", "logs/c.log", "data/report.doc"})
+            TestHelpers::touch(path(QLatin1String(name)), anHourAgo());
+    }
+
+    void oneWatchPerFolder()
+    {
+        FolderWatch watch(kDebounce);
+        watch.setFiles({path(QStringLiteral("logs/a.log")), path(QStringLiteral("logs/b.log")),
+                        path(QStringLiteral("data/../logs/c.log")), path(QStringLiteral("data/report.doc")),
+                        path(QStringLiteral("missing/x.txt")), QString()});
+        QStringList folders = watch.watchedFolders();
+        folders.sort();
+        QCOMPARE(folders, QStringList({QDir(path(QStringLiteral("data"))).canonicalPath(),
+                                       QDir(path(QStringLiteral("logs"))).canonicalPath()}));
+        watch.rewatch();
+        QCOMPARE(watch.watchedFolders().size(), 2);
+        watch.setFiles({path(QStringLiteral("data/report.doc"))});
+        QCOMPARE(watch.watchedFolders(), QStringList(QDir(path(QStringLiteral("data"))).canonicalPath()));
+    }
+
+    void changeGivesOneSignal_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("touched") << "touch";
+        QTest::newRow("written in place") << "append";
+        QTest::newRow("replaced by rename") << "rename";
+        QTest::newRow("burst over several files") << "burst";
+    }
+
+    void changeGivesOneSignal()
+    {
+        QFETCH(QString, how);
+        FolderWatch watch(kDebounce);
+        watch.setFiles({path(QStringLiteral("logs/a.log")), path(QStringLiteral("logs/b.log"))});
+        QSignalSpy changed(&watch, &FolderWatch::changed);
+        const QString file = path(QStringLiteral("logs/a.log"));
+        if (how == QLatin1String("touch")) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime(), QFileDevice::FileModificationTime));
+        } else if (how == QLatin1String("append")) {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write("more");
+            f.flush();
+            // Still open, as a log its writer keeps open.
+            QTRY_COMPARE(changed.count(), 1);
+            return;
+        } else if (how == QLatin1String("rename")) {
+            TestHelpers::writeAll(file + QStringLiteral(".new"), "fresh");
+            QVERIFY(QFile::remove(file));
+            QVERIFY(QFile::rename(file + QStringLiteral(".new"), file));
+        } else {
+            for (int i = 0; i < 30; ++i)
+                TestHelpers::touch(path(QStringLiteral("logs/new-%1.log").arg(i)), QDateTime::currentDateTime());
+        }
+        QTRY_COMPARE(changed.count(), 1);
+        QTest::qWait(int(kDebounce.count() * 2));
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void folderThatComesBackIsWatchedAgain()
+    {
+        FolderWatch watch(kDebounce);
+        watch.setFiles({path(QStringLiteral("data/report.doc"))});
+        QSignalSpy changed(&watch, &FolderWatch::changed);
+        QVERIFY(QDir(path(QStringLiteral("data"))).removeRecursively());
+        QTRY_COMPARE(changed.count(), 1);
+        watch.rewatch();
+        QVERIFY(watch.watchedFolders().isEmpty());
+
+        QVERIFY(QDir().mkpath(path(QStringLiteral("data"))));
+        watch.rewatch();
+        QCOMPARE(watch.watchedFolders().size(), 1);
+        TestHelpers::touch(path(QStringLiteral("data/report.doc")), QDateTime::currentDateTime());
+        QTRY_COMPARE(changed.count(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFolderWatch)
+#include "tst_folderwatch.moc"
