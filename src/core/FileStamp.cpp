@@ -38,7 +38,8 @@ std::optional<Local> modified(const QString& path)
     if (!localtime_r(&secs, &local))
         return std::nullopt;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000))};
+                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000)),
+                 int(local.tm_gmtoff)};
 #else
     const QFileInfo info(path);
     if (!info.isFile())
@@ -46,7 +47,7 @@ std::optional<Local> modified(const QString& path)
     const QDateTime stamp = info.lastModified().toLocalTime();
     if (!stamp.isValid())
         return std::nullopt;
-    return Local{stamp.date(), stamp.time()};
+    return Local{stamp.date(), stamp.time(), stamp.offsetFromUtc()};
 #endif
 }
 

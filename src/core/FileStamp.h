@@ -14,6 +14,7 @@ struct Local
 {
     QDate date;
     QTime time;
+    int utcOffset = 0; // seconds east of UTC at that moment
 };
 
 // Reads the time zone again, so that a change of zone while the program runs is seen. Once before

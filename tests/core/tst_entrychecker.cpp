@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "core/Clock.h"
 #include "core/DateTexts.h"
+#include "core/MissingFilePrompt.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "settings/IniFile.h"
@@ -81,6 +82,8 @@ QByteArray TestEntryChecker::section(int n, const QString& file, const QString& 
 EntryChecker::Result TestEntryChecker::check(bool showAll)
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    MissingFilePrompt question;
+    checker.setMissingFileQuestion(&question);
     return checker.run(showAll);
 }
 
