@@ -22,6 +22,11 @@ void ensureReadable(const QString& watchList)
     }
     if (info.isDir())
         throw AppError(AppError::FileRead, kSource, QStringLiteral("the watch list \"%1\" is a folder").arg(shown));
+    // A device or a pipe could be read for ever, or block: only a file is a watch list.
+    if (!info.isFile()) {
+        throw AppError(AppError::FileRead, kSource,
+                       QStringLiteral("the watch list \"%1\" is not a regular file").arg(shown));
+    }
     QFile file(watchList);
     if (!file.open(QIODevice::ReadOnly)) {
         throw AppError(AppError::FileRead, kSource,

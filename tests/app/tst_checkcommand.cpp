@@ -330,6 +330,9 @@ void TestCheckCommand::badInput_data()
     QTest::newRow("a folder") << check + QStringList{"."}
                               << "Staleguard: the watch list \"" + m_dir->path().toUtf8() + "\" is a folder"
                               << QByteArray();
+    QTest::newRow("a device") << QStringList{"--check", "--watch-list", "/dev/zero"}
+                              << QByteArray("Staleguard: the watch list \"/dev/zero\" is not a regular file")
+                              << QByteArray();
     QTest::newRow("unknown option") << QStringList{"--check", "--colour"}
                                     << QByteArray("Staleguard: Unknown option 'colour'. See --help.") << QByteArray();
     QTest::newRow("unknown format") << QStringList{"--check", "--format", "xml"}
