@@ -2,48 +2,120 @@
 
 #include "engine/CheckReport.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <cstdio>
 
 namespace JsonReport {
 
 namespace {
 
-QJsonValue orNull(const std::optional<QDateTime>& moment)
+// Written straight into the output rather than through a JSON object model, which costs several
+// times the check itself for a long watch list.
+void appendString(QByteArray& out, const QString& text)
 {
-    return moment ? QJsonValue(moment->toString(Qt::ISODate)) : QJsonValue(QJsonValue::Null);
+    const QByteArray utf8 = text.toUtf8();
+    out += '"';
+    for (const char c : utf8) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(static_cast<unsigned char>(c)));
+                out += escaped;
+            } else {
+                out += c;
+            }
+        }
+    }
+    out += '"';
 }
 
-QJsonObject entryObject(const EntryReport& entry)
+// ISO 8601 with the moment's own UTC offset: 2026-06-15T08:30:00+02:00.
+void appendMoment(QByteArray& out, const QDateTime& moment)
 {
-    QJsonObject object;
-    object.insert(QLatin1String("number"), entry.number);
-    object.insert(QLatin1String("description"), entry.description);
-    object.insert(QLatin1String("file"), entry.fileName);
-    object.insert(QLatin1String("kind"), EntryReport::kindName(entry.kind));
-    object.insert(QLatin1String("days"), entry.days);
-    object.insert(QLatin1String("age"), entry.age ? QJsonValue(*entry.age) : QJsonValue(QJsonValue::Null));
-    object.insert(QLatin1String("state"), EntryReport::stateName(entry.state));
-    object.insert(QLatin1String("postponeDate"), entry.postponeDate
-                                                     ? QJsonValue(entry.postponeDate->toString(Qt::ISODate))
-                                                     : QJsonValue(QJsonValue::Null));
-    object.insert(QLatin1String("lastModified"), orNull(entry.modified));
-    return object;
+    const QDate date = moment.date();
+    const QTime time = moment.time();
+    const int offset = moment.offsetFromUtc();
+    const int minutes = (offset < 0 ? -offset : offset) / 60;
+    char text[48];
+    std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d\"", date.year(), date.month(),
+                  date.day(), time.hour(), time.minute(), time.second(), offset < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    out += text;
+}
+
+void appendKey(QByteArray& out, const char* key)
+{
+    out += '"';
+    out += key;
+    out += "\":";
+}
+
+void appendEntry(QByteArray& out, const EntryReport& entry)
+{
+    out += "{\"number\":";
+    out += QByteArray::number(entry.number);
+    out += ',';
+    appendKey(out, "description");
+    appendString(out, entry.description);
+    out += ',';
+    appendKey(out, "file");
+    appendString(out, entry.fileName);
+    out += ",\"kind\":\"";
+    out += EntryReport::kindName(entry.kind).data();
+    out += "\",\"days\":";
+    out += QByteArray::number(entry.days);
+    out += ",\"age\":";
+    out += entry.age ? QByteArray::number(*entry.age) : QByteArray("null");
+    out += ",\"state\":\"";
+    out += EntryReport::stateName(entry.state).data();
+    out += "\",\"postponeDate\":";
+    if (entry.postponeDate)
+        out += '"' + entry.postponeDate->toString(Qt::ISODate).toLatin1() + '"';
+    else
+        out += "null";
+    out += ",\"lastModified\":";
+    if (entry.modified)
+        appendMoment(out, *entry.modified);
+    else
+        out += "null";
+    out += '}';
 }
 
 } // namespace
 
 QByteArray render(const CheckReport& report)
 {
-    QJsonArray entries;
-    for (const EntryReport& entry : report.entries)
-        entries.append(entryObject(entry));
-    QJsonObject root;
-    root.insert(QLatin1String("watchList"), report.watchList);
-    root.insert(QLatin1String("checkedAt"), report.checkedAt.toString(Qt::ISODate));
-    root.insert(QLatin1String("entries"), entries);
-    return QJsonDocument(root).toJson(QJsonDocument::Compact) + '\n';
+    QByteArray out;
+    out.reserve(256 + report.entries.size() * 256);
+    out += '{';
+    appendKey(out, "watchList");
+    appendString(out, report.watchList);
+    out += ',';
+    appendKey(out, "checkedAt");
+    appendMoment(out, report.checkedAt);
+    out += ",\"entries\":[";
+    for (qsizetype i = 0; i < report.entries.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        appendEntry(out, report.entries[i]);
+    }
+    out += "]}\n";
+    return out;
 }
 
 } // namespace JsonReport
