@@ -51,6 +51,29 @@ foreach(size ${STALEGUARD_ICON_SIZES})
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${STALEGUARD_APP_ID}.png)
 endforeach()
 
+# The manual page, and a systemd user service and timer that run `--check` every hour.
+string(TOUPPER "${PROJECT_NAME}" PROJECT_NAME_UPPER)
+string(TOLOWER "${PROJECT_NAME}" PROJECT_NAME_LOWER)
+set(STALEGUARD_CHECK_UNIT ${PROJECT_NAME_LOWER}-check)
+set(STALEGUARD_SYSTEMD_USER_DIR lib/systemd/user)
+set(STALEGUARD_SYSTEMD_USER_FULL_DIR ${CMAKE_INSTALL_PREFIX}/${STALEGUARD_SYSTEMD_USER_DIR})
+configure_file(${STALEGUARD_PACKAGING_DIR}/check.service.in
+    ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.service @ONLY)
+configure_file(${STALEGUARD_PACKAGING_DIR}/check.timer.in ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.timer @ONLY)
+install(FILES ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.service
+    ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.timer DESTINATION ${STALEGUARD_SYSTEMD_USER_DIR})
+
+configure_file(${STALEGUARD_PACKAGING_DIR}/Staleguard.1.in ${STALEGUARD_GENERATED_DIR}/${PROJECT_NAME}.1 @ONLY)
+# Compressed as Debian installs manual pages; under man/ of the build tree, so MANPATH can point there.
+set(STALEGUARD_MAN_PAGE ${PROJECT_BINARY_DIR}/man/man1/${PROJECT_NAME}.1.gz)
+add_custom_command(OUTPUT ${STALEGUARD_MAN_PAGE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man/man1
+    COMMAND gzip -9n -c ${STALEGUARD_GENERATED_DIR}/${PROJECT_NAME}.1 > ${STALEGUARD_MAN_PAGE}
+    DEPENDS ${STALEGUARD_GENERATED_DIR}/${PROJECT_NAME}.1
+    COMMENT "Compressing the manual page")
+add_custom_target(staleguard_man_page ALL DEPENDS ${STALEGUARD_MAN_PAGE})
+install(FILES ${STALEGUARD_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 # Debian package. The prefix inside the package is /usr whatever CMAKE_INSTALL_PREFIX says.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "staleguard")

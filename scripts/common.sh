@@ -6,8 +6,9 @@ STALEGUARD_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     qt6-qpa-plugins libqt6svg6 fonts-dejavu-core)
 TEST_PACKAGES=(clang libclang-rt-14-dev clang-format xvfb xauth openbox trayer xdotool x11-utils imagemagick
-    poppler-utils desktop-file-utils appstream cups cups-client cups-bsd printer-driver-cups-pdf dbus-daemon tzdata)
-BENCH_PACKAGES=(libbenchmark-dev)
+    poppler-utils desktop-file-utils appstream cups cups-client cups-bsd printer-driver-cups-pdf dbus-daemon tzdata
+    prometheus systemd groff-base)
+BENCH_PACKAGES=(libbenchmark-dev hyperfine monitoring-plugins-basic jq)
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
 as_root() {

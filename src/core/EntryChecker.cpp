@@ -5,9 +5,9 @@
 #include "core/FileStamp.h"
 #include "core/LeadingNumber.h"
 #include "core/PathPieces.h"
-#include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "core/getlastfile.h"
+#include "engine/MissingFileQuestion.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -16,6 +16,17 @@
 namespace {
 
 constexpr int kFolderDescriptionLength = 35;
+
+// The state the report gives, with what is known of the file.
+void settle(EntryReport& report, EntryReport::State state, const std::optional<FileStamp::Local>& modified,
+            const QDate& today)
+{
+    report.state = state;
+    if (!modified)
+        return;
+    report.modified = QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
+    report.age = DateTexts::ageInDays(modified->date, today);
+}
 
 } // namespace
 
@@ -60,7 +71,8 @@ QString EntryChecker::missingFileQuestion(const QString& fileName)
 
 EntryChecker::Result EntryChecker::run(bool showAll)
 {
-    if (QFileInfo::exists(m_tempinifilename))
+    const bool writes = m_mode != Mode::ReadOnly;
+    if (writes && QFileInfo::exists(m_tempinifilename))
         QFile::remove(m_tempinifilename);
     m_rowMap.clear();
     FileStamp::refreshZone();
@@ -78,7 +90,7 @@ EntryChecker::Result EntryChecker::run(bool showAll)
     }
     result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
 
-    if (!m_rowMap.isEmpty())
+    if (writes && !m_rowMap.isEmpty())
         m_ini.WriteStrings(m_tempinifilename, m_rowMap);
     m_rowMap.clear();
     return result;
@@ -91,10 +103,18 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     Entry entry = readEntry(cnt);
     if (entry.kind != -1)
         chooseFolderFile(entry);
-    if (const auto text = rowText(entry, showAll)) {
-        m_rowMap.append(IniFile::Write{WatchListFile::rowSectionName(result.rows.size()), QStringLiteral("realnumber"),
-                                       QString::number(cnt)});
+    EntryReport report;
+    EntryReport* const reported = m_collectReport && !entry.fileName.isEmpty() ? &report : nullptr;
+    if (const auto text = rowText(entry, showAll, reported)) {
+        if (m_mode != Mode::ReadOnly) {
+            m_rowMap.append(IniFile::Write{WatchListFile::rowSectionName(result.rows.size()),
+                                           QStringLiteral("realnumber"), QString::number(cnt)});
+        }
         result.rows.append(CheckRow{*text, cnt});
+    }
+    if (reported) {
+        describe(report, entry, cnt);
+        result.entries.append(std::move(report));
     }
     return !entry.fileName.isEmpty();
 }
@@ -126,46 +146,77 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     if (chosen == entry.fileName)
         return;
     entry.fileName = chosen;
+    if (m_mode == Mode::ReadOnly)
+        return;
     m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
     // The save started from the file on disk, which another running copy may have changed.
     entry.values = m_ini.ReadSection(entry.section, m_inifilename);
 }
 
-std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll)
+void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt) const
+{
+    report.number = cnt;
+    report.description = entry.description;
+    report.fileName = entry.fileName;
+    report.kind = entry.kind == -1 ? EntryReport::Kind::File
+                                   : (entry.kind == 0 ? EntryReport::Kind::Oldest : EntryReport::Kind::Newest);
+    report.days = entry.days;
+}
+
+std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
 {
     const IniFile::SectionValues& values = entry.values;
-    if (!showAll) {
+    if (!showAll || report) {
         const QStringView postponeDate = values.ReadView(u"Postponedate");
         const auto postponed =
             postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
+        if (report)
+            report->postponeDate = postponed;
         // Its midnight is later than now exactly when the day itself lies after today.
-        if (postponed && *postponed > m_today)
+        if (!showAll && postponed && *postponed > m_today) {
+            if (report)
+                settle(*report, EntryReport::State::Postponed, FileStamp::modified(entry.fileName), m_today);
             return std::nullopt;
+        }
     }
     // Only a four-letter text can lower to "true", so no other needs a lowered copy.
     const QStringView notActive = values.ReadView(u"Notactive");
     const bool removed = notActive.size() == 4 && notActive.toString().toLower() == QLatin1String("true");
     // An entry without a file name ends the walk; there is no file to ask about.
-    if (entry.description.isEmpty() || removed || entry.fileName.isEmpty())
+    if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
+        if (report)
+            settle(*report, EntryReport::State::Removed, FileStamp::modified(entry.fileName), m_today);
         return std::nullopt;
+    }
 
     const auto modified = FileStamp::modified(entry.fileName);
     if (!modified) {
-        if (Prompter::askYesNo(m_parent, missingFileQuestion(entry.fileName), true, Prompter::Icon::None))
+        if (report)
+            settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
+        if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
             m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
         return std::nullopt;
     }
 
     std::optional<QString> text;
     const qint16 age = DateTexts::ageInDays(modified->date, m_today);
-    if (age >= entry.days || showAll)
+    const bool old = age >= entry.days;
+    bool changed = false;
+    if (old || showAll)
         text = oldRowText(entry.description, age);
     // Letter case matters here: only the program's own "true" asks for change reports in the list.
     if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
         const QStringView stored = values.ReadView(FileStamp::kSeenKey);
-        if (!stored.isEmpty() && FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified))
+        if (!stored.isEmpty() &&
+            FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified)) {
             text = changedRowText(entry.description);
+            changed = true;
+        }
+    }
+    if (report) {
+        using State = EntryReport::State;
+        settle(*report, changed ? State::Changed : (old ? State::Old : State::Ok), modified, m_today);
     }
     return text;
 }

@@ -6,9 +6,10 @@
 #include <functional>
 #include <optional>
 
+#include "engine/EntryReport.h"
 #include "settings/IniFile.h"
 
-class QWidget;
+class MissingFileQuestion;
 
 // One row of the main list: the text shown and the entry it stands for.
 struct CheckRow
@@ -24,18 +25,29 @@ struct CheckRow
 class EntryChecker
 {
 public:
+    enum class Mode
+    {
+        Refresh,    // the window's refresh: stores the folder picks, writes the row map file, asks about missing files
+        Unattended, // writes what a refresh writes, but asks nothing: a missing file keeps its entry
+        ReadOnly,   // writes nothing and takes no lock: folder picks are made but not stored, no row map file
+    };
+
     struct Result
     {
         QList<CheckRow> rows;
-        qint16 lastEntry = 0; // the entry number after the one that ended the walk (`cnt`)
+        qint16 lastEntry = 0;       // the entry number after the one that ended the walk (`cnt`)
+        QList<EntryReport> entries; // every entry with a file name, when asked for
     };
 
     EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename);
 
     // Called once per entry examined, before it is read.
     void setProgress(std::function<void()> progress) { m_progress = std::move(progress); }
-    // The parent of the missing-file question.
-    void setDialogParent(QWidget* parent) { m_parent = parent; }
+    void setMode(Mode mode) { m_mode = mode; }
+    // Who answers the missing-file question of a refresh; without one, a missing file keeps its entry.
+    void setMissingFileQuestion(MissingFileQuestion* question) { m_question = question; }
+    // Fills Result::entries.
+    void setCollectReport(bool collect) { m_collectReport = collect; }
 
     Result run(bool showAll);
 
@@ -51,13 +63,16 @@ private:
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
     void chooseFolderFile(Entry& entry);
-    std::optional<QString> rowText(const Entry& entry, bool showAll);
+    std::optional<QString> rowText(const Entry& entry, bool showAll, EntryReport* report);
+    void describe(EntryReport& report, const Entry& entry, qint16 cnt) const;
 
     IniFile& m_ini;
     QString m_inifilename;
     QString m_tempinifilename;
     std::function<void()> m_progress;
-    QWidget* m_parent = nullptr;
+    Mode m_mode = Mode::Refresh;
+    MissingFileQuestion* m_question = nullptr;
+    bool m_collectReport = false;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
 };

@@ -76,7 +76,7 @@ std::optional<Local> modified(const QString& path)
         return std::nullopt;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
                  QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000)),
-                 qint64(secs)};
+                 qint64(secs), int(local.tm_gmtoff)};
 #else
     const QFileInfo info(path);
     if (!info.isFile())
@@ -84,7 +84,7 @@ std::optional<Local> modified(const QString& path)
     const QDateTime stamp = info.lastModified().toLocalTime();
     if (!stamp.isValid())
         return std::nullopt;
-    return Local{stamp.date(), stamp.time(), stamp.toSecsSinceEpoch()};
+    return Local{stamp.date(), stamp.time(), stamp.toSecsSinceEpoch(), stamp.offsetFromUtc()};
 #endif
 }
 

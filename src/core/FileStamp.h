@@ -15,6 +15,7 @@ struct Local
     QDate date;
     QTime time;
     qint64 utcSeconds = 0; // the same moment as seconds since the epoch
+    int utcOffset = 0;     // seconds east of UTC at that moment
 };
 
 // The keys of an entry that hold the moment the user last saw: the text every copy reads, and the

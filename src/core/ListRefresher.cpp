@@ -2,6 +2,7 @@
 
 #include "core/EntryChecker.h"
 #include "core/WatchListFile.h"
+#include "core/MissingFilePrompt.h"
 #include "core/frmfiledsip.h"
 #include "infowindows/frmSplash.h"
 #include "settings/IniFile.h"
@@ -75,7 +76,8 @@ void ListRefresher::refreshOnce()
     m_window.cnt = 0;
 
     EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
-    checker.setDialogParent(&m_window);
+    MissingFilePrompt question(&m_window);
+    checker.setMissingFileQuestion(&question);
     checker.setProgress([this] {
         if (frmSplash* splash = m_window.splash())
             splash->addProgressDot();

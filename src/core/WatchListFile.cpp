@@ -35,7 +35,7 @@ Paths pathsIn(const QString& folder)
 
 } // namespace
 
-Paths locate(const QString& programFolder)
+Paths locate(const QString& programFolder, DataFolder use)
 {
     const Paths beside = pathsIn(programFolder);
     const QFileInfo folder(programFolder);
@@ -43,14 +43,14 @@ Paths locate(const QString& programFolder)
         return beside;
     // An installed program cannot write beside itself: keep the user's list in the user's own data folder.
     const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (dataFolder.isEmpty() || !QDir().mkpath(dataFolder))
+    if (dataFolder.isEmpty() || (use == DataFolder::Create && !QDir().mkpath(dataFolder)))
         return beside;
     return pathsIn(QDir::toNativeSeparators(dataFolder));
 }
 
-Paths locate()
+Paths locate(DataFolder use)
 {
-    return locate(QCoreApplication::applicationDirPath());
+    return locate(QCoreApplication::applicationDirPath(), use);
 }
 
 QString sectionName(qint16 entry)

@@ -17,9 +17,14 @@ struct Paths
 };
 
 // Beside the program; when the program's folder is not writable and holds no watch list file
-// (an installed program), in the per-user data folder, created when needed.
-Paths locate(const QString& programFolder);
-Paths locate();
+// (an installed program), in the per-user data folder, created when needed unless only looked at.
+enum class DataFolder
+{
+    Create,
+    LookOnly
+};
+Paths locate(const QString& programFolder, DataFolder dataFolder = DataFolder::Create);
+Paths locate(DataFolder dataFolder = DataFolder::Create);
 
 // "file " + n, and "File " + n as the editor's save builds it.
 QString sectionName(qint16 entry);

@@ -4,6 +4,7 @@
 #include "core/Clock.h"
 #include "core/DateTexts.h"
 #include "core/FileStamp.h"
+#include "core/MissingFilePrompt.h"
 #include "core/Prompter.h"
 #include "core/WatchListFile.h"
 #include "settings/IniFile.h"
@@ -97,6 +98,8 @@ QByteArray TestEntryChecker::section(int n, const QString& file, const QString& 
 EntryChecker::Result TestEntryChecker::check(bool showAll)
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    MissingFilePrompt question;
+    checker.setMissingFileQuestion(&question);
     return checker.run(showAll);
 }
 

@@ -2,6 +2,7 @@
 
 #include "TestHelpers.h"
 #include "core/Clock.h"
+#include "core/MissingFilePrompt.h"
 #include "core/Prompter.h"
 #include "settings/IniFile.h"
 
@@ -51,6 +52,8 @@ void TestEntryCheckerFuzz::init()
 EntryChecker::Result TestEntryCheckerFuzz::check(bool showAll)
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    MissingFilePrompt question;
+    checker.setMissingFileQuestion(&question);
     return checker.run(showAll);
 }
 

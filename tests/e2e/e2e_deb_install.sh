@@ -84,6 +84,24 @@ metainfo=/usr/share/metainfo/$app_id.metainfo.xml
 desktop-file-validate "$desktop" || fail "the launcher does not validate"
 appstreamcli validate --no-net "$metainfo" || fail "the metainfo does not validate"
 
+man_page=/usr/share/man/man1/Staleguard.1.gz
+units=(/usr/lib/systemd/user/staleguard-check.service /usr/lib/systemd/user/staleguard-check.timer)
+[ -s "$man_page" ] || fail "no manual page at $man_page"
+for unit in "${units[@]}"; do
+    [ -f "$unit" ] || fail "no systemd user unit at $unit"
+done
+grep -q "^ExecStart=$program --check$" "${units[0]}" || fail "the service does not run $program --check"
+if command -v systemd-analyze >/dev/null; then
+    mkdir -p "$work/verify-runtime"
+    chmod 700 "$work/verify-runtime"
+    # Documentation=man: is looked up with man when it is there.
+    man_check=--man=yes
+    command -v man >/dev/null || man_check=--man=no
+    said=$(XDG_RUNTIME_DIR=$work/verify-runtime systemd-analyze --user "$man_check" verify "${units[@]}" 2>&1) ||
+        fail "systemd-analyze rejects the installed units: $said"
+    [ -z "$said" ] || fail "systemd-analyze warns about the installed units: $said"
+fi
+
 exec_name=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")
 [ "$(command -v "$exec_name")" = "$program" ] || fail "the launcher starts '$exec_name', not $program"
 icon_name=$(sed -n 's/^Icon=//p' "$desktop")
@@ -153,6 +171,42 @@ no_files_beside_program() {
         [ ! -e "/usr/bin/$name" ] || fail "the program wrote /usr/bin/$name"
     done
 }
+
+# The check for scripts, with no display at all: no DISPLAY, no WAYLAND_DISPLAY, no QT_QPA_PLATFORM.
+run_check() {
+    "${run_as[@]}" env -i PATH=/usr/bin:/bin HOME="$home" USER="$user" LOGNAME="$user" LANG=C.UTF-8 \
+        XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$work/runtime" \
+        "$program" --check "$@"
+}
+
+echo "== $program --check as $user, with no display"
+own_home
+status=0
+run_check >"$work/check.out" 2>"$work/check.err" || status=$?
+[ "$status" = 3 ] || fail "--check without a watch list ended with $status, not 3"
+grep -qx "Staleguard: the watch list \"$watchlist\" does not exist" "$work/check.err" || {
+    cat "$work/check.err"
+    fail "--check without a watch list did not say which file it missed"
+}
+touch -d '10 days ago' "$home/files/backup.tar"
+write_watchlist
+cp "$watchlist" "$work/watchlist.before"
+status=0
+run_check --format nagios >"$work/check.out" 2>"$work/check.err" || status=$?
+[ "$status" = 2 ] || {
+    cat "$work/check.out" "$work/check.err"
+    fail "--check on an old file ended with $status, not 2"
+}
+[ "$(head -n 1 "$work/check.out")" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing | old=1;;;0 changed=0;;;0 missing=0;;;0 entries=1;;;0" ] || {
+    cat "$work/check.out"
+    fail "--check --format nagios did not report the old file"
+}
+[ ! -s "$work/check.err" ] || fail "--check wrote to standard error: $(cat "$work/check.err")"
+cmp -s "$watchlist" "$work/watchlist.before" || fail "--check changed the watch list file"
+[ ! -e "$rowmap" ] || fail "--check wrote the row map file"
+if command -v man >/dev/null; then
+    LANG=C.UTF-8 man -P cat Staleguard 2>/dev/null | grep -q -- '--check' || fail "man Staleguard does not show the manual page"
+fi
 
 # An entry whose file is 10 days old against a limit of 5: the start-up check lists it and
 # writes its row into the row map file beside the watch list file.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class CommandLine;
+
+// The runs that need no window: help, version, wrong arguments and the check. They need only a
+// QCoreApplication, write their report to standard output in one piece and end with the monitoring
+// plugins' exit codes; every failure is one line on standard error and exit code 3.
+class ConsoleRun
+{
+public:
+    static int exec(const CommandLine& commandLine);
+
+private:
+    static int check(const CommandLine& commandLine);
+    static int unknown(const QString& message, const CommandLine& commandLine);
+    // True when every byte reached standard output.
+    static bool writeOut(const QByteArray& bytes);
+    static void writeError(const QString& message);
+};

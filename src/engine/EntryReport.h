@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QLatin1String>
+#include <QString>
+#include <optional>
+
+// What the check found for one entry, for the reports that go to scripts and monitoring.
+struct EntryReport
+{
+    enum class Kind
+    {
+        File,
+        Newest,
+        Oldest
+    };
+    enum class State
+    {
+        Ok,
+        Old,
+        Changed,
+        Missing,
+        Postponed,
+        Removed // "Notactive", or no description: the window never checks it either
+    };
+
+    qint16 number = 0;
+    QString description; // as its row shows it
+    QString fileName;    // a folder entry's after the folder pick
+    Kind kind = Kind::File;
+    qint16 days = 0;
+    State state = State::Ok;
+    std::optional<qint16> age;         // midnights since the file last changed; none without a file
+    std::optional<QDate> postponeDate; // the stored date, when it reads as one
+    std::optional<QDateTime> modified; // with the UTC offset of that moment
+
+    static QLatin1String kindName(Kind kind);
+    static QLatin1String stateName(State state);
+};
