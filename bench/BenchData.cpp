@@ -1,6 +1,6 @@
 #include "BenchData.h"
 
-#include "core/DateTexts.h"
+#include "engine/DateTexts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "BenchData.h"
-#include "core/EntryChecker.h"
-#include "core/getlastfile.h"
+#include "engine/EntryChecker.h"
+#include "engine/getlastfile.h"
 #include "settings/IniFile.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

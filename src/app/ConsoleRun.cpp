@@ -1,12 +1,12 @@
 #include "app/ConsoleRun.h"
 
 #include "app/CommandLine.h"
-#include "core/AppError.h"
-#include "core/AppInfo.h"
-#include "core/WatchListFile.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
 #include "engine/CheckReport.h"
 #include "engine/NagiosReport.h"
 #include "engine/WatchListCheck.h"
+#include "engine/WatchListFile.h"
 #include "settings/IniFile.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "background/CheckScheduler.h"
 
-#include "core/Clock.h"
+#include "engine/Clock.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "background/DesktopNotifier.h"
 
 #include "background/NotificationService.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #include "background/NotificationPolicy.h"
 
-#include "core/Clock.h"
+#include "engine/Clock.h"
 
 QList<CheckRow> NotificationPolicy::select(const QList<CheckRow>& rows)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/EntryChecker.h"
+#include "engine/EntryChecker.h"
 
 #include <QDate>
 #include <QHash>

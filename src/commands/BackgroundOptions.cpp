@@ -1,8 +1,8 @@
 #include "commands/BackgroundOptions.h"
 
-#include "core/AppError.h"
-#include "core/LeadingNumber.h"
-#include "core/Prompter.h"
+#include "controls/Prompter.h"
+#include "engine/AppError.h"
+#include "engine/LeadingNumber.h"
 #include "settings/IniFile.h"
 
 #include <QAction>

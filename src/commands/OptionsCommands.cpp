@@ -1,9 +1,9 @@
 #include "commands/OptionsCommands.h"
 
-#include "core/AppError.h"
-#include "core/AppInfo.h"
-#include "core/Prompter.h"
-#include "core/frmfiledsip.h"
+#include "controls/Prompter.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 

@@ -1,10 +1,10 @@
 #include "commands/PrintCommands.h"
 
 #include "commands/ReportPrinter.h"
+#include "controls/Prompter.h"
 #include "controls/QtTextPrinter.h"
-#include "core/AppError.h"
-#include "core/AppInfo.h"
-#include "core/Prompter.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
 
 #include <QApplication>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 #include "commands/ReminderActions.h"
 
-#include "core/Clock.h"
-#include "core/DateTexts.h"
-#include "core/FileStamp.h"
-#include "core/Prompter.h"
-#include "core/WatchListFile.h"
-#include "core/frmfiledsip.h"
+#include "controls/Prompter.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/FileStamp.h"
+#include "engine/WatchListFile.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QAction>

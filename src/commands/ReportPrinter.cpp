@@ -1,8 +1,8 @@
 #include "commands/ReportPrinter.h"
 
 #include "controls/TextPrinter.h"
-#include "core/Clock.h"
-#include "core/DateTexts.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
 #include "settings/IniFile.h"
 
 namespace {

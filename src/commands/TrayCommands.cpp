@@ -1,7 +1,7 @@
 #include "commands/TrayCommands.h"
 
 #include "controls/TrayIcon.h"
-#include "core/frmfiledsip.h"
+#include "mainwindow/frmfiledsip.h"
 
 #include <QAction>
 #include <QCursor>

@@ -2,7 +2,7 @@
 
 #include "controls/AccessibleControls.h"
 
-#include "core/Prompter.h"
+#include "controls/Prompter.h"
 
 #include <QDesktopServices>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "controls/QtTextPrinter.h"
 
 #include "controls/TextLineLayout.h"
-#include "core/AppError.h"
+#include "engine/AppError.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

@@ -1,6 +1,6 @@
 #include "controls/TrayIcon.h"
 
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 #include "editor/DayCount.h"
 
-#include "core/LeadingNumber.h"
+#include "engine/LeadingNumber.h"
 
 namespace DayCount {
 

@@ -1,10 +1,10 @@
 #include "editor/EditorCommands.h"
 
-#include "core/AppInfo.h"
-#include "core/Prompter.h"
-#include "core/frmfiledsip.h"
+#include "controls/Prompter.h"
 #include "editor/StoredEntry.h"
 #include "editor/frmaddnewfile.h"
+#include "engine/AppInfo.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>

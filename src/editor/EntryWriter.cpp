@@ -1,6 +1,6 @@
 #include "editor/EntryWriter.h"
 
-#include "core/FileStamp.h"
+#include "engine/FileStamp.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "core/FileStamp.h"
+#include "engine/FileStamp.h"
 #include "settings/IniFile.h"
 
 // What the editor holds when OK is pressed.

@@ -1,7 +1,7 @@
 #include "editor/FileInfoLine.h"
 
-#include "core/DateTexts.h"
 #include "editor/DayCount.h"
+#include "engine/DateTexts.h"
 
 namespace FileInfoLine {
 

@@ -1,7 +1,7 @@
 #include "editor/StoredEntry.h"
 
-#include "core/LeadingNumber.h"
-#include "core/WatchListFile.h"
+#include "engine/LeadingNumber.h"
+#include "engine/WatchListFile.h"
 #include "settings/IniFile.h"
 
 StoredEntry StoredEntry::read(IniFile& ini, const QString& inifilename, qint16 entry)

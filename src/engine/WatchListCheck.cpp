@@ -1,8 +1,8 @@
 #include "engine/WatchListCheck.h"
 
-#include "core/AppError.h"
-#include "core/Clock.h"
-#include "core/EntryChecker.h"
+#include "engine/AppError.h"
+#include "engine/Clock.h"
+#include "engine/EntryChecker.h"
 
 #include <QFile>
 #include <QFileInfo>

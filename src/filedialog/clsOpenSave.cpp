@@ -1,6 +1,6 @@
 #include "filedialog/clsOpenSave.h"
 
-#include "core/AppError.h"
+#include "engine/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

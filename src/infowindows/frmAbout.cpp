@@ -1,7 +1,7 @@
 #include "infowindows/frmAbout.h"
 
 #include "controls/HyperLink.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QFile>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "settings/AutostartEntry.h"
 
-#include "core/AppError.h"
-#include "core/AppInfo.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
 #include "settings/DesktopExec.h"
 
 #include <QDir>

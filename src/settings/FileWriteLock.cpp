@@ -1,6 +1,6 @@
 #include "settings/FileWriteLock.h"
 
-#include "core/AppError.h"
+#include "engine/AppError.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #include "settings/IniFile.h"
 
-#include "core/AppError.h"
+#include "engine/AppError.h"
 #include "settings/FileWriteLock.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QObject>
 #include <QSaveFile>
-#include <QWidget>
 
 namespace {
 
@@ -60,7 +60,7 @@ QStringView IniFile::SectionValues::ReadView(QStringView key) const
     return value ? *value : QStringView();
 }
 
-void IniFile::InitForm(QWidget* window)
+void IniFile::InitForm(QObject* window)
 {
     // Windows are told apart by their object name when their positions are stored.
     if (window && window->objectName().isEmpty())

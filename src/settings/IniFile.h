@@ -9,7 +9,7 @@
 #include "settings/FileVersion.h"
 #include "settings/IniDocument.h"
 
-class QWidget;
+class QObject;
 
 // INI values by section and key, file existence and path pieces.
 // Reads are served from a parse cached per path while the file is unchanged on disk; every write
@@ -28,7 +28,7 @@ public:
 
     // The default when the file, section or key is missing or the stored value is empty.
     QString ReadString(const QString& section, const QString& key, const QString& path, const QString& def);
-    void InitForm(QWidget* window);
+    void InitForm(QObject* window);
     // The last `count` pieces of text split by delimiter (the part after the last delimiter for count 1).
     QString LastPiece(const QString& text, int count, const QString& delimiter) const;
     // True only for a file (or a link to one); a folder is not a file.

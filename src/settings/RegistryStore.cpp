@@ -1,7 +1,7 @@
 #include "settings/RegistryStore.h"
 
-#include "core/AppError.h"
-#include "core/AppInfo.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
 #include "settings/AutostartEntry.h"
 #include "settings/WindowPositions.h"
 

@@ -1,5 +1,5 @@
 #include "TestHelpers.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "PermissionsApply.h"
 #include "commands/BackgroundOptions.h"
-#include "core/Prompter.h"
+#include "controls/Prompter.h"
 #include "settings/IniFile.h"
 
 #include <QAction>

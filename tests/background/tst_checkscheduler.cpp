@@ -1,5 +1,5 @@
 #include "background/CheckScheduler.h"
-#include "core/Clock.h"
+#include "engine/Clock.h"
 
 #include <QSignalSpy>
 #include <QTest>

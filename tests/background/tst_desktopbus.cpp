@@ -4,7 +4,7 @@
 #include "background/DBusNotificationService.h"
 #include "background/DesktopNotifier.h"
 #include "background/TrayHostWatch.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,5 +1,5 @@
 #include "background/NotificationPolicy.h"
-#include "core/Clock.h"
+#include "engine/Clock.h"
 
 #include <QTest>
 

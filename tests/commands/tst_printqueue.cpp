@@ -3,8 +3,8 @@
 #include "TestHelpers.h"
 #include "commands/PrintCommands.h"
 #include "commands/ReportPrinter.h"
+#include "controls/Prompter.h"
 #include "controls/QtTextPrinter.h"
-#include "core/Prompter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

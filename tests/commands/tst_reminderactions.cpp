@@ -2,12 +2,12 @@
 #include "PromptChecks.h"
 #include "TestHelpers.h"
 #include "commands/ReminderActions.h"
-#include "core/Clock.h"
-#include "core/DateTexts.h"
-#include "core/EntryChecker.h"
-#include "core/Prompter.h"
-#include "core/frmfiledsip.h"
+#include "controls/Prompter.h"
 #include "editor/frmaddnewfile.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/EntryChecker.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QAction>

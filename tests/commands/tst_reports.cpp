@@ -2,10 +2,10 @@
 #include "TestHelpers.h"
 #include "commands/PrintCommands.h"
 #include "commands/ReportPrinter.h"
-#include "core/AppError.h"
-#include "core/Clock.h"
-#include "core/DateTexts.h"
-#include "core/Prompter.h"
+#include "controls/Prompter.h"
+#include "engine/AppError.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
 
 #include <QListWidget>
 #include <QLocale>

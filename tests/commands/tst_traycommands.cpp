@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 #include "commands/TrayCommands.h"
+#include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
-#include "core/Clock.h"
-#include "core/Prompter.h"
-#include "core/frmfiledsip.h"
+#include "engine/Clock.h"
+#include "mainwindow/frmfiledsip.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,9 +4,9 @@
 #include "commands/ReportPrinter.h"
 #include "controls/QtTextPrinter.h"
 #include "controls/TextLineLayout.h"
-#include "core/AppError.h"
-#include "core/Clock.h"
-#include "core/DateTexts.h"
+#include "engine/AppError.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
 
 #include <QPageLayout>
 #include <QPageSize>

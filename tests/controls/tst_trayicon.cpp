@@ -1,5 +1,5 @@
 #include "controls/TrayIcon.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QSignalSpy>
 #include <QTest>

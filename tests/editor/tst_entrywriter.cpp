@@ -1,5 +1,5 @@
-#include "core/DateTexts.h"
 #include "editor/EntryWriter.h"
+#include "engine/DateTexts.h"
 #include "settings/IniFile.h"
 
 #include "TestHelpers.h"

@@ -1,7 +1,7 @@
-#include "core/EntryChecker.h"
+#include "engine/EntryChecker.h"
 
 #include "TestHelpers.h"
-#include "core/Clock.h"
+#include "engine/Clock.h"
 #include "engine/MissingFileQuestion.h"
 #include "settings/IniFile.h"
 

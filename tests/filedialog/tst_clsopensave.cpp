@@ -1,4 +1,4 @@
-#include "core/AppError.h"
+#include "engine/AppError.h"
 #include "filedialog/clsOpenSave.h"
 
 #include <QDir>

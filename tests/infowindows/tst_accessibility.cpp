@@ -1,12 +1,12 @@
 #include "TestHelpers.h"
 #include "controls/ClickableLabel.h"
 #include "controls/HyperLink.h"
+#include "controls/Prompter.h"
 #include "controls/SpinButton.h"
-#include "core/Prompter.h"
-#include "core/frmfiledsip.h"
 #include "editor/frmaddnewfile.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QAccessible>

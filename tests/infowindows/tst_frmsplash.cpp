@@ -1,5 +1,5 @@
 #include "controls/SvgPicture.h"
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 #include "infowindows/frmSplash.h"
 
 #include <QGuiApplication>

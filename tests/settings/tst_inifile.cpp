@@ -1,6 +1,6 @@
 #include "PermissionsApply.h"
 #include "TestHelpers.h"
-#include "core/AppError.h"
+#include "engine/AppError.h"
 #include "settings/FileWriteLock.h"
 #include "settings/IniFile.h"
 

@@ -1,5 +1,5 @@
 #include "TestHelpers.h"
-#include "core/AppError.h"
+#include "engine/AppError.h"
 #include "settings/IniDocument.h"
 #include "settings/IniFile.h"
 

@@ -1,12 +1,12 @@
 #include "MainWindowFixture.h"
 
 #include "TestHelpers.h"
+#include "app/SecondCopyGuard.h"
+#include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
-#include "core/Clock.h"
-#include "core/Prompter.h"
-#include "core/SecondCopyGuard.h"
-#include "core/frmfiledsip.h"
 #include "editor/frmaddnewfile.h"
+#include "engine/Clock.h"
+#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "PromptChecks.h"
 
-#include "core/AppInfo.h"
+#include "engine/AppInfo.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Prompter.h"
+#include "controls/Prompter.h"
 
 namespace PromptChecks {
 

@@ -1,6 +1,6 @@
 #include "RecordingPrinter.h"
 
-#include "core/AppError.h"
+#include "engine/AppError.h"
 
 void RecordingPrinter::setFontSize(int points)
 {

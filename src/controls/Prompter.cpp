@@ -1,0 +1,129 @@
+#include "controls/Prompter.h"
+
+#include "engine/AppInfo.h"
+
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QQueue>
+
+namespace {
+
+struct Script
+{
+    bool scripted = false;
+    QQueue<bool> answers;
+    QQueue<std::optional<int>> numbers;
+    QList<Prompter::Record> history;
+};
+
+Script& script()
+{
+    static Script s;
+    return s;
+}
+
+QMessageBox::Icon boxIcon(Prompter::Icon icon)
+{
+    switch (icon) {
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Stop:
+        return QMessageBox::Critical;
+    case Prompter::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString titleOr(const QString& title)
+{
+    return title.isEmpty() ? AppInfo::productName() : title;
+}
+
+} // namespace
+
+bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, Icon icon, const QString& title)
+{
+    Record record{titleOr(title), text, icon, true, false};
+    if (script().scripted) {
+        record.answeredYes = nextScriptedAnswer(defaultYes);
+        script().history.append(record);
+        return record.answeredYes;
+    }
+    QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+    record.answeredYes = box.exec() == QMessageBox::Yes;
+    script().history.append(record);
+    return record.answeredYes;
+}
+
+void Prompter::notify(QWidget* parent, const QString& text, Icon icon, const QString& title)
+{
+    Record record{titleOr(title), text, icon, false, false};
+    script().history.append(record);
+    if (script().scripted)
+        return;
+    QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int value, int min, int max,
+                                       const QString& title)
+{
+    Record record{titleOr(title), text, Icon::Question, true, false};
+    std::optional<int> answer;
+    if (script().scripted) {
+        answer = script().numbers.isEmpty() ? std::optional<int>(value) : script().numbers.dequeue();
+        if (answer)
+            answer = qBound(min, *answer, max);
+    } else {
+        bool ok = false;
+        const int chosen = QInputDialog::getInt(parent, record.title, text, qBound(min, value, max), min, max, 1, &ok);
+        if (ok)
+            answer = chosen;
+    }
+    record.answeredYes = answer.has_value();
+    script().history.append(record);
+    return answer;
+}
+
+void Prompter::setScripted(bool scripted)
+{
+    script().scripted = scripted;
+    script().answers.clear();
+    script().numbers.clear();
+}
+
+bool Prompter::isScripted()
+{
+    return script().scripted;
+}
+
+void Prompter::queueAnswer(bool yes)
+{
+    script().answers.enqueue(yes);
+}
+
+void Prompter::queueNumber(std::optional<int> number)
+{
+    script().numbers.enqueue(number);
+}
+
+const QList<Prompter::Record>& Prompter::history()
+{
+    return script().history;
+}
+
+void Prompter::clearHistory()
+{
+    script().history.clear();
+}
+
+bool Prompter::nextScriptedAnswer(bool defaultYes)
+{
+    return script().answers.isEmpty() ? defaultYes : script().answers.dequeue();
+}

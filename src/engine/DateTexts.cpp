@@ -1,0 +1,201 @@
+#include "engine/DateTexts.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <limits>
+
+namespace DateTexts {
+
+namespace {
+
+// Drops the time zone from a time format: a stored "last date changed" must not read as changed
+// because the zone's name or the program's environment differs from the one that wrote it.
+QString withoutTimeZone(const QString& format)
+{
+    QString out;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        out.append(c);
+    }
+    return out.simplified();
+}
+
+struct Formats
+{
+    QLocale locale;
+    QString ownShort;  // the locale's short date form, perhaps with a two-digit year
+    QString shortDate; // the same with a four-digit year
+    QString longTime;
+    bool twoDigitYear = false;
+    // The forms a general date may have been written in, the one this program writes first;
+    // built when first needed.
+    QStringList generalForms;
+    // Short dates already rendered: the files of a watch list share few days between them.
+    QHash<QDate, QString> shortDates;
+};
+
+Formats formatsFor(const QLocale& locale)
+{
+    Formats f;
+    f.locale = locale;
+    f.ownShort = locale.dateFormat(QLocale::ShortFormat);
+    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    f.twoDigitYear = f.ownShort.contains(twoDigitYear);
+    f.shortDate = f.ownShort;
+    f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
+    f.longTime = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    return f;
+}
+
+std::optional<QLocale>& testLocale()
+{
+    static std::optional<QLocale> loc;
+    return loc;
+}
+
+// Asking the locale for its formats is slow next to the check of one entry, so they are kept.
+Formats& formats()
+{
+    static Formats cached = formatsFor(QLocale::system());
+    const QLocale wanted = locale();
+    if (cached.locale != wanted)
+        cached = formatsFor(wanted);
+    return cached;
+}
+
+QString shortDateIn(Formats& f, const QDate& date)
+{
+    if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
+        return *it;
+    constexpr int kKeptDates = 4096;
+    if (f.shortDates.size() >= kKeptDates)
+        f.shortDates.clear();
+    const QString text = f.locale.toString(date, f.shortDate);
+    f.shortDates.insert(date, text);
+    return text;
+}
+
+const QStringList& generalFormsIn(Formats& f)
+{
+    if (!f.generalForms.isEmpty())
+        return f.generalForms;
+    QStringList forms{f.shortDate + QLatin1Char(' ') + f.longTime};
+    const QStringList dates{f.shortDate, f.ownShort, f.locale.dateFormat(QLocale::LongFormat),
+                            f.locale.dateFormat(QLocale::NarrowFormat)};
+    const QStringList times{f.longTime, f.locale.timeFormat(QLocale::LongFormat),
+                            f.locale.timeFormat(QLocale::ShortFormat), f.locale.timeFormat(QLocale::NarrowFormat)};
+    for (const QString& date : dates) {
+        for (const QString& time : times) {
+            // A form without seconds cannot tell whether a file changed within the minute.
+            const QString form = date + QLatin1Char(' ') + time;
+            if (time.contains(QLatin1Char('s')) && !forms.contains(form))
+                forms.append(form);
+        }
+    }
+    f.generalForms = forms;
+    return f.generalForms;
+}
+
+} // namespace
+
+QLocale locale()
+{
+    return testLocale() ? *testLocale() : QLocale::system();
+}
+
+void setLocaleForTesting(const QLocale& locale)
+{
+    testLocale() = locale;
+}
+
+void resetLocaleForTesting()
+{
+    testLocale().reset();
+}
+
+QString shortDate(const QDate& date)
+{
+    return shortDateIn(formats(), date);
+}
+
+QString generalDate(const QDateTime& moment)
+{
+    const QDateTime local = moment.toLocalTime();
+    return generalDate(local.date(), local.time());
+}
+
+QString generalDate(const QDate& date, const QTime& time)
+{
+    Formats& f = formats();
+    return shortDateIn(f, date) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
+}
+
+QString longDate(const QDate& date)
+{
+    return locale().toString(date, QLocale::LongFormat);
+}
+
+std::optional<QDate> parseShortDate(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    const Formats& f = formats();
+    if (f.twoDigitYear) {
+        // Tried first: the four-digit form would take "1/8/27" as the year 27.
+        const QDate own = f.locale.toDate(trimmed, f.ownShort);
+        if (own.isValid())
+            return own.year() < 2000 ? own.addYears(100) : own;
+    }
+    const QDate written = f.locale.toDate(trimmed, f.shortDate);
+    if (written.isValid())
+        return written;
+    const QDate iso = QDate::fromString(trimmed, Qt::ISODate);
+    if (iso.isValid())
+        return iso;
+    return std::nullopt;
+}
+
+std::optional<QDateTime> parseGeneralDate(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    Formats& f = formats();
+    for (const QString& form : generalFormsIn(f)) {
+        QDateTime read = f.locale.toDateTime(trimmed, form);
+        if (!read.isValid())
+            continue;
+        // A two-digit year is read into the 1900s; the program's dates lie in this century.
+        if (read.date().year() < 2000 && !form.contains(QLatin1String("yyyy")))
+            read = read.addYears(100);
+        return read;
+    }
+    for (QString iso : {trimmed, QString(trimmed).replace(QLatin1Char(' '), QLatin1Char('T'))}) {
+        const QDateTime read = QDateTime::fromString(iso, Qt::ISODate);
+        if (read.isValid())
+            return read;
+    }
+    return std::nullopt;
+}
+
+qint16 ageInDays(const QDateTime& then, const QDateTime& now)
+{
+    return ageInDays(then.toLocalTime().date(), now.toLocalTime().date());
+}
+
+qint16 ageInDays(const QDate& then, const QDate& today)
+{
+    const qint64 days = then.daysTo(today);
+    if (days > std::numeric_limits<qint16>::max())
+        return std::numeric_limits<qint16>::max();
+    if (days < std::numeric_limits<qint16>::min())
+        return std::numeric_limits<qint16>::min();
+    return static_cast<qint16>(days);
+}
+
+} // namespace DateTexts

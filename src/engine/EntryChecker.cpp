@@ -1,0 +1,222 @@
+#include "engine/EntryChecker.h"
+
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/FileStamp.h"
+#include "engine/LeadingNumber.h"
+#include "engine/MissingFileQuestion.h"
+#include "engine/PathPieces.h"
+#include "engine/WatchListFile.h"
+#include "engine/getlastfile.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int kFolderDescriptionLength = 35;
+
+// The state the report gives, with what is known of the file.
+void settle(EntryReport& report, EntryReport::State state, const std::optional<FileStamp::Local>& modified,
+            const QDate& today)
+{
+    report.state = state;
+    if (!modified)
+        return;
+    report.modified = QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
+    report.age = DateTexts::ageInDays(modified->date, today);
+}
+
+} // namespace
+
+struct EntryChecker::Entry
+{
+    QString section;
+    // The entry's keys as last read; read again after any write to the watch list file.
+    IniFile::SectionValues values;
+    QString fileName;
+    qint16 days = 0;
+    QString description;
+    qint16 kind = -1; // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
+};
+
+EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename)
+    : m_ini(ini), m_inifilename(std::move(inifilename)), m_tempinifilename(std::move(tempinifilename))
+{}
+
+QString EntryChecker::oldRowText(const QString& description, qint16 age)
+{
+    const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
+    const QLatin1String unit(age == 1 ? " day old" : " days old");
+    QString text;
+    text.reserve(description.size() + 20);
+    text += description;
+    text += verb;
+    text += QString::number(age);
+    text += unit;
+    return text;
+}
+
+QString EntryChecker::changedRowText(const QString& description)
+{
+    return description + QStringLiteral(" has changed");
+}
+
+QString EntryChecker::missingFileQuestion(const QString& fileName)
+{
+    return QStringLiteral("The following file no longer exist's\n\n") + fileName +
+           QStringLiteral("\n\nWould you like me to remove it from your list of files");
+}
+
+EntryChecker::Result EntryChecker::run(bool showAll)
+{
+    const bool writes = m_mode != Mode::ReadOnly;
+    if (writes && QFileInfo::exists(m_tempinifilename))
+        QFile::remove(m_tempinifilename);
+    m_rowMap.clear();
+    FileStamp::refreshZone();
+    m_today = Clock::now().toLocalTime().date();
+
+    // One look at the disk for a fresh parse, then the walk trusts it. Our own writes during the
+    // walk still re-read the file under the lock, and the reads after them see what they wrote.
+    m_ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), m_inifilename, QString());
+    Result result;
+    int cnt = 0;
+    {
+        const IniFile::TrustedReads trusted(m_ini);
+        while (checkEntry(static_cast<qint16>(cnt), showAll, result) && cnt < WatchListFile::kLastEntryNumber)
+            ++cnt;
+    }
+    result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
+
+    if (writes && !m_rowMap.isEmpty())
+        m_ini.WriteStrings(m_tempinifilename, m_rowMap);
+    m_rowMap.clear();
+    return result;
+}
+
+bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
+{
+    if (m_progress)
+        m_progress();
+    Entry entry = readEntry(cnt);
+    if (entry.kind != -1)
+        chooseFolderFile(entry);
+    EntryReport report;
+    EntryReport* const reported = m_collectReport && !entry.fileName.isEmpty() ? &report : nullptr;
+    if (const auto text = rowText(entry, showAll, reported)) {
+        if (m_mode != Mode::ReadOnly) {
+            m_rowMap.append(IniFile::Write{WatchListFile::rowSectionName(result.rows.size()),
+                                           QStringLiteral("realnumber"), QString::number(cnt)});
+        }
+        result.rows.append(CheckRow{*text, cnt});
+    }
+    if (reported) {
+        describe(report, entry, cnt);
+        result.entries.append(std::move(report));
+    }
+    return !entry.fileName.isEmpty();
+}
+
+EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
+{
+    Entry e;
+    e.section = WatchListFile::sectionName(cnt);
+    e.values = m_ini.ReadSection(e.section, m_inifilename);
+    e.fileName = e.values.ReadView(u"filename").toString();
+    e.days = LeadingNumber::toInt16(e.values.ReadView(u"days"));
+    e.description = e.values.ReadView(u"description").toString();
+    const QStringView kind = e.values.ReadView(u"non-fixed file type");
+    e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
+    if (e.kind >= 2)
+        e.kind = 1;
+    return e;
+}
+
+void EntryChecker::chooseFolderFile(Entry& entry)
+{
+    if (entry.description.size() > kFolderDescriptionLength)
+        entry.description.truncate(kFolderDescriptionLength);
+    const QString folder = PathPieces::folderOf(entry.fileName);
+    // A name without any folder part names no folder to look in; it stays as it is.
+    if (folder.isEmpty())
+        return;
+    const QString chosen = getlastfile(folder, entry.kind != 0);
+    if (chosen == entry.fileName)
+        return;
+    entry.fileName = chosen;
+    if (m_mode == Mode::ReadOnly)
+        return;
+    m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
+    // The save started from the file on disk, which another running copy may have changed.
+    entry.values = m_ini.ReadSection(entry.section, m_inifilename);
+}
+
+void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt) const
+{
+    report.number = cnt;
+    report.description = entry.description;
+    report.fileName = entry.fileName;
+    report.kind = entry.kind == -1 ? EntryReport::Kind::File
+                                   : (entry.kind == 0 ? EntryReport::Kind::Oldest : EntryReport::Kind::Newest);
+    report.days = entry.days;
+}
+
+std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
+{
+    const IniFile::SectionValues& values = entry.values;
+    if (!showAll || report) {
+        const QStringView postponeDate = values.ReadView(u"Postponedate");
+        const auto postponed =
+            postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
+        if (report)
+            report->postponeDate = postponed;
+        // Its midnight is later than now exactly when the day itself lies after today.
+        if (!showAll && postponed && *postponed > m_today) {
+            if (report)
+                settle(*report, EntryReport::State::Postponed, FileStamp::modified(entry.fileName), m_today);
+            return std::nullopt;
+        }
+    }
+    // Only a four-letter text can lower to "true", so no other needs a lowered copy.
+    const QStringView notActive = values.ReadView(u"Notactive");
+    const bool removed = notActive.size() == 4 && notActive.toString().toLower() == QLatin1String("true");
+    // An entry without a file name ends the walk; there is no file to ask about.
+    if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
+        if (report)
+            settle(*report, EntryReport::State::Removed, FileStamp::modified(entry.fileName), m_today);
+        return std::nullopt;
+    }
+
+    const auto modified = FileStamp::modified(entry.fileName);
+    if (!modified) {
+        if (report)
+            settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
+        if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
+            m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
+        return std::nullopt;
+    }
+
+    std::optional<QString> text;
+    const qint16 age = DateTexts::ageInDays(modified->date, m_today);
+    const bool old = age >= entry.days;
+    bool changed = false;
+    if (old || showAll)
+        text = oldRowText(entry.description, age);
+    // Letter case matters here: only the program's own "true" asks for change reports in the list.
+    if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
+        // A missing date reads as the current one, so only a stored date needs the current rendered.
+        const QStringView stored = values.ReadView(FileStamp::kSeenKey);
+        if (!stored.isEmpty() &&
+            FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified)) {
+            text = changedRowText(entry.description);
+            changed = true;
+        }
+    }
+    if (report) {
+        using State = EntryReport::State;
+        settle(*report, changed ? State::Changed : (old ? State::Old : State::Ok), modified, m_today);
+    }
+    return text;
+}

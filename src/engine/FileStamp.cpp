@@ -1,0 +1,122 @@
+#include "engine/FileStamp.h"
+
+#include "engine/DateTexts.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <ctime>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
+
+namespace FileStamp {
+
+namespace {
+
+// Zones lie at most 14 hours either side of UTC, on quarter hours.
+constexpr qint64 kLargestOffset = 14 * 3600;
+constexpr qint64 kOffsetStep = 15 * 60;
+
+// A local date and time's seconds as if it were UTC: its distance from a real moment is the offset
+// of the zone it was read in.
+qint64 wallSeconds(const QDate& date, const QTime& time)
+{
+    return QDateTime(date, QTime(time.hour(), time.minute(), time.second()), Qt::UTC).toSecsSinceEpoch();
+}
+
+bool sameMoment(const QDateTime& seen, const Local& stamp)
+{
+    // A text without a zone names the clock on the wall, as the file's local time does.
+    if (seen.timeSpec() == Qt::LocalTime)
+        return wallSeconds(seen.date(), seen.time()) == wallSeconds(stamp.date, stamp.time);
+    return seen.toSecsSinceEpoch() == stamp.utcSeconds;
+}
+
+// Whether a local reading of the clock could have been taken of `moment` in some time zone.
+bool namesMoment(qint64 wall, qint64 moment)
+{
+    const qint64 offset = wall - moment;
+    return qAbs(offset) <= kLargestOffset && offset % kOffsetStep == 0;
+}
+
+bool namesMoment(const QDateTime& seen, qint64 moment)
+{
+    if (seen.timeSpec() != Qt::LocalTime)
+        return seen.toSecsSinceEpoch() == moment;
+    return namesMoment(wallSeconds(seen.date(), seen.time()), moment);
+}
+
+} // namespace
+
+void refreshZone()
+{
+#ifdef Q_OS_UNIX
+    ::tzset();
+#endif
+}
+
+std::optional<Local> modified(const QString& path)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+#ifdef Q_OS_UNIX
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
+    struct tm local
+    {
+    };
+    const time_t secs = st.st_mtim.tv_sec;
+    if (!localtime_r(&secs, &local))
+        return std::nullopt;
+    return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
+                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000)),
+                 qint64(secs), int(local.tm_gmtoff)};
+#else
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return std::nullopt;
+    const QDateTime stamp = info.lastModified().toLocalTime();
+    if (!stamp.isValid())
+        return std::nullopt;
+    return Local{stamp.date(), stamp.time(), stamp.toSecsSinceEpoch(), stamp.offsetFromUtc()};
+#endif
+}
+
+QString changeText(const Local& stamp)
+{
+    return DateTexts::generalDate(stamp.date, stamp.time);
+}
+
+QString changeMoment(const Local& stamp)
+{
+    return QDateTime::fromSecsSinceEpoch(stamp.utcSeconds, Qt::UTC).toString(Qt::ISODate);
+}
+
+bool changedSince(QStringView seenText, QStringView seenMoment, const Local& stamp)
+{
+    const bool sameText = seenText == changeText(stamp);
+    std::optional<QDateTime> seen;
+    if (!sameText)
+        seen = DateTexts::parseGeneralDate(seenText.toString());
+    const QDateTime moment =
+        seenMoment.isEmpty() ? QDateTime() : QDateTime::fromString(seenMoment.toString(), Qt::ISODate);
+    if (moment.isValid()) {
+        const qint64 seconds = moment.toSecsSinceEpoch();
+        // A text this locale cannot read was written by the copy that stored the moment beside it.
+        const bool belongs = sameText ? namesMoment(wallSeconds(stamp.date, stamp.time), seconds)
+                                      : (!seen || namesMoment(*seen, seconds));
+        if (belongs)
+            return seconds != stamp.utcSeconds;
+    }
+    if (sameText)
+        return false;
+    return seen ? !sameMoment(*seen, stamp) : true;
+}
+
+} // namespace FileStamp

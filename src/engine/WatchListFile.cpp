@@ -1,0 +1,89 @@
+#include "engine/WatchListFile.h"
+
+#include "engine/AppInfo.h"
+#include "engine/LeadingNumber.h"
+#include "settings/IniFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <charconv>
+
+namespace WatchListFile {
+
+namespace {
+
+// One allocation per name: the check makes one for every entry.
+QString numberedName(QLatin1String prefix, int number)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    QString name;
+    name.reserve(prefix.size() + (end - digits));
+    name += prefix;
+    name += QLatin1String(digits, end);
+    return name;
+}
+
+Paths pathsIn(const QString& folder)
+{
+    const QString base = folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
+    return Paths{base + AppInfo::productName() + QStringLiteral(".ini"),
+                 base + QLatin1Char('$') + AppInfo::productName() + QStringLiteral(".ini")};
+}
+
+} // namespace
+
+Paths locate(const QString& programFolder, DataFolder use)
+{
+    const Paths beside = pathsIn(programFolder);
+    const QFileInfo folder(programFolder);
+    if ((folder.isDir() && folder.isWritable()) || QFileInfo::exists(beside.inifilename))
+        return beside;
+    // An installed program cannot write beside itself: keep the user's list in the user's own data folder.
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (dataFolder.isEmpty() || (use == DataFolder::Create && !QDir().mkpath(dataFolder)))
+        return beside;
+    return pathsIn(QDir::toNativeSeparators(dataFolder));
+}
+
+Paths locate(DataFolder use)
+{
+    return locate(QCoreApplication::applicationDirPath(), use);
+}
+
+QString sectionName(qint16 entry)
+{
+    return numberedName(QLatin1String("file "), entry);
+}
+
+QString rowSectionName(int row)
+{
+    return numberedName(QLatin1String("tempfile "), row);
+}
+
+std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)
+{
+    // One look at the disk, then the walk trusts the parse it got.
+    ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), inifilename, QString());
+    const IniFile::TrustedReads trusted(ini);
+    for (int n = 0; n <= kLastEntryNumber; ++n) {
+        const QString section = QStringLiteral("File ") + QString::number(n);
+        const bool removed =
+            ini.ReadString(section, QStringLiteral("Notactive"), inifilename, QString()).toLower() == "true";
+        if (removed || ini.ReadString(section, QStringLiteral("filename"), inifilename, QString()).isEmpty())
+            return static_cast<qint16>(n);
+    }
+    return std::nullopt;
+}
+
+qint16 entryForRow(IniFile& ini, const QString& tempinifilename, int row)
+{
+    if (row < 0)
+        return -1;
+    return LeadingNumber::toInt16(
+        ini.ReadString(rowSectionName(row), QStringLiteral("realnumber"), tempinifilename, QString()));
+}
+
+} // namespace WatchListFile

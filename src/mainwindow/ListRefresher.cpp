@@ -1,0 +1,117 @@
+#include "mainwindow/ListRefresher.h"
+
+#include "engine/EntryChecker.h"
+#include "engine/WatchListFile.h"
+#include "infowindows/frmSplash.h"
+#include "mainwindow/MissingFilePrompt.h"
+#include "mainwindow/frmfiledsip.h"
+#include "settings/IniFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMenu>
+
+namespace {
+
+constexpr int kEntryRole = Qt::UserRole;
+
+// Keeps the refresh's hourglass and frozen drawing to the refresh, also when it fails.
+class RefreshScope
+{
+public:
+    explicit RefreshScope(QWidget* window) : m_window(window)
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_window->setUpdatesEnabled(false);
+    }
+    ~RefreshScope()
+    {
+        m_window->setUpdatesEnabled(true);
+        QApplication::restoreOverrideCursor();
+    }
+    RefreshScope(const RefreshScope&) = delete;
+    RefreshScope& operator=(const RefreshScope&) = delete;
+
+private:
+    QWidget* m_window;
+};
+
+} // namespace
+
+ListRefresher::ListRefresher(frmfiledsip& window) : m_window(window) {}
+
+void ListRefresher::updatelist()
+{
+    if (m_refreshing) {
+        m_refreshPending = true;
+        return;
+    }
+    m_refreshing = true;
+    struct Reset
+    {
+        bool& refreshing;
+        ~Reset() { refreshing = false; }
+    } reset{m_refreshing};
+    do {
+        m_refreshPending = false;
+        refreshOnce();
+    } while (m_refreshPending);
+    m_listFresh = true;
+}
+
+void ListRefresher::refreshIfStale()
+{
+    if (m_refreshing || m_listFresh)
+        return;
+    updatelist();
+}
+
+void ListRefresher::refreshOnce()
+{
+    if (frmSplash* splash = m_window.splash())
+        splash->setStatus(frmSplash::checkingText());
+    RefreshScope scope(&m_window);
+    m_window.listoldfiles->clear();
+    m_window.cnt = 0;
+
+    EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
+    MissingFilePrompt question(&m_window);
+    checker.setMissingFileQuestion(&question);
+    checker.setProgress([this] {
+        if (frmSplash* splash = m_window.splash())
+            splash->addProgressDot();
+    });
+    const EntryChecker::Result result = checker.run(m_window.viewshowall->isChecked());
+    m_window.cnt = result.lastEntry;
+    fillList(result.rows);
+}
+
+void ListRefresher::fillList(const QList<CheckRow>& rows)
+{
+    QListWidget* list = m_window.listoldfiles;
+    list->clear();
+    for (const CheckRow& row : rows)
+        list->addItem(makeRow(row));
+    const bool any = list->count() > 0;
+    m_window.fileprintold->setEnabled(any);
+    m_window.fileeditfile->setEnabled(any);
+    m_window.postponemenu->setEnabled(any);
+    m_window.postponemenu->menuAction()->setEnabled(any);
+}
+
+QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)
+{
+    auto* item = new QListWidgetItem(row.text);
+    item->setData(kEntryRole, int(row.entry));
+    return item;
+}
+
+qint16 ListRefresher::entryOf(const QListWidgetItem* item)
+{
+    if (!item)
+        return -1;
+    bool ok = false;
+    const int entry = item->data(kEntryRole).toInt(&ok);
+    return ok && entry >= 0 && entry <= WatchListFile::kLastEntryNumber ? qint16(entry) : qint16(-1);
+}

@@ -1,0 +1,355 @@
+#include "mainwindow/frmfiledsip.h"
+
+#include "app/SecondCopyGuard.h"
+#include "commands/OptionsCommands.h"
+#include "commands/PrintCommands.h"
+#include "commands/ReminderActions.h"
+#include "commands/TrayCommands.h"
+#include "controls/Prompter.h"
+#include "controls/TrayIcon.h"
+#include "controls/Twips.h"
+#include "controls/VSResize.h"
+#include "editor/EditorCommands.h"
+#include "engine/AppError.h"
+#include "engine/AppInfo.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/WatchListFile.h"
+#include "infowindows/frmAbout.h"
+#include "infowindows/frmSplash.h"
+#include "mainwindow/CloseCountdown.h"
+#include "mainwindow/ListRefresher.h"
+#include "mainwindow/MainWindowMenus.h"
+#include "mainwindow/StartOptions.h"
+#include "mainwindow/TrayMinimizer.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+frmfiledsip* g_instance = nullptr;
+
+// The client area at design size, and the window's limits (6000 x 3405 to 15360 x 11520 with a
+// frame of 120 x 690, menu bar included).
+const QSize kDesignClient(5880 / 15, 2715 / 15);
+const QSize kMinimumClient((6000 - 120) / 15, (3405 - 690) / 15);
+const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
+
+} // namespace
+
+frmfiledsip::frmfiledsip(QWidget* parent)
+    : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
+      m_refresher(std::make_unique<ListRefresher>(*this)), m_trayMinimizer(std::make_unique<TrayMinimizer>(*this)),
+      m_ender([](int code) { QCoreApplication::exit(code); })
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("frmfiledsip"));
+    setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
+    setWindowTitle(AppInfo::productName());
+    buildControls();
+    MainWindowMenus::build(*this);
+    connectHandlers();
+}
+
+frmfiledsip::~frmfiledsip()
+{
+    // The commands watch the list's events; they must be gone before the widgets are torn down.
+    delete m_reminders;
+    delete m_options;
+    delete m_tray;
+    if (g_instance == this)
+        g_instance = nullptr;
+    if (m_splash)
+        delete m_splash.data();
+}
+
+frmfiledsip* frmfiledsip::instance()
+{
+    return g_instance;
+}
+
+void frmfiledsip::buildControls()
+{
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setBackgroundRole(QPalette::Button);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    cmdok = new QPushButton(QStringLiteral("&Exit"), client);
+    cmdok->setObjectName(QStringLiteral("cmdok"));
+    cmdok->setGeometry(Twips::rect(4515, 120, 1215, 585));
+    cmdok->setToolTip(QStringLiteral("Exit the program"));
+    cmdok->setAccessibleDescription(cmdok->toolTip());
+
+    listoldfiles = new QListWidget(client);
+    listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
+    listoldfiles->setGeometry(Twips::rect(120, 120, 4212, 2400));
+    listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    listoldfiles->setSortingEnabled(false);
+    listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
+    listoldfiles->setAccessibleName(QStringLiteral("Files that need attention"));
+    listoldfiles->setAccessibleDescription(listoldfiles->toolTip() +
+                                           QStringLiteral(" (from the keyboard: the menu key or Shift+F10)"));
+    // Tab order: the Exit button first, then the list.
+    setTabOrder(cmdok, listoldfiles);
+
+    Timerclosestart = new QTimer(this);
+    Timerclosestart->setObjectName(QStringLiteral("Timerclosestart"));
+    Timerclosestart->setInterval(1000);
+
+    trayIcon = new TrayIcon(this);
+    trayIcon->setObjectName(QStringLiteral("TrayIcon"));
+
+    client->resize(kDesignClient);
+    m_resize = new VSResize(client, kDesignClient, kMinimumClient, kMaximumClient);
+    m_resize->setObjectName(QStringLiteral("VSResize"));
+}
+
+void frmfiledsip::connectHandlers()
+{
+    connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
+    connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
+    connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
+    connect(optionsrefreash, &QAction::triggered, this, &frmfiledsip::optionsrefreash_Click);
+    connect(viewshowall, &QAction::triggered, this, &frmfiledsip::viewshowall_Click);
+    connect(viewshowold, &QAction::triggered, this, &frmfiledsip::viewshowold_Click);
+    connect(fileadd, &QAction::triggered, this, &frmfiledsip::fileadd_Click);
+    connect(fileeditfile, &QAction::triggered, this, &frmfiledsip::fileeditfile_Click);
+    connect(fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
+    connect(fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
+    connect(helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
+    m_reminders = new ReminderActions(*this);
+    m_options = new OptionsCommands(*this);
+    m_tray = new TrayCommands(*this);
+}
+
+void frmfiledsip::fileadd_Click()
+{
+    EditorCommands::fileadd_Click(*this);
+}
+
+void frmfiledsip::fileeditfile_Click()
+{
+    EditorCommands::fileeditfile_Click(*this);
+}
+
+void frmfiledsip::fileprintold_Click()
+{
+    PrintCommands::printOldFiles(this, listoldfiles);
+}
+
+void frmfiledsip::fileprintall_Click()
+{
+    PrintCommands::printAllFiles(this, inifilename);
+}
+
+void frmfiledsip::helpabout_Click()
+{
+    frmAbout::showAbout(this);
+}
+
+bool frmfiledsip::Form_Load()
+{
+    m_splash = new frmSplash();
+    m_splash->show();
+    QCoreApplication::processEvents();
+
+    if (!isSecondCopyWanted()) {
+        closeSplash();
+        return false;
+    }
+
+    if (inifilename.isEmpty() || tempinifilename.isEmpty()) {
+        const WatchListFile::Paths paths = WatchListFile::locate();
+        inifilename = paths.inifilename;
+        tempinifilename = paths.tempinifilename;
+    }
+
+    updatelist();
+    m_resize->Init();
+    repaint();
+    IniFile::instance().InitForm(this);
+    RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
+    StartOptions::apply(*this);
+    setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
+
+    closeSplash();
+    return true;
+}
+
+void frmfiledsip::closeSplash()
+{
+    // The splash deletes itself once closed; from now on nothing writes to it.
+    if (m_splash)
+        m_splash->close();
+    m_splash.clear();
+}
+
+bool frmfiledsip::isSecondCopyWanted()
+{
+    if (m_copyGuard->tryAcquire())
+        return true;
+    return Prompter::askYesNo(
+        nullptr, AppInfo::productName() + QStringLiteral(" is already running, do you want to open another copy?"),
+        true);
+}
+
+void frmfiledsip::showAtStart()
+{
+    m_trayMinimizer->showAtStart();
+}
+
+bool frmfiledsip::isRefreshing() const
+{
+    return m_refresher->isRefreshing();
+}
+
+void frmfiledsip::updatelist()
+{
+    m_refresher->updatelist();
+}
+
+qint16 frmfiledsip::getnextfreenumber()
+{
+    const std::optional<qint16> next = WatchListFile::nextFreeNumber(IniFile::instance(), inifilename);
+    return next ? *next : qint16(-1);
+}
+
+qint16 frmfiledsip::realfilenumber()
+{
+    // A row that is only current (Ctrl+click cleared its selection, or Tab brought the focus into
+    // the list) has not been chosen.
+    const QListWidgetItem* current = listoldfiles->currentItem();
+    if (!current || !current->isSelected())
+        return -1;
+    return ListRefresher::entryOf(current);
+}
+
+void frmfiledsip::cmdok_Click()
+{
+    if (Timerclosestart->isActive()) {
+        Timerclosestart->stop();
+        cmdok->setText(QStringLiteral("&Exit"));
+        return;
+    }
+    if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
+        throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
+                       QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
+    }
+    m_exiting = true;
+    close();
+    m_ender(0);
+}
+
+void frmfiledsip::fileexit_Click()
+{
+    cmdok_Click();
+}
+
+void frmfiledsip::Timerclosestart_Timer()
+{
+    const qint16 remaining = CloseCountdown::remaining(starttime, Clock::now());
+    if (remaining <= 0) {
+        Timerclosestart->stop();
+        cmdok_Click();
+        return;
+    }
+    cmdok->setText(CloseCountdown::buttonText(remaining));
+    cmdok->repaint();
+}
+
+void frmfiledsip::Form_QueryUnload(bool& cancel)
+{
+    RegistryStore::instance().SaveWindowPos(this, AppInfo::windowPositionsKey(), RegistryStore::HKEY_CURRENT_USER);
+    if (m_exiting)
+        return; // the Exit command's own close
+    cancel = true;
+    cmdok_Click();
+}
+
+void frmfiledsip::Form_Resize()
+{
+    m_resize->Resize();
+    m_trayMinimizer->windowResized();
+}
+
+void frmfiledsip::Form_GotFocus()
+{
+    m_refresher->refreshIfStale();
+}
+
+void frmfiledsip::optionsrefreash_Click()
+{
+    updatelist();
+}
+
+void frmfiledsip::viewshowall_Click()
+{
+    viewshowall->setChecked(true);
+    viewshowold->setChecked(false);
+    updatelist();
+}
+
+void frmfiledsip::viewshowold_Click()
+{
+    viewshowall->setChecked(false);
+    viewshowold->setChecked(true);
+    updatelist();
+}
+
+void frmfiledsip::closeEvent(QCloseEvent* event)
+{
+    bool cancel = false;
+    Form_QueryUnload(cancel);
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}
+
+void frmfiledsip::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmfiledsip::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmfiledsip::keyPressEvent(QKeyEvent* event)
+{
+    // The Exit button is both the default and the cancel button of the window.
+    const int key = event->key();
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            cmdok->click();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+bool frmfiledsip::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate && QApplication::activeWindow() == nullptr)
+        m_refresher->markStale(); // the user turned to another program (or the window went to the tray)
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate)
+        Form_GotFocus();
+    return handled;
+}

@@ -1,0 +1,108 @@
+#include "app/Application.h"
+#include "controls/Prompter.h"
+#include "engine/AppError.h"
+
+#include <QTest>
+#include <QTimer>
+#include <stdexcept>
+
+namespace {
+
+// An object whose event handler fails, as a menu command or timer handler might.
+class Failing : public QObject
+{
+public:
+    std::function<void()> fail;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() == QEvent::User)
+            fail();
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class TestApplication : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        Prompter::setScripted(true);
+        Prompter::clearHistory();
+        m_codes.clear();
+        Application::setTerminator([this](int code) { m_codes.append(code); });
+    }
+
+    void escapedErrorsAreShownAndEndTheProgram_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");
+        QTest::newRow("program error") << 0
+                                       << QStringLiteral("Run-time error '75':\n\nThe file /x could not be written.")
+                                       << 75;
+        QTest::newRow("large number") << 1 << QStringLiteral("Run-time error '32755':\n\nCancel was selected.") << 1;
+        QTest::newRow("standard exception") << 2 << QStringLiteral("Run-time error '51':\n\nbad thing") << 51;
+    }
+
+    void escapedErrorsAreShownAndEndTheProgram()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        Failing target;
+        target.fail = [kind] {
+            if (kind == 0)
+                throw AppError(AppError::FileWrite, QStringLiteral("save"),
+                               QStringLiteral("The file /x could not be written."));
+            if (kind == 1)
+                throw AppError(AppError::CancelSelected, QStringLiteral("dialog"),
+                               QStringLiteral("Cancel was selected."));
+            throw std::runtime_error("bad thing");
+        };
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QCOMPARE(m_codes, QList<int>{code});
+        QCOMPARE(Prompter::history().size(), 1);
+        QCOMPARE(Prompter::history().first().text, text);
+        QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Stop);
+        QCOMPARE(Prompter::history().first().title, QStringLiteral("Staleguard"));
+    }
+
+    void aTimerHandlerIsCoveredToo()
+    {
+        QTimer::singleShot(0, this,
+                           [] { throw AppError(AppError::FileRead, QStringLiteral("timer"), QStringLiteral("gone")); });
+        QTRY_COMPARE(m_codes, QList<int>{53});
+        QCOMPARE(Prompter::history().first().text, QStringLiteral("Run-time error '53':\n\ngone"));
+    }
+
+    void normalEventsPassUntouched()
+    {
+        Failing target;
+        bool ran = false;
+        target.fail = [&ran] { ran = true; };
+        QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+        QVERIFY(ran);
+        QVERIFY(m_codes.isEmpty());
+        QVERIFY(Prompter::history().isEmpty());
+    }
+
+private:
+    QList<int> m_codes;
+};
+
+int main(int argc, char** argv)
+{
+    Application app(argc, argv);
+    TestApplication test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_application.moc"

@@ -1,0 +1,384 @@
+#include "engine/EntryChecker.h"
+
+#include "TestHelpers.h"
+#include "controls/Prompter.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/FileStamp.h"
+#include "engine/WatchListFile.h"
+#include "mainwindow/MissingFilePrompt.h"
+#include "settings/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 6, 15), QTime(12, 0));
+
+QStringList texts(const QList<CheckRow>& rows)
+{
+    QStringList out;
+    for (const CheckRow& row : rows)
+        out << row.text;
+    return out;
+}
+
+} // namespace
+
+class TestEntryChecker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+    void rowRules_data();
+    void rowRules();
+    void postponedUntilTodayFromMidnight();
+    void missingFileAnsweredNoThenYes();
+    void walkEndsAtTheFirstEntryWithoutFileName();
+    void rowMapFollowsTheRows();
+    void folderEntriesTakeTheirChosenFile();
+    void emptyFolderIsAskedAboutAsMissing();
+    void entryWithoutFileNameIsNotAskedAbout();
+    void seenDateOutlivesLocaleAndZone_data();
+    void seenDateOutlivesLocaleAndZone();
+
+private:
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString iniPath() const { return path("Staleguard.ini"); }
+    QString rowMapPath() const { return path("$Staleguard.ini"); }
+    static QByteArray section(int n, const QString& file, const QString& keys);
+    EntryChecker::Result check(bool showAll = false);
+    QString stored(int entry, const QString& key);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_zone = qgetenv("TZ");
+};
+
+void TestEntryChecker::initTestCase()
+{
+    Clock::setMock(kNow);
+    Prompter::setScripted(true);
+}
+
+void TestEntryChecker::cleanupTestCase()
+{
+    Clock::reset();
+}
+
+void TestEntryChecker::cleanup()
+{
+    DateTexts::resetLocaleForTesting();
+    if (m_zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", m_zone);
+    FileStamp::refreshZone();
+}
+
+void TestEntryChecker::init()
+{
+    Clock::setMock(kNow);
+    Prompter::clearHistory();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+QByteArray TestEntryChecker::section(int n, const QString& file, const QString& keys)
+{
+    return QStringLiteral("[file %1]\nfilename=%2\n%3\n").arg(n).arg(file, keys).toUtf8();
+}
+
+EntryChecker::Result TestEntryChecker::check(bool showAll)
+{
+    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    MissingFilePrompt question;
+    checker.setMissingFileQuestion(&question);
+    return checker.run(showAll);
+}
+
+QString TestEntryChecker::stored(int entry, const QString& key)
+{
+    return IniFile::instance().ReadString(WatchListFile::sectionName(qint16(entry)), key, iniPath(), "<none>");
+}
+
+void TestEntryChecker::rowRules_data()
+{
+    QTest::addColumn<QDateTime>("modified");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("showAll");
+    QTest::addColumn<QStringList>("expected");
+
+    const QDate today = kNow.date();
+    const QDateTime weekAgo = kNow.addDays(-7);
+    const QString seenLongAgo = "last date changed=" + DateTexts::generalDate(kNow.addYears(-1));
+    const QString memo = "description=Memo\n";
+
+    QTest::newRow("exactly as old as days") << weekAgo << memo + "days=7" << false << QStringList{"Memo is 7 days old"};
+    QTest::newRow("a day younger") << weekAgo << memo + "days=8" << false << QStringList{};
+    QTest::newRow("one midnight ago: day old") << QDateTime(today.addDays(-1), QTime(23, 59, 59)) << memo + "days=1"
+                                               << false << QStringList{"Memo is 1 day old"};
+    QTest::newRow("since midnight: no midnight yet")
+        << QDateTime(today, QTime(0, 0)) << memo + "days=1" << false << QStringList{};
+    QTest::newRow("fresh under show all") << kNow << memo + "days=5" << true << QStringList{"Memo is 0 days old"};
+    QTest::newRow("future is young") << kNow.addDays(2) << memo + "days=0" << false << QStringList{};
+    QTest::newRow("future under show all")
+        << kNow.addDays(2) << memo + "days=0" << true << QStringList{"Memo is -2 days old"};
+    QTest::newRow("ends in s") << weekAgo << "description=Tax forms\ndays=3" << false
+                               << QStringList{"Tax forms are 7 days old"};
+    QTest::newRow("ends in S") << weekAgo << "description=BACKUPS\ndays=3" << false
+                               << QStringList{"BACKUPS is 7 days old"};
+    QTest::newRow("no days: zero") << kNow << memo << false << QStringList{"Memo is 0 days old"};
+    QTest::newRow("days out of range") << kNow.addYears(-5) << memo + "days=99999999999" << false << QStringList{};
+    QTest::newRow("days with fraction") << weekAgo << memo + "days=7.5" << false << QStringList{};
+    QTest::newRow("fixed entry's long description stays whole")
+        << weekAgo << "description=" + QString(40, 'x') + "\ndays=1" << false
+        << QStringList{QString(40, 'x') + " is 7 days old"};
+
+    QTest::newRow("removed") << weekAgo << memo + "Notactive=TRUE" << true << QStringList{};
+    QTest::newRow("active") << weekAgo << memo + "Notactive=false" << false << QStringList{"Memo is 7 days old"};
+    QTest::newRow("empty description") << weekAgo << "days=0" << true << QStringList{};
+
+    QTest::newRow("postponed until tomorrow")
+        << weekAgo << memo + "Postponedate=" + DateTexts::shortDate(today.addDays(1)) << false << QStringList{};
+    QTest::newRow("postponed, show all") << weekAgo << memo + "Postponedate=" + DateTexts::shortDate(today.addDays(1))
+                                         << true << QStringList{"Memo is 7 days old"};
+    QTest::newRow("postponed until today") << weekAgo << memo + "Postponedate=" + DateTexts::shortDate(today) << false
+                                           << QStringList{"Memo is 7 days old"};
+    QTest::newRow("postponed in ISO form")
+        << weekAgo << memo + "Postponedate=" + today.addDays(30).toString(Qt::ISODate) << false << QStringList{};
+    QTest::newRow("postpone date unreadable")
+        << weekAgo << memo + "Postponedate=next week" << false << QStringList{"Memo is 7 days old"};
+    QTest::newRow("postponed and removed, show all")
+        << weekAgo << memo + "Notactive=true\nPostponedate=" + DateTexts::shortDate(today.addDays(1)) << true
+        << QStringList{};
+
+    QTest::newRow("changed") << kNow.addDays(-1) << memo + "days=30\nadvisechanges=true\n" + seenLongAgo << false
+                             << QStringList{"Memo has changed"};
+    QTest::newRow("old and changed: only changed")
+        << weekAgo << memo + "days=5\nadvisechanges=true\n" + seenLongAgo << false << QStringList{"Memo has changed"};
+    QTest::newRow("advise in capitals does not count here")
+        << weekAgo << memo + "days=30\nadvisechanges=TRUE\n" + seenLongAgo << false << QStringList{};
+    QTest::newRow("advise off") << weekAgo << memo + "days=30\nadvisechanges=false\n" + seenLongAgo << false
+                                << QStringList{};
+    QTest::newRow("advise with nothing seen yet")
+        << weekAgo << memo + "days=30\nadvisechanges=true" << false << QStringList{};
+    QTest::newRow("seen what is there") << weekAgo
+                                        << memo + "days=30\nadvisechanges=true\nlast date changed=" +
+                                               DateTexts::generalDate(weekAgo)
+                                        << false << QStringList{};
+}
+
+void TestEntryChecker::rowRules()
+{
+    QFETCH(QDateTime, modified);
+    QFETCH(QString, keys);
+    QFETCH(bool, showAll);
+    QFETCH(QStringList, expected);
+
+    TestHelpers::touch(path("watched"), modified);
+    TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
+    const auto result = check(showAll);
+    QCOMPARE(texts(result.rows), expected);
+    for (const CheckRow& row : result.rows)
+        QCOMPARE(row.entry, qint16(0));
+    QVERIFY(Prompter::history().isEmpty());
+}
+
+void TestEntryChecker::postponedUntilTodayFromMidnight()
+{
+    TestHelpers::touch(path("watched"), kNow.addDays(-3));
+    TestHelpers::writeAll(
+        iniPath(), section(0, path("watched"), "description=Memo\nPostponedate=" + DateTexts::shortDate(kNow.date())));
+    Clock::setMock(QDateTime(kNow.date().addDays(-1), QTime(23, 59, 59)));
+    QCOMPARE(check().rows.size(), 0);
+    Clock::setMock(QDateTime(kNow.date(), QTime(0, 0)));
+    QCOMPARE(check().rows.size(), 1);
+}
+
+void TestEntryChecker::missingFileAnsweredNoThenYes()
+{
+    TestHelpers::writeAll(iniPath(), section(0, path("gone.doc"), "description=Report\ndays=0"));
+    const QString question = EntryChecker::missingFileQuestion(path("gone.doc"));
+    QVERIFY(question.startsWith("The following file no longer exist's"));
+    QVERIFY(question.contains(path("gone.doc")));
+
+    Prompter::queueAnswer(false);
+    QCOMPARE(check(true).rows.size(), 0);
+    QCOMPARE(Prompter::history().size(), 1);
+    QCOMPARE(Prompter::history().first().text, question);
+    QCOMPARE(stored(0, "Notactive"), QString("<none>"));
+
+    // Asked again at the next check, until the answer is Yes.
+    Prompter::queueAnswer(true);
+    QCOMPARE(check(true).rows.size(), 0);
+    QCOMPARE(Prompter::history().size(), 2);
+    QCOMPARE(stored(0, "Notactive"), QString("true"));
+
+    QCOMPARE(check(true).rows.size(), 0);
+    QCOMPARE(Prompter::history().size(), 2);
+}
+
+void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
+{
+    TestHelpers::touch(path("old"), kNow.addDays(-10));
+    const QString keys = "description=Memo\ndays=1";
+    TestHelpers::writeAll(iniPath(), section(0, path("old"), keys) +
+                                         section(1, path("old"), keys + "\nNotactive=true") +
+                                         section(2, path("old"), keys) + section(4, path("old"), keys));
+    int examined = 0;
+    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    checker.setProgress([&examined] { ++examined; });
+    const auto result = checker.run(false);
+    QCOMPARE(result.rows.size(), 2);
+    QCOMPARE(result.rows[0].entry, qint16(0));
+    QCOMPARE(result.rows[1].entry, qint16(2));
+    QCOMPARE(examined, 4);
+    QCOMPARE(result.lastEntry, qint16(4));
+}
+
+void TestEntryChecker::rowMapFollowsTheRows()
+{
+    TestHelpers::touch(path("old"), kNow.addDays(-10));
+    TestHelpers::touch(path("new"), kNow);
+    const QString keys = "description=Memo\ndays=2";
+    TestHelpers::writeAll(iniPath(), section(0, path("new"), keys) + section(1, path("old"), keys) +
+                                         section(2, path("old"), keys));
+    // A map left by an earlier, longer list must not survive.
+    TestHelpers::writeAll(rowMapPath(), "[tempfile 0]\nrealnumber=9\n[tempfile 5]\nrealnumber=9\n");
+    IniFile& ini = IniFile::instance();
+
+    QCOMPARE(check().rows.size(), 2);
+    QCOMPARE(WatchListFile::entryForRow(ini, rowMapPath(), 0), qint16(1));
+    QCOMPARE(WatchListFile::entryForRow(ini, rowMapPath(), 1), qint16(2));
+    QCOMPARE(WatchListFile::entryForRow(ini, rowMapPath(), 5), qint16(0));
+
+    TestHelpers::touch(path("old"), kNow);
+    QCOMPARE(check().rows.size(), 0);
+    QVERIFY(!QFile::exists(rowMapPath()));
+}
+
+void TestEntryChecker::folderEntriesTakeTheirChosenFile()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir("logs"));
+    TestHelpers::touch(path("logs/oldest.log"), kNow.addDays(-20));
+    TestHelpers::touch(path("logs/newest.log"), kNow.addDays(-4));
+    const QString longName = QString(30, 'L') + "abcdefghij";
+    const QString stale = path("logs/removed-long-ago.log");
+    TestHelpers::writeAll(iniPath(),
+                          section(0, stale, "description=Newest\ndays=3\nnon-fixed file type=1") +
+                              section(1, stale, "description=Oldest\ndays=3\nnon-fixed file type=0") +
+                              section(2, stale, "description=" + longName + "\nnon-fixed file type=5") +
+                              section(3, stale, "description=Hidden\nnon-fixed file type=1\nNotactive=true"));
+    const auto result = check();
+    QCOMPARE(texts(result.rows),
+             (QStringList{"Newest is 4 days old", "Oldest is 20 days old", longName.left(35) + " is 4 days old"}));
+    QCOMPARE(stored(0, "filename"), path("logs/newest.log"));
+    QCOMPARE(stored(1, "filename"), path("logs/oldest.log"));
+    QCOMPARE(stored(2, "filename"), path("logs/newest.log"));
+    // Chosen even for an entry the check then leaves out.
+    QCOMPARE(stored(3, "filename"), path("logs/newest.log"));
+    QCOMPARE(stored(0, "description"), QString("Newest"));
+    QCOMPARE(stored(2, "description"), longName);
+}
+
+void TestEntryChecker::emptyFolderIsAskedAboutAsMissing()
+{
+    QVERIFY(QDir(m_dir->path()).mkdir("empty"));
+    TestHelpers::writeAll(iniPath(),
+                          section(0, path("empty/was-here.txt"), "description=Drop\nnon-fixed file type=1\ndays=0"));
+    Prompter::queueAnswer(false);
+    QCOMPARE(check().rows.size(), 0);
+    const QString folder = path("empty") + QDir::separator();
+    QCOMPARE(stored(0, "filename"), folder);
+    QCOMPARE(Prompter::history().size(), 1);
+    QVERIFY(Prompter::history().first().text.contains(folder));
+}
+
+void TestEntryChecker::entryWithoutFileNameIsNotAskedAbout()
+{
+    TestHelpers::touch(path("old"), kNow.addDays(-10));
+    TestHelpers::writeAll(iniPath(), section(0, "", "description=Nameless\ndays=0") +
+                                         section(1, path("old"), "description=Memo\ndays=1"));
+    Prompter::queueAnswer(true);
+    const auto result = check(true);
+    QVERIFY(Prompter::history().isEmpty());
+    QCOMPARE(stored(0, "Notactive"), QString("<none>"));
+    // It still ends the walk.
+    QVERIFY(result.rows.isEmpty());
+    QCOMPARE(result.lastEntry, qint16(1));
+}
+
+void TestEntryChecker::seenDateOutlivesLocaleAndZone_data()
+{
+    QTest::addColumn<QString>("localeBefore");
+    QTest::addColumn<QString>("localeAfter");
+    QTest::addColumn<QByteArray>("zoneBefore");
+    QTest::addColumn<QByteArray>("zoneAfter");
+    QTest::addColumn<QString>("storedAs"); // "written", "two-digit year" or "text only"
+    QTest::addColumn<int>("touchedLater"); // seconds the file changed after it was seen
+    QTest::addColumn<bool>("changed");
+
+    const QByteArray berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+    const QByteArray newYork("EST5EDT,M3.2.0,M11.1.0");
+    QTest::newRow("locale changed") << "en_US"
+                                    << "de_DE" << berlin << berlin << "written" << 0 << false;
+    QTest::newRow("zone changed") << "de_DE"
+                                  << "de_DE" << berlin << newYork << "written" << 0 << false;
+    QTest::newRow("both changed") << "en_US"
+                                  << "de_DE" << newYork << berlin << "written" << 0 << false;
+    QTest::newRow("both changed, file touched") << "en_US"
+                                                << "de_DE" << newYork << berlin << "written" << 1 << true;
+    QTest::newRow("zone changed, touched by the zones' distance")
+        << "de_DE"
+        << "de_DE" << berlin << newYork << "written" << 6 * 3600 << true;
+    QTest::newRow("text alone, in the locale's other form")
+        << "en_US"
+        << "en_US" << berlin << berlin << "two-digit year" << 0 << false;
+    QTest::newRow("text alone, ISO") << "sv_SE"
+                                     << "en_US" << berlin << berlin << "text only" << 0 << false;
+    QTest::newRow("text alone, touched") << "sv_SE"
+                                         << "en_US" << berlin << berlin << "text only" << 1 << true;
+}
+
+void TestEntryChecker::seenDateOutlivesLocaleAndZone()
+{
+    QFETCH(QString, localeBefore);
+    QFETCH(QString, localeAfter);
+    QFETCH(QByteArray, zoneBefore);
+    QFETCH(QByteArray, zoneAfter);
+    QFETCH(QString, storedAs);
+    QFETCH(int, touchedLater);
+    QFETCH(bool, changed);
+
+    // One moment whatever the zone: a local time would move with it.
+    const QDateTime seenAt = QDateTime(kNow.date().addDays(-2), QTime(15, 10, 44, 321), Qt::UTC);
+    TestHelpers::touch(path("watched"), seenAt);
+    qputenv("TZ", zoneBefore);
+    FileStamp::refreshZone();
+    DateTexts::setLocaleForTesting(QLocale(localeBefore));
+    const auto seen = FileStamp::modified(path("watched"));
+    QVERIFY(seen);
+    QString keys = "description=Memo\ndays=30\nadvisechanges=true\nlast date changed=";
+    if (storedAs == "two-digit year")
+        keys += QLocale(localeBefore).toString(QDateTime(seen->date, seen->time), "M/d/yy h:mm:ss AP");
+    else
+        keys += FileStamp::changeText(*seen);
+    if (storedAs == "written")
+        keys += "\nlast date changed utc=" + FileStamp::changeMoment(*seen);
+    TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
+    TestHelpers::touch(path("watched"), seenAt.addSecs(touchedLater));
+
+    qputenv("TZ", zoneAfter);
+    DateTexts::setLocaleForTesting(QLocale(localeAfter));
+    QCOMPARE(texts(check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
+}
+
+QTEST_GUILESS_MAIN(TestEntryChecker)
+#include "tst_entrychecker.moc"

@@ -1,0 +1,140 @@
+#include "engine/WatchListFile.h"
+
+#include "TestHelpers.h"
+#include "settings/IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+class TestWatchListFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void locatesBesideAWritableProgram();
+    void locatesInTheUserFolderWhenItCannotWrite();
+    void keepsAnExistingListBesideTheProgram();
+    void nextFreeNumber_data();
+    void nextFreeNumber();
+    void nextFreeNumberWhenEveryNumberIsTaken();
+    void entryForRow_data();
+    void entryForRow();
+
+private:
+    QString iniPath() const { return m_dir->filePath("Staleguard.ini"); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestWatchListFile::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+}
+
+void TestWatchListFile::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    IniFile::instance().clearCache();
+}
+
+void TestWatchListFile::locatesBesideAWritableProgram()
+{
+    const auto paths = WatchListFile::locate(m_dir->path());
+    QCOMPARE(paths.inifilename, m_dir->path() + QDir::separator() + "Staleguard.ini");
+    QCOMPARE(paths.tempinifilename, m_dir->path() + QDir::separator() + "$Staleguard.ini");
+}
+
+void TestWatchListFile::locatesInTheUserFolderWhenItCannotWrite()
+{
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir(userFolder).removeRecursively();
+    // A folder that does not exist cannot be written either; as root, permissions would not stop us.
+    const auto paths = WatchListFile::locate(m_dir->filePath("no-such-bin"));
+    QCOMPARE(paths.inifilename, QDir::toNativeSeparators(userFolder) + QDir::separator() + "Staleguard.ini");
+    QCOMPARE(paths.tempinifilename, QDir::toNativeSeparators(userFolder) + QDir::separator() + "$Staleguard.ini");
+    QVERIFY(QFileInfo(userFolder).isDir());
+    QDir(userFolder).removeRecursively();
+}
+
+void TestWatchListFile::keepsAnExistingListBesideTheProgram()
+{
+    if (::getuid() == 0)
+        QSKIP("Running as root, every folder is writable");
+    TestHelpers::writeAll(iniPath(), "[file 0]\nfilename=/x\n");
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+    const auto paths = WatchListFile::locate(m_dir->path());
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(paths.inifilename, iniPath());
+}
+
+void TestWatchListFile::nextFreeNumber_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("no file") << QByteArray() << 0;
+    QTest::newRow("two entries") << QByteArray("[file 0]\nfilename=/a\n[file 1]\nfilename=/b\n") << 2;
+    QTest::newRow("first removed") << QByteArray("[file 0]\nfilename=/a\nNotactive=TRUE\n[file 1]\nfilename=/b\n") << 0;
+    QTest::newRow("written by the editor's prefix")
+        << QByteArray("[File 0]\nfilename=/a\n[FILE 1]\nFileName=/b\n") << 2;
+    QTest::newRow("inactive only when it says true") << QByteArray("[file 0]\nfilename=/a\nNotactive=true-ish\n") << 1;
+    QTest::newRow("section without a file name") << QByteArray("[file 0]\ndays=3\n[file 1]\nfilename=/b\n") << 0;
+    QTest::newRow("gap") << QByteArray("[file 0]\nfilename=/a\n[file 2]\nfilename=/c\n") << 1;
+}
+
+void TestWatchListFile::nextFreeNumber()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(int, expected);
+    if (!ini.isEmpty())
+        TestHelpers::writeAll(iniPath(), ini);
+    const auto free = WatchListFile::nextFreeNumber(IniFile::instance(), iniPath());
+    QVERIFY(free.has_value());
+    QCOMPARE(int(*free), expected);
+}
+
+void TestWatchListFile::nextFreeNumberWhenEveryNumberIsTaken()
+{
+    QByteArray ini;
+    for (int n = 0; n <= WatchListFile::kLastEntryNumber; ++n)
+        ini += "[file " + QByteArray::number(n) + "]\nfilename=/f" + QByteArray::number(n) + "\n";
+    TestHelpers::writeAll(iniPath(), ini);
+    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), iniPath()), std::nullopt);
+
+    // Freeing the last number makes room again; the store notices the file changed on disk.
+    IniFile::instance().WriteString("file 32767", "Notactive", "true", iniPath());
+    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), iniPath()), std::optional<qint16>(32767));
+}
+
+void TestWatchListFile::entryForRow_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("no selection") << -1 << -1;
+    QTest::newRow("mapped") << 0 << 4;
+    QTest::newRow("mapped with junk") << 1 << 12;
+    QTest::newRow("not in the map") << 7 << 0;
+    QTest::newRow("out of range") << 2 << 32767;
+}
+
+void TestWatchListFile::entryForRow()
+{
+    QFETCH(int, row);
+    QFETCH(int, expected);
+    const QString rowMap = m_dir->filePath("$Staleguard.ini");
+    TestHelpers::writeAll(rowMap, "[tempfile 0]\nrealnumber=4\n[TempFile 1]\nrealnumber= 12abc\n"
+                                  "[tempfile 2]\nrealnumber=70000\n");
+    QCOMPARE(int(WatchListFile::entryForRow(IniFile::instance(), rowMap, row)), expected);
+}
+
+QTEST_GUILESS_MAIN(TestWatchListFile)
+#include "tst_watchlistfile.moc"
