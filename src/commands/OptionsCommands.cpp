@@ -3,13 +3,15 @@
 #include "controls/Prompter.h"
 #include "engine/AppError.h"
 #include "engine/AppInfo.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QDir>
+#include <QWidget>
 
 namespace {
 
@@ -22,11 +24,12 @@ bool readsOn(const QString& value)
 
 } // namespace
 
-OptionsCommands::OptionsCommands(frmfiledsip& window) : QObject(&window), m_window(window)
+OptionsCommands::OptionsCommands(MainWindowLink& window, const MainWindowMenus& menus)
+    : QObject(window.mainWidget()), m_window(window), m_menus(menus)
 {
-    connectItem(m_window.optionsminstartup, &OptionsCommands::optionsminstartup_Click);
-    connectItem(m_window.optionsclosestart, &OptionsCommands::optionsclosestart_Click);
-    connectItem(m_window.optionrun, &OptionsCommands::optionrun_Click);
+    connectItem(m_menus.optionsminstartup, &OptionsCommands::optionsminstartup_Click);
+    connectItem(m_menus.optionsclosestart, &OptionsCommands::optionsclosestart_Click);
+    connectItem(m_menus.optionrun, &OptionsCommands::optionrun_Click);
 }
 
 void OptionsCommands::connectItem(QAction* item, void (OptionsCommands::*handler)())
@@ -75,7 +78,7 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
     try {
         ini.WriteString(kSettings, key, value, m_window.inifilename);
     } catch (const AppError& error) {
-        Prompter::notify(&m_window,
+        Prompter::notify(m_window.mainWidget(),
                          QStringLiteral("The option \"%1\" could not be saved.\n\n%2")
                              .arg(QString(item->text()).remove(QLatin1Char('&')), error.description()),
                          Prompter::Icon::Warning);
@@ -86,12 +89,12 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
 
 void OptionsCommands::optionsminstartup_Click()
 {
-    toggleSetting(QStringLiteral("Start in Tray"), m_window.optionsminstartup);
+    toggleSetting(QStringLiteral("Start in Tray"), m_menus.optionsminstartup);
 }
 
 void OptionsCommands::optionsclosestart_Click()
 {
-    toggleSetting(QStringLiteral("Close on Start"), m_window.optionsclosestart);
+    toggleSetting(QStringLiteral("Close on Start"), m_menus.optionsclosestart);
 }
 
 void OptionsCommands::optionrun_Click()
@@ -108,10 +111,10 @@ void OptionsCommands::optionrun_Click()
             registry.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), runValueData(),
                               0, flag);
     } catch (const AppError& error) {
-        Prompter::notify(&m_window,
+        Prompter::notify(m_window.mainWidget(),
                          QStringLiteral("Starting %1 at log-on could not be changed.\n\n%2")
                              .arg(AppInfo::productName(), error.description()),
                          Prompter::Icon::Warning);
     }
-    m_window.optionrun->setChecked(!readRunValue().isEmpty());
+    m_menus.optionrun->setChecked(!readRunValue().isEmpty());
 }

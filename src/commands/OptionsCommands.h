@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QString>
 
-class frmfiledsip;
+class MainWindowLink;
+struct MainWindowMenus;
 
 // The three start-up options of the Options menu. Each click stores the new setting and the
 // checkmark follows what is really stored; nothing changes the running window.
@@ -12,7 +13,7 @@ class OptionsCommands : public QObject
     Q_OBJECT
 
 public:
-    explicit OptionsCommands(frmfiledsip& window);
+    OptionsCommands(MainWindowLink& window, const MainWindowMenus& menus);
 
     void optionsminstartup_Click();
     void optionsclosestart_Click();
@@ -30,5 +31,6 @@ private:
     void connectItem(class QAction* item, void (OptionsCommands::*handler)());
     void toggleSetting(const QString& key, QAction* item);
 
-    frmfiledsip& m_window;
+    MainWindowLink& m_window;
+    const MainWindowMenus& m_menus;
 };

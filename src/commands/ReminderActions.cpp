@@ -5,7 +5,8 @@
 #include "engine/DateTexts.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 #include "settings/IniFile.h"
 
 #include <QAction>
@@ -15,20 +16,21 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-ReminderActions::ReminderActions(frmfiledsip& window) : QObject(&window), m_window(window)
+ReminderActions::ReminderActions(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus)
+    : QObject(window.mainWidget()), m_window(window), m_list(listoldfiles), m_menus(menus)
 {
     connectMenus();
-    m_window.listoldfiles->viewport()->installEventFilter(this);
-    m_window.listoldfiles->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
 }
 
 bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window.listoldfiles->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
         listoldfiles_Mouseup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
         return false;
     }
-    if (watched != m_window.listoldfiles)
+    if (watched != m_list)
         return QObject::eventFilter(watched, event);
     // The menu key (which the window system turns into a keyboard context-menu request) and
     // Shift+F10 (which it does not) open the same pop-up, next to the selected row.
@@ -49,26 +51,26 @@ bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
 
 void ReminderActions::popUpAtSelection()
 {
-    QListWidget* list = m_window.listoldfiles;
+    QListWidget* list = m_list;
     const QRect rect = list->visualItemRect(list->currentItem());
     listoldfiles_Mouseup(list->viewport()->mapToGlobal(rect.center()));
 }
 
 void ReminderActions::connectMenus()
 {
-    connect(m_window.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
-    connect(m_window.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
-    connect(m_window.rightpopup7, &QAction::triggered, this, &ReminderActions::rightpopup7_Click);
-    connect(m_window.rightpopup30, &QAction::triggered, this, &ReminderActions::rightpopup30_Click);
-    connect(m_window.rightpopupnev, &QAction::triggered, this, &ReminderActions::rightpopupnev_Click);
-    connect(m_window.rightpopupupdatefiledate, &QAction::triggered, this,
+    connect(m_menus.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
+    connect(m_menus.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
+    connect(m_menus.rightpopup7, &QAction::triggered, this, &ReminderActions::rightpopup7_Click);
+    connect(m_menus.rightpopup30, &QAction::triggered, this, &ReminderActions::rightpopup30_Click);
+    connect(m_menus.rightpopupnev, &QAction::triggered, this, &ReminderActions::rightpopupnev_Click);
+    connect(m_menus.rightpopupupdatefiledate, &QAction::triggered, this,
             &ReminderActions::rightpopupupdatefiledate_Click);
-    connect(m_window.rightpopupedit, &QAction::triggered, this, &ReminderActions::rightpopupedit_Click);
-    connect(m_window.postpone1day, &QAction::triggered, this, &ReminderActions::postpone1day_Click);
-    connect(m_window.postpone2days, &QAction::triggered, this, &ReminderActions::postpone2days_Click);
-    connect(m_window.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
-    connect(m_window.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
-    connect(m_window.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
+    connect(m_menus.rightpopupedit, &QAction::triggered, this, &ReminderActions::rightpopupedit_Click);
+    connect(m_menus.postpone1day, &QAction::triggered, this, &ReminderActions::postpone1day_Click);
+    connect(m_menus.postpone2days, &QAction::triggered, this, &ReminderActions::postpone2days_Click);
+    connect(m_menus.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
+    connect(m_menus.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
+    connect(m_menus.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
 }
 
 int ReminderActions::postponeDays(int code)
@@ -109,21 +111,21 @@ bool ReminderActions::preparerightpopup()
         return false;
     const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
                                                           QStringLiteral("advisechanges"), m_window.inifilename, {});
-    m_window.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
+    m_menus.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
     return true;
 }
 
 void ReminderActions::listoldfiles_Mouseup(const QPoint& globalPos)
 {
     if (preparerightpopup())
-        m_window.rightpopup->exec(globalPos);
+        m_menus.rightpopup->exec(globalPos);
 }
 
 qint16 ReminderActions::selectedEntryOrWarn()
 {
     const qint16 entry = m_window.realfilenumber();
     if (entry < 0)
-        Prompter::notify(&m_window, selectFirstMessage(), Prompter::Icon::Stop);
+        Prompter::notify(m_window.mainWidget(), selectFirstMessage(), Prompter::Icon::Stop);
     return entry;
 }
 
@@ -171,7 +173,7 @@ void ReminderActions::rightpopupnev_Click()
     const qint16 entry = selectedEntryOrWarn();
     if (entry < 0)
         return;
-    if (Prompter::askYesNo(&m_window, neverQuestion(), true))
+    if (Prompter::askYesNo(m_window.mainWidget(), neverQuestion(), true))
         postpone(entry, 4);
 }
 

@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QPoint>
 
-class frmfiledsip;
+class MainWindowLink;
+class QListWidget;
+struct MainWindowMenus;
 
 // The answers to a reminder: postpone it, stop it for good, acknowledge a change, or edit the
 // entry. Reached from the Postpone menu and from the list's pop-up menu.
@@ -13,7 +15,8 @@ class ReminderActions : public QObject
     Q_OBJECT
 
 public:
-    explicit ReminderActions(frmfiledsip& window);
+    // Works on the list's selected row, through the Postpone menu and the list's pop-up.
+    ReminderActions(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus);
 
     // Days added to today for a postpone code (0: 1 day, 1: 2 days, 2: a week, 3: 30 days, 4: never).
     static int postponeDays(int code);
@@ -54,5 +57,7 @@ private:
     void postpone(qint16 entry, int code);
     void connectMenus();
 
-    frmfiledsip& m_window;
+    MainWindowLink& m_window;
+    QListWidget* m_list;
+    const MainWindowMenus& m_menus;
 };

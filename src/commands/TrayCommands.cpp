@@ -1,45 +1,48 @@
 #include "commands/TrayCommands.h"
 
 #include "controls/TrayIcon.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
 #include <QPushButton>
 
-TrayCommands::TrayCommands(frmfiledsip& window) : QObject(&window), m_window(window)
+TrayCommands::TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButton* cmdok, const MainWindowMenus& menus)
+    : QObject(window.mainWidget()), m_window(window), m_icon(trayIcon), m_exit(cmdok), m_menus(menus)
 {
-    connect(m_window.trayIcon, &TrayIcon::LeftButtonClick, this, &TrayCommands::TrayIcon_LeftButtonClick);
-    connect(m_window.trayIcon, &TrayIcon::RightButtonClick, this, &TrayCommands::TrayIcon_RightButtonClick);
-    connect(m_window.TaskBarRPopen, &QAction::triggered, this, &TrayCommands::TaskBarRPopen_Click);
-    connect(m_window.TaskBarRPexit, &QAction::triggered, this, &TrayCommands::TaskBarRPexit_Click);
-    m_window.TaskBarRP->setDefaultAction(m_window.TaskBarRPexit);
+    connect(m_icon, &TrayIcon::LeftButtonClick, this, &TrayCommands::TrayIcon_LeftButtonClick);
+    connect(m_icon, &TrayIcon::RightButtonClick, this, &TrayCommands::TrayIcon_RightButtonClick);
+    connect(m_menus.TaskBarRPopen, &QAction::triggered, this, &TrayCommands::TaskBarRPopen_Click);
+    connect(m_menus.TaskBarRPexit, &QAction::triggered, this, &TrayCommands::TaskBarRPexit_Click);
+    m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
 }
 
 void TrayCommands::TaskBarRPopen_Click()
 {
-    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
-    m_window.show();
-    m_window.trayIcon->setEnabled(false);
+    QWidget* window = m_window.mainWidget();
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    m_icon->setEnabled(false);
 }
 
 void TrayCommands::TrayIcon_LeftButtonClick()
 {
     TaskBarRPopen_Click();
-    m_window.raise();
+    m_window.mainWidget()->raise();
     // The keyboard focus goes back to the control that last had it (the Exit button at first),
     // so the list and the Exit keys answer at once.
-    m_window.activateWindow();
+    m_window.mainWidget()->activateWindow();
 }
 
 void TrayCommands::TrayIcon_RightButtonClick()
 {
-    m_window.TaskBarRP->setDefaultAction(m_window.TaskBarRPexit);
-    m_window.TaskBarRP->exec(QCursor::pos());
+    m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
+    m_menus.TaskBarRP->exec(QCursor::pos());
 }
 
 void TrayCommands::TaskBarRPexit_Click()
 {
-    m_window.cmdok->click();
+    m_exit->click();
 }

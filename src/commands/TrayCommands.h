@@ -2,7 +2,10 @@
 
 #include <QObject>
 
-class frmfiledsip;
+class MainWindowLink;
+class QPushButton;
+class TrayIcon;
+struct MainWindowMenus;
 
 // The way back from the notification area: clicking the icon, and its menu with
 // "Open" and "Exit".
@@ -11,7 +14,8 @@ class TrayCommands : public QObject
     Q_OBJECT
 
 public:
-    explicit TrayCommands(frmfiledsip& window);
+    // The tray menu's Exit is the window's Exit button.
+    TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButton* cmdok, const MainWindowMenus& menus);
 
     void TaskBarRPopen_Click();
     void TrayIcon_LeftButtonClick();
@@ -19,5 +23,8 @@ public:
     void TaskBarRPexit_Click();
 
 private:
-    frmfiledsip& m_window;
+    MainWindowLink& m_window;
+    TrayIcon* m_icon;
+    QPushButton* m_exit;
+    const MainWindowMenus& m_menus;
 };

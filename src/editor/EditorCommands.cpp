@@ -4,10 +4,11 @@
 #include "editor/StoredEntry.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/AppInfo.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
 #include "settings/IniFile.h"
 
 #include <QApplication>
+#include <QWidget>
 
 namespace {
 
@@ -22,7 +23,7 @@ void present(frmaddnewfile& editor)
 class BusyMainWindow
 {
 public:
-    explicit BusyMainWindow(frmfiledsip& main) : m_main(main)
+    explicit BusyMainWindow(QWidget& main) : m_main(main)
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_main.setUpdatesEnabled(false);
@@ -36,32 +37,32 @@ public:
     BusyMainWindow& operator=(const BusyMainWindow&) = delete;
 
 private:
-    frmfiledsip& m_main;
+    QWidget& m_main;
 };
 
 } // namespace
 
 namespace EditorCommands {
 
-void fileadd_Click(frmfiledsip& main)
+void fileadd_Click(MainWindowLink& main)
 {
     main.editnotnew = false;
     present(frmaddnewfile::load());
 }
 
-void fileeditfile_Click(frmfiledsip& main)
+void fileeditfile_Click(MainWindowLink& main)
 {
     // Taken before the editor shows: the list may be rebuilt while the window system catches up.
-    const qint16 entry = main.listoldfiles ? main.realfilenumber() : qint16(-1);
+    const qint16 entry = main.realfilenumber();
     if (entry < 0) {
-        Prompter::notify(&main, QStringLiteral("You must first select an item from the list"), Prompter::Icon::Stop,
-                         AppInfo::productName());
+        Prompter::notify(main.mainWidget(), QStringLiteral("You must first select an item from the list"),
+                         Prompter::Icon::Stop, AppInfo::productName());
         return;
     }
     main.editnotnew = true;
     frmaddnewfile& editor = frmaddnewfile::load();
     present(editor);
-    const BusyMainWindow busy(main);
+    const BusyMainWindow busy(*main.mainWidget());
     main.filenumber = entry;
     editor.showEntry(StoredEntry::read(IniFile::instance(), main.inifilename, main.filenumber));
 }

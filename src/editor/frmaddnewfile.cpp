@@ -14,7 +14,7 @@
 #include "engine/DateTexts.h"
 #include "engine/PathPieces.h"
 #include "filedialog/clsOpenSave.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 
@@ -245,7 +245,7 @@ void frmaddnewfile::cmdok_Click()
         Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
         return;
     }
-    frmfiledsip* main = frmfiledsip::instance();
+    MainWindowLink* main = MainWindowLink::instance();
     if (!main)
         return;
     const bool isNew = !main->editnotnew;

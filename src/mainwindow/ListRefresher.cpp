@@ -3,8 +3,9 @@
 #include "engine/EntryChecker.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/MissingFilePrompt.h"
-#include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QAction>
@@ -39,7 +40,10 @@ private:
 
 } // namespace
 
-ListRefresher::ListRefresher(frmfiledsip& window) : m_window(window) {}
+ListRefresher::ListRefresher(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
+                             std::function<frmSplash*()> splash)
+    : m_window(window), m_list(listoldfiles), m_menus(menus), m_splash(std::move(splash))
+{}
 
 void ListRefresher::updatelist()
 {
@@ -69,35 +73,35 @@ void ListRefresher::refreshIfStale()
 
 void ListRefresher::refreshOnce()
 {
-    if (frmSplash* splash = m_window.splash())
+    if (frmSplash* splash = this->splash())
         splash->setStatus(frmSplash::checkingText());
-    RefreshScope scope(&m_window);
-    m_window.listoldfiles->clear();
+    RefreshScope scope(m_window.mainWidget());
+    m_list->clear();
     m_window.cnt = 0;
 
     EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
-    MissingFilePrompt question(&m_window);
+    MissingFilePrompt question(m_window.mainWidget());
     checker.setMissingFileQuestion(&question);
     checker.setProgress([this] {
-        if (frmSplash* splash = m_window.splash())
+        if (frmSplash* splash = this->splash())
             splash->addProgressDot();
     });
-    const EntryChecker::Result result = checker.run(m_window.viewshowall->isChecked());
+    const EntryChecker::Result result = checker.run(m_menus.viewshowall->isChecked());
     m_window.cnt = result.lastEntry;
     fillList(result.rows);
 }
 
 void ListRefresher::fillList(const QList<CheckRow>& rows)
 {
-    QListWidget* list = m_window.listoldfiles;
+    QListWidget* list = m_list;
     list->clear();
     for (const CheckRow& row : rows)
         list->addItem(makeRow(row));
     const bool any = list->count() > 0;
-    m_window.fileprintold->setEnabled(any);
-    m_window.fileeditfile->setEnabled(any);
-    m_window.postponemenu->setEnabled(any);
-    m_window.postponemenu->menuAction()->setEnabled(any);
+    m_menus.fileprintold->setEnabled(any);
+    m_menus.fileeditfile->setEnabled(any);
+    m_menus.postponemenu->setEnabled(any);
+    m_menus.postponemenu->menuAction()->setEnabled(any);
 }
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QList>
+#include <functional>
 
+class MainWindowLink;
+class QListWidget;
 class QListWidgetItem;
-class frmfiledsip;
+class frmSplash;
 struct CheckRow;
+struct MainWindowMenus;
 
 // The main window's refresh: runs the check over the watch list and fills the list with what
 // needs attention. A refresh asked for while one runs (from inside a question's event loop) is
@@ -12,7 +16,9 @@ struct CheckRow;
 class ListRefresher
 {
 public:
-    explicit ListRefresher(frmfiledsip& window);
+    // The splash is asked for at each refresh: only the start-up's has one.
+    ListRefresher(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
+                  std::function<frmSplash*()> splash);
 
     void updatelist();
     bool isRefreshing() const { return m_refreshing; }
@@ -35,7 +41,12 @@ private:
     void refreshOnce();
     void fillList(const QList<CheckRow>& rows);
 
-    frmfiledsip& m_window;
+    frmSplash* splash() const { return m_splash(); }
+
+    MainWindowLink& m_window;
+    QListWidget* m_list;
+    const MainWindowMenus& m_menus;
+    std::function<frmSplash*()> m_splash;
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;

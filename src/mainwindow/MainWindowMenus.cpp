@@ -1,9 +1,9 @@
 #include "mainwindow/MainWindowMenus.h"
 
 #include "engine/AppInfo.h"
-#include "mainwindow/frmfiledsip.h"
 
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -43,10 +43,10 @@ const QString kAgain7 = QStringLiteral("Remind me again One &Week Later");
 const QString kAgain30 = QStringLiteral("Remind me again One &Month Later");
 const QString kNever = QStringLiteral("&Never Remind me again");
 
-void buildFileMenu(frmfiledsip& w)
+void buildFileMenu(MainWindowMenus& w, QWidget* window)
 {
-    w.file = menu(&w, "file", QStringLiteral("&File"));
-    w.fileprint = menu(&w, "fileprint", QStringLiteral("&Print"));
+    w.file = menu(window, "file", QStringLiteral("&File"));
+    w.fileprint = menu(window, "fileprint", QStringLiteral("&Print"));
     w.fileprintold = item(w.fileprint, "fileprintold", QStringLiteral("Print &old files"));
     w.fileprintall = item(w.fileprint, "fileprintall", QStringLiteral("Print &all my files"));
     w.file->addMenu(w.fileprint);
@@ -56,23 +56,23 @@ void buildFileMenu(frmfiledsip& w)
     w.fileexit = item(w.file, "fileexit", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X));
 }
 
-void buildBarMenus(frmfiledsip& w)
+void buildBarMenus(MainWindowMenus& w, QWidget* window)
 {
-    w.postponemenu = menu(&w, "postponemenu", QStringLiteral("&Postpone"));
+    w.postponemenu = menu(window, "postponemenu", QStringLiteral("&Postpone"));
     w.postpone1day = item(w.postponemenu, "postpone1day", kAgain1);
     w.postpone2days = item(w.postponemenu, "postpone2days", kAgain2);
     w.postpone7days = item(w.postponemenu, "postpone7days", kAgain7);
     w.postpone30days = item(w.postponemenu, "postpone30days", kAgain30);
     w.postponenever = item(w.postponemenu, "postponenever", kNever);
 
-    w.view = menu(&w, "view", QStringLiteral("&View"));
+    w.view = menu(window, "view", QStringLiteral("&View"));
     w.viewshowold =
         checkItem(w.view, "viewshowold", QStringLiteral("Show only &old files"), QKeySequence(Qt::CTRL | Qt::Key_D));
     w.viewshowold->setChecked(true);
     w.viewshowall =
         checkItem(w.view, "viewshowall", QStringLiteral("Show &all files"), QKeySequence(Qt::CTRL | Qt::Key_A));
 
-    w.Fileoptions = menu(&w, "Fileoptions", QStringLiteral("&Options"));
+    w.Fileoptions = menu(window, "Fileoptions", QStringLiteral("&Options"));
     w.optionsrefreash =
         item(w.Fileoptions, "optionsrefreash", QStringLiteral("&Refresh file List"), QKeySequence(Qt::Key_F5));
     w.optionsminstartup = checkItem(w.Fileoptions, "optionsminstartup", QStringLiteral("&Start Program as Tray Icon"));
@@ -80,13 +80,13 @@ void buildBarMenus(frmfiledsip& w)
         checkItem(w.Fileoptions, "optionsclosestart", QStringLiteral("&Close program at start if no files"));
     w.optionrun = checkItem(w.Fileoptions, "optionrun", QStringLiteral("Run program at &windows Start"));
 
-    w.help = menu(&w, "help", QStringLiteral("&Help"));
+    w.help = menu(window, "help", QStringLiteral("&Help"));
     w.helpabout = item(w.help, "helpabout", QStringLiteral("&About"));
 }
 
-void buildPopups(frmfiledsip& w)
+void buildPopups(MainWindowMenus& w, QWidget* window)
 {
-    w.rightpopup = menu(&w, "rightpopup", QStringLiteral("rightpopup"));
+    w.rightpopup = menu(window, "rightpopup", QStringLiteral("rightpopup"));
     w.rightpopup->setAccessibleName(QStringLiteral("Reminder options"));
     w.rightpopupupdatefiledate =
         item(w.rightpopup, "rightpopupupdatefiledate", QStringLiteral("&Update the File Date"));
@@ -98,23 +98,19 @@ void buildPopups(frmfiledsip& w)
     w.rightpopupnev = item(w.rightpopup, "rightpopupnev", kNever);
     w.rightpopupedit = item(w.rightpopup, "rightpopupedit", QStringLiteral("&Edit File"));
 
-    w.TaskBarRP = menu(&w, "TaskBarRP", QStringLiteral("TaskBar Right Pop Up"));
+    w.TaskBarRP = menu(window, "TaskBarRP", QStringLiteral("TaskBar Right Pop Up"));
     w.TaskBarRPopen = item(w.TaskBarRP, "TaskBarRPopen", QStringLiteral("&Open %1").arg(AppInfo::productName()));
     w.TaskBarRPexit = item(w.TaskBarRP, "TaskBarRPexit", QStringLiteral("E&xit %1").arg(AppInfo::productName()));
 }
 
 } // namespace
 
-namespace MainWindowMenus {
-
-void build(frmfiledsip& w)
+void MainWindowMenus::build(QMainWindow& window)
 {
-    buildFileMenu(w);
-    buildBarMenus(w);
-    buildPopups(w);
-    QMenuBar* bar = w.menuBar();
-    for (QMenu* top : {w.file, w.postponemenu, w.view, w.Fileoptions, w.help})
+    buildFileMenu(*this, &window);
+    buildBarMenus(*this, &window);
+    buildPopups(*this, &window);
+    QMenuBar* bar = window.menuBar();
+    for (QMenu* top : {file, postponemenu, view, Fileoptions, help})
         bar->addMenu(top);
 }
-
-} // namespace MainWindowMenus

@@ -2,12 +2,14 @@
 
 #include "commands/OptionsCommands.h"
 #include "engine/Clock.h"
-#include "mainwindow/frmfiledsip.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 #include "settings/IniFile.h"
 
 #include <QAction>
 #include <QListWidget>
 #include <QTimer>
+#include <QWidget>
 
 namespace {
 
@@ -16,19 +18,21 @@ bool optionIsOn(const QString& value)
     return value.toLower().contains(QLatin1String("true"));
 }
 
-void readWatchListOptions(frmfiledsip& w)
+void readWatchListOptions(MainWindowLink& w, const MainWindowMenus& menus, QListWidget* listoldfiles,
+                          QTimer* Timerclosestart)
 {
     IniFile& ini = IniFile::instance();
     const QString settings = QStringLiteral("Settings");
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), w.inifilename, QStringLiteral("false")))) {
-        w.optionsminstartup->setChecked(true);
-        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+        menus.optionsminstartup->setChecked(true);
+        QWidget* window = w.mainWidget();
+        window->setWindowState(window->windowState() | Qt::WindowMinimized);
     }
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), w.inifilename, QString()))) {
-        w.optionsclosestart->setChecked(true);
-        if (w.listoldfiles->count() == 0) {
+        menus.optionsclosestart->setChecked(true);
+        if (listoldfiles->count() == 0) {
             w.starttime = Clock::now();
-            w.Timerclosestart->start();
+            Timerclosestart->start();
         }
     }
 }
@@ -42,10 +46,10 @@ bool runsAtLogon()
 
 namespace StartOptions {
 
-void apply(frmfiledsip& window)
+void apply(MainWindowLink& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart)
 {
-    readWatchListOptions(window);
-    window.optionrun->setChecked(runsAtLogon());
+    readWatchListOptions(window, menus, listoldfiles, Timerclosestart);
+    menus.optionrun->setChecked(runsAtLogon());
 }
 
 } // namespace StartOptions

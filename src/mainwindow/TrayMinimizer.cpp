@@ -2,12 +2,13 @@
 
 #include "controls/TrayIcon.h"
 #include "engine/AppInfo.h"
-#include "mainwindow/frmfiledsip.h"
 
 #include <QListWidget>
 #include <QTimer>
 
-TrayMinimizer::TrayMinimizer(frmfiledsip& window) : m_window(window) {}
+TrayMinimizer::TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles)
+    : m_window(window), m_icon(trayIcon), m_list(listoldfiles)
+{}
 
 void TrayMinimizer::showAtStart()
 {
@@ -16,14 +17,14 @@ void TrayMinimizer::showAtStart()
         return;
     }
     if (TrayIcon::systemTrayAvailable())
-        m_window.Form_Resize(); // straight to the tray, never shown in the taskbar
+        windowResized(); // straight to the tray, never shown in the taskbar
     else
         m_window.showMinimized();
 }
 
 void TrayMinimizer::windowResized()
 {
-    TrayIcon* icon = m_window.trayIcon;
+    TrayIcon* icon = m_icon;
     if (!m_window.isMinimized()) {
         icon->setEnabled(false);
         return;
@@ -33,7 +34,7 @@ void TrayMinimizer::windowResized()
     icon->setEnabled(true);
     icon->setFlashenabled(false);
     icon->setTooltiptext(AppInfo::productName());
-    if (m_window.listoldfiles->count() > 0) {
+    if (m_list->count() > 0) {
         icon->setFlashenabled(true);
         icon->setTooltiptext(AppInfo::productName() + QStringLiteral(" - You have old items"));
     }
@@ -44,9 +45,10 @@ void TrayMinimizer::toTray()
 {
     // Hiding from inside the window system's state change confuses some window managers; hide
     // once it is delivered.
-    frmfiledsip* window = &m_window;
-    QTimer::singleShot(0, window, [window] {
-        if (window->isMinimized() && window->trayIcon->enabled())
+    QWidget* window = &m_window;
+    TrayIcon* icon = m_icon;
+    QTimer::singleShot(0, window, [window, icon] {
+        if (window->isMinimized() && icon->enabled())
             window->hide();
     });
 }

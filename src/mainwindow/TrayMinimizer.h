@@ -1,13 +1,15 @@
 #pragma once
 
-class frmfiledsip;
+class QListWidget;
+class QWidget;
+class TrayIcon;
 
 // Puts the minimized main window into the notification area, where there is one, with an icon
 // that flashes while old files wait; without one the window stays minimized in the taskbar.
 class TrayMinimizer
 {
 public:
-    explicit TrayMinimizer(frmfiledsip& window);
+    TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles);
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
@@ -18,5 +20,7 @@ public:
 private:
     void toTray();
 
-    frmfiledsip& m_window;
+    QWidget& m_window;
+    TrayIcon* m_icon;
+    QListWidget* m_list;
 };

@@ -49,7 +49,6 @@ const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
 
 frmfiledsip::frmfiledsip(QWidget* parent)
     : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
-      m_refresher(std::make_unique<ListRefresher>(*this)), m_trayMinimizer(std::make_unique<TrayMinimizer>(*this)),
       m_ender([](int code) { QCoreApplication::exit(code); })
 {
     g_instance = this;
@@ -58,6 +57,9 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     setWindowTitle(AppInfo::productName());
     buildControls();
     MainWindowMenus::build(*this);
+    // The window's parts are handed the controls and menus they work on, so they exist first.
+    m_refresher = std::make_unique<ListRefresher>(*this, listoldfiles, menus(), [this] { return splash(); });
+    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles);
     connectHandlers();
 }
 
@@ -129,9 +131,9 @@ void frmfiledsip::connectHandlers()
     connect(fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
     connect(fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
     connect(helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
-    m_reminders = new ReminderActions(*this);
-    m_options = new OptionsCommands(*this);
-    m_tray = new TrayCommands(*this);
+    m_reminders = new ReminderActions(*this, listoldfiles, menus());
+    m_options = new OptionsCommands(*this, menus());
+    m_tray = new TrayCommands(*this, trayIcon, cmdok, menus());
 }
 
 void frmfiledsip::fileadd_Click()
@@ -181,7 +183,7 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    StartOptions::apply(*this);
+    StartOptions::apply(*this, menus(), listoldfiles, Timerclosestart);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
 
     closeSplash();
@@ -230,7 +232,7 @@ qint16 frmfiledsip::realfilenumber()
 {
     // A row that is only current (Ctrl+click cleared its selection, or Tab brought the focus into
     // the list) has not been chosen.
-    const QListWidgetItem* current = listoldfiles->currentItem();
+    const QListWidgetItem* current = listoldfiles ? listoldfiles->currentItem() : nullptr;
     if (!current || !current->isSelected())
         return -1;
     return ListRefresher::entryOf(current);

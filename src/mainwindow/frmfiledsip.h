@@ -1,6 +1,8 @@
 #pragma once
 
 #include "infowindows/frmSplash.h"
+#include "mainwindow/MainWindowLink.h"
+#include "mainwindow/MainWindowMenus.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -9,14 +11,12 @@
 #include <functional>
 #include <memory>
 
-class QAction;
 class OptionsCommands;
 class ReminderActions;
 class TrayCommands;
 class ListRefresher;
 class TrayMinimizer;
 class QListWidget;
-class QMenu;
 class QPushButton;
 class QTimer;
 class SecondCopyGuard;
@@ -24,9 +24,10 @@ class TrayIcon;
 class VSResize;
 
 // The main window: the list of what needs attention, the Exit button with the close-at-start
-// countdown, the menus, and the tray icon. It lives for the whole run; other windows reach it
-// through instance() and read and write its shared members.
-class frmfiledsip : public QMainWindow
+// countdown, the menus, and the tray icon. It lives for the whole run; other windows and the
+// commands reach its shared members and named routines through MainWindowLink, and are handed
+// the controls and menus they work on.
+class frmfiledsip : public QMainWindow, public MainWindowLink, public MainWindowMenus
 {
     Q_OBJECT
 
@@ -37,20 +38,11 @@ public:
     // The one main window of the program, or nullptr before it exists.
     static frmfiledsip* instance();
 
-    // Shared members.
-    qint16 cnt = 0;
-    bool editnotnew = false;
-    qint16 filenumber = 0;
-    QString inifilename;
-    QString tempinifilename;
-    QDateTime starttime;
-
-    // Named routines other windows call.
-    void updatelist();
-    // The number for a new entry; -1 when every number is taken (the list is full).
-    qint16 getnextfreenumber();
-    // The entry number of the selected row, or -1 when no row is selected.
-    qint16 realfilenumber();
+    // Named routines other windows call; the shared members are MainWindowLink's.
+    void updatelist() override;
+    qint16 getnextfreenumber() override;
+    qint16 realfilenumber() override;
+    QWidget* mainWidget() override { return this; }
 
     // Start-up. False when the user chose not to run a second copy: the program should end.
     bool Form_Load();
@@ -67,7 +59,7 @@ public:
     void viewshowold_Click();
     // Open the entry editor for a new entry, or filled from the selected one.
     void fileadd_Click();
-    void fileeditfile_Click();
+    void fileeditfile_Click() override;
     void fileprintold_Click();
     void fileprintall_Click();
     void helpabout_Click();
@@ -92,43 +84,7 @@ public:
     QTimer* Timerclosestart = nullptr;
     TrayIcon* trayIcon = nullptr;
 
-    // Menu bar.
-    QMenu* file = nullptr;
-    QMenu* fileprint = nullptr;
-    QAction* fileprintold = nullptr;
-    QAction* fileprintall = nullptr;
-    QAction* fileadd = nullptr;
-    QAction* fileeditfile = nullptr;
-    QAction* fileexit = nullptr;
-    QMenu* postponemenu = nullptr;
-    QAction* postpone1day = nullptr;
-    QAction* postpone2days = nullptr;
-    QAction* postpone7days = nullptr;
-    QAction* postpone30days = nullptr;
-    QAction* postponenever = nullptr;
-    QMenu* view = nullptr;
-    QAction* viewshowold = nullptr;
-    QAction* viewshowall = nullptr;
-    QMenu* Fileoptions = nullptr;
-    QAction* optionsrefreash = nullptr;
-    QAction* optionsminstartup = nullptr;
-    QAction* optionsclosestart = nullptr;
-    QAction* optionrun = nullptr;
-    QMenu* help = nullptr;
-    QAction* helpabout = nullptr;
-
-    // Pop-up menus, never on the menu bar.
-    QMenu* rightpopup = nullptr;
-    QAction* rightpopupupdatefiledate = nullptr;
-    QAction* rightpopup1 = nullptr;
-    QAction* rightpopup2 = nullptr;
-    QAction* rightpopup7 = nullptr;
-    QAction* rightpopup30 = nullptr;
-    QAction* rightpopupnev = nullptr;
-    QAction* rightpopupedit = nullptr;
-    QMenu* TaskBarRP = nullptr;
-    QAction* TaskBarRPopen = nullptr;
-    QAction* TaskBarRPexit = nullptr;
+    // The menu bar and the pop-up menus are MainWindowMenus'.
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -142,6 +98,7 @@ private:
     void connectHandlers();
     bool isSecondCopyWanted();
     void closeSplash();
+    const MainWindowMenus& menus() const { return *this; }
 
     QPointer<frmSplash> m_splash;
     VSResize* m_resize = nullptr;
