@@ -49,7 +49,8 @@ const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
 
 frmfiledsip::frmfiledsip(QWidget* parent)
     : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
-      m_refresher(std::make_unique<ListRefresher>(*this)), m_trayMinimizer(std::make_unique<TrayMinimizer>(*this)),
+      m_refresher(std::make_unique<ListRefresher>(*this)),
+      m_trayMinimizer(std::make_unique<TrayMinimizer>(*this, *m_refresher)),
       m_ender([](int code) { QCoreApplication::exit(code); })
 {
     g_instance = this;
@@ -205,9 +206,24 @@ bool frmfiledsip::isSecondCopyWanted()
         true);
 }
 
+void frmfiledsip::minimizeAtStart()
+{
+    m_trayMinimizer->minimizeAtStart();
+}
+
+bool frmfiledsip::minimizesAtStart() const
+{
+    return m_trayMinimizer->minimizesAtStart();
+}
+
 void frmfiledsip::showAtStart()
 {
     m_trayMinimizer->showAtStart();
+}
+
+void frmfiledsip::restoreFromTray()
+{
+    m_trayMinimizer->restore();
 }
 
 bool frmfiledsip::isRefreshing() const

@@ -77,8 +77,14 @@ public:
     OptionsCommands* options() const { return m_options; }
     TrayCommands* tray() const { return m_tray; }
 
+    // Start-up's "Start in Tray": the window is first shown minimized (in the tray when there is
+    // one).
+    void minimizeAtStart();
+    bool minimizesAtStart() const;
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
+    // Back from the tray: normal, visible, the icon gone and the list checked again.
+    void restoreFromTray();
     // The splash while start-up runs, nullptr once it is closed.
     frmSplash* splash() const { return m_splash; }
     // How the program ends; tests replace it to watch the end without ending themselves.
