@@ -119,6 +119,20 @@ void frmfiledsip::buildControls()
 
 void frmfiledsip::connectHandlers()
 {
+    // A command from the menus or the list's pop-up means the user is at work: the countdown
+    // stops as the Exit button stops it, before the command runs, so that it cannot end the
+    // program under an editor or a question the command opens. File > Exit is the Exit button
+    // itself, and the tray's menu belongs to the icon, not to the window.
+    const QList<QMenu*> menus = findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+    for (QMenu* menu : menus) {
+        if (menu == TaskBarRP)
+            continue;
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* action : actions) {
+            if (!action->menu() && action != fileexit)
+                connect(action, &QAction::triggered, this, &frmfiledsip::stopCountdown);
+        }
+    }
     connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
     connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
     connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
@@ -247,13 +261,19 @@ qint16 frmfiledsip::realfilenumber()
     return WatchListFile::entryForRow(IniFile::instance(), tempinifilename, listoldfiles->currentRow());
 }
 
+bool frmfiledsip::stopCountdown()
+{
+    if (!Timerclosestart->isActive())
+        return false;
+    Timerclosestart->stop();
+    cmdok->setText(QStringLiteral("&Exit"));
+    return true;
+}
+
 void frmfiledsip::cmdok_Click()
 {
-    if (Timerclosestart->isActive()) {
-        Timerclosestart->stop();
-        cmdok->setText(QStringLiteral("&Exit"));
+    if (stopCountdown())
         return;
-    }
     if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
         throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
                        QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));

@@ -59,6 +59,8 @@ public:
     void cmdok_Click();
     void fileexit_Click();
     void Timerclosestart_Timer();
+    // Stops the close-at-start countdown; false when it was not running.
+    bool stopCountdown();
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();

@@ -332,6 +332,32 @@ private slots:
         QCOMPARE(m_fx->ended, QList<int>{0});
     }
 
+    void commandsStopTheCountdown_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Subscribe opens the editor") << "fileadd";
+        QTest::newRow("Show all files") << "viewshowall";
+        QTest::newRow("Refresh") << "optionsrefreash";
+        QTest::newRow("an option") << "optionsminstartup";
+        QTest::newRow("the list's pop-up") << "rightpopup7";
+    }
+
+    void commandsStopTheCountdown()
+    {
+        QFETCH(QString, command);
+        Clock::setMock(QDateTime(QDate::currentDate(), QTime(12, 0, 0)));
+        writeWatchList(QString(), QStringLiteral("true"));
+        frmfiledsip& w = loadAndShow();
+        Clock::advanceMock(3000);
+        w.Timerclosestart_Timer();
+        auto* action = w.findChild<QAction*>(command);
+        QVERIFY(action);
+        action->trigger();
+        QVERIFY(!w.Timerclosestart->isActive());
+        QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
+        QVERIFY(m_fx->ended.isEmpty());
+    }
+
     void exitDeletesTheRowMap_data()
     {
         QTest::addColumn<int>("age");
