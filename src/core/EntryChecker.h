@@ -36,6 +36,9 @@ public:
     void setProgress(std::function<void()> progress) { m_progress = std::move(progress); }
     // The parent of the missing-file question.
     void setDialogParent(QWidget* parent) { m_parent = parent; }
+    // Asked after each entry: once it answers true (the program is ending, say during the
+    // missing-file question) the walk stops and writes nothing more, not even the row map file.
+    void setStopped(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
 
     Result run(bool showAll);
 
@@ -47,6 +50,7 @@ public:
 private:
     struct Entry;
 
+    bool stopped() const;
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
@@ -57,6 +61,7 @@ private:
     QString m_inifilename;
     QString m_tempinifilename;
     std::function<void()> m_progress;
+    std::function<bool()> m_stopped;
     QWidget* m_parent = nullptr;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;

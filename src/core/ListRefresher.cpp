@@ -39,6 +39,8 @@ ListRefresher::ListRefresher(frmfiledsip& window) : m_window(window) {}
 
 void ListRefresher::updatelist()
 {
+    if (m_window.isExiting())
+        return;
     if (m_refreshing) {
         m_refreshPending = true;
         return;
@@ -52,7 +54,7 @@ void ListRefresher::updatelist()
     do {
         m_refreshPending = false;
         refreshOnce();
-    } while (m_refreshPending);
+    } while (m_refreshPending && !m_window.isExiting());
     m_listFresh = true;
 }
 
@@ -73,11 +75,14 @@ void ListRefresher::refreshOnce()
 
     EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
     checker.setDialogParent(&m_window);
+    checker.setStopped([this] { return m_window.isExiting(); });
     checker.setProgress([this] {
         if (frmSplash* splash = m_window.splash())
             splash->addProgressDot();
     });
     const EntryChecker::Result result = checker.run(m_window.viewshowall->isChecked());
+    if (m_window.isExiting())
+        return;
     m_window.cnt = result.lastEntry;
     fillList(result.rows);
 }

@@ -34,6 +34,10 @@ public:
     // A notice with an OK button. An empty title means the product name.
     static void notify(QWidget* parent, const QString& text, Icon icon, const QString& title = QString());
 
+    // Closes every box on screen as its Esc would: a question answers No, a notice is taken as
+    // read. For the end of the program, which must not wait for an answer.
+    static void closeAll();
+
     // Test seam. While scripted, no box is shown: questions take the queued answers in turn
     // (the default button once the queue is empty) and every box is recorded.
     static void setScripted(bool scripted);

@@ -279,6 +279,9 @@ void frmfiledsip::cmdok_Click()
                        QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
     }
     m_exiting = true;
+    // The countdown or the tray's Exit can come while a refresh waits for an answer; the
+    // question goes, and the refresh stops there without writing the row map file again.
+    Prompter::closeAll();
     close();
     m_ender(0);
 }

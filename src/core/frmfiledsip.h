@@ -93,6 +93,8 @@ public:
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
     // True while a refresh runs.
     bool isRefreshing() const;
+    // True once the Exit command has begun to end the program: from then on nothing is written.
+    bool isExiting() const { return m_exiting; }
 
     // Controls.
     QListWidget* listoldfiles = nullptr;

@@ -564,6 +564,61 @@ private slots:
         QCOMPARE(questionsAbout(file), 3);
     }
 
+    void exitDuringAQuestion_data()
+    {
+        QTest::addColumn<bool>("countdown"); // else "Exit Staleguard" from the tray
+        QTest::newRow("the countdown ends") << true;
+        QTest::newRow("Exit from the tray") << false;
+    }
+
+    void exitDuringAQuestion()
+    {
+        QFETCH(bool, countdown);
+        Clock::setMock(QDateTime::currentDateTime());
+        const QString gone = addEntry(0, QStringLiteral("Report"), 9, 5);
+        const QString backup = addEntry(1, QStringLiteral("Backup"), 0, 5);
+        QFile::remove(gone);
+        writeWatchList(QString(), countdown ? QStringLiteral("true") : QString());
+        Prompter::queueAnswer(false);
+        frmfiledsip& w = loadAndShow();
+        QCOMPARE(w.Timerclosestart->isActive(), countdown);
+        // The backup grows old: the next refresh would list it in the row map file.
+        touch(backup, QDateTime::currentDateTime().addDays(-9));
+        const QByteArray before = readAll(ini());
+        Prompter::setScripted(false);
+        bool exited = false;
+        bool closedByExit = true;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (exited) { // still open after Exit: answer it, or the test would hang
+                closedByExit = false;
+                box->button(QMessageBox::No)->click();
+                return;
+            }
+            exited = true;
+            if (countdown) {
+                Clock::advanceMock(20000);
+                w.Timerclosestart_Timer();
+            } else {
+                w.TaskBarRPexit->trigger();
+            }
+        });
+        answerer.start(20);
+        w.updatelist(); // as the window's return to the front runs it
+        answerer.stop();
+        Prompter::setScripted(true);
+        QVERIFY(exited);
+        QVERIFY(closedByExit);
+        QCOMPARE(m_fx->ended, QList<int>{0});
+        QVERIFY(!QFile::exists(rowMap()));
+        QCOMPARE(readAll(ini()), before);
+        w.updatelist(); // a late event after Exit
+        QVERIFY(!QFile::exists(rowMap()));
+    }
+
     void secondCopyAnsweredNo()
     {
         addEntry(0, QStringLiteral("Backup"), 9, 5);
