@@ -358,6 +358,38 @@ private slots:
         QVERIFY(m_fx->ended.isEmpty());
     }
 
+    void exitKeysWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        for (const char* focus : {"list", "row", "exit"}) {
+            QTest::addRow("%s, Esc", focus) << focus << int(Qt::Key_Escape) << int(Qt::NoModifier);
+            QTest::addRow("%s, Enter", focus) << focus << int(Qt::Key_Return) << int(Qt::NoModifier);
+            QTest::addRow("%s, keypad Enter", focus) << focus << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        }
+    }
+
+    void exitKeysWhereverTheFocusIs()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        addEntry(0, QStringLiteral("Backup"), 9, 5);
+        writeWatchList();
+        frmfiledsip& w = loadAndShow();
+        if (focus == QLatin1String("exit")) {
+            w.cmdok->setFocus();
+        } else {
+            w.listoldfiles->setFocus();
+            if (focus == QLatin1String("row"))
+                m_fx->select(0);
+        }
+        // Through the window system, to whatever has the focus, as a key press arrives.
+        QTest::keyClick(w.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(m_fx->ended, QList<int>{0});
+    }
+
     void exitDeletesTheRowMap_data()
     {
         QTest::addColumn<int>("age");
