@@ -19,9 +19,7 @@ TrayCommands::TrayCommands(frmfiledsip& window) : QObject(&window), m_window(win
 
 void TrayCommands::TaskBarRPopen_Click()
 {
-    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
-    m_window.show();
-    m_window.trayIcon->setEnabled(false);
+    m_window.restoreFromTray();
 }
 
 void TrayCommands::TrayIcon_LeftButtonClick()

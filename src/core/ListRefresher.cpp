@@ -1,8 +1,8 @@
 #include "core/ListRefresher.h"
 
 #include "core/EntryChecker.h"
-#include "core/WatchListFile.h"
 #include "core/MissingFilePrompt.h"
+#include "core/WatchListFile.h"
 #include "core/frmfiledsip.h"
 #include "infowindows/frmSplash.h"
 #include "settings/IniFile.h"
@@ -43,6 +43,8 @@ ListRefresher::ListRefresher(frmfiledsip& window) : m_window(window) {}
 
 void ListRefresher::updatelist()
 {
+    if (m_window.isExiting())
+        return;
     if (m_refreshing) {
         m_refreshPending = true;
         return;
@@ -56,7 +58,7 @@ void ListRefresher::updatelist()
     do {
         m_refreshPending = false;
         refreshOnce();
-    } while (m_refreshPending);
+    } while (m_refreshPending && !m_window.isExiting());
     m_listFresh = true;
 }
 
@@ -78,11 +80,14 @@ void ListRefresher::refreshOnce()
     EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
     MissingFilePrompt question(&m_window);
     checker.setMissingFileQuestion(&question);
+    checker.setStopped([this] { return m_window.isExiting(); });
     checker.setProgress([this] {
         if (frmSplash* splash = m_window.splash())
             splash->addProgressDot();
     });
     const EntryChecker::Result result = checker.run(m_window.viewshowall->isChecked());
+    if (m_window.isExiting())
+        return;
     m_window.cnt = result.lastEntry;
     fillList(result.rows);
 }

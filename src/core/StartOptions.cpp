@@ -22,7 +22,7 @@ void readWatchListOptions(frmfiledsip& w)
     const QString settings = QStringLiteral("Settings");
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), w.inifilename, QStringLiteral("false")))) {
         w.optionsminstartup->setChecked(true);
-        w.setWindowState(w.windowState() | Qt::WindowMinimized);
+        w.minimizeAtStart();
     }
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), w.inifilename, QString()))) {
         w.optionsclosestart->setChecked(true);

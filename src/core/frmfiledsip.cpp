@@ -49,7 +49,8 @@ const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
 
 frmfiledsip::frmfiledsip(QWidget* parent)
     : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
-      m_refresher(std::make_unique<ListRefresher>(*this)), m_trayMinimizer(std::make_unique<TrayMinimizer>(*this)),
+      m_refresher(std::make_unique<ListRefresher>(*this)),
+      m_trayMinimizer(std::make_unique<TrayMinimizer>(*this, *m_refresher)),
       m_ender([](int code) { QCoreApplication::exit(code); })
 {
     g_instance = this;
@@ -118,6 +119,20 @@ void frmfiledsip::buildControls()
 
 void frmfiledsip::connectHandlers()
 {
+    // A command from the menus or the list's pop-up means the user is at work: the countdown
+    // stops as the Exit button stops it, before the command runs, so that it cannot end the
+    // program under an editor or a question the command opens. File > Exit is the Exit button
+    // itself, and the tray's menu belongs to the icon, not to the window.
+    const QList<QMenu*> menus = findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+    for (QMenu* menu : menus) {
+        if (menu == TaskBarRP)
+            continue;
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* action : actions) {
+            if (!action->menu() && action != fileexit)
+                connect(action, &QAction::triggered, this, &frmfiledsip::stopCountdown);
+        }
+    }
     connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
     connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
     connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
@@ -205,9 +220,24 @@ bool frmfiledsip::isSecondCopyWanted()
         true);
 }
 
+void frmfiledsip::minimizeAtStart()
+{
+    m_trayMinimizer->minimizeAtStart();
+}
+
+bool frmfiledsip::minimizesAtStart() const
+{
+    return m_trayMinimizer->minimizesAtStart();
+}
+
 void frmfiledsip::showAtStart()
 {
     m_trayMinimizer->showAtStart();
+}
+
+void frmfiledsip::restoreFromTray()
+{
+    m_trayMinimizer->restore();
 }
 
 bool frmfiledsip::isRefreshing() const
@@ -236,18 +266,27 @@ qint16 frmfiledsip::realfilenumber()
     return ListRefresher::entryOf(current);
 }
 
+bool frmfiledsip::stopCountdown()
+{
+    if (!Timerclosestart->isActive())
+        return false;
+    Timerclosestart->stop();
+    cmdok->setText(QStringLiteral("&Exit"));
+    return true;
+}
+
 void frmfiledsip::cmdok_Click()
 {
-    if (Timerclosestart->isActive()) {
-        Timerclosestart->stop();
-        cmdok->setText(QStringLiteral("&Exit"));
+    if (stopCountdown())
         return;
-    }
     if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
         throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
                        QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
     }
     m_exiting = true;
+    // The countdown or the tray's Exit can come while a refresh waits for an answer; the
+    // question goes, and the refresh stops there without writing the row map file again.
+    Prompter::closeAll();
     close();
     m_ender(0);
 }
