@@ -21,10 +21,7 @@ TrayCommands::TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButt
 
 void TrayCommands::TaskBarRPopen_Click()
 {
-    QWidget* window = m_window.mainWidget();
-    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
-    window->show();
-    m_icon->setEnabled(false);
+    m_window.restoreFromTray();
 }
 
 void TrayCommands::TrayIcon_LeftButtonClick()

@@ -4,6 +4,7 @@
 
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QQueue>
 
 namespace {
@@ -15,6 +16,22 @@ struct Script
     QQueue<std::optional<int>> numbers;
     QList<Prompter::Record> history;
 };
+
+// The boxes on screen now, innermost last.
+QList<QPointer<QMessageBox>>& openBoxes()
+{
+    static QList<QPointer<QMessageBox>> boxes;
+    return boxes;
+}
+
+// Runs a box, known to closeAll() while it is open.
+int runBox(QMessageBox& box)
+{
+    openBoxes().append(&box);
+    const int answer = box.exec();
+    openBoxes().removeAll(&box);
+    return answer;
+}
 
 Script& script()
 {
@@ -56,7 +73,8 @@ bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, I
     }
     QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
-    record.answeredYes = box.exec() == QMessageBox::Yes;
+    box.setEscapeButton(QMessageBox::No);
+    record.answeredYes = runBox(box) == QMessageBox::Yes;
     script().history.append(record);
     return record.answeredYes;
 }
@@ -68,7 +86,18 @@ void Prompter::notify(QWidget* parent, const QString& text, Icon icon, const QSt
     if (script().scripted)
         return;
     QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Ok, parent);
-    box.exec();
+    box.setEscapeButton(QMessageBox::Ok);
+    runBox(box);
+}
+
+void Prompter::closeAll()
+{
+    // A copy: closing a box ends its exec(), which takes it off the list.
+    const QList<QPointer<QMessageBox>> boxes = openBoxes();
+    for (auto it = boxes.crbegin(); it != boxes.crend(); ++it) {
+        if (*it)
+            (*it)->close();
+    }
 }
 
 std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int value, int min, int max,

@@ -38,6 +38,9 @@ public:
     // A whole number between min and max, proposing `value`; nothing when the user cancels.
     static std::optional<int> askNumber(QWidget* parent, const QString& text, int value, int min, int max,
                                         const QString& title = QString());
+    // Closes every box on screen as its Esc would: a question answers No, a notice is taken as
+    // read. For the end of the program, which must not wait for an answer.
+    static void closeAll();
 
     // Test seam. While scripted, no box is shown: questions take the queued answers in turn
     // (the default button once the queue is empty) and every box is recorded.

@@ -72,10 +72,13 @@ void TrayIcon::overrideAvailability(std::optional<bool> available)
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
 {
+    // The click arrives from inside the icon's own mouse handling. What answers it may take the
+    // icon out of the tray, which destroys the icon's window, or run a menu; neither may happen
+    // under the feet of that window's event handler, so the click is passed on once it is done.
     if (reason == QSystemTrayIcon::Trigger)
-        emit LeftButtonClick();
+        QMetaObject::invokeMethod(this, &TrayIcon::LeftButtonClick, Qt::QueuedConnection);
     else if (reason == QSystemTrayIcon::Context)
-        emit RightButtonClick();
+        QMetaObject::invokeMethod(this, &TrayIcon::RightButtonClick, Qt::QueuedConnection);
 }
 
 void TrayIcon::toggleFlash()

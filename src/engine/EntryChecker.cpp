@@ -85,15 +85,23 @@ EntryChecker::Result EntryChecker::run(bool showAll)
     int cnt = 0;
     {
         const IniFile::TrustedReads trusted(m_ini);
-        while (checkEntry(static_cast<qint16>(cnt), showAll, result) && cnt < WatchListFile::kLastEntryNumber)
+        while (checkEntry(static_cast<qint16>(cnt), showAll, result) && !stopped() &&
+               cnt < WatchListFile::kLastEntryNumber)
             ++cnt;
     }
     result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
+    if (stopped())
+        return result;
 
     if (writes && !m_rowMap.isEmpty())
         m_ini.WriteStrings(m_tempinifilename, m_rowMap);
     m_rowMap.clear();
     return result;
+}
+
+bool EntryChecker::stopped() const
+{
+    return m_stopped && m_stopped();
 }
 
 bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)

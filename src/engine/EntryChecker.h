@@ -48,6 +48,9 @@ public:
     void setMissingFileQuestion(MissingFileQuestion* question) { m_question = question; }
     // Fills Result::entries.
     void setCollectReport(bool collect) { m_collectReport = collect; }
+    // Asked after each entry: once it answers true (the program is ending, say during the
+    // missing-file question) the walk stops and writes nothing more, not even the row map file.
+    void setStopped(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
 
     Result run(bool showAll);
 
@@ -59,6 +62,7 @@ public:
 private:
     struct Entry;
 
+    bool stopped() const;
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
@@ -73,6 +77,7 @@ private:
     Mode m_mode = Mode::Refresh;
     MissingFileQuestion* m_question = nullptr;
     bool m_collectReport = false;
+    std::function<bool()> m_stopped;
     QDate m_today; // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
 };

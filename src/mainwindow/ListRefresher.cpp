@@ -47,6 +47,8 @@ ListRefresher::ListRefresher(MainWindowLink& window, QListWidget* listoldfiles, 
 
 void ListRefresher::updatelist()
 {
+    if (m_window.isExiting())
+        return;
     if (m_refreshing) {
         m_refreshPending = true;
         return;
@@ -60,7 +62,7 @@ void ListRefresher::updatelist()
     do {
         m_refreshPending = false;
         refreshOnce();
-    } while (m_refreshPending);
+    } while (m_refreshPending && !m_window.isExiting());
     m_listFresh = true;
 }
 
@@ -82,11 +84,14 @@ void ListRefresher::refreshOnce()
     EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
     MissingFilePrompt question(m_window.mainWidget());
     checker.setMissingFileQuestion(&question);
+    checker.setStopped([this] { return m_window.isExiting(); });
     checker.setProgress([this] {
         if (frmSplash* splash = this->splash())
             splash->addProgressDot();
     });
     const EntryChecker::Result result = checker.run(m_menus.viewshowall->isChecked());
+    if (m_window.isExiting())
+        return;
     m_window.cnt = result.lastEntry;
     fillList(result.rows);
 }

@@ -31,6 +31,10 @@ public:
     virtual qint16 realfilenumber() = 0;
     // Opens the entry editor filled from the selected row's entry.
     virtual void fileeditfile_Click() = 0;
+    // Back from the tray: normal, visible, the icon gone and the list checked again.
+    virtual void restoreFromTray() = 0;
+    // True once the Exit command has begun to end the program: from then on nothing is written.
+    virtual bool isExiting() const = 0;
 
     // The window: the parent of questions, and what waits frozen while a command works.
     virtual QWidget* mainWidget() = 0;

@@ -4,12 +4,12 @@
 #include "engine/Clock.h"
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"
+#include "mainwindow/TrayMinimizer.h"
 #include "settings/IniFile.h"
 
 #include <QAction>
 #include <QListWidget>
 #include <QTimer>
-#include <QWidget>
 
 namespace {
 
@@ -19,14 +19,13 @@ bool optionIsOn(const QString& value)
 }
 
 void readWatchListOptions(MainWindowLink& w, const MainWindowMenus& menus, QListWidget* listoldfiles,
-                          QTimer* Timerclosestart)
+                          QTimer* Timerclosestart, TrayMinimizer& tray)
 {
     IniFile& ini = IniFile::instance();
     const QString settings = QStringLiteral("Settings");
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), w.inifilename, QStringLiteral("false")))) {
         menus.optionsminstartup->setChecked(true);
-        QWidget* window = w.mainWidget();
-        window->setWindowState(window->windowState() | Qt::WindowMinimized);
+        tray.minimizeAtStart();
     }
     if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), w.inifilename, QString()))) {
         menus.optionsclosestart->setChecked(true);
@@ -46,9 +45,10 @@ bool runsAtLogon()
 
 namespace StartOptions {
 
-void apply(MainWindowLink& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart)
+void apply(MainWindowLink& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart,
+           TrayMinimizer& tray)
 {
-    readWatchListOptions(window, menus, listoldfiles, Timerclosestart);
+    readWatchListOptions(window, menus, listoldfiles, Timerclosestart, tray);
     menus.optionrun->setChecked(runsAtLogon());
 }
 

@@ -2,24 +2,30 @@
 
 #include "controls/TrayIcon.h"
 #include "engine/AppInfo.h"
+#include "mainwindow/ListRefresher.h"
 
 #include <QListWidget>
 #include <QTimer>
 
-TrayMinimizer::TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles)
-    : m_window(window), m_icon(trayIcon), m_list(listoldfiles)
+TrayMinimizer::TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher)
+    : m_window(window), m_icon(trayIcon), m_list(listoldfiles), m_refresher(refresher)
 {}
 
 void TrayMinimizer::showAtStart()
 {
-    if (!m_window.isMinimized()) {
+    if (!m_minimizeAtStart) {
         m_window.show();
         return;
     }
-    if (TrayIcon::systemTrayAvailable())
-        windowResized(); // straight to the tray, never shown in the taskbar
-    else
+    if (!TrayIcon::systemTrayAvailable()) {
         m_window.showMinimized();
+        return;
+    }
+    // Straight to the tray, never shown in the taskbar. The window is not given the minimized
+    // state here: on X11 that creates its native window marked to start iconic, and when it is
+    // later restored the window manager may map it iconic after all, which sends it straight
+    // back to the tray. A window that was never shown needs only to be shown.
+    showIcon();
 }
 
 void TrayMinimizer::windowResized()
@@ -31,6 +37,21 @@ void TrayMinimizer::windowResized()
     }
     if (!TrayIcon::systemTrayAvailable())
         return;
+    showIcon();
+    hideWhenMinimized();
+}
+
+void TrayMinimizer::restore()
+{
+    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    m_window.show();
+    m_icon->setEnabled(false);
+    m_refresher.refreshIfStale();
+}
+
+void TrayMinimizer::showIcon()
+{
+    TrayIcon* icon = m_icon;
     icon->setEnabled(true);
     icon->setFlashenabled(false);
     icon->setTooltiptext(AppInfo::productName());
@@ -38,10 +59,10 @@ void TrayMinimizer::windowResized()
         icon->setFlashenabled(true);
         icon->setTooltiptext(AppInfo::productName() + QStringLiteral(" - You have old items"));
     }
-    toTray();
+    m_refresher.markStale();
 }
 
-void TrayMinimizer::toTray()
+void TrayMinimizer::hideWhenMinimized()
 {
     // Hiding from inside the window system's state change confuses some window managers; hide
     // once it is delivered.

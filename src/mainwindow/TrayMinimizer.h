@@ -1,26 +1,37 @@
 #pragma once
 
+class ListRefresher;
 class QListWidget;
 class QWidget;
 class TrayIcon;
 
 // Puts the minimized main window into the notification area, where there is one, with an icon
-// that flashes while old files wait; without one the window stays minimized in the taskbar.
+// that flashes while old files wait; without one the window stays minimized in the taskbar. It
+// also brings the window back from there.
 class TrayMinimizer
 {
 public:
-    TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles);
+    TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher);
 
+    // Start-up asks for the window to start minimized: in the tray when it is first shown.
+    void minimizeAtStart() { m_minimizeAtStart = true; }
+    bool minimizesAtStart() const { return m_minimizeAtStart; }
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
     // Follows a change of the window's size or state: into the tray when minimized, the icon
     // off otherwise.
     void windowResized();
+    // Back from the tray: the window normal and visible, the icon gone, and the list checked
+    // again, since the user has not looked at it while it was in the tray.
+    void restore();
 
 private:
-    void toTray();
+    void showIcon();
+    void hideWhenMinimized();
 
     QWidget& m_window;
     TrayIcon* m_icon;
     QListWidget* m_list;
+    ListRefresher& m_refresher;
+    bool m_minimizeAtStart = false;
 };

@@ -58,8 +58,8 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     buildControls();
     MainWindowMenus::build(*this);
     // The window's parts are handed the controls and menus they work on, so they exist first.
-    m_refresher = std::make_unique<ListRefresher>(*this, listoldfiles, menus(), [this] { return splash(); });
-    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles);
+    m_refresher = std::make_unique<ListRefresher>(*this, listoldfiles, windowMenus(), [this] { return splash(); });
+    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
     connectHandlers();
 }
 
@@ -120,6 +120,20 @@ void frmfiledsip::buildControls()
 
 void frmfiledsip::connectHandlers()
 {
+    // A command from the menus or the list's pop-up means the user is at work: the countdown
+    // stops as the Exit button stops it, before the command runs, so that it cannot end the
+    // program under an editor or a question the command opens. File > Exit is the Exit button
+    // itself, and the tray's menu belongs to the icon, not to the window.
+    const QList<QMenu*> menus = findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+    for (QMenu* menu : menus) {
+        if (menu == TaskBarRP)
+            continue;
+        const QList<QAction*> actions = menu->actions();
+        for (QAction* action : actions) {
+            if (!action->menu() && action != fileexit)
+                connect(action, &QAction::triggered, this, &frmfiledsip::stopCountdown);
+        }
+    }
     connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
     connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
     connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
@@ -131,9 +145,9 @@ void frmfiledsip::connectHandlers()
     connect(fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
     connect(fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
     connect(helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
-    m_reminders = new ReminderActions(*this, listoldfiles, menus());
-    m_options = new OptionsCommands(*this, menus());
-    m_tray = new TrayCommands(*this, trayIcon, cmdok, menus());
+    m_reminders = new ReminderActions(*this, listoldfiles, windowMenus());
+    m_options = new OptionsCommands(*this, windowMenus());
+    m_tray = new TrayCommands(*this, trayIcon, cmdok, windowMenus());
 }
 
 void frmfiledsip::fileadd_Click()
@@ -183,7 +197,7 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    StartOptions::apply(*this, menus(), listoldfiles, Timerclosestart);
+    StartOptions::apply(*this, windowMenus(), listoldfiles, Timerclosestart, *m_trayMinimizer);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
 
     closeSplash();
@@ -207,9 +221,24 @@ bool frmfiledsip::isSecondCopyWanted()
         true);
 }
 
+void frmfiledsip::minimizeAtStart()
+{
+    m_trayMinimizer->minimizeAtStart();
+}
+
+bool frmfiledsip::minimizesAtStart() const
+{
+    return m_trayMinimizer->minimizesAtStart();
+}
+
 void frmfiledsip::showAtStart()
 {
     m_trayMinimizer->showAtStart();
+}
+
+void frmfiledsip::restoreFromTray()
+{
+    m_trayMinimizer->restore();
 }
 
 bool frmfiledsip::isRefreshing() const
@@ -238,18 +267,27 @@ qint16 frmfiledsip::realfilenumber()
     return ListRefresher::entryOf(current);
 }
 
+bool frmfiledsip::stopCountdown()
+{
+    if (!Timerclosestart->isActive())
+        return false;
+    Timerclosestart->stop();
+    cmdok->setText(QStringLiteral("&Exit"));
+    return true;
+}
+
 void frmfiledsip::cmdok_Click()
 {
-    if (Timerclosestart->isActive()) {
-        Timerclosestart->stop();
-        cmdok->setText(QStringLiteral("&Exit"));
+    if (stopCountdown())
         return;
-    }
     if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
         throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
                        QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
     }
     m_exiting = true;
+    // The countdown or the tray's Exit can come while a refresh waits for an answer; the
+    // question goes, and the refresh stops there without writing the row map file again.
+    Prompter::closeAll();
     close();
     m_ender(0);
 }

@@ -51,6 +51,8 @@ public:
     void cmdok_Click();
     void fileexit_Click();
     void Timerclosestart_Timer();
+    // Stops the close-at-start countdown; false when it was not running.
+    bool stopCountdown();
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();
@@ -69,14 +71,22 @@ public:
     OptionsCommands* options() const { return m_options; }
     TrayCommands* tray() const { return m_tray; }
 
+    // Start-up's "Start in Tray": the window is first shown minimized (in the tray when there is
+    // one).
+    void minimizeAtStart();
+    bool minimizesAtStart() const;
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
+    // Back from the tray: normal, visible, the icon gone and the list checked again.
+    void restoreFromTray() override;
     // The splash while start-up runs, nullptr once it is closed.
     frmSplash* splash() const { return m_splash; }
     // How the program ends; tests replace it to watch the end without ending themselves.
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
     // True while a refresh runs.
     bool isRefreshing() const;
+    // True once the Exit command has begun to end the program: from then on nothing is written.
+    bool isExiting() const override { return m_exiting; }
 
     // Controls.
     QListWidget* listoldfiles = nullptr;
@@ -98,7 +108,7 @@ private:
     void connectHandlers();
     bool isSecondCopyWanted();
     void closeSplash();
-    const MainWindowMenus& menus() const { return *this; }
+    const MainWindowMenus& windowMenus() const { return *this; }
 
     QPointer<frmSplash> m_splash;
     VSResize* m_resize = nullptr;

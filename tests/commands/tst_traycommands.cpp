@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "TestHelpers.h"
 #include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
@@ -81,11 +82,16 @@ private slots:
         QFETCH(bool, startedThere);
         frmfiledsip& w = inTray(9, startedThere ? QStringLiteral("Start in Tray=true\n") : QString());
         QVERIFY(w.trayIcon->isFlashing());
+        QCOMPARE(w.listoldfiles->count(), 1);
+        // While it was in the tray the file was saved: the window comes back with the list as it
+        // is now, the first time too.
+        TestHelpers::touch(m_fx->folder() + QStringLiteral("/watched0.txt"), QDateTime::currentDateTime());
         if (how == QLatin1String("open"))
             w.TaskBarRPopen->trigger();
         else
             emit w.trayIcon->LeftButtonClick();
         checkBack(w);
+        QCOMPARE(w.listoldfiles->count(), 0);
         if (how == QLatin1String("left")) {
             // The window system's focus; the real desktop's is checked end to end.
             QTRY_COMPARE(QGuiApplication::focusWindow(), w.windowHandle());

@@ -224,12 +224,16 @@ private slots:
         const QByteArray before = readAll(ini());
         frmfiledsip& w = load();
         QCOMPARE(w.optionsminstartup->isChecked(), inTray);
-        QCOMPARE(w.isMinimized(), inTray);
+        QCOMPARE(w.minimizesAtStart(), inTray);
         QCOMPARE(w.optionsclosestart->isChecked(), closeTicked);
         QCOMPARE(w.Timerclosestart->isActive(), countdown);
         QVERIFY(!w.splash());
         w.showAtStart();
         QCOMPARE(w.trayIcon->enabled(), inTray);
+        // Nothing of a window that starts in the tray exists on the desktop yet, so nothing
+        // there can bring it back minimized when it is first shown.
+        QCOMPARE(w.windowHandle() != nullptr, !inTray);
+        QVERIFY(!w.isMinimized());
         // Starting in the tray with nothing to report gives a steady icon.
         QVERIFY(!w.trayIcon->isFlashing() || age > 0);
         QTRY_COMPARE(w.isVisible(), !inTray);
@@ -325,6 +329,64 @@ private slots:
         QVERIFY(m_fx->ended.isEmpty());
         // The next press is a real exit.
         QTest::keyClick(&w, Qt::Key_Escape);
+        QCOMPARE(m_fx->ended, QList<int>{0});
+    }
+
+    void commandsStopTheCountdown_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("Subscribe opens the editor") << "fileadd";
+        QTest::newRow("Show all files") << "viewshowall";
+        QTest::newRow("Refresh") << "optionsrefreash";
+        QTest::newRow("an option") << "optionsminstartup";
+        QTest::newRow("the list's pop-up") << "rightpopup7";
+    }
+
+    void commandsStopTheCountdown()
+    {
+        QFETCH(QString, command);
+        Clock::setMock(QDateTime(QDate::currentDate(), QTime(12, 0, 0)));
+        writeWatchList(QString(), QStringLiteral("true"));
+        frmfiledsip& w = loadAndShow();
+        Clock::advanceMock(3000);
+        w.Timerclosestart_Timer();
+        auto* action = w.findChild<QAction*>(command);
+        QVERIFY(action);
+        action->trigger();
+        QVERIFY(!w.Timerclosestart->isActive());
+        QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
+        QVERIFY(m_fx->ended.isEmpty());
+    }
+
+    void exitKeysWhereverTheFocusIs_data()
+    {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        for (const char* focus : {"list", "row", "exit"}) {
+            QTest::addRow("%s, Esc", focus) << focus << int(Qt::Key_Escape) << int(Qt::NoModifier);
+            QTest::addRow("%s, Enter", focus) << focus << int(Qt::Key_Return) << int(Qt::NoModifier);
+            QTest::addRow("%s, keypad Enter", focus) << focus << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        }
+    }
+
+    void exitKeysWhereverTheFocusIs()
+    {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        addEntry(0, QStringLiteral("Backup"), 9, 5);
+        writeWatchList();
+        frmfiledsip& w = loadAndShow();
+        if (focus == QLatin1String("exit")) {
+            w.cmdok->setFocus();
+        } else {
+            w.listoldfiles->setFocus();
+            if (focus == QLatin1String("row"))
+                m_fx->select(0);
+        }
+        // Through the window system, to whatever has the focus, as a key press arrives.
+        QTest::keyClick(w.windowHandle(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
         QCOMPARE(m_fx->ended, QList<int>{0});
     }
 
@@ -532,6 +594,61 @@ private slots:
         // The window's reactivation after the boxes is no reason to ask again.
         QTest::qWait(200);
         QCOMPARE(questionsAbout(file), 3);
+    }
+
+    void exitDuringAQuestion_data()
+    {
+        QTest::addColumn<bool>("countdown"); // else "Exit Staleguard" from the tray
+        QTest::newRow("the countdown ends") << true;
+        QTest::newRow("Exit from the tray") << false;
+    }
+
+    void exitDuringAQuestion()
+    {
+        QFETCH(bool, countdown);
+        Clock::setMock(QDateTime::currentDateTime());
+        const QString gone = addEntry(0, QStringLiteral("Report"), 9, 5);
+        const QString backup = addEntry(1, QStringLiteral("Backup"), 0, 5);
+        QFile::remove(gone);
+        writeWatchList(QString(), countdown ? QStringLiteral("true") : QString());
+        Prompter::queueAnswer(false);
+        frmfiledsip& w = loadAndShow();
+        QCOMPARE(w.Timerclosestart->isActive(), countdown);
+        // The backup grows old: the next refresh would list it in the row map file.
+        touch(backup, QDateTime::currentDateTime().addDays(-9));
+        const QByteArray before = readAll(ini());
+        Prompter::setScripted(false);
+        bool exited = false;
+        bool closedByExit = true;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (exited) { // still open after Exit: answer it, or the test would hang
+                closedByExit = false;
+                box->button(QMessageBox::No)->click();
+                return;
+            }
+            exited = true;
+            if (countdown) {
+                Clock::advanceMock(20000);
+                w.Timerclosestart_Timer();
+            } else {
+                w.TaskBarRPexit->trigger();
+            }
+        });
+        answerer.start(20);
+        w.updatelist(); // as the window's return to the front runs it
+        answerer.stop();
+        Prompter::setScripted(true);
+        QVERIFY(exited);
+        QVERIFY(closedByExit);
+        QCOMPARE(m_fx->ended, QList<int>{0});
+        QVERIFY(!QFile::exists(rowMap()));
+        QCOMPARE(readAll(ini()), before);
+        w.updatelist(); // a late event after Exit
+        QVERIFY(!QFile::exists(rowMap()));
     }
 
     void secondCopyAnsweredNo()
