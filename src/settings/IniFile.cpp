@@ -1,11 +1,11 @@
 #include "settings/IniFile.h"
 
 #include "core/AppError.h"
+#include "settings/AtomicSave.h"
 #include "settings/FileWriteLock.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace {
@@ -141,13 +141,10 @@ void IniFile::save(const QString& path, IniDocument doc)
             AppError::FileWrite, kSource,
             QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
     }
-    QSaveFile file(path);
-    const QByteArray bytes = doc.serialize();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (const auto failure = AtomicSave::write(path, doc.serialize())) {
         m_cache.remove(path);
-        throw AppError(
-            AppError::FileWrite, kSource,
-            QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+        throw AppError(AppError::FileWrite, kSource,
+                       QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
     }
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
