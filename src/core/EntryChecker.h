@@ -47,6 +47,7 @@ public:
 private:
     struct Entry;
 
+    Result walk(bool showAll);
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
