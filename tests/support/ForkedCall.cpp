@@ -4,6 +4,8 @@
 #include <QtGlobal>
 
 #include <csignal>
+#include <cstdio>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,8 +43,12 @@ Outcome run(const Limits& limits, const std::function<QByteArray()>& work)
         ::signal(SIGXFSZ, SIG_IGN);
         if (limits.fileSize >= 0)
             setLimit(RLIMIT_FSIZE, limits.fileSize);
-        if (limits.extraMemory >= 0)
+        if (limits.extraMemory >= 0) {
+            // Large blocks come from mappings of their own, which the limit counts, and not from
+            // room that malloc's arenas hold in reserve, which it counted before it was set.
+            ::mallopt(M_MMAP_THRESHOLD, 64 * 1024);
             setLimit(RLIMIT_AS, addressSpaceInUse() + limits.extraMemory);
+        }
         const QByteArray text = work();
         qsizetype sent = 0;
         while (sent < text.size()) {
