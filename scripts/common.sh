@@ -5,7 +5,7 @@ STALEGUARD_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     qt6-qpa-plugins libqt6svg6 fonts-dejavu-core)
-TEST_PACKAGES=(clang libclang-rt-14-dev clang-format xvfb xauth openbox trayer xdotool x11-utils imagemagick
+TEST_PACKAGES=(clang libclang-rt-14-dev clang-format tzdata xvfb xauth openbox trayer xdotool x11-utils imagemagick
     poppler-utils desktop-file-utils appstream cups cups-client cups-bsd printer-driver-cups-pdf)
 BENCH_PACKAGES=(libbenchmark-dev)
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
