@@ -49,7 +49,13 @@ Outcome run(const Limits& limits, const std::function<QByteArray()>& work)
             ::mallopt(M_MMAP_THRESHOLD, 64 * 1024);
             setLimit(RLIMIT_AS, addressSpaceInUse() + limits.extraMemory);
         }
-        const QByteArray text = work();
+        QByteArray text;
+        try {
+            text = work();
+        } catch (...) {
+            // It must not reach the test framework, which would go on running the tests in the child.
+            ::_exit(1);
+        }
         qsizetype sent = 0;
         while (sent < text.size()) {
             const ssize_t n = ::write(fds[1], text.constData() + sent, size_t(text.size() - sent));
