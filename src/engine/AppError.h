@@ -15,6 +15,7 @@ public:
         FileWrite = 75,         // a file could not be written
         FileRead = 53,          // a file could not be read
         ListFull = 6,           // every entry number is in use
+        OutOfMemory = 7,        // not enough memory for the work asked
         Internal = 51,
     };
 

@@ -1,5 +1,6 @@
 #include "engine/EntryChecker.h"
 
+#include "engine/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileStamp.h"
@@ -12,6 +13,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <new>
 
 namespace {
 
@@ -70,6 +72,17 @@ QString EntryChecker::missingFileQuestion(const QString& fileName)
 }
 
 EntryChecker::Result EntryChecker::run(bool showAll)
+{
+    try {
+        return walk(showAll);
+    } catch (const std::bad_alloc&) {
+        // Raised before the row map is written: a walk cut short must not replace it.
+        throw AppError(AppError::OutOfMemory, QStringLiteral("EntryChecker"),
+                       QStringLiteral("There is not enough memory to check the watch list."));
+    }
+}
+
+EntryChecker::Result EntryChecker::walk(bool showAll)
 {
     const bool writes = m_mode != Mode::ReadOnly;
     if (writes && QFileInfo::exists(m_tempinifilename))

@@ -63,6 +63,7 @@ private:
     struct Entry;
 
     bool stopped() const;
+    Result walk(bool showAll);
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);

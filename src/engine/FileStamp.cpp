@@ -59,7 +59,8 @@ void refreshZone()
 
 std::optional<Local> modified(const QString& path)
 {
-    if (path.isEmpty())
+    // A name holding a NUL names no file: the system would read only the part before it.
+    if (path.isEmpty() || path.contains(QChar(0)))
         return std::nullopt;
 #ifdef Q_OS_UNIX
     struct stat st

@@ -48,9 +48,26 @@ private:
     std::unordered_map<qint64, long> m_offsets;
 };
 
-// The chosen name in the folder, or "" when it lists no file. Every failure skips the name.
+// Whether a name reads back as the same bytes once stored as text, and stays one line of the
+// watch list. Any other would be stored as a name that exists nowhere, or be rewritten at every check.
+bool storable(const char* name)
+{
+    bool ascii = true;
+    for (const char* c = name; *c; ++c) {
+        if (*c == '\n' || *c == '\r')
+            return false;
+        ascii = ascii && static_cast<unsigned char>(*c) < 0x80;
+    }
+    return ascii || QFile::encodeName(QFile::decodeName(name)) == QByteArrayView(name);
+}
+
+// The chosen name in the folder, or "" when it lists no file. Every failure skips the name, and so
+// does every name that cannot be stored.
 QString pickIn(const QString& folder, bool newest)
 {
+    // A folder name holding a NUL names no folder; the system would list the part before it.
+    if (folder.contains(QChar(0)))
+        return QString();
     DIR* dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir)
         return QString();
@@ -61,6 +78,8 @@ QString pickIn(const QString& folder, bool newest)
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
         if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        if (!storable(name))
             continue;
         struct stat st
         {

@@ -5,5 +5,7 @@
 // The newest (or oldest) file of a folder by whole minutes of last-modified time: folder (with a
 // trailing separator) + the chosen file name, or the folder itself when it lists no file.
 // Among files of the same minute the newest pick keeps the first listed, the oldest the last.
-// Hidden files count, subfolders never do; a link counts as what it points to. It never fails.
+// Hidden files count, subfolders never do; a link counts as what it points to. A name that would
+// not come back as the same bytes from the watch list (not valid in the file name encoding, or
+// holding a line break) counts as not there. It never fails.
 QString getlastfile(const QString& folder, bool newest);

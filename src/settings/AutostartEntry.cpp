@@ -2,12 +2,12 @@
 
 #include "engine/AppError.h"
 #include "engine/AppInfo.h"
+#include "settings/AtomicSave.h"
 #include "settings/DesktopExec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -97,10 +97,8 @@ void AutostartEntry::write(const QString& program) const
     const QString path = filePath();
     if (!QDir().mkpath(folder()))
         throw failure(QStringLiteral("write"), path, QStringLiteral("its folder could not be made."));
-    QSaveFile file(path);
-    const QByteArray bytes = contents(program);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw failure(QStringLiteral("write"), path, file.errorString());
+    if (const auto reason = AtomicSave::write(path, contents(program)))
+        throw failure(QStringLiteral("write"), path, *reason);
 }
 
 void AutostartEntry::remove() const

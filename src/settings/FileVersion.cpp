@@ -61,7 +61,9 @@ FileVersion::Stamp FileVersion::stampOf(const QString& path)
     struct stat st
     {
     };
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    // A NUL would end the name early and reach another file.
+    if (path.isEmpty() || path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
         return stamp;
     stamp.exists = true;
     fillStamp(stamp, st);

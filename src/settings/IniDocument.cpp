@@ -1,9 +1,10 @@
 #include "settings/IniDocument.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
+#include <limits>
+#include <new>
 
 namespace {
 
@@ -14,19 +15,16 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString decodeCp1252(const QByteArray& bytes)
+void appendCp1252(QString& out, QByteArrayView bytes)
 {
-    QString out;
-    out.reserve(bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         out.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
     }
-    return out;
 }
 
 // Returns nullopt when a character has no Windows-1252 byte, so the caller can fall back to UTF-8.
-std::optional<QByteArray> encodeCp1252(const QString& text)
+std::optional<QByteArray> encodeCp1252(QStringView text)
 {
     QByteArray out;
     out.reserve(text.size());
@@ -43,6 +41,31 @@ std::optional<QByteArray> encodeCp1252(const QString& text)
         out.append(static_cast<char>(0x80 + (found - kCp1252High)));
     }
     return out;
+}
+
+bool isAsciiBytes(QByteArrayView bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+void appendUtf8(QByteArray& out, QStringView text)
+{
+    const qsizetype at = out.size();
+    out.resize(at + text.size());
+    char* to = out.data() + at;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x80) {
+            out.truncate(at);
+            out += text.toUtf8();
+            return;
+        }
+        to[i] = char(c);
+    }
 }
 
 bool isBlank(QChar c)
@@ -176,6 +199,53 @@ std::optional<QStringView> keyLineName(QStringView line)
     return trimBlanks(line.left(eq));
 }
 
+enum class LineKind
+{
+    Section,
+    Key,
+    Other
+};
+
+// What a line is, from its bytes: the characters that decide it are ASCII in either encoding.
+LineKind kindOf(QByteArrayView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i == line.size() || line[i] == ';')
+        return LineKind::Other;
+    if (line[i] == '[')
+        return LineKind::Section;
+    return line.indexOf('=', i) >= 0 ? LineKind::Key : LineKind::Other;
+}
+
+// Calls f(from, to, ending) for each line of the text, without its line break.
+template <typename Ending, typename F> void forEachLineOf(QByteArrayView text, F f)
+{
+    const char* data = text.data();
+    const qsizetype size = text.size();
+    qsizetype pos = 0;
+    while (pos < size) {
+        qsizetype end = pos;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        if (end == size) {
+            f(pos, end, Ending::None);
+            return;
+        }
+        if (data[end] == '\n') {
+            f(pos, end, Ending::Lf);
+            pos = end + 1;
+        } else if (end + 1 < size && data[end + 1] == '\n') {
+            f(pos, end, Ending::CrLf);
+            pos = end + 2;
+        } else {
+            f(pos, end, Ending::Cr);
+            pos = end + 1;
+        }
+    }
+}
+
 // Up to this many lines a section is searched line by line: its text lies together in memory,
 // where a hash index over the whole file would cost a cache miss for every key looked up.
 constexpr int kScanLines = 32;
@@ -184,116 +254,164 @@ constexpr int kScanLines = 32;
 
 IniDocument IniDocument::parse(const QByteArray& bytes)
 {
+    if (bytes.size() > kMaxSize)
+        throw std::bad_alloc();
     IniDocument doc;
-    QByteArrayView body = bytes;
-    if (body.startsWith("\xEF\xBB\xBF")) {
-        doc.m_bom = true;
-        body = body.sliced(3);
-    }
+    doc.m_bytes = bytes;
+    const qsizetype bodyStart = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    doc.m_bom = bodyStart > 0;
+    const QByteArrayView body = QByteArrayView(bytes).sliced(bodyStart);
+    // Most files are UTF-8 throughout; only the others are looked at line by line.
+    const bool allUtf8 = body.isValidUtf8();
+
+    // A first pass counts what the second stores, so that nothing grows in steps and the parse
+    // needs no more than its final size. It also finds the encoding new lines are written in.
+    qsizetype records = 0;
+    qsizetype textSize = 0;
+    bool inRun = false;
+    bool utf8Beyond = false;
+    bool cp1252Beyond = false;
+    forEachLineOf<Ending>(body, [&](qsizetype from, qsizetype to, Ending ending) {
+        if (doc.m_firstEnding == Ending::None)
+            doc.m_firstEnding = ending;
+        const QByteArrayView line = body.sliced(from, to - from);
+        if (!allUtf8 && !isAsciiBytes(line))
+            (line.isValidUtf8() ? utf8Beyond : cp1252Beyond) = true;
+        if (kindOf(line) == LineKind::Other) {
+            records += inRun ? 0 : 1;
+            inRun = true;
+            return;
+        }
+        ++records;
+        textSize += line.size();
+        inRun = false;
+    });
+    if (cp1252Beyond && !utf8Beyond)
+        doc.m_encoding = Encoding::Windows1252;
+
+    doc.m_text.reserve(textSize);
+    doc.m_lines.reserve(records);
     // The byte order mark is already off; a second one is text and must be kept.
     QStringDecoder utf8(QStringDecoder::Utf8,
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    doc.m_text = utf8.decode(body);
-    if (utf8.hasError()) {
-        doc.m_encoding = Encoding::Windows1252;
-        doc.m_text = decodeCp1252(body.toByteArray());
-    }
-
-    const QChar* text = doc.m_text.constData();
-    const qsizetype size = doc.m_text.size();
-    doc.m_lines.reserve(body.count('\n') + 1);
-    qsizetype pos = 0;
-    while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
-            ++end;
-        Line line;
-        line.start = pos;
-        line.length = end - pos;
-        qsizetype next = end;
-        if (end < size && text[end] == QLatin1Char('\n')) {
-            line.ending = Ending::Lf;
-            next = end + 1;
-        } else if (end < size) {
-            const bool crlf = end + 1 < size && text[end + 1] == QLatin1Char('\n');
-            line.ending = crlf ? Ending::CrLf : Ending::Cr;
-            next = end + (crlf ? 2 : 1);
+    forEachLineOf<Ending>(body, [&](qsizetype from, qsizetype to, Ending ending) {
+        const QByteArrayView bytesOfLine = body.sliced(from, to - from);
+        Line line{};
+        line.ending = ending;
+        if (kindOf(bytesOfLine) == LineKind::Other) {
+            if (!doc.m_lines.isEmpty() && doc.m_lines.back().run) {
+                Line& run = doc.m_lines.back();
+                run.length = quint32(bodyStart + to - run.start);
+                run.ending = ending;
+                return;
+            }
+            line.run = true;
+            line.start = quint32(bodyStart + from);
+            line.length = quint32(to - from);
+            doc.m_lines.append(line);
+            return;
         }
-        describeKey(QStringView(text + pos, end - pos), line);
+        line.start = quint32(doc.m_text.size());
+        if (isAsciiBytes(bytesOfLine)) {
+            doc.m_text.append(QLatin1String(bytesOfLine.data(), bytesOfLine.size()));
+        } else if (allUtf8 || bytesOfLine.isValidUtf8()) {
+            utf8.resetState();
+            doc.m_text.append(utf8.decode(bytesOfLine));
+        } else {
+            appendCp1252(doc.m_text, bytesOfLine);
+            line.cp1252 = true;
+        }
+        line.length = quint32(doc.m_text.size() - line.start);
+        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line);
         doc.m_lines.append(line);
-        pos = next;
-    }
+    });
     doc.reindex();
     return doc;
 }
 
 QByteArray IniDocument::serialize() const
 {
-    QString text;
-    text.reserve(m_text.size() - m_unusedText + 2 * m_lines.size());
+    QByteArray out;
+    out.reserve(m_bytes.size() + (m_text.size() - m_unusedText) + 2 * m_lines.size() + 3);
+    if (m_bom)
+        out += "\xEF\xBB\xBF";
     for (int i = 0; i < m_lines.size(); ++i) {
-        text += lineText(i);
-        switch (m_lines[i].ending) {
+        const Line& line = m_lines[i];
+        if (line.run)
+            out.append(m_bytes.constData() + line.start, line.length);
+        else if (line.cp1252)
+            out += *encodeCp1252(lineText(i));
+        else
+            appendUtf8(out, lineText(i));
+        switch (line.ending) {
         case Ending::None:
             break;
         case Ending::Lf:
-            text += QLatin1Char('\n');
+            out += '\n';
             break;
         case Ending::CrLf:
-            text += QLatin1String("\r\n");
+            out += "\r\n";
             break;
         case Ending::Cr:
-            text += QLatin1Char('\r');
+            out += '\r';
             break;
         }
     }
-    const QByteArray bom = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    if (m_encoding == Encoding::Windows1252) {
-        if (auto cp = encodeCp1252(text))
-            return m_bom ? bom + *cp : *cp;
-    }
-    return m_bom ? bom + text.toUtf8() : text.toUtf8();
+    return out;
+}
+
+QStringView IniDocument::keyNameOf(int line) const
+{
+    return *keyLineName(lineText(line));
+}
+
+bool IniDocument::isIndexed(int section) const
+{
+    return m_sections[section].lastLine - m_sections[section].header > kScanLines;
 }
 
 void IniDocument::reindex()
 {
     m_sections.clear();
     m_sectionIndex.reset(0);
-    m_keyIndex.reset(0);
     int current = -1;
     for (int i = 0; i < m_lines.size(); ++i) {
-        const QStringView text = lineText(i);
-        if (const auto name = sectionName(text)) {
-            if (current >= 0)
-                indexKeysIfLong(current);
-            // A repeated section is not indexed: the first one holds the values.
+        if (m_lines[i].run)
+            continue;
+        if (const auto name = sectionName(lineText(i))) {
+            // A repeated section is not numbered: the first one holds the values.
             current = findSection(*name) >= 0 ? -1 : int(m_sections.size());
             if (current >= 0) {
-                m_sections.append(Section{i, i, false});
+                m_sections.append(Section{i, i});
                 m_sectionIndex.insert(nameHash(*name), 0, current);
             }
             continue;
         }
-        if (current >= 0 && m_lines[i].nameStart >= 0)
+        if (current >= 0 && m_lines[i].key)
             m_sections[current].lastLine = i;
     }
-    if (current >= 0)
-        indexKeysIfLong(current);
+    // Sized once for every key line of the long sections, so that it never grows in steps.
+    qsizetype keyLines = 0;
+    for (int section = 0; section < m_sections.size(); ++section) {
+        if (isIndexed(section))
+            keyLines += m_sections[section].lastLine - m_sections[section].header;
+    }
+    m_keyIndex.reset(keyLines);
+    for (int section = 0; section < m_sections.size(); ++section) {
+        if (isIndexed(section))
+            indexKeys(section);
+    }
 }
 
-void IniDocument::indexKeysIfLong(int section)
+void IniDocument::indexKeys(int section)
 {
-    Section& s = m_sections[section];
-    if (s.indexed || s.lastLine - s.header <= kScanLines)
-        return;
-    s.indexed = true;
-    for (int line = s.header + 1; line <= s.lastLine; ++line)
+    for (int line = m_sections[section].header + 1; line <= m_sections[section].lastLine; ++line)
         indexKeyLine(section, line);
 }
 
 void IniDocument::indexKeyLine(int section, int lineIndex)
 {
-    if (m_lines[lineIndex].nameStart < 0)
+    if (!m_lines[lineIndex].key)
         return;
     const QStringView key = keyNameOf(lineIndex);
     if (findKey(section, key) < 0)
@@ -315,9 +433,12 @@ bool IniDocument::isSectionNamed(int section, QStringView name) const
 
 int IniDocument::findKey(int section, QStringView key) const
 {
-    if (!m_sections[section].indexed)
+    if (!isIndexed(section))
         return scanForKey(section, key);
-    return m_keyIndex.find(nameHash(key), section, [&](int line) { return sameName(keyNameOf(line), key); });
+    const Section& s = m_sections[section];
+    return m_keyIndex.find(nameHash(key), section, [&](int line) {
+        return line > s.header && line <= s.lastLine && sameName(keyNameOf(line), key);
+    });
 }
 
 int IniDocument::scanForKey(int section, QStringView key) const
@@ -326,7 +447,7 @@ int IniDocument::scanForKey(int section, QStringView key) const
     const bool asciiKey = isAscii(key);
     for (int line = m_sections[section].header + 1; line <= m_sections[section].lastLine; ++line) {
         const Line& l = m_lines[line];
-        if (l.nameStart < 0)
+        if (!l.key)
             continue;
         if (asciiKey && l.asciiName ? sameAsciiName(keyNameOf(line), key) : sameName(keyNameOf(line), key))
             return line;
@@ -384,27 +505,40 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
 void IniDocument::describeKey(QStringView text, Line& line)
 {
     const auto name = keyLineName(text);
-    line.nameStart = name ? int(name->data() - text.data()) : -1;
-    line.nameLength = name ? int(name->size()) : 0;
+    line.key = name.has_value();
     line.asciiName = name && isAscii(*name);
 }
 
-IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending)
+IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252)
 {
-    Line line;
-    line.start = m_text.size();
+    qsizetype added = 0;
+    for (const QStringView piece : pieces)
+        added += piece.size();
+    if (m_text.size() + added > qsizetype(std::numeric_limits<quint32>::max()))
+        throw std::bad_alloc();
+    Line line{};
+    line.start = quint32(m_text.size());
     for (const QStringView piece : pieces)
         m_text += piece;
-    line.length = m_text.size() - line.start;
+    line.length = quint32(added);
     line.ending = ending;
-    describeKey(QStringView(m_text).mid(line.start, line.length), line);
+    const QStringView text = QStringView(m_text).sliced(line.start, line.length);
+    describeKey(text, line);
+    if (preferCp1252 && !isAscii(text)) {
+        // Bytes that also read as UTF-8 would come back as other characters; UTF-8 always reads back.
+        const auto cp = encodeCp1252(text);
+        line.cp1252 = cp && !cp->isValidUtf8();
+    }
     return line;
 }
 
 void IniDocument::setLineText(int line, const QString& text)
 {
-    m_unusedText += m_lines[line].length;
-    m_lines[line] = storedLine({text}, m_lines[line].ending);
+    // A line goes on in its own encoding; one that held only ASCII takes the file's.
+    const Line old = m_lines[line];
+    const bool preferCp1252 = old.cp1252 || (isAscii(lineText(line)) && m_encoding == Encoding::Windows1252);
+    m_unusedText += old.length;
+    m_lines[line] = storedLine({text}, old.ending, preferCp1252);
     if (m_unusedText > m_text.size() / 2)
         compact();
 }
@@ -414,9 +548,11 @@ void IniDocument::compact()
     QString text;
     text.reserve(m_text.size() - m_unusedText);
     for (Line& line : m_lines) {
+        if (line.run)
+            continue;
         const qsizetype start = text.size();
         text += QStringView(m_text).mid(line.start, line.length);
-        line.start = start;
+        line.start = quint32(start);
     }
     m_text = std::move(text);
     m_unusedText = 0;
@@ -427,16 +563,18 @@ void IniDocument::appendSection(const QString& name, const QString& keyLine)
     if (!m_lines.isEmpty() && m_lines.back().ending == Ending::None)
         m_lines.back().ending = newLineEnding();
     const Ending ending = newLineEnding();
+    const bool cp1252 = m_encoding == Encoding::Windows1252;
     const int number = int(m_sections.size());
     const int header = int(m_lines.size());
-    m_sections.append(Section{header, header + 1, false});
+    m_sections.append(Section{header, header + 1});
     m_sectionIndex.insert(nameHash(name), 0, number);
-    m_lines.append(storedLine({u"[", name, u"]"}, ending));
-    m_lines.append(storedLine({keyLine}, ending));
+    m_lines.append(storedLine({u"[", name, u"]"}, ending, cp1252));
+    m_lines.append(storedLine({keyLine}, ending, cp1252));
 }
 
 void IniDocument::insertKeyLine(int section, const QString& key, const QString& keyLine)
 {
+    const bool wasIndexed = isIndexed(section);
     const int at = m_sections[section].lastLine + 1;
     insertLine(at, keyLine);
     if (at < m_lines.size() - 1) {
@@ -450,10 +588,10 @@ void IniDocument::insertKeyLine(int section, const QString& key, const QString& 
         m_keyIndex.shiftFrom(at);
     }
     m_sections[section].lastLine = at;
-    if (m_sections[section].indexed)
+    if (wasIndexed)
         m_keyIndex.insert(nameHash(key), section, at);
-    else
-        indexKeysIfLong(section);
+    else if (isIndexed(section))
+        indexKeys(section);
 }
 
 void IniDocument::insertLine(int at, const QString& text)
@@ -461,15 +599,13 @@ void IniDocument::insertLine(int at, const QString& text)
     // The line before may be the file's last one without a line break.
     if (at > 0 && m_lines[at - 1].ending == Ending::None)
         m_lines[at - 1].ending = newLineEnding();
-    m_lines.insert(at, storedLine({text}, newLineEnding()));
+    m_lines.insert(at, storedLine({text}, newLineEnding(), m_encoding == Encoding::Windows1252));
 }
 
 IniDocument::Ending IniDocument::newLineEnding() const
 {
-    for (const Line& line : m_lines) {
-        if (line.ending != Ending::None)
-            return line.ending;
-    }
+    if (m_firstEnding != Ending::None)
+        return m_firstEnding;
 #ifdef Q_OS_WIN
     return Ending::CrLf;
 #else

@@ -1,12 +1,13 @@
 #include "settings/IniFile.h"
 
 #include "engine/AppError.h"
+#include "settings/AtomicSave.h"
 #include "settings/FileWriteLock.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <QSaveFile>
+#include <new>
 
 namespace {
 
@@ -85,7 +86,7 @@ QString IniFile::LastPiece(const QString& text, int count, const QString& delimi
 
 bool IniFile::FileExists(const QString& path) const
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || path.contains(QChar(0)))
         return false;
     const QFileInfo info(path);
     return info.exists() && info.isFile();
@@ -123,15 +124,28 @@ std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool t
     const auto it = m_cache.constFind(path);
     if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path)))
         return it->doc;
-    QByteArray bytes;
-    std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
-    if (!version) {
-        m_cache.remove(path);
-        return nullptr;
+    // The old parse goes before the new one is made, so the two never need memory together.
+    m_cache.remove(path);
+    try {
+        QByteArray bytes;
+        std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
+        if (!version)
+            return nullptr;
+        if (bytes.size() > IniDocument::kMaxSize) {
+            throw AppError(AppError::OutOfMemory, kSource,
+                           QStringLiteral("Could not read \"%1\": at %2 bytes it is too large.")
+                               .arg(QFileInfo(path).absoluteFilePath())
+                               .arg(bytes.size()));
+        }
+        auto doc = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
+        m_cache.insert(path, Cached{version, doc});
+        return doc;
+    } catch (const std::bad_alloc&) {
+        // Answering with defaults instead would let the next write replace the file with them.
+        throw AppError(AppError::OutOfMemory, kSource,
+                       QStringLiteral("Could not read \"%1\": there is not enough memory for it.")
+                           .arg(QFileInfo(path).absoluteFilePath()));
     }
-    auto doc = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
-    m_cache.insert(path, Cached{version, doc});
-    return doc;
 }
 
 void IniFile::save(const QString& path, IniDocument doc)
@@ -141,13 +155,10 @@ void IniFile::save(const QString& path, IniDocument doc)
             AppError::FileWrite, kSource,
             QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
     }
-    QSaveFile file(path);
-    const QByteArray bytes = doc.serialize();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (const auto failure = AtomicSave::write(path, doc.serialize())) {
         m_cache.remove(path);
-        throw AppError(
-            AppError::FileWrite, kSource,
-            QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), file.errorString()));
+        throw AppError(AppError::FileWrite, kSource,
+                       QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
     }
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);

@@ -32,7 +32,7 @@ void IniNameIndex::insert(size_t hash, int group, int value)
                 place(slot);
         }
     }
-    place(Slot{mix(hash, group), group, value});
+    place(Slot{quint32(mix(hash, group)), value});
     ++m_count;
 }
 

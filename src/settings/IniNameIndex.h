@@ -4,13 +4,15 @@
 
 // Numbers (sections, lines) found by the hash of a name within a group, without storing the names:
 // the caller keeps them in its own text and tells equal ones apart, so building the index of a
-// large file allocates nothing per name. Open addressing with linear probing.
+// large file allocates nothing per name. Open addressing with linear probing; a slot holds only
+// part of the hash and not the group, eight bytes, so that the index stays small beside the file.
 class IniNameIndex
 {
 public:
     // Empties the index and makes room for about `expected` names.
     void reset(qsizetype expected);
-    // The number stored for the name, or -1; `same(number)` says whether that number's name is the one sought.
+    // The number stored for the name, or -1; `same(number)` says whether that number's name is the
+    // one sought and whether the number lies in the group.
     template <typename Same> int find(size_t hash, int group, Same same) const
     {
         if (m_slots.isEmpty())
@@ -21,7 +23,7 @@ public:
             const Slot& slot = m_slots[qsizetype(i)];
             if (slot.value < 0)
                 return -1;
-            if (slot.hash == mixed && slot.group == group && same(slot.value))
+            if (slot.hash == quint32(mixed) && same(slot.value))
                 return slot.value;
         }
     }
@@ -32,8 +34,7 @@ public:
 private:
     struct Slot
     {
-        size_t hash = 0;
-        int group = 0;
+        quint32 hash = 0;
         int value = -1; // -1 marks a free slot
     };
 

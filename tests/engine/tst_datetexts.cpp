@@ -59,6 +59,10 @@ void TestDateTexts::readsOtherForms_data()
 
     QTest::newRow("two-digit year is this century") << "en_US"
                                                     << "1/8/27" << QDate(2027, 1, 8);
+    QTest::newRow("two-digit year 50") << "en_US"
+                                       << "1/8/50" << QDate(2050, 1, 8);
+    QTest::newRow("two-digit year after 50") << "en_US"
+                                             << "1/8/60" << QDate(2060, 1, 8);
     QTest::newRow("two-digit year, German") << "de_DE"
                                             << "08.01.27" << QDate(2027, 1, 8);
     QTest::newRow("four-digit year") << "en_US"

@@ -60,6 +60,8 @@ void TestGetLastFile::picksByWholeMinutes_data()
     QTest::newRow("oldest, earlier minute") << t1000_59 << t1001 << false << "a";
     QTest::newRow("newest, same minute: first listed") << t1000 << t1000_59 << true << "first";
     QTest::newRow("oldest, same minute: last listed") << t1000 << t1000_59 << false << "last";
+    QTest::newRow("newest, same minute the other way round: first listed") << t1000_59 << t1000 << true << "first";
+    QTest::newRow("oldest, same minute the other way round: last listed") << t1000_59 << t1000 << false << "last";
     QTest::newRow("newest, same second: first listed") << t1001 << t1001 << true << "first";
     QTest::newRow("oldest, same second: last listed") << t1001 << t1001 << false << "last";
 }

@@ -14,11 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (doc.serialize() != bytes)
         std::abort();
 
-    // The first bytes choose the names of one edit, so the fuzzer steers it too.
+    // The first bytes choose the names and the value of one edit, so the fuzzer steers it too. The
+    // value is read as UTF-8 or as Latin-1, so that it may or may not fit in Windows-1252.
     const QString section = QString::fromLatin1(bytes.left(3)).remove(QLatin1Char(']'));
     const QString key = QString::fromLatin1(bytes.mid(3, 3)).remove(QLatin1Char('='));
+    const QByteArray valueBytes = bytes.mid(7, 8);
+    const QString value =
+        bytes.size() > 6 && (bytes[6] & 1) ? QString::fromUtf8(valueBytes) : QString::fromLatin1(valueBytes);
     const auto before = doc.value(QStringLiteral("file 0"), QStringLiteral("days"));
-    doc.setValue(section, key, QStringLiteral(" v\"'= "));
+    doc.setValue(section, key, value);
     const IniDocument reread = IniDocument::parse(doc.serialize());
     if (reread.value(section, key) != doc.value(section, key))
         std::abort();
@@ -28,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                        !section.contains(QLatin1Char('\r')) && !section.contains(QLatin1Char('\n')) &&
                        !key.contains(QLatin1Char('\r')) && !key.contains(QLatin1Char('\n'));
     if (plain && !sameKey && doc.value(QStringLiteral("file 0"), QStringLiteral("days")) != before)
+        std::abort();
+    if (plain && !value.contains(QLatin1Char('\r')) && !value.contains(QLatin1Char('\n')) &&
+        reread.value(section, key) != value)
         std::abort();
     return 0;
 }

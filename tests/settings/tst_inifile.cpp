@@ -1,3 +1,4 @@
+#include "ForkedCall.h"
 #include "PermissionsApply.h"
 #include "TestHelpers.h"
 #include "engine/AppError.h"
@@ -13,10 +14,16 @@
 #include <QTest>
 #include <QThread>
 #include <cstdio>
+#include <optional>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
 #endif
 
 class TestIniFile : public QObject
@@ -40,6 +47,10 @@ private slots:
     void failedWriteLeavesTheFileIntact_data();
     void failedWriteLeavesTheFileIntact();
     void unreadableFileIsNeverOverwritten();
+    void saveThatDoesNotFitFails_data();
+    void saveThatDoesNotFitFails();
+    void lockThatCanNeverBeHadFailsAtOnce_data();
+    void lockThatCanNeverBeHadFailsAtOnce();
     void waitsForALiveLockHolder();
     void breaksTheLockOfADeadProcess();
     void twoProcessesWritingAtOnceLoseNothing();
@@ -400,6 +411,154 @@ void TestIniFile::unreadableFileIsNeverOverwritten()
     }
     QVERIFY(QFile::setPermissions(path("w.ini"), QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(TestHelpers::readAll(path("w.ini")), original);
+}
+
+namespace {
+
+// About 8 KiB of entries, in the shape the program writes them.
+QByteArray watchList(int entries)
+{
+    QByteArray list;
+    for (int n = 0; n < entries; ++n) {
+        list += QStringLiteral("[File %1]\r\nfilename=/home/user/Documents/report-%1.txt\r\ndays=5\r\n"
+                               "description=Report %1\r\n")
+                    .arg(n)
+                    .toUtf8();
+    }
+    return list;
+}
+
+#ifdef Q_OS_LINUX
+// A small tmpfs over a folder for the length of a test.
+class SmallFileSystem
+{
+public:
+    explicit SmallFileSystem(const QString& folder) : m_folder(QFile::encodeName(folder))
+    {
+        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0;
+        if (!m_mounted)
+            m_error = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    ~SmallFileSystem()
+    {
+        if (m_mounted)
+            ::umount2(m_folder.constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    const QString& error() const { return m_error; }
+
+private:
+    QByteArray m_folder;
+    bool m_mounted = false;
+    QString m_error;
+};
+
+// Fills the file system of the file until only `pages` pages stay free.
+void fillAllBut(const QString& filler, int pages)
+{
+    QFile file(filler);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    const QByteArray page(4096, 'f');
+    while (file.write(page) == page.size()) {
+    }
+    file.close();
+    QVERIFY(file.resize(qMax<qint64>(0, file.size() - pages * page.size())));
+}
+#endif
+
+} // namespace
+
+void TestIniFile::saveThatDoesNotFitFails_data()
+{
+    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("file size limit") << false << "File too large";
+    QTest::newRow("full file system") << true << "No space left on device";
+}
+
+void TestIniFile::saveThatDoesNotFitFails()
+{
+#ifdef Q_OS_LINUX
+    QFETCH(bool, fullDisk);
+    QFETCH(QString, reason);
+    const QString folder = path("disk");
+    QVERIFY(QDir().mkpath(folder));
+    std::optional<SmallFileSystem> disk;
+    if (fullDisk) {
+        disk.emplace(folder);
+        if (!disk->mounted())
+            QSKIP(qPrintable("A small file system cannot be mounted here: " + disk->error()));
+    }
+    const QString file = folder + "/w.ini";
+    const QByteArray original = watchList(95);
+    QVERIFY(original.size() > 8192 && original.size() < 8500);
+    TestHelpers::writeAll(file, original);
+    if (fullDisk)
+        fillAllBut(folder + "/filler", 2); // one page for the lock file, one for part of the new list
+    const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+
+    ForkedCall::Limits limits;
+    if (!fullDisk)
+        limits.fileSize = 8192;
+    const auto outcome = ForkedCall::run(limits, [&] {
+        try {
+            IniFile::instance().WriteString("File 94", "description", "Report 94, now with a longer name", file);
+            return QByteArray("saved");
+        } catch (const AppError& e) {
+            return e.description().toUtf8();
+        }
+    });
+    QVERIFY(outcome.returned);
+    const QString message = QString::fromUtf8(outcome.text);
+    QVERIFY2(message.contains(file) && message.contains(reason), qPrintable(message));
+    QCOMPARE(TestHelpers::readAll(file), original);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+#else
+    QSKIP("Needs file size limits and tmpfs");
+#endif
+}
+
+void TestIniFile::lockThatCanNeverBeHadFailsAtOnce_data()
+{
+    QTest::addColumn<QString>("obstruction");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("folder") << "folder"
+                            << "is a folder";
+    QTest::newRow("dangling link") << "link"
+                                   << "is a link to nothing";
+    QTest::newRow("dead holder's lock, not removable") << "foreign"
+                                                       << "Permission denied";
+}
+
+void TestIniFile::lockThatCanNeverBeHadFailsAtOnce()
+{
+    QFETCH(QString, obstruction);
+    QFETCH(QString, reason);
+    const QString lock = FileWriteLock::lockPathFor(path("w.ini"));
+    if (obstruction == "folder") {
+        QVERIFY(QDir().mkdir(lock));
+    } else if (obstruction == "link") {
+        QVERIFY(QFile::link(path("nowhere"), lock));
+    } else {
+        // The lock of a process that has ended, in a file this user may not write.
+        QProcess* holder = startSelf(this, {"--hold-lock", path("w.ini"), "600000"});
+        QVERIFY(holder->waitForReadyRead(20000));
+        holder->kill();
+        QVERIFY(holder->waitForFinished(20000));
+        QVERIFY(QFile::setPermissions(lock, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    }
+    PermissionsApply permissions;
+    if (!permissions.ok())
+        QSKIP("Running as root without the right to drop capabilities");
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        IniFile::instance().WriteString("s", "k", "v", path("w.ini"));
+        QFAIL("The write reported success");
+    } catch (const AppError& e) {
+        QVERIFY2(e.description().contains(reason), qPrintable(e.description()));
+    }
+    QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestIniFile::waitsForALiveLockHolder()

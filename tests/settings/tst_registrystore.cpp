@@ -1,3 +1,4 @@
+#include "ForkedCall.h"
 #include "PermissionsApply.h"
 #include "TestHelpers.h"
 #include "engine/AppError.h"
@@ -35,6 +36,7 @@ private slots:
     void startupEntryFileNameStaysInItsFolder();
     void startupEntryDeleteRemovesTheFile();
     void startupEntryWriteFailureIsAnError();
+    void startupEntryThatDoesNotFitIsAnError();
     void otherKeysArePlainValues();
     void windowPositionsRoundTripPerWindow();
     void keepOnScreen_data();
@@ -223,6 +225,27 @@ void TestRegistryStore::startupEntryWriteFailureIsAnError()
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QCOMPARE(runValue(kName), QStringLiteral("/bin/old"));
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary file left
+}
+
+void TestRegistryStore::startupEntryThatDoesNotFitIsAnError()
+{
+    const AutostartEntry entry(kName);
+    entry.write("/bin/old");
+    const QByteArray original = TestHelpers::readAll(entry.filePath());
+    ForkedCall::Limits limits;
+    limits.fileSize = 64;
+    const auto outcome = ForkedCall::run(limits, [&] {
+        try {
+            entry.write("/bin/new");
+            return QByteArray("saved");
+        } catch (const AppError& e) {
+            return e.description().toUtf8();
+        }
+    });
+    QVERIFY(outcome.returned);
+    QVERIFY2(outcome.text.contains("File too large"), outcome.text.constData());
+    QCOMPARE(TestHelpers::readAll(entry.filePath()), original);
+    QCOMPARE(QDir(AutostartEntry::folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 void TestRegistryStore::otherKeysArePlainValues()

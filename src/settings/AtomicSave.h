@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Replaces a file with new contents in one step, through a temporary file beside it that is
+// renamed over it only once every byte has reached it. Every file the program writes goes
+// through here. On any failure the old file stays as it was and no temporary file is left.
+namespace AtomicSave {
+
+// nullopt when the file was replaced, else why it could not be, in the system's words where the
+// system gave a reason (such as "No space left on device" or "File too large").
+std::optional<QString> write(const QString& path, const QByteArray& contents);
+
+} // namespace AtomicSave
