@@ -28,7 +28,7 @@ start_notification_daemon() {
 [urgency_critical]
     timeout = 0
 CONF
-    dunst -config "$WORK/dunstrc" >"$WORK/dunst.log" 2>&1 &
+    env -u WAYLAND_DISPLAY dunst -config "$WORK/dunstrc" >"$WORK/dunst.log" 2>&1 &
     STARTED+=($!)
     if ! wait_for 20 notification_daemon_ready; then
         echo "SKIP: dunst did not start"
