@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/EntryChecker.h"
+
 #include <QList>
+#include <functional>
 
 class QListWidgetItem;
 class frmfiledsip;
-struct CheckRow;
 
 // The main window's refresh: runs the check over the watch list and fills the list with what
 // needs attention. A refresh asked for while one runs (from inside a question's event loop) is
@@ -23,11 +25,17 @@ public:
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
     void refreshIfStale();
+    // Told of every refresh that reached the list, with every entry's file.
+    void setRefreshed(std::function<void(const EntryChecker::Result&)> refreshed)
+    {
+        m_refreshed = std::move(refreshed);
+    }
 
     // A row of the list keeps the entry number the check found for it. The row map file is shared
     // with every running copy, which delete or rewrite it as they please, so the window does not
     // look its own rows up there.
     static QListWidgetItem* makeRow(const CheckRow& row);
+    static void setRow(QListWidgetItem* item, const CheckRow& row);
     // The entry a row stands for; -1 for no row, or a row that names no entry.
     static qint16 entryOf(const QListWidgetItem* item);
 
@@ -39,4 +47,5 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;
+    std::function<void(const EntryChecker::Result&)> m_refreshed;
 };

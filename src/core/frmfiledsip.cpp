@@ -22,6 +22,7 @@
 #include "editor/EditorCommands.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/MainWindowBackground.h"
 #include "settings/IniFile.h"
 #include "settings/RegistryStore.h"
 
@@ -59,6 +60,7 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     setWindowTitle(AppInfo::productName());
     buildControls();
     MainWindowMenus::build(*this);
+    m_background = std::make_unique<MainWindowBackground>(*this, *m_refresher, *m_trayMinimizer);
     connectHandlers();
 }
 
@@ -198,6 +200,7 @@ bool frmfiledsip::Form_Load()
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
     StartOptions::apply(*this);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
+    m_background->start();
 
     closeSplash();
     return true;

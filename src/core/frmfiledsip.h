@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class MainWindowBackground;
 class OptionsCommands;
 class ReminderActions;
 class TrayCommands;
@@ -161,6 +162,7 @@ private:
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
     std::unique_ptr<ListRefresher> m_refresher;
     std::unique_ptr<TrayMinimizer> m_trayMinimizer;
+    std::unique_ptr<MainWindowBackground> m_background;
     std::function<void(int)> m_ender;
     bool m_exiting = false;
 };
