@@ -126,7 +126,7 @@ void printRatio(const char* what, double value, double target)
 void printBlock(const char* what, double msecs, double target)
 {
     if (msecs < 0)
-        std::printf("%-48s %6s  (target < %.0f ms)  not measured\n", what, "-", target);
+        std::printf("%-48s %6s  not measured\n", what, "-");
     else if (target > 0)
         std::printf("%-48s %6.1f ms  (target < %.0f ms)  %s\n", what, msecs, target, msecs < target ? "met" : "MISSED");
     else
