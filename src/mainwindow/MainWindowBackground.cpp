@@ -18,6 +18,9 @@ MainWindowBackground::MainWindowBackground(frmfiledsip& window, ListRefresher& r
     : m_window(window), m_refresher(refresher), m_tray(tray), m_checks(new BackgroundChecks(*this, &window, &window))
 {
     m_checks->addMenuItems(window.Fileoptions);
+    // A check that adds or drops one row of a long list makes the list lay out every row again;
+    // done in batches between events, the window stays responsive while it does.
+    window.listoldfiles->setLayoutMode(QListView::Batched);
     m_refresher.setRefreshed(
         [checks = m_checks](const EntryChecker::Result& result) { checks->userRefreshed(result); });
 }
