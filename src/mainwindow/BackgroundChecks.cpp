@@ -113,6 +113,8 @@ void BackgroundChecks::start(const QDBusConnection& systemBus)
         if (m_pending)
             m_retry.start(0);
     });
+    // A folder may have changed between the start-up refresh and now.
+    tryRun();
 }
 
 void BackgroundChecks::onCheckDue(CheckScheduler::Reason reason)
