@@ -43,6 +43,15 @@ class TestBackgroundChecks : public QObject
 
 private:
     std::unique_ptr<MainWindowFixture> m_fx;
+    std::unique_ptr<RecordingService> m_service;
+
+    // The window over the fixture's watch list, its notifications kept off the desktop.
+    frmfiledsip& load(bool show = false)
+    {
+        frmfiledsip& window = show ? m_fx->loadAndShow() : m_fx->load();
+        checksOf(window).useNotificationService(*m_service);
+        return window;
+    }
 
     static BackgroundChecks& checksOf(frmfiledsip& window) { return *window.findChild<BackgroundChecks*>(); }
 
@@ -65,8 +74,16 @@ private:
 
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
-    void init() { m_fx = MainWindowFixture::scripted(); }
-    void cleanup() { m_fx.reset(); }
+    void init()
+    {
+        m_fx = MainWindowFixture::scripted();
+        m_service = std::make_unique<RecordingService>();
+    }
+    void cleanup()
+    {
+        m_fx.reset();
+        m_service.reset();
+    }
 
     void missingFileIsAskedAboutOnlyByTheUser()
     {
@@ -76,7 +93,7 @@ private slots:
         m_fx->writeWatchList();
         QFile::remove(gone);
         Prompter::queueAnswer(false);
-        frmfiledsip& window = m_fx->load();
+        frmfiledsip& window = load();
         QCOMPARE(missingQuestions(), 1);
 
         QVERIFY(runCheck(window));
@@ -98,7 +115,7 @@ private slots:
         for (int i = 0; i < 60; ++i)
             files << m_fx->addEntry(i, QStringLiteral("Entry %1").arg(i), old, 5);
         m_fx->writeWatchList();
-        frmfiledsip& window = m_fx->loadAndShow();
+        frmfiledsip& window = load(true);
         m_fx->select(40);
         window.listoldfiles->scrollToItem(window.listoldfiles->item(40));
         const int scroll = window.listoldfiles->verticalScrollBar()->value();
@@ -118,7 +135,7 @@ private slots:
         Clock::setMock(beforeMidnight);
         m_fx->addEntry(0, QStringLiteral("Backup"), beforeMidnight.addDays(-6), 5);
         m_fx->writeWatchList();
-        frmfiledsip& window = m_fx->load();
+        frmfiledsip& window = load();
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 6 days old")});
         BackgroundChecks& checks = checksOf(window);
         QVERIFY(checks.scheduler().midnightDelayMsecs() <= 1000);
@@ -136,9 +153,8 @@ private slots:
         m_fx->addEntry(0, QStringLiteral("Fresh"), now, 5);
         const QString backup = m_fx->addEntry(1, QStringLiteral("Backup"), now, 5);
         m_fx->writeWatchList();
-        frmfiledsip& window = m_fx->load();
-        RecordingService service;
-        checksOf(window).useNotificationService(service);
+        frmfiledsip& window = load();
+        RecordingService& service = *m_service;
         QVERIFY(runCheck(window));
         QVERIFY(service.sent.isEmpty());
 
@@ -163,7 +179,7 @@ private slots:
     {
         const QString backup = m_fx->addEntry(0, QStringLiteral("Backup"), QDateTime::currentDateTime(), 5);
         m_fx->writeWatchList();
-        frmfiledsip& window = m_fx->loadAndShow();
+        frmfiledsip& window = load(true);
         BackgroundChecks& checks = checksOf(window);
         QDialog dialog(&window);
         dialog.setModal(true);
