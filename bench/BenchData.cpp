@@ -22,12 +22,16 @@ const BenchData& cached(std::map<int, std::unique_ptr<BenchData>>& store, int si
 
 } // namespace
 
-void BenchData::makeFiles(int count, const QDateTime& newest)
+void BenchData::makeFiles(int count, const QDateTime& newest, int folders)
 {
+    const std::string top = QFile::encodeName(folderPath()).toStdString();
     QDir().mkpath(folderPath());
+    for (int k = 0; folders > 1 && k < folders; ++k)
+        QDir().mkpath(folderPath() + QStringLiteral("/d%1").arg(k));
     m_filePaths.reserve(count);
     for (int i = 0; i < count; ++i) {
-        const std::string path = QFile::encodeName(folderPath()).toStdString() + "/file-" + std::to_string(i) + ".dat";
+        const std::string folder = folders > 1 ? top + "/d" + std::to_string(i % folders) : top;
+        const std::string path = folder + "/file-" + std::to_string(i) + ".dat";
         if (FILE* f = std::fopen(path.c_str(), "w"))
             std::fclose(f);
         const time_t when = newest.toSecsSinceEpoch() - (i * 7919L) % (86400L * 30);
@@ -37,7 +41,7 @@ void BenchData::makeFiles(int count, const QDateTime& newest)
     }
 }
 
-void BenchData::writeWatchList()
+void BenchData::writeWatchList(bool adviseChanges)
 {
     QByteArray text = "[Settings]\nStart in Tray=false\nClose on Start=false\n\n";
     for (size_t n = 0; n < m_filePaths.size(); ++n) {
@@ -49,7 +53,8 @@ void BenchData::writeWatchList()
         text += "[File " + QByteArray::number(qulonglong(n)) + "]\n";
         text += "filename=" + QByteArray::fromStdString(m_filePaths[n]) + "\n";
         text += "days=5\ndescription=Report number " + QByteArray::number(qulonglong(n)) + "\n";
-        text += "Postponedate=\nNotactive=false\nnon-fixed file type=\nadvisechanges=true\n";
+        text += "Postponedate=\nNotactive=false\nnon-fixed file type=\nadvisechanges=";
+        text += adviseChanges ? "true\n" : "false\n";
         text += "last date changed=" + DateTexts::generalDate(modified).toUtf8() + "\n\n";
     }
     QFile file(inifilename());
@@ -74,6 +79,17 @@ const BenchData& BenchData::folder(int files)
     return cached(store, files, [files] {
         std::unique_ptr<BenchData> data(new BenchData);
         data->makeFiles(files, QDateTime::currentDateTime());
+        return data;
+    });
+}
+
+const BenchData& BenchData::spreadWatchList(int entries, int folders)
+{
+    static std::map<int, std::unique_ptr<BenchData>> store;
+    return cached(store, entries * 1000 + folders, [entries, folders] {
+        std::unique_ptr<BenchData> data(new BenchData);
+        data->makeFiles(entries, QDateTime::currentDateTime().addDays(-40), folders);
+        data->writeWatchList(false);
         return data;
     });
 }

@@ -3,7 +3,7 @@
 #include "engine/getlastfile.h"
 #include "settings/IniFile.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFile>
 #include <benchmark/benchmark.h>
 #include <cstdio>
@@ -90,8 +90,12 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            times[run.benchmark_name()] = run.GetAdjustedRealTime();
+            const auto longest = run.counters.find("longest_ms");
+            if (longest != run.counters.end())
+                longestMsecs[run.benchmark_name()] = longest->second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -103,7 +107,14 @@ public:
         return ia == times.end() || ib == times.end() || ib->second <= 0 ? -1.0 : ia->second / ib->second;
     }
 
+    double longest(const std::string& name) const
+    {
+        const auto it = longestMsecs.find(name);
+        return it == longestMsecs.end() ? -1.0 : it->second;
+    }
+
     std::map<std::string, double> times;
+    std::map<std::string, double> longestMsecs;
 };
 
 void printRatio(const char* what, double value, double target)
@@ -112,11 +123,21 @@ void printRatio(const char* what, double value, double target)
                 value < 0 ? "not measured" : (value <= target ? "met" : "MISSED"));
 }
 
+void printBlock(const char* what, double msecs, double target)
+{
+    if (msecs < 0)
+        std::printf("%-48s %6s  not measured\n", what, "-");
+    else if (target > 0)
+        std::printf("%-48s %6.1f ms  (target < %.0f ms)  %s\n", what, msecs, target, msecs < target ? "met" : "MISSED");
+    else
+        std::printf("%-48s %6.1f ms\n", what, msecs);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -125,6 +146,14 @@ int main(int argc, char** argv)
     printRatio("check / baseline, 10,000 entries", reporter.ratio("BM_Check/10000", "BM_CheckBaseline/10000"), 2.0);
     printRatio("check 10,000 / check 1,000", reporter.ratio("BM_Check/10000", "BM_Check/1000"), 11.0);
     printRatio("getlastfile / baseline, 100,000 files", reporter.ratio("BM_Getlastfile", "BM_FolderBaseline"), 1.5);
+    std::printf("\nLongest gap between two 10 ms heartbeats of the window thread, 10,000 entries\n");
+    printBlock("background check, window shown", reporter.longest("BM_BackgroundCheckBlock/0/iterations:4/manual_time"),
+               50);
+    printBlock("background check, window in the tray",
+               reporter.longest("BM_BackgroundCheckBlock/1/iterations:4/manual_time"), 50);
+    printBlock("refresh by F5 (on the window thread), shown",
+               reporter.longest("BM_RefreshBlock/0/iterations:3/manual_time"), 0);
+    printBlock("refresh by F5, in the tray", reporter.longest("BM_RefreshBlock/1/iterations:3/manual_time"), 0);
     benchmark::Shutdown();
     return 0;
 }

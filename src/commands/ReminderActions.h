@@ -28,6 +28,8 @@ public:
     bool preparerightpopup();
 
     void postponeentry(int code);
+    // Postpones the given entry, selected or not, and refreshes the list.
+    void postpone(qint16 entry, int code);
 
     void rightpopup1_Click();
     void rightpopup2_Click();
@@ -54,7 +56,6 @@ private:
     void popUpAtSelection();
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
-    void postpone(qint16 entry, int code);
     void connectMenus();
 
     MainWindowLink& m_window;

@@ -43,7 +43,7 @@ Formats formatsFor(const QLocale& locale)
     Formats f;
     f.locale = locale;
     f.ownShort = locale.dateFormat(QLocale::ShortFormat);
-    static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    thread_local const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
     f.twoDigitYear = f.ownShort.contains(twoDigitYear);
     f.shortDate = f.ownShort;
     f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
@@ -57,10 +57,11 @@ std::optional<QLocale>& testLocale()
     return loc;
 }
 
-// Asking the locale for its formats is slow next to the check of one entry, so they are kept.
+// Asking the locale for its formats is slow next to the check of one entry, so they are kept, one
+// copy per thread: a check that runs on a thread of its own fills its own cache.
 Formats& formats()
 {
-    static Formats cached = formatsFor(QLocale::system());
+    thread_local Formats cached = formatsFor(QLocale::system());
     const QLocale wanted = locale();
     if (cached.locale != wanted)
         cached = formatsFor(wanted);

@@ -85,6 +85,7 @@ void ListRefresher::refreshOnce()
     MissingFilePrompt question(m_window.mainWidget());
     checker.setMissingFileQuestion(&question);
     checker.setStopped([this] { return m_window.isExiting(); });
+    checker.setCollectReport(bool(m_refreshed));
     checker.setProgress([this] {
         if (frmSplash* splash = this->splash())
             splash->addProgressDot();
@@ -94,6 +95,8 @@ void ListRefresher::refreshOnce()
         return;
     m_window.cnt = result.lastEntry;
     fillList(result.rows);
+    if (m_refreshed)
+        m_refreshed(result);
 }
 
 void ListRefresher::fillList(const QList<CheckRow>& rows)
@@ -111,9 +114,15 @@ void ListRefresher::fillList(const QList<CheckRow>& rows)
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)
 {
-    auto* item = new QListWidgetItem(row.text);
-    item->setData(kEntryRole, int(row.entry));
+    auto* item = new QListWidgetItem;
+    setRow(item, row);
     return item;
+}
+
+void ListRefresher::setRow(QListWidgetItem* item, const CheckRow& row)
+{
+    item->setText(row.text);
+    item->setData(kEntryRole, int(row.entry));
 }
 
 qint16 ListRefresher::entryOf(const QListWidgetItem* item)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EntryChecker.h"
+
 #include <QList>
 #include <functional>
 
@@ -29,11 +31,17 @@ public:
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
     void refreshIfStale();
+    // Told of every refresh that reached the list, with every entry's file.
+    void setRefreshed(std::function<void(const EntryChecker::Result&)> refreshed)
+    {
+        m_refreshed = std::move(refreshed);
+    }
 
     // A row of the list keeps the entry number the check found for it. The row map file is shared
     // with every running copy, which delete or rewrite it as they please, so the window does not
     // look its own rows up there.
     static QListWidgetItem* makeRow(const CheckRow& row);
+    static void setRow(QListWidgetItem* item, const CheckRow& row);
     // The entry a row stands for; -1 for no row, or a row that names no entry.
     static qint16 entryOf(const QListWidgetItem* item);
 
@@ -50,4 +58,5 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;
+    std::function<void(const EntryChecker::Result&)> m_refreshed;
 };

@@ -51,15 +51,34 @@ void TrayMinimizer::restore()
 
 void TrayMinimizer::showIcon()
 {
-    TrayIcon* icon = m_icon;
-    icon->setEnabled(true);
-    icon->setFlashenabled(false);
-    icon->setTooltiptext(AppInfo::productName());
-    if (m_list->count() > 0) {
-        icon->setFlashenabled(true);
-        icon->setTooltiptext(AppInfo::productName() + QStringLiteral(" - You have old items"));
-    }
+    m_icon->setEnabled(true);
+    followRows();
     m_refresher.markStale();
+}
+
+void TrayMinimizer::followRows()
+{
+    TrayIcon* icon = m_icon;
+    if (!icon->enabled())
+        return;
+    const bool any = m_list->count() > 0;
+    icon->setFlashenabled(any);
+    icon->setTooltiptext(any ? AppInfo::productName() + QStringLiteral(" - You have old items")
+                             : AppInfo::productName());
+}
+
+void TrayMinimizer::trayHostAppeared()
+{
+    TrayIcon* icon = m_icon;
+    if (icon->enabled()) {
+        // The new host knows only icons registered after it started.
+        icon->setEnabled(false);
+        icon->setEnabled(true);
+        followRows();
+        return;
+    }
+    if (m_window.isMinimized() && m_window.isVisible())
+        windowResized();
 }
 
 void TrayMinimizer::hideWhenMinimized()

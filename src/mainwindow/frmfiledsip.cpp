@@ -19,6 +19,7 @@
 #include "infowindows/frmSplash.h"
 #include "mainwindow/CloseCountdown.h"
 #include "mainwindow/ListRefresher.h"
+#include "mainwindow/MainWindowBackground.h"
 #include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/StartOptions.h"
 #include "mainwindow/TrayMinimizer.h"
@@ -60,6 +61,9 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     // The window's parts are handed the controls and menus they work on, so they exist first.
     m_refresher = std::make_unique<ListRefresher>(*this, listoldfiles, windowMenus(), [this] { return splash(); });
     m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
+    m_background = std::make_unique<MainWindowBackground>(
+        *this, listoldfiles, windowMenus(), [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
+        *m_refresher, *m_trayMinimizer);
     connectHandlers();
 }
 
@@ -199,6 +203,7 @@ bool frmfiledsip::Form_Load()
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
     StartOptions::apply(*this, windowMenus(), listoldfiles, Timerclosestart, *m_trayMinimizer);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
+    m_background->start();
 
     closeSplash();
     return true;

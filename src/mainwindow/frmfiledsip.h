@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class MainWindowBackground;
 class OptionsCommands;
 class ReminderActions;
 class TrayCommands;
@@ -118,6 +119,7 @@ private:
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
     std::unique_ptr<ListRefresher> m_refresher;
     std::unique_ptr<TrayMinimizer> m_trayMinimizer;
+    std::unique_ptr<MainWindowBackground> m_background;
     std::function<void(int)> m_ender;
     bool m_exiting = false;
 };

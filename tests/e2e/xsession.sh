@@ -40,11 +40,16 @@ wait_for() {
     done
 }
 
-start_display() {
+# A bare X display, exported as DISPLAY.
+start_xvfb() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >/dev/null 2>&1 &
     STARTED+=($!)
     wait_for 20 test -s "$WORK/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$WORK/display")"
+}
+
+start_display() {
+    start_xvfb
     openbox >/dev/null 2>&1 &
     STARTED+=($!)
     # A tray host started before the window manager has settled can give up at once on a busy

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "background/CheckScheduler.h"
+#include "engine/EntryChecker.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+
+class BackgroundCheckHost;
+class BackgroundOptions;
+class DesktopNotifier;
+class FolderWatch;
+class NotificationPolicy;
+class NotificationService;
+class QAction;
+class QMenu;
+class QWidget;
+class TrayHostWatch;
+
+// Checks the watch list again without the user: at midnight, after a sleep, when a watched folder
+// changes and every so many minutes. The file-system work runs on a thread of its own, so a hung
+// network folder cannot freeze the window; the rows come back to the window thread. At most one
+// check runs at a time, and none starts while the user is busy with the window.
+class BackgroundChecks : public QObject
+{
+    Q_OBJECT
+
+public:
+    BackgroundChecks(BackgroundCheckHost& host, QWidget* dialogParent, QObject* parent = nullptr);
+    ~BackgroundChecks() override;
+
+    // Adds the two Options items, "Notify me on the desktop" and "Check again every…".
+    void addMenuItems(QMenu* options);
+    // Notifications go here instead of the desktop's server (tests put a recorder here).
+    void useNotificationService(NotificationService& service);
+    // Starts the triggers; the system bus only serves the sleep signal and may be missing.
+    void start(const QDBusConnection& systemBus = QDBusConnection::systemBus());
+
+    // A refresh the user started and saw: its rows are not news, its files are the ones to watch,
+    // and a background check running meanwhile is out of date.
+    void userRefreshed(const EntryChecker::Result& result);
+    // Asks for a check; it runs as soon as nothing stands in its way.
+    void requestCheck();
+
+    bool isRunning() const { return bool(m_job); }
+    bool isPending() const { return m_pending; }
+    CheckScheduler& scheduler() { return *m_scheduler; }
+    FolderWatch& folderWatch() { return *m_folderWatch; }
+    QAction* notifyItem() const { return m_notifyItem; }
+    QAction* checkEveryItem() const { return m_checkEveryItem; }
+
+    // One file per folder among the files of a check: what the folder watch needs, kept short.
+    static QStringList folderSamples(const QList<EntryReport>& entries);
+
+signals:
+    // A check's rows reached the list (or were dropped as out of date).
+    void checkFinished(bool applied);
+
+private:
+    struct Job;
+
+    void tryRun();
+    void finished(const std::shared_ptr<Job>& job);
+    void onCheckDue(CheckScheduler::Reason reason);
+    void remindTomorrow(qint16 entry);
+    void makeNotifier(NotificationService& service);
+
+    BackgroundCheckHost& m_host;
+    std::unique_ptr<NotificationService> m_ownService;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<NotificationPolicy> m_policy;
+    CheckScheduler* m_scheduler = nullptr;
+    FolderWatch* m_folderWatch = nullptr;
+    TrayHostWatch* m_trayHostWatch = nullptr;
+    BackgroundOptions* m_options = nullptr;
+    QWidget* m_dialogParent = nullptr;
+    QAction* m_notifyItem = nullptr;
+    QAction* m_checkEveryItem = nullptr;
+    QTimer m_retry;
+    std::shared_ptr<Job> m_job;
+    bool m_pending = false;
+    bool m_started = false;
+    // Raised by every refresh the user starts; a check begun under an older one is out of date.
+    quint64 m_generation = 0;
+};

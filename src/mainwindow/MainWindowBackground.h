@@ -1,0 +1,44 @@
+#pragma once
+
+#include "mainwindow/BackgroundCheckHost.h"
+
+#include <functional>
+
+class BackgroundChecks;
+class ListRefresher;
+class MainWindowLink;
+class QListWidget;
+class TrayMinimizer;
+struct MainWindowMenus;
+
+// The main window as the background checks see it: where their rows go, and when they must wait.
+class MainWindowBackground : public BackgroundCheckHost
+{
+public:
+    // `postpone` is the Postpone menu's command for one entry and a postpone code.
+    using Postpone = std::function<void(qint16 entry, int code)>;
+    MainWindowBackground(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
+                         Postpone postpone, ListRefresher& refresher, TrayMinimizer& tray);
+    ~MainWindowBackground() override;
+
+    // Starts the checks once start-up has found the watch list file.
+    void start();
+
+    QString inifilename() const override;
+    QString tempinifilename() const override;
+    bool showsAll() const override;
+    bool isBusy() const override;
+    void showRows(const QList<CheckRow>& rows, qint16 lastEntry) override;
+    void openWindow() override;
+    void postponeEntry(qint16 entry, int code) override;
+    void trayHostAppeared() override;
+
+private:
+    MainWindowLink& m_window;
+    QListWidget* m_list;
+    const MainWindowMenus& m_menus;
+    Postpone m_postpone;
+    ListRefresher& m_refresher;
+    TrayMinimizer& m_tray;
+    BackgroundChecks* m_checks; // a child of the window, so that tests can find it there
+};

@@ -1,0 +1,203 @@
+#include "MainWindowFixture.h"
+#include "TestHelpers.h"
+#include "background/NotificationService.h"
+#include "controls/Prompter.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "engine/EntryChecker.h"
+#include "mainwindow/BackgroundChecks.h"
+#include "mainwindow/frmfiledsip.h"
+#include "settings/IniFile.h"
+
+#include <QDialog>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace TestHelpers;
+
+namespace {
+
+// Takes every notification and keeps it, as a desktop's server would show it.
+class RecordingService : public NotificationService
+{
+public:
+    using NotificationService::NotificationService;
+
+    bool send(const Message& message, std::function<void(uint id)> delivered) override
+    {
+        sent.append(message);
+        delivered(uint(sent.size()));
+        return true;
+    }
+
+    QList<Message> sent;
+};
+
+} // namespace
+
+class TestBackgroundChecks : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<MainWindowFixture> m_fx;
+    std::unique_ptr<RecordingService> m_service;
+
+    // The window over the fixture's watch list, its notifications kept off the desktop.
+    frmfiledsip& load(bool show = false)
+    {
+        frmfiledsip& window = show ? m_fx->loadAndShow() : m_fx->load();
+        checksOf(window).useNotificationService(*m_service);
+        return window;
+    }
+
+    static BackgroundChecks& checksOf(frmfiledsip& window) { return *window.findChild<BackgroundChecks*>(); }
+
+    // Runs one background check to its end; true when its rows reached the list.
+    static bool runCheck(frmfiledsip& window)
+    {
+        BackgroundChecks& checks = checksOf(window);
+        QSignalSpy done(&checks, &BackgroundChecks::checkFinished);
+        checks.requestCheck();
+        return done.wait(10000) && done.first().first().toBool();
+    }
+
+    int missingQuestions() const
+    {
+        int count = 0;
+        for (const Prompter::Record& record : Prompter::history())
+            count += record.text.startsWith(QStringLiteral("The following file no longer exist's")) ? 1 : 0;
+        return count;
+    }
+
+private slots:
+    void initTestCase() { MainWindowFixture::isolate(); }
+    void init()
+    {
+        m_fx = MainWindowFixture::scripted();
+        m_service = std::make_unique<RecordingService>();
+    }
+    void cleanup()
+    {
+        m_fx.reset();
+        m_service.reset();
+    }
+
+    void missingFileIsAskedAboutOnlyByTheUser()
+    {
+        const QDateTime old = QDateTime::currentDateTime().addDays(-9);
+        m_fx->addEntry(0, QStringLiteral("Backup"), old, 5);
+        const QString gone = m_fx->addEntry(1, QStringLiteral("Accounts"), old, 5);
+        m_fx->writeWatchList();
+        QFile::remove(gone);
+        Prompter::queueAnswer(false);
+        frmfiledsip& window = load();
+        QCOMPARE(missingQuestions(), 1);
+
+        QVERIFY(runCheck(window));
+        QCOMPARE(missingQuestions(), 1);
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
+        QVERIFY(!IniFile::instance()
+                     .ReadString(QStringLiteral("file 1"), QStringLiteral("Notactive"), m_fx->ini(), {})
+                     .contains(QStringLiteral("true")));
+
+        Prompter::queueAnswer(false);
+        window.optionsrefreash_Click();
+        QCOMPARE(missingQuestions(), 2);
+    }
+
+    void selectionAndScrollStay()
+    {
+        const QDateTime old = QDateTime::currentDateTime().addDays(-9);
+        QStringList files;
+        for (int i = 0; i < 60; ++i)
+            files << m_fx->addEntry(i, QStringLiteral("Entry %1").arg(i), old, 5);
+        m_fx->writeWatchList();
+        frmfiledsip& window = load(true);
+        m_fx->select(40);
+        window.listoldfiles->scrollToItem(window.listoldfiles->item(40));
+        const int scroll = window.listoldfiles->verticalScrollBar()->value();
+        // A row above the selection goes: the selected entry moves up a row and stays selected.
+        touch(files[3], QDateTime::currentDateTime());
+
+        QVERIFY(runCheck(window));
+        QCOMPARE(window.listoldfiles->count(), 59);
+        QCOMPARE(window.realfilenumber(), qint16(40));
+        QCOMPARE(window.listoldfiles->currentRow(), 39);
+        QCOMPARE(window.listoldfiles->verticalScrollBar()->value(), scroll);
+    }
+
+    void agesGrowAtMidnight()
+    {
+        const QDateTime beforeMidnight(QDate(2026, 3, 10), QTime(23, 59, 59));
+        Clock::setMock(beforeMidnight);
+        m_fx->addEntry(0, QStringLiteral("Backup"), beforeMidnight.addDays(-6), 5);
+        m_fx->writeWatchList();
+        frmfiledsip& window = load();
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 6 days old")});
+        BackgroundChecks& checks = checksOf(window);
+        QVERIFY(checks.scheduler().midnightDelayMsecs() <= 1000);
+        QSignalSpy done(&checks, &BackgroundChecks::checkFinished);
+        Clock::advanceMock(1500);
+
+        QVERIFY(done.wait(10000));
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 7 days old")});
+        QCOMPARE(checks.scheduler().midnightTarget().date(), QDate(2026, 3, 12));
+    }
+
+    void newRowsNotifyOnceAndRemindTomorrowPostponesTheirEntry()
+    {
+        const QDateTime now = QDateTime::currentDateTime();
+        m_fx->addEntry(0, QStringLiteral("Fresh"), now, 5);
+        const QString backup = m_fx->addEntry(1, QStringLiteral("Backup"), now, 5);
+        m_fx->writeWatchList();
+        frmfiledsip& window = load();
+        RecordingService& service = *m_service;
+        QVERIFY(runCheck(window));
+        QVERIFY(service.sent.isEmpty());
+
+        touch(backup, now.addDays(-8));
+        QVERIFY(runCheck(window));
+        QVERIFY(runCheck(window));
+        QCOMPARE(service.sent.size(), 1);
+        QCOMPARE(service.sent.first().body, QStringLiteral("Backup is 8 days old"));
+        QVERIFY(!window.isVisible());
+
+        emit service.actionInvoked(1, QStringLiteral("remind-tomorrow"));
+        QCOMPARE(
+            IniFile::instance().ReadString(QStringLiteral("file 1"), QStringLiteral("Postponedate"), m_fx->ini(), {}),
+            DateTexts::shortDate(Clock::today().addDays(1)));
+        QCOMPARE(
+            IniFile::instance().ReadString(QStringLiteral("file 0"), QStringLiteral("Postponedate"), m_fx->ini(), {}),
+            QString());
+        QVERIFY(m_fx->rows().isEmpty());
+    }
+
+    void checkWaitsForAnOpenDialog()
+    {
+        const QString backup = m_fx->addEntry(0, QStringLiteral("Backup"), QDateTime::currentDateTime(), 5);
+        m_fx->writeWatchList();
+        frmfiledsip& window = load(true);
+        BackgroundChecks& checks = checksOf(window);
+        QDialog dialog(&window);
+        dialog.setModal(true);
+        dialog.show();
+        QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
+        touch(backup, QDateTime::currentDateTime().addDays(-8));
+        QSignalSpy done(&checks, &BackgroundChecks::checkFinished);
+        checks.requestCheck();
+        QTest::qWait(1500);
+        QVERIFY(done.isEmpty());
+        QVERIFY(checks.isPending());
+        QVERIFY(m_fx->rows().isEmpty());
+
+        dialog.close();
+        QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty(), 10000);
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 8 days old")});
+    }
+};
+
+QTEST_MAIN(TestBackgroundChecks)
+#include "tst_backgroundchecks.moc"
