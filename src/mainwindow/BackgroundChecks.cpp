@@ -162,6 +162,7 @@ void BackgroundChecks::tryRun()
             job->error = std::current_exception();
         }
     });
+    m_thread = thread;
     connect(thread, &QThread::finished, this, [this, job] { finished(job); });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     thread->start(QThread::LowPriority);
@@ -190,6 +191,16 @@ void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
     // Something changed while the check ran; look again.
     if (m_pending)
         tryRun();
+}
+
+void BackgroundChecks::halt(int waitMsecs)
+{
+    ++m_generation;
+    if (!m_job)
+        return;
+    m_job->stop = true;
+    if (m_thread)
+        m_thread->wait(waitMsecs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(waitMsecs));
 }
 
 void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)

@@ -5,7 +5,9 @@
 
 #include <QDBusConnection>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <QThread>
 #include <QTimer>
 #include <memory>
 
@@ -42,6 +44,10 @@ public:
     // A refresh the user started and saw: its rows are not news, its files are the ones to watch,
     // and a background check running meanwhile is out of date.
     void userRefreshed(const EntryChecker::Result& result);
+    // Stops a check that runs and waits for its thread, at most `waitMsecs` (-1: as long as it
+    // takes), so that it writes nothing after the caller goes on: a refresh of the user's, whose
+    // row map file it must not overwrite, or the end of the program.
+    void halt(int waitMsecs = -1);
     // Asks for a check; it runs as soon as nothing stands in its way.
     void requestCheck();
 
@@ -81,6 +87,7 @@ private:
     QAction* m_checkEveryItem = nullptr;
     QTimer m_retry;
     std::shared_ptr<Job> m_job;
+    QPointer<QThread> m_thread;
     bool m_pending = false;
     bool m_started = false;
     // Raised by every refresh the user starts; a check begun under an older one is out of date.

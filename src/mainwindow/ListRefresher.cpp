@@ -75,6 +75,8 @@ void ListRefresher::refreshIfStale()
 
 void ListRefresher::refreshOnce()
 {
+    if (m_aboutToCheck)
+        m_aboutToCheck();
     if (frmSplash* splash = this->splash())
         splash->setStatus(frmSplash::checkingText());
     RefreshScope scope(m_window.mainWidget());

@@ -31,6 +31,8 @@ public:
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
     void refreshIfStale();
+    // Told before each refresh looks at the files.
+    void setAboutToCheck(std::function<void()> aboutToCheck) { m_aboutToCheck = std::move(aboutToCheck); }
     // Told of every refresh that reached the list, with every entry's file.
     void setRefreshed(std::function<void(const EntryChecker::Result&)> refreshed)
     {
@@ -58,5 +60,6 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;
+    std::function<void()> m_aboutToCheck;
     std::function<void(const EntryChecker::Result&)> m_refreshed;
 };

@@ -23,13 +23,22 @@ MainWindowBackground::MainWindowBackground(MainWindowLink& window, QListWidget* 
     // A check that adds or drops one row of a long list makes the list lay out every row again;
     // done in batches between events, the window stays responsive while it does.
     listoldfiles->setLayoutMode(QListView::Batched);
+    m_refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
     m_refresher.setRefreshed(
         [checks = m_checks](const EntryChecker::Result& result) { checks->userRefreshed(result); });
 }
 
 MainWindowBackground::~MainWindowBackground()
 {
+    m_refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
+    m_refresher.setAboutToCheck({});
     m_refresher.setRefreshed({});
+}
+
+void MainWindowBackground::halt()
+{
+    // Bounded: a check stuck on a hung network folder must not keep the program from ending.
+    m_checks->halt(3000);
 }
 
 void MainWindowBackground::start()

@@ -23,6 +23,8 @@ public:
 
     // Starts the checks once start-up has found the watch list file.
     void start();
+    // Stops a running check before the program ends, so that it writes nothing after Exit.
+    void halt();
 
     QString inifilename() const override;
     QString tempinifilename() const override;

@@ -285,6 +285,7 @@ void frmfiledsip::cmdok_Click()
 {
     if (stopCountdown())
         return;
+    m_background->halt();
     if (IniFile::instance().FileExists(tempinifilename) && !QFile::remove(tempinifilename)) {
         throw AppError(AppError::FileWrite, QStringLiteral("frmfiledsip"),
                        QStringLiteral("The file %1 could not be deleted.").arg(tempinifilename));
