@@ -28,18 +28,7 @@ start_display
 start_notification_daemon
 
 app=$(install_program app)
-touch "$app/backup.tar"
-cat >"$app/Staleguard.ini" <<INI
-[Settings]
-Start in Tray=true
-Close on Start=false
-Check every=1
-
-[file 0]
-filename=$app/backup.tar
-days=3
-description=Nightly backup
-INI
+write_going_stale_list "$app"
 
 icons_before=$(tray_icons)
 run_program "$app"

@@ -116,18 +116,7 @@ wait "$pid" 2>/dev/null
 
 # 2. Started for the tray, with no tray: minimized, never hidden.
 app=$(install_program app)
-touch "$app/backup.tar"
-cat >"$app/Staleguard.ini" <<INI
-[Settings]
-Start in Tray=true
-Close on Start=false
-Check every=1
-
-[file 0]
-filename=$app/backup.tar
-days=3
-description=Nightly backup
-INI
+write_going_stale_list "$app"
 run_on_wayland "$app" program
 pid=$LAST_PID
 wait_for 60 asked_to_minimize "$WORK/program.log" || fail "the window was not minimized"

@@ -70,3 +70,21 @@ icon_flashing() {
         sleep 0.35
     done | sort -u | awk 'END { exit !(NR > 1) }'
 }
+
+# A watch list for the tray, checked every minute, with one fresh file that a test can make stale:
+# "Nightly backup", 3 days allowed, in APP/backup.tar.
+write_going_stale_list() {
+    local app=$1
+    touch "$app/backup.tar"
+    cat >"$app/Staleguard.ini" <<INI
+[Settings]
+Start in Tray=true
+Close on Start=false
+Check every=1
+
+[file 0]
+filename=$app/backup.tar
+days=3
+description=Nightly backup
+INI
+}

@@ -24,14 +24,6 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 6, 15), QTime(12, 0));
 
-QStringList texts(const QList<CheckRow>& rows)
-{
-    QStringList out;
-    for (const CheckRow& row : rows)
-        out << row.text;
-    return out;
-}
-
 // A file whose name is given as raw bytes, which need not be valid in any encoding.
 void touchRaw(const QByteArray& path, const QDateTime& modified)
 {
@@ -111,7 +103,7 @@ void TestCheckOddFiles::oneEncodingPerLine()
     const QByteArray entry1 = "[File 1]\r\nfilename=" + path("other.txt").toUtf8() + "\r\ndays=1\r\n";
     TestHelpers::writeAll(iniPath(), entry0 + "description=Caf\xC3\xA9 A\r\n" + entry1 + "description=Caf\xE9 B\r\n");
 
-    QCOMPARE(texts(check().rows), (QStringList{"Café A is 7 days old", "Café B is 7 days old"}));
+    QCOMPARE(TestHelpers::rowTexts(check().rows), (QStringList{"Café A is 7 days old", "Café B is 7 days old"}));
     QVERIFY(Prompter::history().isEmpty());
 
     // A changed line keeps the encoding it had; every other byte stays.
@@ -134,7 +126,7 @@ void TestCheckOddFiles::folderPickSkipsNamesThatCannotBeStored()
     const ino_t inode = inodeOf(iniPath());
 
     for (int round = 0; round < 2; ++round) {
-        QCOMPARE(texts(check().rows), QStringList{"Log is 5 days old"});
+        QCOMPARE(TestHelpers::rowTexts(check().rows), QStringList{"Log is 5 days old"});
         QCOMPARE(TestHelpers::readAll(iniPath()), bytes);
         QCOMPARE(inodeOf(iniPath()), inode);
     }
@@ -168,7 +160,7 @@ void TestCheckOddFiles::oddStoredNames()
                                          "/real\ndescription=Next\ndays=1\n");
     Prompter::queueAnswer(false);
     const auto result = check();
-    QCOMPARE(texts(result.rows), rows);
+    QCOMPARE(TestHelpers::rowTexts(result.rows), rows);
     QCOMPARE(result.lastEntry, qint16(3)); // the walk went on to entry 2
     QCOMPARE(Prompter::history().size(), questions);
     QCOMPARE(IniFile::instance().ReadString("file 0", "filename", iniPath(), QString()).toUtf8(),

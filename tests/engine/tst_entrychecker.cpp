@@ -18,14 +18,6 @@ namespace {
 
 const QDateTime kNow(QDate(2026, 6, 15), QTime(12, 0));
 
-QStringList texts(const QList<CheckRow>& rows)
-{
-    QStringList out;
-    for (const CheckRow& row : rows)
-        out << row.text;
-    return out;
-}
-
 } // namespace
 
 class TestEntryChecker : public QObject
@@ -185,7 +177,7 @@ void TestEntryChecker::rowRules()
     TestHelpers::touch(path("watched"), modified);
     TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
     const auto result = check(showAll);
-    QCOMPARE(texts(result.rows), expected);
+    QCOMPARE(TestHelpers::rowTexts(result.rows), expected);
     for (const CheckRow& row : result.rows)
         QCOMPARE(row.entry, qint16(0));
     QVERIFY(Prompter::history().isEmpty());
@@ -277,7 +269,7 @@ void TestEntryChecker::folderEntriesTakeTheirChosenFile()
                               section(2, stale, "description=" + longName + "\nnon-fixed file type=5") +
                               section(3, stale, "description=Hidden\nnon-fixed file type=1\nNotactive=true"));
     const auto result = check();
-    QCOMPARE(texts(result.rows),
+    QCOMPARE(TestHelpers::rowTexts(result.rows),
              (QStringList{"Newest is 4 days old", "Oldest is 20 days old", longName.left(35) + " is 4 days old"}));
     QCOMPARE(stored(0, "filename"), path("logs/newest.log"));
     QCOMPARE(stored(1, "filename"), path("logs/oldest.log"));
@@ -377,7 +369,7 @@ void TestEntryChecker::seenDateOutlivesLocaleAndZone()
 
     qputenv("TZ", zoneAfter);
     DateTexts::setLocaleForTesting(QLocale(localeAfter));
-    QCOMPARE(texts(check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
+    QCOMPARE(TestHelpers::rowTexts(check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestEntryChecker)

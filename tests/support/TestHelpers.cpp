@@ -32,4 +32,12 @@ void touch(const QString& path, const QDateTime& modified)
     QVERIFY(f.setFileTime(modified, QFileDevice::FileModificationTime));
 }
 
+QStringList rowTexts(const QList<CheckRow>& rows)
+{
+    QStringList out;
+    for (const CheckRow& row : rows)
+        out << row.text;
+    return out;
+}
+
 } // namespace TestHelpers
