@@ -30,7 +30,6 @@ MainWindowBackground::MainWindowBackground(MainWindowLink& window, QListWidget* 
 
 MainWindowBackground::~MainWindowBackground()
 {
-    m_refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
     m_refresher.setAboutToCheck({});
     m_refresher.setRefreshed({});
 }
