@@ -5,13 +5,7 @@
 # while the window stays in the tray. The notification is photographed into the e2e folder.
 set -uo pipefail
 
-# A session bus of our own that starts nothing on demand, so that the daemon started here is the
-# one the program reaches.
-if [ -z "${STALEGUARD_E2E_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
-    exec env STALEGUARD_E2E_BUS=1 dbus-run-session \
-        --config-file="$(dirname "${BASH_SOURCE[0]}")/../support/private-session-bus.conf" -- bash "${BASH_SOURCE[0]}" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/privatebus.sh"
 
 source "$(dirname "${BASH_SOURCE[0]}")/xsession.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/notifyd.sh"

@@ -10,11 +10,7 @@
 #     on the same private session bus; the program itself never sees that display.
 set -uo pipefail
 
-if [ -z "${STALEGUARD_E2E_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
-    exec env STALEGUARD_E2E_BUS=1 dbus-run-session \
-        --config-file="$(dirname "${BASH_SOURCE[0]}")/../support/private-session-bus.conf" -- bash "${BASH_SOURCE[0]}" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/privatebus.sh"
 
 source "$(dirname "${BASH_SOURCE[0]}")/xsession.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/notifyd.sh"
