@@ -22,7 +22,8 @@ struct EntryReport
         Changed,
         Missing,
         Postponed,
-        Removed // "Notactive", or no description: the window never checks it either
+        Removed,    // "Notactive", or no description: the window never checks it either
+        Unreachable // the file may be there, but could not be asked about in time or at all
     };
 
     qint16 number = 0;
@@ -34,6 +35,7 @@ struct EntryReport
     std::optional<qint16> age;         // midnights since the file last changed; none without a file
     std::optional<QDate> postponeDate; // the stored date, when it reads as one
     std::optional<QDateTime> modified; // with the UTC offset of that moment
+    QString error;                     // why an unreachable file could not be asked about
 
     static QLatin1String kindName(Kind kind);
     static QLatin1String stateName(State state);

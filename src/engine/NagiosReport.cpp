@@ -33,14 +33,17 @@ QByteArray render(const CheckReport& report)
     const int old = report.count(EntryReport::State::Old);
     const int changed = report.count(EntryReport::State::Changed);
     const int missing = report.count(EntryReport::State::Missing);
+    const int unreachable = report.count(EntryReport::State::Unreachable);
     QByteArray out = prefix(report.status());
     out += QByteArray::number(old) + " old, " + QByteArray::number(changed) + " changed, " +
-           QByteArray::number(missing) + " missing | ";
+           QByteArray::number(missing) + " missing, " + QByteArray::number(unreachable) + " unreachable | ";
     out += perfValue("old", old) + ' ' + perfValue("changed", changed) + ' ' + perfValue("missing", missing) + ' ' +
-           perfValue("entries", int(report.entries.size())) + '\n';
+           perfValue("unreachable", unreachable) + ' ' + perfValue("entries", int(report.entries.size())) + '\n';
     for (const QString& row : report.rows)
         out += plain(row) + '\n';
     for (const QString& line : report.missingLines())
+        out += plain(line) + '\n';
+    for (const QString& line : report.unreachableLines())
         out += plain(line) + '\n';
     return out;
 }

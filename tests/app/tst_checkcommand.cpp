@@ -237,8 +237,8 @@ void TestCheckCommand::nagiosLineAndExitCode()
     const Run result = check({"--format", "nagios"});
     QCOMPARE(result.code, 2);
     const QList<QByteArray> lines = result.out.split('\n');
-    QCOMPARE(lines.value(0), QByteArray("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing | old=2;;;0 changed=1;;;0 "
-                                        "missing=1;;;0 entries=7;;;0"));
+    QCOMPARE(lines.value(0), QByteArray("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 0 unreachable | old=2;;;0 "
+                                        "changed=1;;;0 missing=1;;;0 unreachable=0;;;0 entries=7;;;0"));
     QCOMPARE(lines.mid(1),
              (QList<QByteArray>{"Nightly backup is 10 days old", "Accounts has changed", "Logs are 20 days old",
                                 "Tax forms no longer exists: " + path("gone.pdf").toUtf8(), ""}));
@@ -423,7 +423,7 @@ void TestCheckCommand::readOnlyFolderChecksFine()
     QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const Run result = check({"--format", "nagios"});
     QCOMPARE(result.code, 2);
-    QVERIFY(result.out.startsWith("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing |"));
+    QVERIFY(result.out.startsWith("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 0 unreachable |"));
     QCOMPARE(result.err, QByteArray());
 }
 

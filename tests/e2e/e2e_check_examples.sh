@@ -93,7 +93,7 @@ status=0
 out=$("${icinga_args[@]}" --watch-list "$watchlist") || status=$?
 [ "$status" = 2 ] || fail "the CheckCommand ended with $status, not 2"
 first=$(echo "$out" | head -n 1)
-[ "$first" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing | old=1;;;0 changed=0;;;0 missing=0;;;0 entries=1;;;0" ] ||
+[ "$first" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing, 0 unreachable | old=1;;;0 changed=0;;;0 missing=0;;;0 unreachable=0;;;0 entries=1;;;0" ] ||
     fail "the CheckCommand's status line is '$first'"
 
 echo "== node_exporter textfile"

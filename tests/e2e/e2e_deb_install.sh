@@ -197,7 +197,7 @@ run_check --format nagios >"$work/check.out" 2>"$work/check.err" || status=$?
     cat "$work/check.out" "$work/check.err"
     fail "--check on an old file ended with $status, not 2"
 }
-[ "$(head -n 1 "$work/check.out")" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing | old=1;;;0 changed=0;;;0 missing=0;;;0 entries=1;;;0" ] || {
+[ "$(head -n 1 "$work/check.out")" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing, 0 unreachable | old=1;;;0 changed=0;;;0 missing=0;;;0 unreachable=0;;;0 entries=1;;;0" ] || {
     cat "$work/check.out"
     fail "--check --format nagios did not report the old file"
 }
