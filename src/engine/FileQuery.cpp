@@ -2,7 +2,11 @@
 
 #include "engine/LeadingNumber.h"
 
+#include "settings/AtomicSave.h"
+
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -64,19 +68,73 @@ void reapLocked()
     }
 }
 
-bool stuckOn(const QByteArray& mountPoint)
+#ifdef Q_OS_UNIX
+// A stuck helper outlives a `--check` run, and a monitoring engine starts one every minute: a note
+// per share in the user's runtime folder lets the next run see that the share still hangs, rather
+// than leave one more helper stuck behind it.
+QString stuckNotePath(const QByteArray& mountPoint)
 {
-    const std::lock_guard<std::mutex> lock(g_mutex);
-    reapLocked();
-    for (const Abandoned& a : abandoned()) {
-        if (a.stuck && a.mountPoint == mountPoint)
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    QString dir = runtime.isEmpty() ? QDir::tempPath() + QStringLiteral("/staleguard-%1").arg(::getuid())
+                                    : QFile::decodeName(runtime) + QStringLiteral("/staleguard");
+    if (!QDir().mkpath(dir) || QFileInfo(dir).ownerId() != ::getuid())
+        return QString(); // a folder someone else made is no place to take notes from
+    return dir + QStringLiteral("/stuck-") +
+           QString::fromLatin1(QCryptographicHash::hash(mountPoint, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+void noteStuck(const QByteArray& mountPoint, qint64 pid)
+{
+    const QString path = stuckNotePath(mountPoint);
+    if (pid > 0 && !path.isEmpty())
+        AtomicSave::write(path, QByteArray::number(pid) + '\n' + mountPoint + '\n'); // a lost note costs one helper
+}
+
+bool notedStuck(const QByteArray& mountPoint)
+{
+    const QString path = stuckNotePath(mountPoint);
+    if (path.isEmpty())
+        return false;
+    QFile note(path);
+    if (!note.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> lines = note.readAll().split('\n');
+    const pid_t pid = pid_t(lines.value(0).toLongLong());
+    if (pid > 0 && lines.value(1) == mountPoint) {
+        // A pid is used again once its process is gone: only a live helper counts.
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("staleguard-query"))
             return true;
     }
+    note.close();
+    QFile::remove(path);
     return false;
+}
+#else
+void noteStuck(const QByteArray&, qint64) {}
+bool notedStuck(const QByteArray&)
+{
+    return false;
+}
+#endif
+
+bool stuckOn(const QByteArray& mountPoint)
+{
+    {
+        const std::lock_guard<std::mutex> lock(g_mutex);
+        reapLocked();
+        for (const Abandoned& a : abandoned()) {
+            if (a.stuck && a.mountPoint == mountPoint)
+                return true;
+        }
+    }
+    return notedStuck(mountPoint);
 }
 
 void giveUp(const QByteArray& mountPoint, std::unique_ptr<QueryChannel> channel, bool stuck)
 {
+    if (stuck)
+        noteStuck(mountPoint, channel->processId());
     channel->abandon();
     const std::lock_guard<std::mutex> lock(g_mutex);
     reapLocked();
@@ -194,6 +252,7 @@ public:
     }
 
     int socket() const override { return m_fd; }
+    qint64 processId() const override { return m_pid; }
 
     void abandon() override
     {
@@ -584,6 +643,8 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
     std::string request;
     QueryProtocol::appendRequest(request, QueryProtocol::Op(op), path.toStdString());
     QDeadlineTimer progress(qint64(m_timeoutSecs) * 1000);
+    QElapsedTimer waiting;
+    waiting.start();
     std::size_t sent = 0;
     std::string in;
     std::size_t used = 0;
@@ -591,8 +652,11 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
     for (;;) {
         if (m_abandon && m_abandon())
             return abandonShare(QStringLiteral("The check was stopped"));
-        if (progress.hasExpired() || m_deadline.hasExpired())
-            return abandonShare(noAnswer());
+        if (progress.hasExpired() || m_deadline.hasExpired()) {
+            // The run's own deadline may have come first: say how long the share really had.
+            const qint64 waited = qMax<qint64>(1, (waiting.elapsed() + 500) / 1000);
+            return abandonShare(QStringLiteral("No answer within %1 s").arg(qMin<qint64>(waited, m_timeoutSecs)));
+        }
         if (sent < request.size()) {
             const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
             if (n > 0)

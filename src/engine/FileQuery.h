@@ -115,4 +115,6 @@ public:
     virtual void abandon() = 0;
     // Whether it has ended since it was given up (and is reaped).
     virtual bool ended() = 0;
+    // The helper's process, 0 when it is none.
+    virtual qint64 processId() const { return 0; }
 };
