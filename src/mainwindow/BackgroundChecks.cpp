@@ -200,8 +200,10 @@ void BackgroundChecks::halt(int waitMsecs)
         return;
     m_job->stop = true;
     // A stopped check gives up its file queries at once, so the wait is for local work alone.
-    if (m_thread && !m_thread->wait(QDeadlineTimer(qMax(0, waitMsecs))))
-        m_job.reset();
+    if (m_thread)
+        m_thread->wait(QDeadlineTimer(qMax(0, waitMsecs)));
+    // Stopped, it writes nothing more, so the next check need not wait for it to report back.
+    m_job.reset();
 }
 
 void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)
