@@ -40,7 +40,7 @@ SH
 
 hyperfine -N -i --warmup 2 --min-runs 10 --export-json "$work/local.json" \
     -n "1,000 local" "$program --check --format json --watch-list $work/local.ini"
-hyperfine -i --runs 5 --prepare "sh $work/fresh-hang.sh" --export-json "$work/mixed.json" \
+hyperfine -N -i --runs 5 --prepare "sh $work/fresh-hang.sh" --export-json "$work/mixed.json" \
     -n "1,000 local + 100 on a share that hangs" "$program --check --format json --watch-list $work/mixed.ini"
 
 local_ms=$(jq -r '.results[0].mean * 1000' "$work/local.json")

@@ -476,9 +476,9 @@ FileQuery::Route FileQuery::route(const QByteArray& path, int depth)
     if (folder.share >= 0 || folder.error)
         return Route{join(folder.path, name), folder.share, folder.error};
     Route result{join(folder.path, name), -1, 0};
-    const int mount = m_mounts.mountOf(result.path);
-    if (m_mounts.isShare(mount))
-        result.share = mount;
+    // The folder is local, so only a share mounted right on the name can take the name elsewhere.
+    if (m_mounts.isShareMountPoint(result.path))
+        result.share = m_mounts.mountOf(result.path);
     return result;
 }
 
@@ -518,6 +518,16 @@ FileQuery::Answer FileQuery::stat(const QString& path)
 {
     if (namesNothing(path))
         return Answer();
+    // With no share mounted at all every path is local, links included: asked directly, as cheaply
+    // as a query can be.
+    if (!m_mounts.hasShares()) {
+        struct stat st
+        {
+        };
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return fromErrno(errno);
+        return fromFields(fieldsOf(st));
+    }
     return statLocal(absoluteBytes(path), 0);
 }
 
@@ -525,7 +535,8 @@ FileQuery::Answer FileQuery::list(const QString& folder, const Each& each)
 {
     if (namesNothing(folder))
         return Answer();
-    const Route where = folderRoute(absoluteBytes(folder), 0);
+    const Route where =
+        m_mounts.hasShares() ? folderRoute(absoluteBytes(folder), 0) : Route{QFile::encodeName(folder), -1, 0};
     if (where.share >= 0)
         return ask(where.share, QueryProtocol::List, where.path, each, nullptr);
     if (where.error)
@@ -543,7 +554,9 @@ FileQuery::Answer FileQuery::list(const QString& folder, const Each& each)
         {
         };
         Answer answer;
-        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (!m_mounts.hasShares()) {
+            answer = ::fstatat(fd, name, &st, 0) != 0 ? fromErrno(errno) : fromFields(fieldsOf(st));
+        } else if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             answer = fromErrno(errno);
         else if (S_ISLNK(st.st_mode))
             answer = statLocal(join(where.path, QByteArray(name)), 1);

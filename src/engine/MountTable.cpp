@@ -56,6 +56,11 @@ MountTable MountTable::parse(const QByteArray& mountinfo)
         table.m_mounts.append(mount);
         table.m_shares.append(share);
         table.m_anyShare = table.m_anyShare || share;
+        // A later mount on the same point lies on top of the earlier one.
+        if (share)
+            table.m_sharePoints.insert(mount.point);
+        else
+            table.m_sharePoints.remove(mount.point);
     }
     return table;
 }

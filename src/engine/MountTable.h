@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 
 // The mounted file systems as the system lists them, to tell a network share from a local disk by
 // the path alone: asking the share itself is what may never return.
@@ -27,11 +28,14 @@ public:
     bool isShare(int mount) const { return mount >= 0 && mount < m_mounts.size() && m_shares.at(mount); }
     const Mount& mount(int index) const { return m_mounts.at(index); }
     bool hasShares() const { return m_anyShare; }
+    // Whether a path is itself the mount point of a share (the top one of those mounted there).
+    bool isShareMountPoint(const QByteArray& path) const { return m_sharePoints.contains(path); }
 
     static bool isShareType(const QByteArray& type);
 
 private:
     QList<Mount> m_mounts;
     QList<bool> m_shares;
+    QSet<QByteArray> m_sharePoints;
     bool m_anyShare = false;
 };
