@@ -1,3 +1,4 @@
+#include "CountingQuestion.h"
 #include "engine/EntryChecker.h"
 
 #include "TestHelpers.h"
@@ -14,17 +15,6 @@ using namespace TestHelpers;
 namespace {
 
 const QDateTime kNow(QDate(2026, 6, 15), QTime(12, 0));
-
-class CountingQuestion : public MissingFileQuestion
-{
-public:
-    bool removeEntry(const QString& fileName) override
-    {
-        asked.append(fileName);
-        return true;
-    }
-    QStringList asked;
-};
 
 } // namespace
 

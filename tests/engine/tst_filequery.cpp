@@ -1,3 +1,4 @@
+#include "CountingQuestion.h"
 #include "GatedChannel.h"
 #include "TestHelpers.h"
 #include "engine/EntryChecker.h"
@@ -12,20 +13,7 @@
 
 using State = FileQuery::Answer::State;
 
-namespace {
-
-class RecordingQuestion : public MissingFileQuestion
-{
-public:
-    bool removeEntry(const QString& fileName) override
-    {
-        asked.append(fileName);
-        return true;
-    }
-    QStringList asked;
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestFileQuery : public QObject
 {
@@ -228,7 +216,7 @@ void TestFileQuery::checkListsUnreachableWithoutAsking()
                                    folderEntry + "\ndescription=Backups\ndays=30\nnon-fixed file type=1\n");
     IniFile store;
     EntryChecker checker(store, ini, m_dir.path() + QStringLiteral("/$watch.ini"));
-    RecordingQuestion question;
+    CountingQuestion question;
     checker.setMissingFileQuestion(&question);
     const EntryChecker::Result result = checker.run(false);
     QCOMPARE(TestHelpers::rowTexts(result.rows),
