@@ -13,8 +13,6 @@
 
 using State = FileQuery::Answer::State;
 
-namespace {} // namespace
-
 class TestFileQuery : public QObject
 {
     Q_OBJECT
