@@ -4,6 +4,7 @@
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -38,6 +39,8 @@ void ensureReadable(const QString& watchList)
 
 CheckReport run(IniFile& ini, const QString& watchList, bool showAll)
 {
+    QElapsedTimer timer;
+    timer.start();
     ensureReadable(watchList);
     CheckReport report;
     report.watchList = QFileInfo(watchList).absoluteFilePath();
@@ -52,6 +55,7 @@ CheckReport run(IniFile& ini, const QString& watchList, bool showAll)
     report.rows.reserve(result.rows.size());
     for (const CheckRow& row : result.rows)
         report.rows.append(row.text);
+    report.durationSeconds = double(timer.nsecsElapsed()) / 1e9;
     return report;
 }
 
