@@ -134,7 +134,7 @@ stop_daemon
 
 # The performance value LABEL of a result line as Icinga parsed it, as JSON.
 value() {
-    echo "$1" | cut -f 3 | jq -ce --arg label "$2" '.[] | select(.label == $label)' ||
+    echo "$1" | cut -f 3 | jq -ce --arg want "$2" '.[] | select(.label == $want)' ||
         fail "Icinga parsed no '$2' from: $1"
 }
 
