@@ -91,6 +91,12 @@ for unit in "${units[@]}"; do
     [ -f "$unit" ] || fail "no systemd user unit at $unit"
 done
 grep -q "^ExecStart=$program --check$" "${units[0]}" || fail "the service does not run $program --check"
+# What monitoring systems load from the package, where the README and the manual page say.
+for shipped in /usr/share/staleguard/prometheus/staleguard.rules.yml /usr/share/staleguard/icinga2/staleguard.conf; do
+    [ -s "$shipped" ] || fail "nothing at $shipped"
+done
+grep -q '"/usr/bin/Staleguard"' /usr/share/staleguard/icinga2/staleguard.conf ||
+    fail "the installed CheckCommand does not run /usr/bin/Staleguard"
 if command -v systemd-analyze >/dev/null; then
     mkdir -p "$work/verify-runtime"
     chmod 700 "$work/verify-runtime"
