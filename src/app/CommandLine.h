@@ -29,6 +29,11 @@ public:
     const QString& watchList() const { return m_watchList; }
     bool showAll() const { return m_showAll; }
     ReportFormat::Format format() const { return m_format; }
+    // Empty for standard output.
+    const QString& output() const { return m_output; }
+    // The whole check ends within this many seconds.
+    int timeoutSeconds() const { return m_timeout; }
+    static constexpr int kDefaultTimeout = 10;
     const QString& error() const { return m_error; }
 
 private:
@@ -36,5 +41,7 @@ private:
     QString m_watchList;
     bool m_showAll = false;
     ReportFormat::Format m_format = ReportFormat::Format::Text;
+    QString m_output;
+    int m_timeout = kDefaultTimeout;
     QString m_error;
 };

@@ -7,9 +7,11 @@
 #include "engine/NagiosReport.h"
 #include "engine/WatchListCheck.h"
 #include "engine/WatchListFile.h"
+#include "settings/AtomicSave.h"
 #include "settings/IniFile.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -61,10 +63,18 @@ int ConsoleRun::check(const CommandLine& commandLine)
     QString watchList = commandLine.watchList();
     if (watchList.isEmpty())
         watchList = WatchListFile::locate(WatchListFile::DataFolder::LookOnly).inifilename;
-    const CheckReport report = WatchListCheck::run(IniFile::instance(), watchList, commandLine.showAll());
+    const QDeadlineTimer deadline(qint64(commandLine.timeoutSeconds()) * 1000);
+    const CheckReport report = WatchListCheck::run(IniFile::instance(), watchList, commandLine.showAll(), deadline);
     // Rendered whole before a byte is written: a failure never leaves half a report behind.
-    if (!writeOut(ReportFormat::render(commandLine.format(), report)))
+    const QByteArray rendered = ReportFormat::render(commandLine.format(), report);
+    if (!commandLine.output().isEmpty()) {
+        if (const auto failure = AtomicSave::write(commandLine.output(), rendered)) {
+            writeError(QStringLiteral("could not write \"%1\": %2").arg(commandLine.output(), *failure));
+            return kUnknown;
+        }
+    } else if (!writeOut(rendered)) {
         return kUnknown;
+    }
     return int(report.status());
 }
 

@@ -1,5 +1,7 @@
 #include "background/FolderWatch.h"
 
+#include "engine/FileQuery.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
@@ -64,7 +66,13 @@ void FolderWatch::rewatch()
     drainEvents();
     // Two names for one folder (a link, a "/.." in a path) must not cost two watches.
     QSet<QString> target;
+    // A share is never watched: adding the watch (or resolving its name) can hang on a share that
+    // stopped answering, and changes made on another machine never reach inotify anyway. The
+    // timed check covers those folders.
+    FileQuery shares;
     for (const QString& folder : std::as_const(m_wanted)) {
+        if (shares.onShare(folder))
+            continue;
         const QString real = QFileInfo(folder).canonicalFilePath();
         if (!real.isEmpty() && QFileInfo(real).isDir())
             target.insert(real);

@@ -3,6 +3,7 @@
 #include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
 #include "mainwindow/MainWindowLink.h"
@@ -185,13 +186,12 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     IniFile& ini = IniFile::instance();
     const QString section = WatchListFile::sectionName(entry);
     const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_window.inifilename, {});
-    if (!ini.FileExists(fileName))
-        return;
     // The same reading and conversion as the check's, so the two texts compare equal until the
     // file is touched again.
     FileStamp::refreshZone();
-    const auto modified = FileStamp::modified(fileName);
-    // The file may vanish between the two questions; then there is no date to acknowledge.
+    FileQuery query(WatchListFile::shareTimeout(ini, m_window.inifilename));
+    const auto modified = FileStamp::modified(query.stat(fileName));
+    // A file that is gone, or cannot be reached, has no date to acknowledge.
     if (!modified)
         return;
     ini.WriteStrings(m_window.inifilename,

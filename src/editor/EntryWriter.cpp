@@ -1,6 +1,7 @@
 #include "editor/EntryWriter.h"
 
 #include "engine/FileStamp.h"
+#include "engine/WatchListFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -71,23 +72,24 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
                                 !stored(QString::fromUtf16(FileStamp::kSeenMomentKey)).isEmpty();
     Seen out;
     FileStamp::refreshZone();
+    FileQuery query(WatchListFile::shareTimeout(ini, inifilename));
     if (isNew) {
         // Read exactly as the check reads it, so a fresh entry never reports a change. A file that
         // is gone is saved without its moment; the next check reports it missing.
         if (reportsChanges(input))
-            out.moment = FileStamp::modified(input.fileName);
+            out.moment = FileStamp::modified(query.stat(input.fileName));
         out.replace = out.moment || anythingStored;
         return out;
     }
     // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
-    if (sameFile(stored(QStringLiteral("filename")), input.fileName))
+    if (sameFile(query, stored(QStringLiteral("filename")), input.fileName))
         return out;
-    out.moment = FileStamp::modified(input.fileName);
+    out.moment = FileStamp::modified(query.stat(input.fileName));
     out.replace = out.moment || anythingStored;
     return out;
 }
 
-bool EntryWriter::sameFile(const QString& a, const QString& b)
+bool EntryWriter::sameFile(FileQuery& query, const QString& a, const QString& b)
 {
     if (a == b)
         return true;
@@ -95,7 +97,8 @@ bool EntryWriter::sameFile(const QString& a, const QString& b)
         return false;
     const QFileInfo first(a);
     const QFileInfo second(b);
-    if (first.exists() && second.exists())
+    // Resolving a name on a share asks the share; there the names are compared as written.
+    if (!query.onShare(a) && !query.onShare(b) && first.exists() && second.exists())
         return first.canonicalFilePath() == second.canonicalFilePath();
 #ifdef Q_OS_WIN
     constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;

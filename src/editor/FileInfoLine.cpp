@@ -17,4 +17,9 @@ QString notFound()
     return QStringLiteral("The file was not found");
 }
 
+QString unreachable(const QString& why)
+{
+    return QStringLiteral("The file cannot be reached (%1)").arg(why);
+}
+
 } // namespace FileInfoLine

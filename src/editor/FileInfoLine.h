@@ -10,5 +10,7 @@ namespace FileInfoLine {
 QString forChange(const QDateTime& modified, const QDateTime& now);
 // Shown while the chosen file cannot be found.
 QString notFound();
+// Shown while the chosen file cannot be asked about: a share that does not answer, say.
+QString unreachable(const QString& why);
 
 } // namespace FileInfoLine

@@ -12,7 +12,9 @@
 #include "engine/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/FileQuery.h"
 #include "engine/PathPieces.h"
+#include "engine/WatchListFile.h"
 #include "filedialog/clsOpenSave.h"
 #include "mainwindow/MainWindowLink.h"
 #include "settings/IniFile.h"
@@ -156,13 +158,13 @@ void frmaddnewfile::cmdfilename_Click()
 {
     filedatetext.clear();
     const QString previous = cmdfilename->text();
-    IniFile& ini = IniFile::instance();
     clsOpenSave dialog;
     dialog.setHwnd(this);
     dialog.setFlags(clsOpenSave::OFN_EXPLORER | clsOpenSave::OFN_HIDEREADONLY);
     dialog.setCancelError(true);
     dialog.setDialogTitle(QStringLiteral("Please Select a file to add"));
-    if (!ini.FileExists(previous))
+    FileQuery query(shareTimeout());
+    if (!query.stat(previous).isFile())
         dialog.setInitDir(PathPieces::folderOf(previous));
     else
         cmdfilename->clear();
@@ -223,14 +225,25 @@ void frmaddnewfile::probeFile()
         return;
     m_probed = name;
     m_lastProbe.start();
-    const QFileInfo info(name);
-    if (!info.isFile()) {
+    FileQuery query(shareTimeout());
+    const FileQuery::Answer answer = query.stat(name);
+    if (answer.state == FileQuery::Answer::State::Unreachable) {
+        labfileinfo->setText(FileInfoLine::unreachable(answer.why));
+        return;
+    }
+    if (!answer.isFile()) {
         labfileinfo->setText(FileInfoLine::notFound());
         return;
     }
-    const QDateTime modified = info.lastModified();
+    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);
     filedatetext = DateTexts::generalDate(modified);
     labfileinfo->setText(FileInfoLine::forChange(modified, Clock::now()));
+}
+
+int frmaddnewfile::shareTimeout() const
+{
+    const MainWindowLink* main = MainWindowLink::instance();
+    return main ? WatchListFile::shareTimeout(IniFile::instance(), main->inifilename) : FileQuery::kDefaultShareTimeout;
 }
 
 void frmaddnewfile::cmdCancel_Click()

@@ -91,6 +91,7 @@ private:
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
+    int shareTimeout() const;
     // Shows a stored description whole, even beyond what the user may type.
     void showDescription(const QString& text);
     void descriptionEdited(const QString& text);

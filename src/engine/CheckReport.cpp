@@ -14,6 +14,9 @@ CheckReport::Status CheckReport::status() const
         return Status::Critical;
     if (count(EntryReport::State::Changed) > 0)
         return Status::Warning;
+    // The report is whole, but what could not be asked is not known to be fine.
+    if (count(EntryReport::State::Unreachable) > 0)
+        return Status::Unknown;
     return Status::Ok;
 }
 
@@ -23,6 +26,18 @@ QStringList CheckReport::missingLines() const
     for (const EntryReport& entry : entries) {
         if (entry.state == EntryReport::State::Missing)
             lines.append(entry.description + QStringLiteral(" no longer exists: ") + entry.fileName);
+    }
+    return lines;
+}
+
+QStringList CheckReport::unreachableLines() const
+{
+    QStringList lines;
+    for (const EntryReport& entry : entries) {
+        if (entry.state == EntryReport::State::Unreachable) {
+            lines.append(entry.description + QStringLiteral(" cannot be reached: ") + entry.fileName +
+                         QStringLiteral(" (") + entry.error + QLatin1Char(')'));
+        }
     }
     return lines;
 }

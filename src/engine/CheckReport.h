@@ -17,7 +17,7 @@ struct CheckReport
         Ok = 0,       // nothing to report
         Warning = 1,  // only changes
         Critical = 2, // at least one entry old or missing
-        Unknown = 3   // the watch list could not be checked
+        Unknown = 3   // some entry could not be reached, or the watch list could not be checked
     };
 
     QString watchList; // absolute path
@@ -30,6 +30,8 @@ struct CheckReport
     Status status() const;
     // "<description> no longer exists: <file>", one for each missing entry, in entry order.
     QStringList missingLines() const;
+    // "<description> cannot be reached: <file> (<why>)", one for each unreachable entry.
+    QStringList unreachableLines() const;
 
     static QLatin1String statusName(Status status);
 };

@@ -3,6 +3,7 @@
 #include "engine/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/LeadingNumber.h"
 #include "engine/MissingFileQuestion.h"
@@ -24,6 +25,7 @@ void settle(EntryReport& report, EntryReport::State state, const std::optional<F
             const QDate& today)
 {
     report.state = state;
+    report.error.clear();
     if (!modified)
         return;
     report.modified = QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
@@ -40,12 +42,15 @@ struct EntryChecker::Entry
     QString fileName;
     qint16 days = 0;
     QString description;
-    qint16 kind = -1; // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
+    qint16 kind = -1;    // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
+    QString unreachable; // why the folder could not be listed; its pick is not known
 };
 
 EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename)
     : m_ini(ini), m_inifilename(std::move(inifilename)), m_tempinifilename(std::move(tempinifilename))
 {}
+
+EntryChecker::~EntryChecker() = default;
 
 QString EntryChecker::oldRowText(const QString& description, qint16 age)
 {
@@ -63,6 +68,11 @@ QString EntryChecker::oldRowText(const QString& description, qint16 age)
 QString EntryChecker::changedRowText(const QString& description)
 {
     return description + QStringLiteral(" has changed");
+}
+
+QString EntryChecker::unreachableRowText(const QString& description)
+{
+    return description + QStringLiteral(" cannot be reached");
 }
 
 QString EntryChecker::missingFileQuestion(const QString& fileName)
@@ -93,7 +103,9 @@ EntryChecker::Result EntryChecker::walk(bool showAll)
 
     // One look at the disk for a fresh parse, then the walk trusts it. Our own writes during the
     // walk still re-read the file under the lock, and the reads after them see what they wrote.
-    m_ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), m_inifilename, QString());
+    m_query = std::make_unique<FileQuery>(WatchListFile::shareTimeout(m_ini, m_inifilename));
+    m_query->setDeadline(m_deadline);
+    m_query->setAbandon([this] { return stopped(); });
     Result result;
     int cnt = 0;
     {
@@ -163,7 +175,13 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     // A name without any folder part names no folder to look in; it stays as it is.
     if (folder.isEmpty())
         return;
-    const QString chosen = getlastfile(folder, entry.kind != 0);
+    const FolderPick pick = pickFolderFile(*m_query, folder, entry.kind != 0);
+    // A folder that cannot be asked keeps its stored pick: writing the folder back would lose it.
+    if (pick.listing.state == FileQuery::Answer::State::Unreachable) {
+        entry.unreachable = pick.listing.why;
+        return;
+    }
+    const QString& chosen = pick.file;
     if (chosen == entry.fileName)
         return;
     entry.fileName = chosen;
@@ -172,6 +190,13 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
     // The save started from the file on disk, which another running copy may have changed.
     entry.values = m_ini.ReadSection(entry.section, m_inifilename);
+}
+
+std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)
+{
+    if (!entry.unreachable.isEmpty())
+        return std::nullopt;
+    return FileStamp::modified(m_query->stat(entry.fileName));
 }
 
 void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt) const
@@ -196,7 +221,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         // Its midnight is later than now exactly when the day itself lies after today.
         if (!showAll && postponed && *postponed > m_today) {
             if (report)
-                settle(*report, EntryReport::State::Postponed, FileStamp::modified(entry.fileName), m_today);
+                settle(*report, EntryReport::State::Postponed, stamp(entry), m_today);
             return std::nullopt;
         }
     }
@@ -206,11 +231,26 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     // An entry without a file name ends the walk; there is no file to ask about.
     if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
         if (report)
-            settle(*report, EntryReport::State::Removed, FileStamp::modified(entry.fileName), m_today);
+            settle(*report, EntryReport::State::Removed, stamp(entry), m_today);
         return std::nullopt;
     }
 
-    const auto modified = FileStamp::modified(entry.fileName);
+    FileQuery::Answer answer;
+    if (entry.unreachable.isEmpty())
+        answer = m_query->stat(entry.fileName);
+    else {
+        answer.state = FileQuery::Answer::State::Unreachable;
+        answer.why = entry.unreachable;
+    }
+    // A file that could not be asked about may well be there: it is listed, and never offered for removal.
+    if (answer.state == FileQuery::Answer::State::Unreachable) {
+        if (report) {
+            settle(*report, EntryReport::State::Unreachable, std::nullopt, m_today);
+            report->error = answer.why;
+        }
+        return unreachableRowText(entry.description);
+    }
+    const auto modified = FileStamp::modified(answer);
     if (!modified) {
         if (report)
             settle(*report, EntryReport::State::Missing, std::nullopt, m_today);

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "engine/EntryReport.h"
+#include "engine/FileStamp.h"
 #include "settings/IniFile.h"
 
+class FileQuery;
 class MissingFileQuestion;
 
 // One row of the main list: the text shown and the entry it stands for.
@@ -40,6 +44,7 @@ public:
     };
 
     EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename);
+    ~EntryChecker();
 
     // Called once per entry examined, before it is read.
     void setProgress(std::function<void()> progress) { m_progress = std::move(progress); }
@@ -51,12 +56,15 @@ public:
     // Asked after each entry: once it answers true (the program is ending, say during the
     // missing-file question) the walk stops and writes nothing more, not even the row map file.
     void setStopped(std::function<bool()> stopped) { m_stopped = std::move(stopped); }
+    // No file query waits past this moment; a file not answered by then cannot be reached.
+    void setDeadline(QDeadlineTimer deadline) { m_deadline = deadline; }
 
     Result run(bool showAll);
 
     // The row texts, exactly as the list shows them.
     static QString oldRowText(const QString& description, qint16 age);
     static QString changedRowText(const QString& description);
+    static QString unreachableRowText(const QString& description);
     static QString missingFileQuestion(const QString& fileName);
 
 private:
@@ -69,6 +77,8 @@ private:
     Entry readEntry(qint16 cnt);
     void chooseFolderFile(Entry& entry);
     std::optional<QString> rowText(const Entry& entry, bool showAll, EntryReport* report);
+    // What the report says of a file the walk does not go on to test.
+    std::optional<FileStamp::Local> stamp(const Entry& entry);
     void describe(EntryReport& report, const Entry& entry, qint16 cnt) const;
 
     IniFile& m_ini;
@@ -79,6 +89,8 @@ private:
     MissingFileQuestion* m_question = nullptr;
     bool m_collectReport = false;
     std::function<bool()> m_stopped;
-    QDate m_today; // taken once per run: every entry is judged against the same day
+    QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
+    std::unique_ptr<FileQuery> m_query; // one per run: the mount table as it is when the run starts
+    QDate m_today;                      // taken once per run: every entry is judged against the same day
     QList<IniFile::Write> m_rowMap;
 };

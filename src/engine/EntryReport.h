@@ -27,7 +27,8 @@ public:
         Changed,
         Missing,
         Postponed,
-        Removed // "Notactive", or no description: the window never checks it either
+        Removed,    // "Notactive", or no description: the window never checks it either
+        Unreachable // the file may be there, but could not be asked about in time or at all
     };
     Q_ENUM(State)
 
@@ -40,6 +41,7 @@ public:
     std::optional<qint16> age;         // midnights since the file last changed; none without a file
     std::optional<QDate> postponeDate; // the stored date, when it reads as one
     std::optional<QDateTime> modified; // with the UTC offset of that moment
+    QString error;                     // why an unreachable file could not be asked about
 
     static QLatin1String kindName(Kind kind);
     static QLatin1String stateName(State state);

@@ -4,12 +4,7 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QFileInfo>
 #include <ctime>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
 
 namespace FileStamp {
 
@@ -57,32 +52,24 @@ void refreshZone()
 #endif
 }
 
-std::optional<Local> modified(const QString& path)
+std::optional<Local> modified(const FileQuery::Answer& answer)
 {
-    // A name holding a NUL names no file: the system would read only the part before it.
-    if (path.isEmpty() || path.contains(QChar(0)))
+    if (!answer.isFile())
         return std::nullopt;
 #ifdef Q_OS_UNIX
-    struct stat st
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
     // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
     struct tm local
     {
     };
-    const time_t secs = st.st_mtim.tv_sec;
+    const time_t secs = time_t(answer.mtimeSec);
     if (!localtime_r(&secs, &local))
         return std::nullopt;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(st.st_mtim.tv_nsec / 1000000)),
+                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(answer.mtimeNsec / 1000000)),
                  qint64(secs), int(local.tm_gmtoff)};
 #else
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    const QDateTime stamp = info.lastModified().toLocalTime();
+    const QDateTime stamp =
+        QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000).toLocalTime();
     if (!stamp.isValid())
         return std::nullopt;
     return Local{stamp.date(), stamp.time(), stamp.toSecsSinceEpoch(), stamp.offsetFromUtc()};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/FileQuery.h"
+
 #include <QDate>
 #include <QString>
 #include <QTime>
@@ -26,9 +28,9 @@ inline constexpr char16_t kSeenMomentKey[] = u"last date changed utc";
 // Reads the time zone again, so that a change of zone while the program runs is seen. Once before
 // a batch of lookups is enough.
 void refreshZone();
-// The local last-modified date and time of a file, or nullopt when the path names no file. One
-// query answers both, so a file cannot vanish between the existence test and the reading of its date.
-std::optional<Local> modified(const QString& path);
+// The local last-modified date and time of what a query found, or nullopt when it found no file.
+// One query answers both, so a file cannot vanish between the existence test and the reading of its date.
+std::optional<Local> modified(const FileQuery::Answer& answer);
 // The text "last date changed" stores for that moment.
 QString changeText(const Local& stamp);
 // The moment as "last date changed utc" stores it (ISO 8601, UTC).

@@ -93,6 +93,12 @@ void appendEntry(QByteArray& out, const EntryReport& entry)
         appendMoment(out, *entry.modified);
     else
         out += "null";
+    // Only where there is something to say, so that the reports of reachable entries stay as they were.
+    if (entry.state == EntryReport::State::Unreachable) {
+        out += ',';
+        appendKey(out, "error");
+        appendString(out, entry.error);
+    }
     out += '}';
 }
 

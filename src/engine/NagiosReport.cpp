@@ -65,6 +65,8 @@ QByteArray render(const CheckReport& report)
         out += plain(row) + '\n';
     for (const QString& line : report.missingLines())
         out += plain(line) + '\n';
+    for (const QString& line : report.unreachableLines())
+        out += plain(line) + '\n';
     return out;
 }
 

@@ -116,6 +116,8 @@ QByteArray render(const CheckReport& report)
            [](const EntryReport& e) { return flag(e.state == State::Changed); });
     family(out, labels, report, "entry_missing", "1 when the entry's file no longer exists.",
            [](const EntryReport& e) { return flag(e.state == State::Missing); });
+    family(out, labels, report, "entry_unreachable", "1 when the entry's file could not be asked about.",
+           [](const EntryReport& e) { return flag(e.state == State::Unreachable); });
 
     const QByteArray timestamp = metric("check_timestamp_seconds");
     header(out, timestamp, "When the check ran, in seconds since the epoch.");

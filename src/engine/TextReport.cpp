@@ -11,6 +11,8 @@ QByteArray render(const CheckReport& report)
         out += row.toUtf8() + '\n';
     for (const QString& line : report.missingLines())
         out += line.toUtf8() + '\n';
+    for (const QString& line : report.unreachableLines())
+        out += line.toUtf8() + '\n';
     return out;
 }
 

@@ -3,10 +3,14 @@
 #include "engine/AppError.h"
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
+#include "engine/FileQuery.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
+#include <memory>
 
 namespace WatchListCheck {
 
@@ -14,42 +18,70 @@ namespace {
 
 const QString kSource = QStringLiteral("WatchListCheck");
 
-void ensureReadable(const QString& watchList)
+void ensureReadable(const QString& watchList, const QString& shown, const FileQuery::Answer& answer)
 {
-    const QFileInfo info(watchList);
-    const QString shown = info.absoluteFilePath();
-    if (!info.exists()) {
+    using State = FileQuery::Answer::State;
+    if (answer.state == State::Missing) {
         throw AppError(AppError::FileRead, kSource, QStringLiteral("the watch list \"%1\" does not exist").arg(shown));
     }
-    if (info.isDir())
-        throw AppError(AppError::FileRead, kSource, QStringLiteral("the watch list \"%1\" is a folder").arg(shown));
-    // A device or a pipe could be read for ever, or block: only a file is a watch list.
-    if (!info.isFile()) {
+    if (answer.state == State::Unreachable) {
+        throw AppError(AppError::FileRead, kSource,
+                       QStringLiteral("the watch list \"%1\" cannot be read: %2").arg(shown, answer.why));
+    }
+    if (!answer.regular) {
+        if (QFileInfo(watchList).isDir())
+            throw AppError(AppError::FileRead, kSource, QStringLiteral("the watch list \"%1\" is a folder").arg(shown));
+        // A device or a pipe could be read for ever, or block: only a file is a watch list.
         throw AppError(AppError::FileRead, kSource,
                        QStringLiteral("the watch list \"%1\" is not a regular file").arg(shown));
     }
-    QFile file(watchList);
-    if (!file.open(QIODevice::ReadOnly)) {
+}
+
+// A watch list on a share is read whole through the helper into a private copy, which the walk
+// then reads like any other: the walk writes nothing, so a copy serves it exactly as the original.
+std::unique_ptr<QTemporaryFile> copyFromShare(FileQuery& query, const QString& watchList, const QString& shown)
+{
+    QByteArray bytes;
+    const FileQuery::Answer read = query.read(watchList, bytes);
+    ensureReadable(watchList, shown, read);
+    auto copy = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/staleguard-check-XXXXXX.ini"));
+    if (!copy->open() || copy->write(bytes) != bytes.size() || !copy->flush()) {
         throw AppError(AppError::FileRead, kSource,
-                       QStringLiteral("the watch list \"%1\" cannot be read: %2").arg(shown, file.errorString()));
+                       QStringLiteral("the watch list \"%1\" cannot be read: %2").arg(shown, copy->errorString()));
     }
+    copy->close();
+    return copy;
 }
 
 } // namespace
 
-CheckReport run(IniFile& ini, const QString& watchList, bool showAll)
+CheckReport run(IniFile& ini, const QString& watchList, bool showAll, QDeadlineTimer deadline)
 {
     QElapsedTimer timer;
     timer.start();
-    ensureReadable(watchList);
+    const QString shown = QFileInfo(watchList).absoluteFilePath();
+    FileQuery query;
+    query.setDeadline(deadline);
+    std::unique_ptr<QTemporaryFile> copy;
+    if (query.onShare(watchList)) {
+        copy = copyFromShare(query, watchList, shown);
+    } else {
+        ensureReadable(watchList, shown, query.stat(watchList));
+        QFile file(watchList);
+        if (!file.open(QIODevice::ReadOnly)) {
+            throw AppError(AppError::FileRead, kSource,
+                           QStringLiteral("the watch list \"%1\" cannot be read: %2").arg(shown, file.errorString()));
+        }
+    }
     CheckReport report;
     report.watchList = QFileInfo(watchList).absoluteFilePath();
     const QDateTime now = Clock::now().toLocalTime();
     report.checkedAt = now.toOffsetFromUtc(now.offsetFromUtc());
 
-    EntryChecker checker(ini, watchList, QString());
+    EntryChecker checker(ini, copy ? copy->fileName() : watchList, QString());
     checker.setMode(EntryChecker::Mode::ReadOnly);
     checker.setCollectReport(true);
+    checker.setDeadline(deadline);
     EntryChecker::Result result = checker.run(showAll);
     report.entries = std::move(result.entries);
     report.rows.reserve(result.rows.size());

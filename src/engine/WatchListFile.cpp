@@ -1,6 +1,7 @@
 #include "engine/WatchListFile.h"
 
 #include "engine/AppInfo.h"
+#include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
 #include "settings/IniFile.h"
 
@@ -84,6 +85,12 @@ qint16 entryForRow(IniFile& ini, const QString& tempinifilename, int row)
         return -1;
     return LeadingNumber::toInt16(
         ini.ReadString(rowSectionName(row), QStringLiteral("realnumber"), tempinifilename, QString()));
+}
+
+int shareTimeout(IniFile& ini, const QString& inifilename)
+{
+    return FileQuery::shareTimeoutSeconds(
+        ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Share timeout"), inifilename, QString()));
 }
 
 } // namespace WatchListFile

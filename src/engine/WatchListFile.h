@@ -37,4 +37,7 @@ std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename);
 // The entry number shown in a row of the main list, by the row map file; -1 for no row.
 qint16 entryForRow(IniFile& ini, const QString& tempinifilename, int row);
 
+// "Share timeout" of the "Settings" section: how long a file query on a share may take, in seconds.
+int shareTimeout(IniFile& ini, const QString& inifilename);
+
 } // namespace WatchListFile

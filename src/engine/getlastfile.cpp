@@ -6,10 +6,7 @@
 #ifdef Q_OS_UNIX
 #include <QByteArray>
 #include <ctime>
-#include <dirent.h>
-#include <fcntl.h>
 #include <string>
-#include <sys/stat.h>
 #include <unordered_map>
 #else
 #include <QDateTime>
@@ -63,38 +60,21 @@ bool storable(const char* name)
 
 // The chosen name in the folder, or "" when it lists no file. Every failure skips the name, and so
 // does every name that cannot be stored.
-QString pickIn(const QString& folder, bool newest)
+QString pickIn(FileQuery& query, const QString& folder, bool newest, FileQuery::Answer& listing)
 {
-    // A folder name holding a NUL names no folder; the system would list the part before it.
-    if (folder.contains(QChar(0)))
-        return QString();
-    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
-    if (!dir)
-        return QString();
-    const int fd = ::dirfd(dir);
     LocalMinutes minutes;
     std::string pick;
     qint64 pickMinute = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        if (!storable(name))
-            continue;
-        struct stat st
-        {
-        };
-        // Following links: a link counts as what it points to, and a dangling one fails here.
-        if (::fstatat(fd, name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-            continue;
-        const qint64 minute = minutes.of(st.st_mtim.tv_sec);
+    listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
+        if (!answer.isFile() || !storable(name))
+            return;
+        const qint64 minute = minutes.of(time_t(answer.mtimeSec));
         const bool take = pick.empty() || (newest ? minute > pickMinute : minute <= pickMinute);
         if (take) {
             pick = name;
             pickMinute = minute;
         }
-    }
-    ::closedir(dir);
+    });
     return QFile::decodeName(pick.c_str());
 }
 
@@ -106,21 +86,19 @@ qint64 localMinute(const QDateTime& t)
     return QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch() / 60;
 }
 
-QString pickIn(const QString& folder, bool newest)
+QString pickIn(FileQuery& query, const QString& folder, bool newest, FileQuery::Answer& listing)
 {
-    const QDir dir(folder);
-    const QFileInfoList files = dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     QString pick;
     qint64 pickMinute = 0;
-    for (const QFileInfo& info : files) {
-        if (!info.isFile())
-            continue;
-        const qint64 minute = localMinute(info.lastModified());
+    listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
+        if (!answer.isFile())
+            return;
+        const qint64 minute = localMinute(QDateTime::fromSecsSinceEpoch(answer.mtimeSec));
         if (pick.isEmpty() || (newest ? minute > pickMinute : minute <= pickMinute)) {
-            pick = info.fileName();
+            pick = QFile::decodeName(name);
             pickMinute = minute;
         }
-    }
+    });
     return pick;
 }
 
@@ -130,17 +108,30 @@ QString pickIn(const QString& folder, bool newest)
 
 QString getlastfile(const QString& folder, bool newest)
 {
+    FileQuery query;
+    return pickFolderFile(query, folder, newest).file;
+}
+
+FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest)
+{
+    FolderPick result;
     // An empty text names no folder at all; listing the root of the file system instead would
     // pick a file the user never chose.
     if (folder.isEmpty())
-        return folder;
+        return result;
     QString withSeparator = folder;
     if (!withSeparator.endsWith(QDir::separator()))
         withSeparator += QDir::separator();
+    // A folder name holding a NUL names no folder; the system would list the part before it.
+    if (folder.contains(QChar(0))) {
+        result.file = withSeparator;
+        return result;
+    }
     try {
-        return withSeparator + pickIn(withSeparator, newest);
+        result.file = withSeparator + pickIn(query, withSeparator, newest, result.listing);
     } catch (...) {
         // Out of memory while listing: the folder itself, as for a folder that lists nothing.
-        return withSeparator;
+        result.file = withSeparator;
     }
+    return result;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/FileQuery.h"
+
 #include <QString>
 
 // The newest (or oldest) file of a folder by whole minutes of last-modified time: folder (with a
@@ -9,3 +11,12 @@
 // not come back as the same bytes from the watch list (not valid in the file name encoding, or
 // holding a line break) counts as not there. It never fails.
 QString getlastfile(const QString& folder, bool newest);
+
+// The same pick through a query of the check's. `listing` tells whether the folder could be
+// listed: Unreachable means the pick is unknown, not that the folder is empty.
+struct FolderPick
+{
+    QString file;
+    FileQuery::Answer listing;
+};
+FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest);

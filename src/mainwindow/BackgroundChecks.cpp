@@ -199,8 +199,11 @@ void BackgroundChecks::halt(int waitMsecs)
     if (!m_job)
         return;
     m_job->stop = true;
+    // A stopped check gives up its file queries at once, so the wait is for local work alone.
     if (m_thread)
-        m_thread->wait(waitMsecs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(waitMsecs));
+        m_thread->wait(QDeadlineTimer(qMax(0, waitMsecs)));
+    // Stopped, it writes nothing more, so the next check need not wait for it to report back.
+    m_job.reset();
 }
 
 void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)

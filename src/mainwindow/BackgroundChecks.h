@@ -44,10 +44,12 @@ public:
     // A refresh the user started and saw: its rows are not news, its files are the ones to watch,
     // and a background check running meanwhile is out of date.
     void userRefreshed(const EntryChecker::Result& result);
-    // Stops a check that runs and waits for its thread, at most `waitMsecs` (-1: as long as it
-    // takes), so that it writes nothing after the caller goes on: a refresh of the user's, whose
-    // row map file it must not overwrite, or the end of the program.
-    void halt(int waitMsecs = -1);
+    // Stops a check that runs and waits for its thread, at most `waitMsecs`, so that it writes
+    // nothing after the caller goes on: a refresh of the user's, whose row map file it must not
+    // overwrite, or the end of the program. A check that does not stop in time is given up: it
+    // writes nothing more, and the next check need not wait for it.
+    void halt(int waitMsecs = kHaltMsecs);
+    static constexpr int kHaltMsecs = 2000;
     // Asks for a check; it runs as soon as nothing stands in its way.
     void requestCheck();
 

@@ -37,7 +37,7 @@ MainWindowBackground::~MainWindowBackground()
 void MainWindowBackground::halt()
 {
     // Bounded: a check stuck on a hung network folder must not keep the program from ending.
-    m_checks->halt(3000);
+    m_checks->halt(BackgroundChecks::kHaltMsecs);
 }
 
 void MainWindowBackground::start()

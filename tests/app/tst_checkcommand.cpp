@@ -288,14 +288,14 @@ void TestCheckCommand::nagiosLineAndExitCode_data()
     QTest::addColumn<bool>("mixed");
     QTest::addColumn<int>("code");
     QTest::addColumn<QByteArray>("summary");
-    QTest::addColumn<QList<int>>("counts"); // old, changed, missing, postponed, removed, ok, entries
+    QTest::addColumn<QList<int>>("counts"); // old, changed, missing, postponed, removed, unreachable, ok, entries
 
     QTest::newRow("one of each") << true << 2
                                  << QByteArray("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 1 postponed, 1 "
                                                "removed, 1 ok")
-                                 << QList<int>{2, 1, 1, 1, 1, 1, 7};
+                                 << QList<int>{2, 1, 1, 1, 1, 0, 1, 7};
     QTest::newRow("nothing to report") << false << 0 << QByteArray("STALEGUARD OK - 1 ok")
-                                       << QList<int>{0, 0, 0, 0, 0, 1, 1};
+                                       << QList<int>{0, 0, 0, 0, 0, 0, 1, 1};
 }
 
 void TestCheckCommand::nagiosLineAndExitCode()
@@ -318,7 +318,7 @@ void TestCheckCommand::nagiosLineAndExitCode()
     QVERIFY2(summary.size() <= 80, summary);
 
     const QMap<QByteArray, PerfValue> values = perfdata(first);
-    const QList<QByteArray> labels{"old", "changed", "missing", "postponed", "removed", "ok", "entries"};
+    const QList<QByteArray> labels{"old", "changed", "missing", "postponed", "removed", "unreachable", "ok", "entries"};
     for (qsizetype i = 0; i < labels.size(); ++i) {
         QVERIFY2(values.contains(labels[i]), labels[i]);
         QCOMPARE(values[labels[i]].value.toInt(), counts[i]);

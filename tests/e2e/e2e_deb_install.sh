@@ -203,10 +203,13 @@ run_check --format nagios >"$work/check.out" 2>"$work/check.err" || status=$?
     cat "$work/check.out" "$work/check.err"
     fail "--check on an old file ended with $status, not 2"
 }
-[ "$(head -n 1 "$work/check.out")" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing | old=1;;;0 changed=0;;;0 missing=0;;;0 entries=1;;;0" ] || {
+case $(head -n 1 "$work/check.out") in
+"STALEGUARD CRITICAL - 1 old | old=1;;0;0;1 "*) ;;
+*)
     cat "$work/check.out"
     fail "--check --format nagios did not report the old file"
-}
+    ;;
+esac
 [ ! -s "$work/check.err" ] || fail "--check wrote to standard error: $(cat "$work/check.err")"
 cmp -s "$watchlist" "$work/watchlist.before" || fail "--check changed the watch list file"
 [ ! -e "$rowmap" ] || fail "--check wrote the row map file"

@@ -4,6 +4,7 @@
 #include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
 #include "mainwindow/MissingFilePrompt.h"
@@ -355,7 +356,7 @@ void TestEntryChecker::seenDateOutlivesLocaleAndZone()
     qputenv("TZ", zoneBefore);
     FileStamp::refreshZone();
     DateTexts::setLocaleForTesting(QLocale(localeBefore));
-    const auto seen = FileStamp::modified(path("watched"));
+    const auto seen = FileStamp::modified(FileQuery().stat(path("watched")));
     QVERIFY(seen);
     QString keys = "description=Memo\ndays=30\nadvisechanges=true\nlast date changed=";
     if (storedAs == "two-digit year")

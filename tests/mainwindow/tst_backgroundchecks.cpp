@@ -1,3 +1,4 @@
+#include "GatedChannel.h"
 #include "MainWindowFixture.h"
 #include "TestHelpers.h"
 #include "background/NotificationService.h"
@@ -5,12 +6,15 @@
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
+#include "engine/FileQuery.h"
 #include "mainwindow/BackgroundChecks.h"
 #include "mainwindow/frmfiledsip.h"
 #include "settings/IniFile.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -173,6 +177,49 @@ private slots:
             IniFile::instance().ReadString(QStringLiteral("file 0"), QStringLiteral("Postponedate"), m_fx->ini(), {}),
             QString());
         QVERIFY(m_fx->rows().isEmpty());
+    }
+
+    void shareThatHangsStopsNothing()
+    {
+        const QDateTime old = QDateTime::currentDateTime().addDays(-9);
+        m_fx->addEntry(0, QStringLiteral("Backup"), old, 5);
+        const QString remote = m_fx->addEntry(1, QStringLiteral("Remote"), old, 5);
+        m_fx->writeWatchList(QStringLiteral("Share timeout=60\n"));
+        const std::shared_ptr<QueryGate> gate = QueryGate::install();
+        // The entry's own path is the share's mount point: the share is asked about that file alone.
+        FileQuery::setMountTable(MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:9 / " +
+                                                   QFile::encodeName(remote) + " rw - nfs4 nas:/b rw\n"));
+        auto restore = qScopeGuard([] {
+            QueryGate::uninstall();
+            FileQuery::setMountTable(std::nullopt);
+        });
+        gate->open();
+        frmfiledsip& window = load();
+        gate->close();
+        QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
+
+        // A background check meets the share as it stops answering; the user's refresh does not
+        // wait for it, nor for the share.
+        BackgroundChecks& checks = checksOf(window);
+        QSignalSpy done(&checks, &BackgroundChecks::checkFinished);
+        checks.requestCheck();
+        QTRY_COMPARE(gate->running(), 1);
+        const int opened = gate->opened();
+        QElapsedTimer timer;
+        timer.start();
+        window.optionsrefreash_Click();
+        QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(m_fx->rows(),
+                 (QStringList{QStringLiteral("Backup is 9 days old"), QStringLiteral("Remote cannot be reached")}));
+        QTRY_COMPARE(done.count(), 1); // the check that was stopped, its rows dropped
+        QVERIFY(runCheck(window));
+        QCOMPARE(gate->opened(), opened); // the share is not asked again while its helper is stuck
+
+        gate->open();
+        QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
+        QVERIFY(runCheck(window));
+        QCOMPARE(m_fx->rows(),
+                 (QStringList{QStringLiteral("Backup is 9 days old"), QStringLiteral("Remote is 9 days old")}));
     }
 
     void checkWaitsForAnOpenDialog()

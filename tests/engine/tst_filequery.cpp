@@ -1,0 +1,245 @@
+#include "GatedChannel.h"
+#include "TestHelpers.h"
+#include "engine/EntryChecker.h"
+#include "engine/FileQuery.h"
+#include "engine/MissingFileQuestion.h"
+#include "settings/IniFile.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using State = FileQuery::Answer::State;
+
+namespace {
+
+class RecordingQuestion : public MissingFileQuestion
+{
+public:
+    bool removeEntry(const QString& fileName) override
+    {
+        asked.append(fileName);
+        return true;
+    }
+    QStringList asked;
+};
+
+} // namespace
+
+class TestFileQuery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void mountOfPath_data();
+    void mountOfPath();
+    void shareTimeout_data();
+    void shareTimeout();
+    void shareAnswersThroughTheChannel();
+    void stuckShareHoldsOneHelper();
+    void stoppedQueryGivesUpAtOnce();
+    void realHelperProcess();
+    void checkListsUnreachableWithoutAsking();
+
+private:
+    MountTable withShare() const;
+    QString local() const { return m_dir.path() + QStringLiteral("/local"); }
+    QString share() const { return m_dir.path() + QStringLiteral("/share"); }
+
+    QTemporaryDir m_dir;
+    std::shared_ptr<QueryGate> m_gate;
+};
+
+MountTable TestFileQuery::withShare() const
+{
+    return MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:50 / " + QFile::encodeName(share()) +
+                             " rw - nfs4 server:/backups rw\n");
+}
+
+void TestFileQuery::init()
+{
+    QDir().mkpath(local());
+    QDir().mkpath(share() + QStringLiteral("/sub"));
+    TestHelpers::touch(share() + QStringLiteral("/sub/backup.tar"), QDateTime::currentDateTime().addDays(-3));
+    TestHelpers::touch(local() + QStringLiteral("/notes.txt"), QDateTime::currentDateTime());
+    m_gate = QueryGate::install();
+    FileQuery::setMountTable(withShare());
+}
+
+void TestFileQuery::cleanup()
+{
+    // Stuck channels end once their gate opens; none may be left for the next test.
+    m_gate->open();
+    QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
+    QueryGate::uninstall();
+    FileQuery::setMountTable(std::nullopt);
+    FileQuery::setHelperProgram(QString());
+}
+
+void TestFileQuery::mountOfPath_data()
+{
+    QTest::addColumn<QByteArray>("mountinfo");
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<bool>("share");
+    const QByteArray base = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+    QTest::newRow("local") << base << QByteArray("/home/a/file") << false;
+    QTest::newRow("nfs") << base + "2 1 0:5 / /mnt/nas rw - nfs server:/x rw\n" << QByteArray("/mnt/nas/f") << true;
+    QTest::newRow("mount point itself") << base + "2 1 0:5 / /mnt/nas rw - cifs //s/x rw\n"
+                                        << QByteArray("/mnt/nas") << true;
+    QTest::newRow("name that only starts alike") << base + "2 1 0:5 / /mnt/nas rw - nfs server:/x rw\n"
+                                                 << QByteArray("/mnt/nas2/f") << false;
+    QTest::newRow("local disk inside a share")
+        << base + "2 1 0:5 / /mnt/nas rw - nfs s:/x rw\n3 2 8:2 / /mnt/nas/disk rw - ext4 /dev/sdb rw\n"
+        << QByteArray("/mnt/nas/disk/f") << false;
+    QTest::newRow("blank in the mount point") << base + "2 1 0:5 / /mnt/my\\040nas rw - fuse.sshfs h:/ rw\n"
+                                              << QByteArray("/mnt/my nas/f") << true;
+    QTest::newRow("ntfs-3g is a local disk") << base + "2 1 0:5 / /media/win rw - fuseblk /dev/sdc1 rw\n"
+                                             << QByteArray("/media/win/f") << false;
+    QTest::newRow("top of stacked mounts counts")
+        << base + "2 1 0:5 / /net rw - autofs map rw\n3 1 0:6 / /net rw - ext4 /dev/sdd rw\n"
+        << QByteArray("/net/f") << false;
+    QTest::newRow("no table") << QByteArray() << QByteArray("/mnt/nas/f") << false;
+}
+
+void TestFileQuery::mountOfPath()
+{
+    QFETCH(QByteArray, mountinfo);
+    QFETCH(QByteArray, path);
+    QFETCH(bool, share);
+    const MountTable table = MountTable::parse(mountinfo);
+    QCOMPARE(table.isShare(table.mountOf(path)), share);
+}
+
+void TestFileQuery::shareTimeout_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("seconds");
+    QTest::newRow("missing") << QString() << 5;
+    QTest::newRow("set") << QStringLiteral(" 12 s") << 12;
+    QTest::newRow("text") << QStringLiteral("soon") << 1;
+    QTest::newRow("zero") << QStringLiteral("0") << 1;
+    QTest::newRow("negative") << QStringLiteral("-30") << 1;
+    QTest::newRow("huge") << QStringLiteral("99999999") << 60;
+}
+
+void TestFileQuery::shareTimeout()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, seconds);
+    QCOMPARE(FileQuery::shareTimeoutSeconds(stored), seconds);
+}
+
+void TestFileQuery::shareAnswersThroughTheChannel()
+{
+    m_gate->open();
+    // A link from a local folder onto the share is followed without our process touching the share.
+    QVERIFY(QFile::link(share() + QStringLiteral("/sub"), local() + QStringLiteral("/link")));
+    FileQuery query(1);
+    const FileQuery::Answer found = query.stat(local() + QStringLiteral("/link/backup.tar"));
+    QVERIFY(found.isFile());
+    QCOMPARE(found.mtimeSec, QFileInfo(share() + QStringLiteral("/sub/backup.tar")).lastModified().toSecsSinceEpoch());
+    QCOMPARE(query.stat(share() + QStringLiteral("/sub/gone.tar")).state, State::Missing);
+    QStringList names;
+    QCOMPARE(query
+                 .list(share() + QStringLiteral("/sub"),
+                       [&](const char* name, const FileQuery::Answer& a) {
+                           if (a.isFile())
+                               names.append(QString::fromUtf8(name));
+                       })
+                 .state,
+             State::Found);
+    QCOMPARE(names, QStringList{QStringLiteral("backup.tar")});
+    QCOMPARE(query.stat(local() + QStringLiteral("/notes.txt")).state, State::Found);
+    QCOMPARE(m_gate->opened(), 1);
+}
+
+void TestFileQuery::stuckShareHoldsOneHelper()
+{
+    const QString file = share() + QStringLiteral("/sub/backup.tar");
+    QElapsedTimer timer;
+    timer.start();
+    for (int check = 0; check < 3; ++check) {
+        FileQuery query(1);
+        const FileQuery::Answer answer = query.stat(file);
+        QCOMPARE(answer.state, State::Unreachable);
+        QCOMPARE(answer.why, QStringLiteral("No answer within 1 s"));
+        // The rest of the check does not wait again on the same share.
+        QCOMPARE(query.stat(share() + QStringLiteral("/other")).state, State::Unreachable);
+        QCOMPARE(query.stat(local() + QStringLiteral("/notes.txt")).state, State::Found);
+    }
+    QVERIFY2(timer.elapsed() < 2500, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(m_gate->opened(), 1);
+    QCOMPARE(FileQuery::stuckHelpers(), 1);
+
+    m_gate->open();
+    QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
+    FileQuery again(1);
+    QVERIFY(again.stat(file).isFile());
+}
+
+void TestFileQuery::stoppedQueryGivesUpAtOnce()
+{
+    FileQuery query(60);
+    QElapsedTimer timer;
+    timer.start();
+    query.setAbandon([&timer] { return timer.elapsed() > 100; });
+    QCOMPARE(query.stat(share() + QStringLiteral("/sub/backup.tar")).state, State::Unreachable);
+    QVERIFY(timer.elapsed() < 1000);
+
+    FileQuery bounded(60);
+    bounded.setDeadline(QDeadlineTimer(200));
+    timer.restart();
+    QCOMPARE(bounded.stat(share() + QStringLiteral("/sub/backup.tar")).state, State::Unreachable);
+    QVERIFY(timer.elapsed() < 1000);
+}
+
+void TestFileQuery::realHelperProcess()
+{
+    QueryGate::uninstall();
+    FileQuery::setHelperProgram(QStringLiteral(STALEGUARD_QUERY_HELPER));
+    FileQuery query(5);
+    QVERIFY(query.stat(share() + QStringLiteral("/sub/backup.tar")).isFile());
+    QByteArray bytes;
+    QCOMPARE(query.read(share() + QStringLiteral("/sub/nothing"), bytes).state, State::Missing);
+
+    // Never asked directly instead: the entry cannot be reached, and says why.
+    FileQuery::setHelperProgram(m_dir.path() + QStringLiteral("/no-such-helper"));
+    FileQuery without(5);
+    const FileQuery::Answer answer = without.stat(share() + QStringLiteral("/sub/backup.tar"));
+    QCOMPARE(answer.state, State::Unreachable);
+    QVERIFY2(answer.why.contains(QStringLiteral("No such file")), qPrintable(answer.why));
+}
+
+void TestFileQuery::checkListsUnreachableWithoutAsking()
+{
+    const QString ini = m_dir.path() + QStringLiteral("/watch.ini");
+    const QByteArray folderEntry = QFile::encodeName(share()) + "/sub/backup.tar";
+    TestHelpers::writeAll(ini, "[Settings]\nShare timeout=1\n"
+                               "[file 0]\nfilename=" +
+                                   QFile::encodeName(local()) +
+                                   "/notes.txt\ndescription=Diary\ndays=0\n"
+                                   "[file 1]\nfilename=" +
+                                   QFile::encodeName(share()) +
+                                   "/sub/backup.tar\ndescription=Backup\ndays=30\n"
+                                   "[file 2]\nfilename=" +
+                                   folderEntry + "\ndescription=Backups\ndays=30\nnon-fixed file type=1\n");
+    IniFile store;
+    EntryChecker checker(store, ini, m_dir.path() + QStringLiteral("/$watch.ini"));
+    RecordingQuestion question;
+    checker.setMissingFileQuestion(&question);
+    const EntryChecker::Result result = checker.run(false);
+    QCOMPARE(TestHelpers::rowTexts(result.rows),
+             (QStringList{QStringLiteral("Diary is 0 days old"), QStringLiteral("Backup cannot be reached"),
+                          QStringLiteral("Backups cannot be reached")}));
+    QVERIFY(question.asked.isEmpty());
+    const QByteArray stored = TestHelpers::readAll(ini);
+    QVERIFY(!stored.contains("Notactive"));
+    // The folder's stored pick stays: the folder itself was not written back.
+    QVERIFY(stored.contains("filename=" + folderEntry + "\n"));
+}
+
+QTEST_GUILESS_MAIN(TestFileQuery)
+#include "tst_filequery.moc"
