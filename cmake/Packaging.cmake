@@ -63,6 +63,13 @@ configure_file(${STALEGUARD_PACKAGING_DIR}/check.timer.in ${STALEGUARD_GENERATED
 install(FILES ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.service
     ${STALEGUARD_GENERATED_DIR}/${STALEGUARD_CHECK_UNIT}.timer DESTINATION ${STALEGUARD_SYSTEMD_USER_DIR})
 
+# What monitoring systems load from the package: Prometheus alert rules on the textfile report, and
+# an Icinga 2 CheckCommand for the nagios format.
+set(STALEGUARD_SHARE_DIR ${CMAKE_INSTALL_DATADIR}/${PROJECT_NAME_LOWER})
+set(STALEGUARD_SHARE_FULL_DIR ${CMAKE_INSTALL_FULL_DATADIR}/${PROJECT_NAME_LOWER})
+install(FILES ${STALEGUARD_PACKAGING_DIR}/prometheus/staleguard.rules.yml DESTINATION ${STALEGUARD_SHARE_DIR}/prometheus)
+install(FILES ${STALEGUARD_PACKAGING_DIR}/icinga2/staleguard.conf DESTINATION ${STALEGUARD_SHARE_DIR}/icinga2)
+
 configure_file(${STALEGUARD_PACKAGING_DIR}/Staleguard.1.in ${STALEGUARD_GENERATED_DIR}/${PROJECT_NAME}.1 @ONLY)
 # Compressed as Debian installs manual pages; under man/ of the build tree, so MANPATH can point there.
 set(STALEGUARD_MAN_PAGE ${PROJECT_BINARY_DIR}/man/man1/${PROJECT_NAME}.1.gz)

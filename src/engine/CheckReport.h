@@ -22,6 +22,7 @@ struct CheckReport
 
     QString watchList; // absolute path
     QDateTime checkedAt;
+    double durationSeconds = 0; // the walk over the entries, wall-clock time
     QList<EntryReport> entries;
     QStringList rows; // exactly as the main list shows them
 

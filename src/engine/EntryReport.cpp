@@ -1,5 +1,7 @@
 #include "engine/EntryReport.h"
 
+#include <QMetaEnum>
+
 QLatin1String EntryReport::kindName(Kind kind)
 {
     switch (kind) {
@@ -32,4 +34,26 @@ QLatin1String EntryReport::stateName(State state)
         break;
     }
     return QLatin1String("ok");
+}
+
+const QList<EntryReport::State>& EntryReport::states()
+{
+    static const QList<State> all = [] {
+        const QMetaEnum meta = QMetaEnum::fromType<State>();
+        QList<State> list;
+        for (int i = 0; i < meta.keyCount(); ++i)
+            list.append(static_cast<State>(meta.value(i)));
+        return list;
+    }();
+    return all;
+}
+
+std::optional<QDateTime> EntryReport::due() const
+{
+    if (!modified)
+        return std::nullopt;
+    // The age counts midnights in the local calendar: the day is the one the age was counted from,
+    // and the moment is where the local zone starts the later day, which startOfDay() finds even
+    // when summer time skips midnight.
+    return modified->date().addDays(days).startOfDay(Qt::LocalTime);
 }

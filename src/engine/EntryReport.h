@@ -3,12 +3,17 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLatin1String>
+#include <QList>
+#include <QObject>
 #include <QString>
 #include <optional>
 
 // What the check found for one entry, for the reports that go to scripts and monitoring.
 struct EntryReport
 {
+    Q_GADGET
+
+public:
     enum class Kind
     {
         File,
@@ -25,6 +30,7 @@ struct EntryReport
         Removed,    // "Notactive", or no description: the window never checks it either
         Unreachable // the file may be there, but could not be asked about in time or at all
     };
+    Q_ENUM(State)
 
     qint16 number = 0;
     QString description; // as its row shows it
@@ -39,4 +45,9 @@ struct EntryReport
 
     static QLatin1String kindName(Kind kind);
     static QLatin1String stateName(State state);
+    // Every state in declaration order, read from the enum itself so that a new one is never left out.
+    static const QList<State>& states();
+    // The first moment at which the entry counts as old: local midnight starting the day `days` after
+    // the file's day. None without a file.
+    std::optional<QDateTime> due() const;
 };

@@ -21,24 +21,46 @@ QByteArray prefix(CheckReport::Status status)
     return AppInfo::productName().toUpper().toUtf8() + ' ' + CheckReport::statusName(status).data() + " - ";
 }
 
-QByteArray perfValue(const char* label, int value)
+// label=value;warn;crit;min;max. A threshold of 0 alerts on any count above none, which is
+// where the status itself turns WARNING or CRITICAL.
+QByteArray perfCount(QLatin1String label, int value, const char* warn, const char* crit, qsizetype max)
 {
-    return QByteArray(label) + '=' + QByteArray::number(value) + ";;;0";
+    return QByteArray(label.data(), label.size()) + '=' + QByteArray::number(value) + ';' + warn + ';' + crit + ";0;" +
+           QByteArray::number(max);
 }
 
 } // namespace
 
 QByteArray render(const CheckReport& report)
 {
-    const int old = report.count(EntryReport::State::Old);
-    const int changed = report.count(EntryReport::State::Changed);
-    const int missing = report.count(EntryReport::State::Missing);
-    const int unreachable = report.count(EntryReport::State::Unreachable);
+    using State = EntryReport::State;
+    const qsizetype total = report.entries.size();
+    // The problems first and "ok" last, so that a narrow screen cut at 80 columns still shows them;
+    // a state no entry is in is left out here but still counted in the performance data.
+    QList<State> order;
+    for (const State state : EntryReport::states()) {
+        if (state != State::Ok)
+            order.append(state);
+    }
+    order.append(State::Ok);
+    QByteArrayList summary;
+    QByteArrayList perfdata;
+    for (const State state : order) {
+        const int n = report.count(state);
+        const QLatin1String name = EntryReport::stateName(state);
+        if (n > 0)
+            summary.append(QByteArray::number(n) + ' ' + QByteArray(name.data(), name.size()));
+        const char* warn = state == State::Changed ? "0" : "";
+        const char* crit = state == State::Old || state == State::Missing ? "0" : "";
+        perfdata.append(perfCount(name, n, warn, crit, total));
+    }
+    perfdata.append("entries=" + QByteArray::number(total) + ";;;0");
+    // QByteArray::number never uses the locale's digits or decimal comma.
+    perfdata.append("duration=" + QByteArray::number(report.durationSeconds, 'f', 6) + "s;;;0");
+
     QByteArray out = prefix(report.status());
-    out += QByteArray::number(old) + " old, " + QByteArray::number(changed) + " changed, " +
-           QByteArray::number(missing) + " missing, " + QByteArray::number(unreachable) + " unreachable | ";
-    out += perfValue("old", old) + ' ' + perfValue("changed", changed) + ' ' + perfValue("missing", missing) + ' ' +
-           perfValue("unreachable", unreachable) + ' ' + perfValue("entries", int(report.entries.size())) + '\n';
+    out += summary.isEmpty() ? QByteArray("no entries") : summary.join(", ");
+    out += " | " + perfdata.join(' ') + '\n';
     for (const QString& row : report.rows)
         out += plain(row) + '\n';
     for (const QString& line : report.missingLines())

@@ -6,8 +6,8 @@
 struct CheckReport;
 
 // The Prometheus text exposition format, for node_exporter's textfile collector: per entry its
-// age, its threshold and whether it is old, changed or missing, plus the time of the check.
-// Removed entries are left out.
+// state, when its file changed, when it will count as old and whether it is old, changed or
+// missing, plus when the check ran and how long it took. Removed entries are left out.
 namespace PrometheusReport {
 
 QByteArray render(const CheckReport& report);

@@ -6,6 +6,7 @@
 #include "engine/FileQuery.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -56,6 +57,8 @@ std::unique_ptr<QTemporaryFile> copyFromShare(FileQuery& query, const QString& w
 
 CheckReport run(IniFile& ini, const QString& watchList, bool showAll, QDeadlineTimer deadline)
 {
+    QElapsedTimer timer;
+    timer.start();
     const QString shown = QFileInfo(watchList).absoluteFilePath();
     FileQuery query;
     query.setDeadline(deadline);
@@ -84,6 +87,7 @@ CheckReport run(IniFile& ini, const QString& watchList, bool showAll, QDeadlineT
     report.rows.reserve(result.rows.size());
     for (const CheckRow& row : result.rows)
         report.rows.append(row.text);
+    report.durationSeconds = double(timer.nsecsElapsed()) / 1e9;
     return report;
 }
 

@@ -1,5 +1,6 @@
 #include "TestHelpers.h"
 #include "engine/AppInfo.h"
+#include "engine/EntryReport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,8 +45,11 @@ private slots:
     void textListsTheRowsThenTheMissingFiles_data();
     void textListsTheRowsThenTheMissingFiles();
     void jsonGivesEveryEntryWithItsState();
+    void nagiosLineAndExitCode_data();
     void nagiosLineAndExitCode();
     void prometheusExposition();
+    void numbersTakeNoLocale_data();
+    void numbersTakeNoLocale();
     void exitCodes_data();
     void exitCodes();
     void badInput_data();
@@ -231,45 +236,160 @@ void TestCheckCommand::jsonGivesEveryEntryWithItsState()
     }
 }
 
+namespace {
+
+// A performance value's parts: label=value[unit];warn;crit;min;max, the last four possibly empty.
+struct PerfValue
+{
+    QByteArray value;
+    QByteArray unit;
+    QByteArray warn;
+    QByteArray crit;
+};
+
+QMap<QByteArray, PerfValue> perfdata(const QByteArray& line)
+{
+    static const QRegularExpression item(
+        R"(^([a-z]+)=(-?[0-9]+(?:\.[0-9]+)?)(s?);([0-9]*);([0-9]*);([0-9]*)(?:;([0-9]*))?$)");
+    QMap<QByteArray, PerfValue> values;
+    for (const QByteArray& text : line.mid(line.indexOf('|') + 1).trimmed().split(' ')) {
+        const QRegularExpressionMatch m = item.match(QString::fromUtf8(text));
+        if (!m.hasMatch()) {
+            qWarning() << "not a performance value:" << text;
+            return {};
+        }
+        values.insert(m.captured(1).toUtf8(),
+                      {m.captured(2).toUtf8(), m.captured(3).toUtf8(), m.captured(4).toUtf8(), m.captured(5).toUtf8()});
+    }
+    return values;
+}
+
+// The plugins' threshold "N" alerts outside 0..N; none never alerts.
+bool alerts(const QByteArray& threshold, const QByteArray& value)
+{
+    return !threshold.isEmpty() && (value.toDouble() < 0 || value.toDouble() > threshold.toDouble());
+}
+
+// The value of the one sample of NAME whose labels hold LABELS, or nothing.
+std::optional<QByteArray> sample(const QByteArray& report, const QByteArray& name, const QByteArray& labels)
+{
+    for (const QByteArray& line : report.split('\n')) {
+        const bool named = labels.isEmpty() ? line.startsWith(name + ' ') : line.startsWith(name + '{');
+        if (named && line.contains(labels))
+            return line.mid(line.lastIndexOf(' ') + 1);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void TestCheckCommand::nagiosLineAndExitCode_data()
+{
+    QTest::addColumn<bool>("mixed");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("summary");
+    QTest::addColumn<QList<int>>("counts"); // old, changed, missing, postponed, removed, unreachable, ok, entries
+
+    QTest::newRow("one of each") << true << 2
+                                 << QByteArray("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 1 postponed, 1 "
+                                               "removed, 1 ok")
+                                 << QList<int>{2, 1, 1, 1, 1, 0, 1, 7};
+    QTest::newRow("nothing to report") << false << 0 << QByteArray("STALEGUARD OK - 1 ok")
+                                       << QList<int>{0, 0, 0, 0, 0, 0, 1, 1};
+}
+
 void TestCheckCommand::nagiosLineAndExitCode()
 {
-    writeMixedList();
+    QFETCH(bool, mixed);
+    QFETCH(int, code);
+    QFETCH(QByteArray, summary);
+    QFETCH(QList<int>, counts);
+    if (mixed) {
+        writeMixedList();
+    } else {
+        age(QStringLiteral("notes.txt"), 0);
+        writeAll(watchList(), "[file 0]\ndescription=Notes\ndays=5\nfilename=" + path("notes.txt").toUtf8() + "\n");
+    }
     const Run result = check({"--format", "nagios"});
-    QCOMPARE(result.code, 2);
+    QCOMPARE(result.code, code);
     const QList<QByteArray> lines = result.out.split('\n');
-    QCOMPARE(lines.value(0), QByteArray("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 0 unreachable | old=2;;;0 "
-                                        "changed=1;;;0 missing=1;;;0 unreachable=0;;;0 entries=7;;;0"));
-    QCOMPARE(lines.mid(1),
-             (QList<QByteArray>{"Nightly backup is 10 days old", "Accounts has changed", "Logs are 20 days old",
-                                "Tax forms no longer exists: " + path("gone.pdf").toUtf8(), ""}));
+    const QByteArray first = lines.value(0);
+    QCOMPARE(first.left(first.indexOf(" | ")), summary);
+    QVERIFY2(summary.size() <= 80, summary);
+
+    const QMap<QByteArray, PerfValue> values = perfdata(first);
+    const QList<QByteArray> labels{"old", "changed", "missing", "postponed", "removed", "unreachable", "ok", "entries"};
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        QVERIFY2(values.contains(labels[i]), labels[i]);
+        QCOMPARE(values[labels[i]].value.toInt(), counts[i]);
+        QCOMPARE(values[labels[i]].unit, QByteArray());
+    }
+    // The thresholds tell a grapher what the status line tells: old or missing is critical, a
+    // change a warning.
+    QCOMPARE(alerts(values["old"].crit, values["old"].value), counts[0] > 0);
+    QCOMPARE(alerts(values["missing"].crit, values["missing"].value), counts[2] > 0);
+    QCOMPARE(alerts(values["changed"].warn, values["changed"].value), counts[1] > 0);
+    QCOMPARE(values["duration"].unit, QByteArray("s"));
+    QVERIFY(values["duration"].value.toDouble() < 60);
+    if (mixed) {
+        QCOMPARE(lines.mid(1),
+                 (QList<QByteArray>{"Nightly backup is 10 days old", "Accounts has changed", "Logs are 20 days old",
+                                    "Tax forms no longer exists: " + path("gone.pdf").toUtf8(), ""}));
+    }
 }
 
 void TestCheckCommand::prometheusExposition()
 {
     writeMixedList();
-    // Quotes and a backslash in a label value must come out escaped.
+    // Quotes, a backslash, template braces and a line that is not UTF-8 (so read as Windows-1252).
     QByteArray list = readAll(watchList());
-    list.replace("description=Notes", "description=Notes \"draft\" C:\\x");
+    list.replace("description=Notes", "description=Notes \"draft\" C:\\x {{ .Value }} \xe9t\xe9");
     writeAll(watchList(), list);
     const Run result = check({"--format", "prometheus"});
     QCOMPARE(result.code, 2);
+    const QByteArray& out = result.out;
 
-    const QByteArray notes = R"({entry="4",description="Notes \"draft\" C:\\x"})";
-    for (const QByteArray& sample :
-         {QByteArray(R"(staleguard_entry_age_days{entry="0",description="Nightly backup"} 10)"),
-          QByteArray(R"(staleguard_entry_threshold_days{entry="3",description="Logs"} 7)"),
-          QByteArray(R"(staleguard_entry_stale{entry="0",description="Nightly backup"} 1)"),
-          QByteArray(R"(staleguard_entry_stale{entry="5",description="Report"} 0)"),
-          QByteArray(R"(staleguard_entry_changed{entry="1",description="Accounts"} 1)"),
-          QByteArray(R"(staleguard_entry_missing{entry="2",description="Tax forms"} 1)"),
-          "staleguard_entry_age_days" + notes + " 0"})
-        QVERIFY2(result.out.contains(sample + '\n'), sample);
-    QVERIFY2(!result.out.contains("entry=\"6\""), "a removed entry has no samples");
-    QVERIFY2(!result.out.contains(R"(staleguard_entry_age_days{entry="2")"), "a missing file has no age");
-    const QByteArray stampKey = "\nstaleguard_check_timestamp_seconds ";
-    const qsizetype at = result.out.indexOf(stampKey) + stampKey.size();
-    const qint64 stamp = result.out.mid(at, result.out.indexOf('\n', at) - at).toLongLong();
+    const QByteArray backup = R"(entry="0",description="Nightly backup")";
+    const QDateTime modified = QFileInfo(path("backup.tar")).lastModified();
+    QCOMPARE(qRound64(sample(out, "staleguard_entry_modified_timestamp_seconds", backup)->toDouble() * 1000),
+             modified.toMSecsSinceEpoch());
+    // Old from the local midnight five days after the file's local day, in the run's +05:30.
+    const QDate fileDay = modified.toOffsetFromUtc(5 * 3600 + 1800).date();
+    const QDateTime due(fileDay.addDays(5), QTime(0, 0), Qt::OffsetFromUTC, 5 * 3600 + 1800);
+    QCOMPARE(sample(out, "staleguard_entry_due_timestamp_seconds", backup), QByteArray::number(due.toSecsSinceEpoch()));
+    QCOMPARE(sample(out, "staleguard_entry_stale", backup), QByteArray("1"));
+    QCOMPARE(sample(out, "staleguard_entry_changed", R"(description="Accounts")"), QByteArray("1"));
+    QCOMPARE(sample(out, "staleguard_entry_missing", R"(description="Tax forms")"), QByteArray("1"));
+    QVERIFY2(!sample(out, "staleguard_entry_modified_timestamp_seconds", R"(entry="2")"), "a missing file's time");
+    QVERIFY2(!sample(out, "staleguard_entry_due_timestamp_seconds", R"(entry="2")"), "a missing file's due");
+    QVERIFY2(!out.contains("entry=\"6\""), "a removed entry has no samples");
+    const QByteArray notes =
+        R"(description="Notes \"draft\" C:\\x {{ .Value }} )" + QString::fromUtf8("été\"").toUtf8();
+    QCOMPARE(sample(out, "staleguard_entry_state", notes + R"(,state="ok")"), QByteArray("1"));
+
+    // One state sample per state for each entry, 1 for the state the JSON report gives it.
+    const QJsonArray entries = QJsonDocument::fromJson(check({"--format", "json"}).out).object()["entries"].toArray();
+    for (const QJsonValue& entry : entries) {
+        const QByteArray number = "entry=\"" + QByteArray::number(entry["number"].toInt()) + '"';
+        const QString state = entry["state"].toString();
+        int ones = 0;
+        int samples = 0;
+        for (const QByteArray& line : out.split('\n')) {
+            if (!line.startsWith("staleguard_entry_state{" + number + ','))
+                continue;
+            ++samples;
+            if (line.endsWith(" 1")) {
+                ++ones;
+                QVERIFY2(line.contains(",state=\"" + state.toUtf8() + "\"}"), line);
+            }
+        }
+        QCOMPARE(samples, state == "removed" ? 0 : int(EntryReport::states().size()));
+        QCOMPARE(ones, state == "removed" ? 0 : 1);
+    }
+
+    const qint64 stamp = sample(out, "staleguard_check_timestamp_seconds", "")->toLongLong();
     QVERIFY(qAbs(stamp - QDateTime::currentSecsSinceEpoch()) < 60);
+    QVERIFY(out.contains("\nstaleguard_check_duration_seconds "));
 
     const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
     if (promtool.isEmpty())
@@ -277,15 +397,38 @@ void TestCheckCommand::prometheusExposition()
     QProcess lint;
     lint.start(promtool, {"check", "metrics"});
     QVERIFY(lint.waitForStarted());
-    lint.write(result.out);
+    lint.write(out);
     lint.closeWriteChannel();
     QVERIFY(lint.waitForFinished(60000));
-    // Exit code 3 is for style advice only; the one advice given, to count age in seconds, does not
-    // fit an age that counts midnights. A parse error fails with 1.
-    const QByteArray said = lint.readAllStandardOutput() + lint.readAllStandardError();
-    QVERIFY2(lint.exitCode() == 0 || lint.exitCode() == 3, said);
-    for (const QByteArray& line : said.trimmed().split('\n')) {
-        QVERIFY2(line.isEmpty() || line.endsWith(R"(use base unit "seconds" instead of "days")"), line);
+    // Not a single remark: exit code 3 would be style advice, 1 a parse error.
+    QCOMPARE(lint.readAllStandardOutput() + lint.readAllStandardError(), QByteArray());
+    QCOMPARE(lint.exitCode(), 0);
+}
+
+void TestCheckCommand::numbersTakeNoLocale_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::newRow("decimal comma") << QStringLiteral("de_DE.UTF-8");
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("ar_EG.UTF-8");
+}
+
+void TestCheckCommand::numbersTakeNoLocale()
+{
+    QFETCH(QString, locale);
+    writeMixedList();
+    const auto inLocale = [&locale](QProcess& process) {
+        QProcessEnvironment env = process.processEnvironment();
+        for (const char* name : {"LANG", "LC_ALL", "LC_NUMERIC"})
+            env.insert(QLatin1String(name), locale);
+        process.setProcessEnvironment(env);
+    };
+    const QByteArray nagios = check({"--format", "nagios"}, inLocale).out.split('\n').value(0);
+    QVERIFY2(perfdata(nagios).size() > 1, nagios);
+
+    const QRegularExpression number(R"( -?[0-9]+(\.[0-9]+)?$)");
+    for (const QByteArray& line : check({"--format", "prometheus"}, inLocale).out.split('\n')) {
+        if (!line.isEmpty() && !line.startsWith('#'))
+            QVERIFY2(number.match(QString::fromUtf8(line)).hasMatch(), line);
     }
 }
 
@@ -423,7 +566,7 @@ void TestCheckCommand::readOnlyFolderChecksFine()
     QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const Run result = check({"--format", "nagios"});
     QCOMPARE(result.code, 2);
-    QVERIFY(result.out.startsWith("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, 0 unreachable |"));
+    QVERIFY(result.out.startsWith("STALEGUARD CRITICAL - 2 old, 1 changed, 1 missing, "));
     QCOMPARE(result.err, QByteArray());
 }
 

@@ -91,6 +91,12 @@ for unit in "${units[@]}"; do
     [ -f "$unit" ] || fail "no systemd user unit at $unit"
 done
 grep -q "^ExecStart=$program --check$" "${units[0]}" || fail "the service does not run $program --check"
+# What monitoring systems load from the package, where the README and the manual page say.
+for shipped in /usr/share/staleguard/prometheus/staleguard.rules.yml /usr/share/staleguard/icinga2/staleguard.conf; do
+    [ -s "$shipped" ] || fail "nothing at $shipped"
+done
+grep -q '"/usr/bin/Staleguard"' /usr/share/staleguard/icinga2/staleguard.conf ||
+    fail "the installed CheckCommand does not run /usr/bin/Staleguard"
 if command -v systemd-analyze >/dev/null; then
     mkdir -p "$work/verify-runtime"
     chmod 700 "$work/verify-runtime"
@@ -197,10 +203,13 @@ run_check --format nagios >"$work/check.out" 2>"$work/check.err" || status=$?
     cat "$work/check.out" "$work/check.err"
     fail "--check on an old file ended with $status, not 2"
 }
-[ "$(head -n 1 "$work/check.out")" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing, 0 unreachable | old=1;;;0 changed=0;;;0 missing=0;;;0 unreachable=0;;;0 entries=1;;;0" ] || {
+case $(head -n 1 "$work/check.out") in
+"STALEGUARD CRITICAL - 1 old | old=1;;0;0;1 "*) ;;
+*)
     cat "$work/check.out"
     fail "--check --format nagios did not report the old file"
-}
+    ;;
+esac
 [ ! -s "$work/check.err" ] || fail "--check wrote to standard error: $(cat "$work/check.err")"
 cmp -s "$watchlist" "$work/watchlist.before" || fail "--check changed the watch list file"
 [ ! -e "$rowmap" ] || fail "--check wrote the row map file"

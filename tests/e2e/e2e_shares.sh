@@ -118,9 +118,9 @@ $states"
         ;;
     nagios)
         first=$(echo "$OUT" | head -n 1)
-        [ "${first%% |*}" = "STALEGUARD CRITICAL - 1 old, 0 changed, 0 missing, 4 unreachable" ] ||
+        [ "${first%% |*}" = "STALEGUARD CRITICAL - 1 old, 4 unreachable, 1 ok" ] ||
             fail "the status line is $first"
-        echo "$first" | grep -q ' unreachable=4;;;0 ' || fail "no unreachable perfdata: $first"
+        echo "$first" | grep -q ' unreachable=4;;;0;6 ' || fail "no unreachable perfdata: $first"
         ;;
     prometheus)
         [ "$(echo "$OUT" | grep -c '^staleguard_entry_unreachable{.*} 1$')" = 4 ] ||
