@@ -4,7 +4,8 @@
 # every second and loads the shipped alert rules. Everything listens on 127.0.0.1 only. Asserted
 # through Prometheus' HTTP API: the old entry's alert fires, none is there for the fresh one, and the
 # age Prometheus works out from the report is the file's. The rules are the shipped ones with their
-# `for:` waits cut to two seconds; the waits themselves are pinned by the rules' unit tests. Last, the scrape time of a report of 10,000 entries is printed.
+# `for:` waits cut to two seconds; the waits themselves are pinned by the rules' unit tests. Last,
+# the scrape time of a report of 10,000 entries is printed.
 set -euo pipefail
 
 source_dir=${STALEGUARD_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
