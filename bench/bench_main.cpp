@@ -1,7 +1,7 @@
 #include "BenchData.h"
 #include "engine/EntryChecker.h"
 #include "engine/getlastfile.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QApplication>
 #include <QFile>

@@ -14,11 +14,11 @@
 // way for comparison.
 #include "BenchData.h"
 #include "Heartbeat.h"
-#include "app/SecondCopyGuard.h"
+#include "desktop/SecondCopyGuard.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #include "app/Application.h"
 
 #include "controls/Prompter.h"
-#include "engine/AppError.h"
+#include "base/AppError.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "background/DesktopNotifier.h"
 
 #include "background/NotificationService.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QPointer>
 

@@ -1,12 +1,12 @@
 #include "commands/OptionsCommands.h"
 
 #include "controls/Prompter.h"
-#include "engine/AppError.h"
-#include "engine/AppInfo.h"
+#include "base/AppError.h"
+#include "base/AppInfo.h"
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"
-#include "settings/IniFile.h"
-#include "settings/RegistryStore.h"
+#include "store/IniFile.h"
+#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QCoreApplication>

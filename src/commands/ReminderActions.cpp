@@ -8,7 +8,7 @@
 #include "engine/WatchListFile.h"
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QContextMenuEvent>

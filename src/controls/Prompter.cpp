@@ -1,6 +1,6 @@
 #include "controls/Prompter.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

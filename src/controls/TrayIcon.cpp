@@ -1,6 +1,6 @@
 #include "controls/TrayIcon.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QTimer>
 

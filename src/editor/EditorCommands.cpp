@@ -1,11 +1,11 @@
 #include "editor/EditorCommands.h"
 
 #include "controls/Prompter.h"
-#include "editor/StoredEntry.h"
+#include "engine/StoredEntry.h"
 #include "editor/frmaddnewfile.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "mainwindow/MainWindowLink.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QApplication>
 #include <QWidget>

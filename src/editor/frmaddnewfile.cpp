@@ -7,9 +7,9 @@
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
-#include "editor/StoredEntry.h"
-#include "engine/AppError.h"
-#include "engine/AppInfo.h"
+#include "engine/StoredEntry.h"
+#include "base/AppError.h"
+#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -17,8 +17,8 @@
 #include "engine/WatchListFile.h"
 #include "filedialog/clsOpenSave.h"
 #include "mainwindow/MainWindowLink.h"
-#include "settings/IniFile.h"
-#include "settings/RegistryStore.h"
+#include "store/IniFile.h"
+#include "desktop/RegistryStore.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "editor/EntryWriter.h"
+#include "engine/EntryWriter.h"
 
 class ClickableLabel;
 class QCheckBox;

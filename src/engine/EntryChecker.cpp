@@ -1,6 +1,6 @@
 #include "engine/EntryChecker.h"
 
-#include "engine/AppError.h"
+#include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"

@@ -10,7 +10,7 @@
 
 #include "engine/EntryReport.h"
 #include "engine/FileStamp.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 class FileQuery;
 class MissingFileQuestion;

@@ -2,7 +2,7 @@
 
 #include "engine/LeadingNumber.h"
 
-#include "settings/AtomicSave.h"
+#include "store/AtomicSave.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

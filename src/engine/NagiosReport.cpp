@@ -1,6 +1,6 @@
 #include "engine/NagiosReport.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "engine/CheckReport.h"
 
 namespace NagiosReport {

@@ -1,6 +1,6 @@
 #include "engine/PrometheusReport.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "engine/CheckReport.h"
 
 #include <functional>

@@ -1,6 +1,6 @@
 #include "engine/WatchListCheck.h"
 
-#include "engine/AppError.h"
+#include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"

@@ -1,9 +1,9 @@
 #include "engine/WatchListFile.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

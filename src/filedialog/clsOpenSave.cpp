@@ -1,6 +1,6 @@
 #include "filedialog/clsOpenSave.h"
 
-#include "engine/AppError.h"
+#include "base/AppError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "infowindows/frmAbout.h"
 
 #include "controls/HyperLink.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QFile>
 #include <QFrame>

@@ -2,7 +2,7 @@
 
 #include "controls/SvgPicture.h"
 #include "controls/Twips.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -6,7 +6,7 @@
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/MissingFilePrompt.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "mainwindow/MainWindowBackground.h"
 
 #include "editor/frmaddnewfile.h"
-#include "mainwindow/BackgroundChecks.h"
+#include "background/BackgroundChecks.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mainwindow/BackgroundCheckHost.h"
+#include "background/BackgroundCheckHost.h"
 
 #include <functional>
 

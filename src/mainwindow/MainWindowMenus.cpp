@@ -1,6 +1,6 @@
 #include "mainwindow/MainWindowMenus.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QAction>
 #include <QMainWindow>

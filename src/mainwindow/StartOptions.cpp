@@ -5,7 +5,7 @@
 #include "mainwindow/MainWindowLink.h"
 #include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/TrayMinimizer.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QListWidget>

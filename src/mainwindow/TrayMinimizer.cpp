@@ -1,7 +1,7 @@
 #include "mainwindow/TrayMinimizer.h"
 
 #include "controls/TrayIcon.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "mainwindow/ListRefresher.h"
 
 #include <QListWidget>

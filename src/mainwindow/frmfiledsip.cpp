@@ -1,8 +1,8 @@
 #include "mainwindow/frmfiledsip.h"
 
-#include "app/SecondCopyGuard.h"
+#include "desktop/SecondCopyGuard.h"
 #include "commands/OptionsCommands.h"
-#include "commands/PrintCommands.h"
+#include "printing/PrintCommands.h"
 #include "commands/ReminderActions.h"
 #include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
@@ -10,8 +10,8 @@
 #include "controls/Twips.h"
 #include "controls/VSResize.h"
 #include "editor/EditorCommands.h"
-#include "engine/AppError.h"
-#include "engine/AppInfo.h"
+#include "base/AppError.h"
+#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/WatchListFile.h"
@@ -23,8 +23,8 @@
 #include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/StartOptions.h"
 #include "mainwindow/TrayMinimizer.h"
-#include "settings/IniFile.h"
-#include "settings/RegistryStore.h"
+#include "store/IniFile.h"
+#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "app/Application.h"
 #include "controls/Prompter.h"
-#include "engine/AppError.h"
+#include "base/AppError.h"
 
 #include <QTest>
 #include <QTimer>

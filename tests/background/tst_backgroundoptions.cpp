@@ -1,7 +1,7 @@
 #include "PermissionsApply.h"
-#include "commands/BackgroundOptions.h"
+#include "background/BackgroundOptions.h"
 #include "controls/Prompter.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QSignalSpy>

@@ -4,7 +4,7 @@
 #include "background/DBusNotificationService.h"
 #include "background/DesktopNotifier.h"
 #include "background/TrayHostWatch.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -5,9 +5,9 @@
 #include "commands/OptionsCommands.h"
 #include "controls/Prompter.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/AutostartEntry.h"
-#include "settings/IniFile.h"
-#include "settings/RegistryStore.h"
+#include "desktop/AutostartEntry.h"
+#include "store/IniFile.h"
+#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -8,7 +8,7 @@
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QApplication>

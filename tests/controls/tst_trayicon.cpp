@@ -1,5 +1,5 @@
 #include "controls/TrayIcon.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QSignalSpy>
 #include <QTest>

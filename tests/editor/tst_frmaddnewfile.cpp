@@ -3,14 +3,14 @@
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "filedialog/FileChooser.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include "TestHelpers.h"
 

@@ -4,7 +4,7 @@
 #include "TestHelpers.h"
 #include "engine/Clock.h"
 #include "engine/MissingFileQuestion.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,13 +1,12 @@
 // The check against what a user's disk may hold sooner or later: a watch list in two encodings,
 // file names the watch list cannot store, and a watch list too large for the memory at hand.
-#include "controls/Prompter.h"
-#include "engine/AppError.h"
+#include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
-#include "mainwindow/MissingFilePrompt.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include "ForkedCall.h"
+#include "CountingQuestion.h"
 #include "TestHelpers.h"
 
 #include <QDir>
@@ -66,11 +65,11 @@ private:
     EntryChecker::Result check();
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    CountingQuestion m_question;
 };
 
 void TestCheckOddFiles::initTestCase()
 {
-    Prompter::setScripted(true);
 }
 
 void TestCheckOddFiles::cleanupTestCase()
@@ -81,7 +80,7 @@ void TestCheckOddFiles::cleanupTestCase()
 void TestCheckOddFiles::init()
 {
     Clock::setMock(kNow);
-    Prompter::clearHistory();
+    m_question = CountingQuestion();
     IniFile::instance().clearCache();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -90,8 +89,7 @@ void TestCheckOddFiles::init()
 EntryChecker::Result TestCheckOddFiles::check()
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    MissingFilePrompt question;
-    checker.setMissingFileQuestion(&question);
+    checker.setMissingFileQuestion(&m_question);
     return checker.run(false);
 }
 
@@ -104,7 +102,7 @@ void TestCheckOddFiles::oneEncodingPerLine()
     TestHelpers::writeAll(iniPath(), entry0 + "description=Caf\xC3\xA9 A\r\n" + entry1 + "description=Caf\xE9 B\r\n");
 
     QCOMPARE(TestHelpers::rowTexts(check().rows), (QStringList{"Café A is 7 days old", "Café B is 7 days old"}));
-    QVERIFY(Prompter::history().isEmpty());
+    QVERIFY(m_question.asked.isEmpty());
 
     // A changed line keeps the encoding it had; every other byte stays.
     IniFile::instance().WriteString("file 0", "description", "Thé A", iniPath());
@@ -130,7 +128,7 @@ void TestCheckOddFiles::folderPickSkipsNamesThatCannotBeStored()
         QCOMPARE(TestHelpers::readAll(iniPath()), bytes);
         QCOMPARE(inodeOf(iniPath()), inode);
     }
-    QVERIFY(Prompter::history().isEmpty());
+    QVERIFY(m_question.asked.isEmpty());
 }
 
 void TestCheckOddFiles::oddStoredNames_data()
@@ -158,11 +156,11 @@ void TestCheckOddFiles::oddStoredNames()
     TestHelpers::touch(path("real"), kNow.addDays(-7));
     TestHelpers::writeAll(iniPath(), "[file 0]\n" + firstEntry.replace("<dir>", dir) + "\n[file 1]\nfilename=" + dir +
                                          "/real\ndescription=Next\ndays=1\n");
-    Prompter::queueAnswer(false);
+    m_question.answers.append(false);
     const auto result = check();
     QCOMPARE(TestHelpers::rowTexts(result.rows), rows);
     QCOMPARE(result.lastEntry, qint16(3)); // the walk went on to entry 2
-    QCOMPARE(Prompter::history().size(), questions);
+    QCOMPARE(m_question.asked.size(), questions);
     QCOMPARE(IniFile::instance().ReadString("file 0", "filename", iniPath(), QString()).toUtf8(),
              storedName.replace("<dir>", dir));
 }

@@ -1,14 +1,13 @@
 #include "engine/EntryChecker.h"
 
+#include "CountingQuestion.h"
 #include "TestHelpers.h"
-#include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
-#include "mainwindow/MissingFilePrompt.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,13 +50,13 @@ private:
     QString stored(int entry, const QString& key);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    CountingQuestion m_question;
     QByteArray m_zone = qgetenv("TZ");
 };
 
 void TestEntryChecker::initTestCase()
 {
     Clock::setMock(kNow);
-    Prompter::setScripted(true);
 }
 
 void TestEntryChecker::cleanupTestCase()
@@ -78,7 +77,7 @@ void TestEntryChecker::cleanup()
 void TestEntryChecker::init()
 {
     Clock::setMock(kNow);
-    Prompter::clearHistory();
+    m_question = CountingQuestion();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
@@ -91,8 +90,7 @@ QByteArray TestEntryChecker::section(int n, const QString& file, const QString& 
 EntryChecker::Result TestEntryChecker::check(bool showAll)
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    MissingFilePrompt question;
-    checker.setMissingFileQuestion(&question);
+    checker.setMissingFileQuestion(&m_question);
     return checker.run(showAll);
 }
 
@@ -181,7 +179,7 @@ void TestEntryChecker::rowRules()
     QCOMPARE(TestHelpers::rowTexts(result.rows), expected);
     for (const CheckRow& row : result.rows)
         QCOMPARE(row.entry, qint16(0));
-    QVERIFY(Prompter::history().isEmpty());
+    QVERIFY(m_question.asked.isEmpty());
 }
 
 void TestEntryChecker::postponedUntilTodayFromMidnight()
@@ -202,20 +200,20 @@ void TestEntryChecker::missingFileAnsweredNoThenYes()
     QVERIFY(question.startsWith("The following file no longer exist's"));
     QVERIFY(question.contains(path("gone.doc")));
 
-    Prompter::queueAnswer(false);
+    m_question.answers.append(false);
     QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(Prompter::history().size(), 1);
-    QCOMPARE(Prompter::history().first().text, question);
+    QCOMPARE(m_question.asked.size(), 1);
+    QCOMPARE(m_question.asked.first(), path("gone.doc"));
     QCOMPARE(stored(0, "Notactive"), QString("<none>"));
 
     // Asked again at the next check, until the answer is Yes.
-    Prompter::queueAnswer(true);
+    m_question.answers.append(true);
     QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(Prompter::history().size(), 2);
+    QCOMPARE(m_question.asked.size(), 2);
     QCOMPARE(stored(0, "Notactive"), QString("true"));
 
     QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(Prompter::history().size(), 2);
+    QCOMPARE(m_question.asked.size(), 2);
 }
 
 void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
@@ -286,12 +284,12 @@ void TestEntryChecker::emptyFolderIsAskedAboutAsMissing()
     QVERIFY(QDir(m_dir->path()).mkdir("empty"));
     TestHelpers::writeAll(iniPath(),
                           section(0, path("empty/was-here.txt"), "description=Drop\nnon-fixed file type=1\ndays=0"));
-    Prompter::queueAnswer(false);
+    m_question.answers.append(false);
     QCOMPARE(check().rows.size(), 0);
     const QString folder = path("empty") + QDir::separator();
     QCOMPARE(stored(0, "filename"), folder);
-    QCOMPARE(Prompter::history().size(), 1);
-    QVERIFY(Prompter::history().first().text.contains(folder));
+    QCOMPARE(m_question.asked.size(), 1);
+    QVERIFY(m_question.asked.first().contains(folder));
 }
 
 void TestEntryChecker::entryWithoutFileNameIsNotAskedAbout()
@@ -299,9 +297,9 @@ void TestEntryChecker::entryWithoutFileNameIsNotAskedAbout()
     TestHelpers::touch(path("old"), kNow.addDays(-10));
     TestHelpers::writeAll(iniPath(), section(0, "", "description=Nameless\ndays=0") +
                                          section(1, path("old"), "description=Memo\ndays=1"));
-    Prompter::queueAnswer(true);
+    m_question.answers.append(true);
     const auto result = check(true);
-    QVERIFY(Prompter::history().isEmpty());
+    QVERIFY(m_question.asked.isEmpty());
     QCOMPARE(stored(0, "Notactive"), QString("<none>"));
     // It still ends the walk.
     QVERIFY(result.rows.isEmpty());

@@ -1,10 +1,9 @@
 #include "engine/EntryChecker.h"
 
+#include "CountingQuestion.h"
 #include "TestHelpers.h"
-#include "controls/Prompter.h"
 #include "engine/Clock.h"
-#include "mainwindow/MissingFilePrompt.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -33,17 +32,17 @@ private:
     static QByteArray mutate(QByteArray bytes, QRandomGenerator& rng);
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    CountingQuestion m_question;
 };
 
 void TestEntryCheckerFuzz::initTestCase()
 {
-    Prompter::setScripted(true);
     Clock::setMock(QDateTime(QDate(2026, 6, 15), QTime(12, 0)));
 }
 
 void TestEntryCheckerFuzz::init()
 {
-    Prompter::clearHistory();
+    m_question = CountingQuestion();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     TestHelpers::touch(m_dir->filePath("a"), QDateTime(QDate(2026, 6, 1), QTime(8, 0)));
@@ -52,8 +51,7 @@ void TestEntryCheckerFuzz::init()
 EntryChecker::Result TestEntryCheckerFuzz::check(bool showAll)
 {
     EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    MissingFilePrompt question;
-    checker.setMissingFileQuestion(&question);
+    checker.setMissingFileQuestion(&m_question);
     return checker.run(showAll);
 }
 

@@ -4,7 +4,7 @@
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
 #include "engine/MissingFileQuestion.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

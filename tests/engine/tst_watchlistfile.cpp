@@ -1,7 +1,7 @@
 #include "engine/WatchListFile.h"
 
 #include "TestHelpers.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "engine/AppError.h"
+#include "base/AppError.h"
 #include "filedialog/clsOpenSave.h"
 
 #include <QDir>

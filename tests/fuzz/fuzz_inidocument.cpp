@@ -1,6 +1,6 @@
 // libFuzzer target for the INI parser and editor. Besides crashes and sanitizer reports it stops on
 // a file that does not come back byte for byte, and on an edit that a fresh parse reads differently.
-#include "settings/IniDocument.h"
+#include "store/IniDocument.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,7 +7,7 @@
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>

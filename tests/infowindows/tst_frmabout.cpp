@@ -1,7 +1,7 @@
 #include "Screenshots.h"
 #include "controls/HyperLink.h"
 #include "controls/Prompter.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "infowindows/frmAbout.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "controls/SvgPicture.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "infowindows/frmSplash.h"
 
 #include <QGuiApplication>

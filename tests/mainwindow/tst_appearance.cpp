@@ -6,7 +6,7 @@
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

@@ -7,9 +7,9 @@
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
-#include "mainwindow/BackgroundChecks.h"
+#include "background/BackgroundChecks.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QDialog>
 #include <QElapsedTimer>

@@ -2,12 +2,12 @@
 #include "TestHelpers.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/RegistryStore.h"
+#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,16 +2,19 @@
 
 #include "engine/MissingFileQuestion.h"
 
+#include <QList>
 #include <QStringList>
 
-// Answers Yes to every missing-file question, and keeps the names it was asked about.
+// Answers the missing-file questions from `answers` in turn, Yes once they run out (the window's
+// default button), and keeps the names it was asked about.
 class CountingQuestion : public MissingFileQuestion
 {
 public:
     bool removeEntry(const QString& fileName) override
     {
         asked.append(fileName);
-        return true;
+        return answers.isEmpty() ? true : answers.takeFirst();
     }
     QStringList asked;
+    QList<bool> answers;
 };

@@ -1,13 +1,13 @@
 #include "MainWindowFixture.h"
 
 #include "TestHelpers.h"
-#include "app/SecondCopyGuard.h"
+#include "desktop/SecondCopyGuard.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "mainwindow/frmfiledsip.h"
-#include "settings/IniFile.h"
+#include "store/IniFile.h"
 
 #include <QListWidget>
 #include <QTest>

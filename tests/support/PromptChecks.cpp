@@ -1,6 +1,6 @@
 #include "PromptChecks.h"
 
-#include "engine/AppInfo.h"
+#include "base/AppInfo.h"
 
 #include <QTest>
 

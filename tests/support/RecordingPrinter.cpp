@@ -1,6 +1,6 @@
 #include "RecordingPrinter.h"
 
-#include "engine/AppError.h"
+#include "base/AppError.h"
 
 void RecordingPrinter::setFontSize(int points)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controls/TextPrinter.h"
+#include "printing/TextPrinter.h"
 
 #include <QStringList>
 

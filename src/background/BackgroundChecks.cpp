@@ -1,0 +1,239 @@
+#include "background/BackgroundChecks.h"
+
+#include "background/DBusNotificationService.h"
+#include "background/DesktopNotifier.h"
+#include "background/FolderWatch.h"
+#include "background/NotificationPolicy.h"
+#include "background/TrayHostWatch.h"
+#include "background/BackgroundOptions.h"
+#include "background/BackgroundCheckHost.h"
+#include "store/IniFile.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSet>
+#include <QThread>
+#include <QWindow>
+#include <atomic>
+#include <exception>
+
+namespace {
+
+// How soon a check held back by a dialog or a menu looks again whether it may run.
+constexpr int kRetryMsecs = 500;
+// Postpone code of "Remind me again in 1 day".
+constexpr int kOneDay = 0;
+
+} // namespace
+
+// What one check needs and gives; shared with its thread, which may outlive the window when a
+// network folder hangs at the end.
+struct BackgroundChecks::Job
+{
+    QString inifilename;
+    QString tempinifilename;
+    bool showAll = false;
+    quint64 generation = 0;
+    std::atomic<bool> stop{false};
+    EntryChecker::Result result;
+    QStringList folderSamples;
+    std::exception_ptr error;
+};
+
+BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QWidget* dialogParent, QObject* parent)
+    : QObject(parent), m_host(host), m_ownService(std::make_unique<DBusNotificationService>()),
+      m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
+      m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_dialogParent(dialogParent)
+{
+    makeNotifier(*m_ownService);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(kRetryMsecs);
+    connect(&m_retry, &QTimer::timeout, this, &BackgroundChecks::tryRun);
+    connect(m_scheduler, &CheckScheduler::checkDue, this, &BackgroundChecks::onCheckDue);
+    connect(m_folderWatch, &FolderWatch::changed, this, &BackgroundChecks::requestCheck);
+}
+
+BackgroundChecks::~BackgroundChecks()
+{
+    // A check still running finds nothing to hand its rows to; it stops at its next entry.
+    if (m_job)
+        m_job->stop = true;
+}
+
+void BackgroundChecks::makeNotifier(NotificationService& service)
+{
+    m_notifier = std::make_unique<DesktopNotifier>(service);
+    connect(m_notifier.get(), &DesktopNotifier::openRequested, this, [this] { m_host.openWindow(); });
+    connect(m_notifier.get(), &DesktopNotifier::remindTomorrowRequested, this, &BackgroundChecks::remindTomorrow);
+}
+
+void BackgroundChecks::useNotificationService(NotificationService& service)
+{
+    makeNotifier(service);
+}
+
+void BackgroundChecks::addMenuItems(QMenu* options)
+{
+    m_notifyItem = options->addAction(QStringLiteral("&Notify me on the desktop"));
+    m_notifyItem->setObjectName(QStringLiteral("optionsnotify"));
+    m_notifyItem->setCheckable(true);
+    m_notifyItem->setChecked(true);
+    m_checkEveryItem = options->addAction(QStringLiteral("Chec&k again every…"));
+    m_checkEveryItem->setObjectName(QStringLiteral("optionscheckevery"));
+    connect(m_notifyItem, &QAction::triggered, this, [this] {
+        if (m_options)
+            m_options->toggleNotify(m_notifyItem);
+        else
+            m_notifyItem->setChecked(!m_notifyItem->isChecked());
+    });
+    connect(m_checkEveryItem, &QAction::triggered, this, [this] {
+        if (m_options)
+            m_options->askCheckEvery();
+    });
+}
+
+void BackgroundChecks::start(const QDBusConnection& systemBus)
+{
+    if (m_started)
+        return;
+    m_started = true;
+    m_options = new BackgroundOptions(m_host.inifilename(), m_dialogParent, this);
+    connect(m_options, &BackgroundOptions::checkEveryChanged, m_scheduler, &CheckScheduler::setIntervalMinutes);
+    if (m_notifyItem)
+        m_notifyItem->setChecked(m_options->notifyEnabled());
+    m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
+    m_scheduler->start(systemBus);
+    m_trayHostWatch = new TrayHostWatch(QDBusConnection::sessionBus(), this);
+    connect(m_trayHostWatch, &TrayHostWatch::hostAppeared, this, [this] { m_host.trayHostAppeared(); });
+    // A dialog or a menu closing moves the focus; a check held back by it need not wait for the retry.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
+        if (m_pending)
+            m_retry.start(0);
+    });
+    // A folder may have changed between the start-up refresh and now.
+    tryRun();
+}
+
+void BackgroundChecks::onCheckDue(CheckScheduler::Reason reason)
+{
+    // A folder that was gone may be back; network folders send no events to say so.
+    if (reason == CheckScheduler::Reason::Interval)
+        m_folderWatch->rewatch();
+    requestCheck();
+}
+
+void BackgroundChecks::requestCheck()
+{
+    m_pending = true;
+    tryRun();
+}
+
+void BackgroundChecks::tryRun()
+{
+    if (!m_pending || !m_started || m_job)
+        return;
+    if (m_host.isBusy()) {
+        m_retry.start();
+        return;
+    }
+    m_pending = false;
+    auto job = std::make_shared<Job>();
+    job->inifilename = m_host.inifilename();
+    job->tempinifilename = m_host.tempinifilename();
+    job->showAll = m_host.showsAll();
+    job->generation = m_generation;
+    m_job = job;
+    // The shared IniFile keeps a cache for the window thread; the check reads through its own and
+    // writes, as every write does, under the lock shared with the window and other copies.
+    QThread* thread = QThread::create([job] {
+        try {
+            IniFile ini;
+            EntryChecker checker(ini, job->inifilename, job->tempinifilename);
+            checker.setMode(EntryChecker::Mode::Unattended);
+            checker.setCollectReport(true);
+            checker.setStopped([job] { return job->stop.load(); });
+            job->result = checker.run(job->showAll);
+            job->folderSamples = folderSamples(job->result.entries);
+            job->result.entries.clear();
+        } catch (...) {
+            job->error = std::current_exception();
+        }
+    });
+    m_thread = thread;
+    connect(thread, &QThread::finished, this, [this, job] { finished(job); });
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    thread->start(QThread::LowPriority);
+}
+
+void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
+{
+    if (m_job == job)
+        m_job.reset();
+    // A failed write is reported as a refresh reports it.
+    if (job->error)
+        std::rethrow_exception(job->error);
+    const bool current = !job->stop && job->generation == m_generation;
+    const bool applied = current && !m_host.isBusy();
+    // Rows that come back under a dialog or a menu are not put in; the check runs again after it.
+    if (current && !applied)
+        m_pending = true;
+    if (applied) {
+        m_host.showRows(job->result.rows, job->result.lastEntry);
+        m_folderWatch->setFiles(job->folderSamples);
+        const QList<CheckRow> news = m_policy->select(job->result.rows);
+        if (m_options && m_options->notifyEnabled() && !news.isEmpty())
+            m_notifier->notifyRows(news);
+    }
+    emit checkFinished(applied);
+    // Something changed while the check ran; look again.
+    if (m_pending)
+        tryRun();
+}
+
+void BackgroundChecks::halt(int waitMsecs)
+{
+    ++m_generation;
+    if (!m_job)
+        return;
+    m_job->stop = true;
+    // A stopped check gives up its file queries at once, so the wait is for local work alone.
+    if (m_thread)
+        m_thread->wait(QDeadlineTimer(qMax(0, waitMsecs)));
+    // Stopped, it writes nothing more, so the next check need not wait for it to report back.
+    m_job.reset();
+}
+
+void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)
+{
+    ++m_generation;
+    if (m_job)
+        m_job->stop = true;
+    m_policy->acknowledge(result.rows);
+    m_folderWatch->setFiles(folderSamples(result.entries));
+}
+
+void BackgroundChecks::remindTomorrow(qint16 entry)
+{
+    m_host.postponeEntry(entry, kOneDay);
+}
+
+QStringList BackgroundChecks::folderSamples(const QList<EntryReport>& entries)
+{
+    QSet<QString> folders;
+    QStringList samples;
+    for (const EntryReport& entry : entries) {
+        if (entry.fileName.isEmpty())
+            continue;
+        const QString path = QDir::cleanPath(entry.fileName);
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString folder = slash < 0 ? QString() : path.left(slash);
+        if (folders.contains(folder))
+            continue;
+        folders.insert(folder);
+        samples.append(path);
+    }
+    return samples;
+}

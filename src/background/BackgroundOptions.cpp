@@ -1,0 +1,104 @@
+#include "background/BackgroundOptions.h"
+
+#include "controls/Prompter.h"
+#include "base/AppError.h"
+#include "engine/LeadingNumber.h"
+#include "store/IniFile.h"
+
+#include <QAction>
+#include <cmath>
+
+namespace {
+
+const QString kSettings = QStringLiteral("Settings");
+const QString kNotify = QStringLiteral("Notify");
+const QString kCheckEvery = QStringLiteral("Check every");
+
+} // namespace
+
+BackgroundOptions::BackgroundOptions(QString inifilename, QWidget* dialogParent, QObject* parent)
+    : QObject(parent), m_inifilename(std::move(inifilename)), m_dialogParent(dialogParent)
+{}
+
+QString BackgroundOptions::notifyCaption()
+{
+    return QStringLiteral("Notify me on the desktop");
+}
+
+QString BackgroundOptions::checkEveryCaption()
+{
+    return QStringLiteral("Check again every…");
+}
+
+bool BackgroundOptions::notifyFromText(const QString& stored)
+{
+    return stored.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+int BackgroundOptions::minutesFromText(const QString& stored)
+{
+    if (stored.trimmed().isEmpty())
+        return kDefaultMinutes;
+    // Read as a double, so that a huge number is not first cut to the 16-bit range and NaN or
+    // infinity never reach an int.
+    const double minutes = std::nearbyint(LeadingNumber::toDouble(stored));
+    if (!(minutes > 0))
+        return 0;
+    return minutes >= kMaxMinutes ? kMaxMinutes : int(minutes);
+}
+
+QString BackgroundOptions::read(const QString& key) const
+{
+    return IniFile::instance().ReadString(kSettings, key, m_inifilename, QString());
+}
+
+bool BackgroundOptions::write(const QString& key, const QString& value, const QString& what)
+{
+    try {
+        IniFile::instance().WriteString(kSettings, key, value, m_inifilename);
+        return true;
+    } catch (const AppError& error) {
+        Prompter::notify(m_dialogParent,
+                         QStringLiteral("The option \"%1\" could not be saved.\n\n%2").arg(what, error.description()),
+                         Prompter::Icon::Warning);
+        return false;
+    }
+}
+
+bool BackgroundOptions::notifyEnabled() const
+{
+    return notifyFromText(read(kNotify));
+}
+
+int BackgroundOptions::checkEveryMinutes() const
+{
+    return minutesFromText(read(kCheckEvery));
+}
+
+bool BackgroundOptions::toggleNotify(QAction* item)
+{
+    // What is stored decides, so the menu's own flip of a checkable item before it reports the
+    // click cannot make the click undo itself.
+    const bool wasOn = notifyEnabled();
+    write(kNotify, wasOn ? QStringLiteral("false") : QStringLiteral("true"), notifyCaption());
+    // Show what is stored, whether or not the write went through.
+    const bool on = notifyEnabled();
+    if (item)
+        item->setChecked(on);
+    if (on != wasOn)
+        emit notifyChanged(on);
+    return on;
+}
+
+bool BackgroundOptions::askCheckEvery()
+{
+    const std::optional<int> minutes =
+        Prompter::askNumber(m_dialogParent, QStringLiteral("Minutes between checks (0 turns them off):"),
+                            checkEveryMinutes(), 0, kMaxMinutes);
+    if (!minutes)
+        return false;
+    if (!write(kCheckEvery, QString::number(*minutes), QString(checkEveryCaption()).remove(QChar(0x2026))))
+        return false;
+    emit checkEveryChanged(checkEveryMinutes());
+    return true;
+}

@@ -1,3 +1,0 @@
-#include "controls/TextPrinter.h"
-
-TextPrinter::~TextPrinter() = default;

@@ -1,0 +1,136 @@
+#include "desktop/DesktopExec.h"
+
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+bool isReserved(QChar c)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    return reserved.contains(c);
+}
+
+bool needsQuotes(const QString& argument)
+{
+    return argument.isEmpty() || std::any_of(argument.cbegin(), argument.cend(), isReserved);
+}
+
+QString quoted(const QString& argument)
+{
+    QString out = QStringLiteral("\"");
+    for (QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            out += QLatin1Char('\\');
+        out += c;
+    }
+    return out + QLatin1Char('"');
+}
+
+bool isSpace(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
+}
+
+// Splits a command line by the quoting rules; a quote left open runs to the end.
+QStringList splitArguments(const QString& line)
+{
+    QStringList arguments;
+    QString current;
+    bool inArgument = false;
+    bool inQuotes = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (inQuotes && c == QLatin1Char('\\') && i + 1 < line.size() &&
+            QStringLiteral("\"`$\\").contains(line[i + 1])) {
+            current += line[++i];
+        } else if (c == QLatin1Char('"')) {
+            inQuotes = !inQuotes;
+            inArgument = true;
+        } else if (!inQuotes && isSpace(c)) {
+            if (inArgument)
+                arguments << current;
+            current.clear();
+            inArgument = false;
+        } else {
+            current += c;
+            inArgument = true;
+        }
+    }
+    if (inArgument)
+        arguments << current;
+    return arguments;
+}
+
+QString undoPercents(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == QLatin1Char('%') && i + 1 < text.size() && text[i + 1] == QLatin1Char('%'))
+            ++i;
+    }
+    return out;
+}
+
+} // namespace
+
+namespace DesktopExec {
+
+QString encode(const QString& program)
+{
+    QString argument = needsQuotes(program) ? quoted(program) : program;
+    argument.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    return escapeString(argument);
+}
+
+QString decode(const QString& stored)
+{
+    const QString line = unescapeString(stored);
+    const QStringList arguments = splitArguments(line);
+    return undoPercents(arguments.size() == 1 ? arguments.front() : line.trimmed());
+}
+
+QString escapeString(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\\'))
+            out += QStringLiteral("\\\\");
+        else if (c == QLatin1Char('\n'))
+            out += QStringLiteral("\\n");
+        else if (c == QLatin1Char('\t'))
+            out += QStringLiteral("\\t");
+        else if (c == QLatin1Char('\r'))
+            out += QStringLiteral("\\r");
+        else if (c == QLatin1Char(' ') && i == 0)
+            out += QStringLiteral("\\s"); // a leading blank would be taken for layout
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString unescapeString(const QString& stored)
+{
+    QString out;
+    out.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QChar c = stored[i];
+        const QChar next = i + 1 < stored.size() ? stored[i + 1] : QChar();
+        const int at = QStringLiteral("snrt\\").indexOf(next);
+        if (c != QLatin1Char('\\') || at < 0) {
+            out += c;
+            continue;
+        }
+        out += QStringLiteral(" \n\r\t\\")[at];
+        ++i;
+    }
+    return out;
+}
+
+} // namespace DesktopExec

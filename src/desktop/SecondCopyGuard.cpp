@@ -1,0 +1,71 @@
+#include "desktop/SecondCopyGuard.h"
+
+#include "base/AppInfo.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
+
+namespace {
+
+QString& lockFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString userName()
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("LOGNAME");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("USERNAME");
+    return name.isEmpty() ? QStringLiteral("user") : name;
+}
+
+} // namespace
+
+SecondCopyGuard::SecondCopyGuard() = default;
+SecondCopyGuard::~SecondCopyGuard() = default;
+
+bool SecondCopyGuard::tryAcquire()
+{
+    if (holdsLock())
+        return true;
+    QDir().mkpath(QFileInfo(lockPath()).absolutePath());
+    m_lock = std::make_unique<QLockFile>(lockPath());
+    // Only the death of the holder makes a lock stale, never its age: a copy may run for weeks.
+    // tryLock() takes over the lock of a holder that is gone.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0))
+        return true;
+    // Without a place for the lock (no writable folder) no other copy can be seen either.
+    const bool unusable = m_lock->error() != QLockFile::LockFailedError;
+    m_lock.reset();
+    return unusable;
+}
+
+bool SecondCopyGuard::holdsLock() const
+{
+    return m_lock && m_lock->isLocked();
+}
+
+QString SecondCopyGuard::lockPath() const
+{
+    const QString folder = lockFolderOverride().isEmpty() ? defaultLockFolder() : lockFolderOverride();
+    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(AppInfo::productName(), userName()));
+}
+
+QString SecondCopyGuard::defaultLockFolder()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    return folder;
+}
+
+void SecondCopyGuard::setLockFolder(const QString& folder)
+{
+    lockFolderOverride() = folder;
+}

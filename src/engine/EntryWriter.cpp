@@ -1,0 +1,127 @@
+#include "engine/EntryWriter.h"
+
+#include "engine/FileStamp.h"
+#include "engine/WatchListFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString EntryWriter::sectionName(qint16 entry)
+{
+    return QStringLiteral("File ") + QString::number(entry);
+}
+
+std::optional<EntryWriter::Result> EntryWriter::refusal(const EntryInput& input)
+{
+    if (input.description.isEmpty())
+        return Result::NoDescription;
+    if (input.fileName.isEmpty())
+        return Result::NoFileName;
+    return std::nullopt;
+}
+
+QString EntryWriter::message(Result result)
+{
+    switch (result) {
+    case Result::NoDescription:
+        return QStringLiteral("You must enter a description of the file");
+    case Result::NoFileName:
+        return QStringLiteral("You must choose the file to watch");
+    case Result::ListFull:
+        return QStringLiteral("Your list is full: no more files can be added. Choose \"Never Remind me again\" "
+                              "for a file you no longer need to watch, then add this one.");
+    case Result::NoEntry:
+        return QStringLiteral("The file you were editing could not be found in your list. Refresh the list and "
+                              "try again.");
+    case Result::Saved:
+        break;
+    }
+    return QString();
+}
+
+QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen)
+{
+    const QString section = sectionName(entry);
+    QList<IniFile::Write> out{
+        {section, QStringLiteral("filename"), input.fileName},
+        {section, QStringLiteral("days"), QString::number(input.days)},
+        {section, QStringLiteral("description"), input.description},
+        {section, QStringLiteral("Postponedate"), QString()},
+        {section, QStringLiteral("Notactive"), QStringLiteral("false")},
+        {section, QStringLiteral("non-fixed file type"),
+         input.directoryMode ? QString::number(input.typeIndex) : QString()},
+        {section, QStringLiteral("advisechanges"),
+         reportsChanges(input) ? QStringLiteral("true") : QStringLiteral("false")},
+    };
+    if (seen.replace) {
+        // An empty value reads as no value at all.
+        out.append({section, QString::fromUtf16(FileStamp::kSeenKey),
+                    seen.moment ? FileStamp::changeText(*seen.moment) : QString()});
+        out.append({section, QString::fromUtf16(FileStamp::kSeenMomentKey),
+                    seen.moment ? FileStamp::changeMoment(*seen.moment) : QString()});
+    }
+    return out;
+}
+
+EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry,
+                                    bool isNew)
+{
+    const QString section = sectionName(entry);
+    const auto stored = [&](const QString& key) { return ini.ReadString(section, key, inifilename, QString()); };
+    const bool anythingStored = !stored(QString::fromUtf16(FileStamp::kSeenKey)).isEmpty() ||
+                                !stored(QString::fromUtf16(FileStamp::kSeenMomentKey)).isEmpty();
+    Seen out;
+    FileStamp::refreshZone();
+    FileQuery query(WatchListFile::shareTimeout(ini, inifilename));
+    if (isNew) {
+        // Read exactly as the check reads it, so a fresh entry never reports a change. A file that
+        // is gone is saved without its moment; the next check reports it missing.
+        if (reportsChanges(input))
+            out.moment = FileStamp::modified(query.stat(input.fileName));
+        out.replace = out.moment || anythingStored;
+        return out;
+    }
+    // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
+    if (sameFile(query, stored(QStringLiteral("filename")), input.fileName))
+        return out;
+    out.moment = FileStamp::modified(query.stat(input.fileName));
+    out.replace = out.moment || anythingStored;
+    return out;
+}
+
+bool EntryWriter::sameFile(FileQuery& query, const QString& a, const QString& b)
+{
+    if (a == b)
+        return true;
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    // Resolving a name on a share asks the share; there the names are compared as written.
+    if (!query.onShare(a) && !query.onShare(b) && first.exists() && second.exists())
+        return first.canonicalFilePath() == second.canonicalFilePath();
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    return QDir::cleanPath(QDir::fromNativeSeparators(first.absoluteFilePath()))
+               .compare(QDir::cleanPath(QDir::fromNativeSeparators(second.absoluteFilePath())), kCase) == 0;
+}
+
+bool EntryWriter::reportsChanges(const EntryInput& input)
+{
+    // A folder entry's file changes whenever the folder's pick does: it never reports changes.
+    return input.reportChanges && !input.directoryMode;
+}
+
+EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry,
+                                      bool isNew)
+{
+    if (const auto refused = refusal(input))
+        return *refused;
+    if (entry < 0)
+        return isNew ? Result::ListFull : Result::NoEntry;
+    ini.WriteStrings(inifilename, writes(input, entry, seen(ini, inifilename, input, entry, isNew)));
+    return Result::Saved;
+}

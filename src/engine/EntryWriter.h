@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "engine/FileStamp.h"
+#include "store/IniFile.h"
+
+// What the editor holds when OK is pressed.
+struct EntryInput
+{
+    QString fileName;
+    QString description;
+    qint16 days = 0;
+    bool directoryMode = false;
+    int typeIndex = -1; // 0 oldest, 1 newest, -1 when no list item is selected
+    bool reportChanges = false;
+};
+
+// Writes one entry of the watch list file from the editor's values. Every key goes in one
+// replace of the file, so a failure leaves the entry as it was.
+class EntryWriter
+{
+public:
+    enum class Result
+    {
+        Saved,
+        NoDescription,
+        NoFileName,
+        ListFull,
+        NoEntry
+    };
+
+    // "File n", as the save has always named the section (names match without regard to case).
+    static QString sectionName(qint16 entry);
+    // Why the values cannot be saved; nullopt when they can.
+    static std::optional<Result> refusal(const EntryInput& input);
+    // The text that tells the user why nothing was saved.
+    static QString message(Result result);
+    // What the save does to the moment the user last saw ("last date changed"): leave it as
+    // stored, or replace it with `moment`, clearing it when that is empty.
+    struct Seen
+    {
+        bool replace = false;
+        std::optional<FileStamp::Local> moment;
+    };
+    // A stored moment belongs to the file it was seen on. It stays while the entry keeps that
+    // file; a different file brings its own moment, and a new entry brings none of the number's
+    // earlier owner.
+    static Seen seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+    // The keys of the entry in the order they are written.
+    static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen);
+    // Whether two names reach the same file (or would, for a file that is not there).
+    static bool sameFile(FileQuery& query, const QString& a, const QString& b);
+    // Saves into `entry`, which is -1 when the list is full.
+    static Result save(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+
+private:
+    static bool reportsChanges(const EntryInput& input);
+};

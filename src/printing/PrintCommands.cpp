@@ -1,0 +1,85 @@
+#include "printing/PrintCommands.h"
+
+#include "printing/ReportPrinter.h"
+#include "controls/Prompter.h"
+#include "printing/QtTextPrinter.h"
+#include "base/AppError.h"
+#include "base/AppInfo.h"
+
+#include <QApplication>
+#include <QListWidget>
+
+namespace {
+
+PrintCommands::PrinterFactory& factory()
+{
+    static PrintCommands::PrinterFactory f;
+    return f;
+}
+
+// The wait cursor for as long as the job is being built, also when it fails.
+class WaitCursor
+{
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+bool PrintCommands::printOldFiles(QWidget* parent, const QStringList& rows)
+{
+    return run(parent, [&rows](TextPrinter& printer) { ReportPrinter::printOldFiles(printer, rows); });
+}
+
+bool PrintCommands::printOldFiles(QWidget* parent, const QListWidget* list)
+{
+    return printOldFiles(parent, rowTexts(list));
+}
+
+bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
+{
+    return run(parent, [&inifilename](TextPrinter& printer) { ReportPrinter::printAllFiles(printer, inifilename); });
+}
+
+void PrintCommands::setPrinterFactory(PrinterFactory f)
+{
+    factory() = std::move(f);
+}
+
+std::unique_ptr<TextPrinter> PrintCommands::openDefaultPrinter()
+{
+    return QtTextPrinter::toDefaultPrinter(AppInfo::productName());
+}
+
+QStringList PrintCommands::rowTexts(const QListWidget* list)
+{
+    QStringList rows;
+    if (!list)
+        return rows;
+    for (int i = 0; i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return rows;
+}
+
+bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>& report)
+{
+    QString problem;
+    {
+        WaitCursor wait;
+        try {
+            std::unique_ptr<TextPrinter> printer = factory() ? factory()() : openDefaultPrinter();
+            if (!printer)
+                throw AppError(TextPrinter::PrinterFault, QStringLiteral("PrintCommands"),
+                               QStringLiteral("No printer could be opened."));
+            report(*printer);
+            return true;
+        } catch (const AppError& error) {
+            problem = error.description();
+        }
+    }
+    Prompter::notify(parent, QStringLiteral("The list could not be printed.\n\n") + problem, Prompter::Icon::Warning);
+    return false;
+}

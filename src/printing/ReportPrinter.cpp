@@ -1,0 +1,82 @@
+#include "printing/ReportPrinter.h"
+
+#include "printing/TextPrinter.h"
+#include "engine/Clock.h"
+#include "engine/DateTexts.h"
+#include "store/IniFile.h"
+
+namespace {
+
+QString entryValue(const QString& inifilename, int number, const QString& key)
+{
+    return IniFile::instance().ReadString(QStringLiteral("file %1").arg(number), key, inifilename, QString());
+}
+
+} // namespace
+
+QString ReportPrinter::oldFilesTitle()
+{
+    return QStringLiteral("List of all your old files");
+}
+
+QString ReportPrinter::allFilesTitle()
+{
+    return QStringLiteral("List of all of your files");
+}
+
+void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
+{
+    printer.setFontSize(32);
+    printer.setBold(true);
+    printer.printLine(QString());
+    printer.printLine(title);
+    printer.setFontSize(16);
+    printer.printLine(DateTexts::longDate(Clock::today()));
+    printer.printLine(QString());
+    printer.setFontSize(14);
+    printer.setBold(false);
+}
+
+void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
+{
+    printHead(printer, oldFilesTitle());
+    for (const QString& row : rows)
+        printer.printLine(row);
+    printer.endDoc();
+}
+
+void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
+{
+    printHead(printer, allFilesTitle());
+    // One read that asks the disk, so the walk below works on the file as it is now and need not
+    // ask again for each of its many reads.
+    entryValue(inifilename, 0, QStringLiteral("filename"));
+    IniFile::TrustedReads trusted(IniFile::instance());
+    for (int number = 0; number <= lastEntryNumber; ++number) {
+        if (!printEntry(printer, inifilename, number))
+            break;
+    }
+    printer.endDoc();
+}
+
+bool ReportPrinter::printEntry(TextPrinter& printer, const QString& inifilename, int number)
+{
+    const QString notactive = entryValue(inifilename, number, QStringLiteral("Notactive")).toLower();
+    const QString filename = entryValue(inifilename, number, QStringLiteral("filename"));
+    if (filename.isEmpty())
+        return false;
+    if (notactive == QLatin1String("true"))
+        return true;
+    const QString description = entryValue(inifilename, number, QStringLiteral("description"));
+    printer.printLine(QStringLiteral("File:") + QString::number(number));
+    printer.printLine(QStringLiteral("File Description:\t ") + description);
+    printer.printLine(QStringLiteral("File Name:\t\t ") + filename);
+    printer.printLine(QString());
+    const QString days = entryValue(inifilename, number, QStringLiteral("days"));
+    printer.printLine(QStringLiteral("Advise if ") + days + QStringLiteral(" days old "));
+    if (entryValue(inifilename, number, QStringLiteral("advisechanges")).toLower() == QLatin1String("true"))
+        printer.printLine(QStringLiteral("Tell me if the file changes"));
+    printer.printLine(QString(95, QLatin1Char('=')));
+    printer.printLine(QString());
+    return true;
+}

@@ -1,0 +1,3 @@
+#include "printing/TextPrinter.h"
+
+TextPrinter::~TextPrinter() = default;

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVector>
+#include <initializer_list>
+#include <optional>
+
+#include "store/IniNameIndex.h"
+
+// One INI file held as its lines, so that a change touches only the line it must and every
+// other byte (comments, order, unknown keys, line endings, a byte order mark) survives.
+// Names match without regard to case; among duplicates the first wins.
+// Each line is read on its own as UTF-8 when it is valid UTF-8 and as Windows-1252 otherwise, so
+// one stray byte cannot change how the rest of the file reads. Memory stays within a small
+// multiple of the file's size whatever it holds; a file too large for that raises std::bad_alloc.
+class IniDocument
+{
+public:
+    enum class Encoding
+    {
+        Utf8,
+        Windows1252
+    };
+
+    // Files beyond this size are not parsed.
+    static constexpr qsizetype kMaxSize = qsizetype(1) << 30;
+
+    static IniDocument parse(const QByteArray& bytes);
+    QByteArray serialize() const;
+
+    // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
+    std::optional<QString> value(const QString& section, const QString& key) const;
+    // The same in two steps, for many keys of one section: the section's number (-1 when absent,
+    // valid until the next change) and a key's value in it.
+    // `guess` is tried before the index: a walk over the sections in file order finds each at once.
+    int sectionNumber(QStringView section, int guess = -1) const;
+    std::optional<QString> value(int sectionNumber, const QString& key) const;
+    // The same without a copy; the text stays valid until the next change.
+    std::optional<QStringView> valueView(int sectionNumber, QStringView key) const;
+    // Replaces the first such key's line, or adds the key at the end of its section, or the section
+    // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
+    void setValue(const QString& section, const QString& key, const QString& value);
+
+    // The encoding of lines added, and of changed lines that held only ASCII: Windows-1252 when every
+    // line beyond ASCII is in it, else UTF-8.
+    Encoding encoding() const { return m_encoding; }
+    int sectionCount() const { return m_sections.size(); }
+
+private:
+    enum class Ending : quint8
+    {
+        None, // the file's last line without a line break
+        Lf,
+        CrLf,
+        Cr
+    };
+    // A key or section line, held as text; or a run of other lines (blank, comment, no "="), which
+    // nothing looks up or changes and which is held as the file's own bytes.
+    struct Line
+    {
+        quint32 start;  // in m_text, or for a run in m_bytes
+        quint32 length; // for a run, with the line breaks inside it
+        Ending ending;
+        bool run : 1;
+        bool key : 1; // a key line, with its name before the first "="
+        bool asciiName : 1;
+        bool cp1252 : 1; // written in Windows-1252, else in UTF-8
+    };
+    struct Section
+    {
+        int header = -1;
+        int lastLine = -1; // last key line, or the header when the section has none
+    };
+
+    QStringView lineText(int line) const { return QStringView(m_text).mid(m_lines[line].start, m_lines[line].length); }
+    QStringView keyNameOf(int line) const;
+    // A long section's keys are in m_keyIndex; a short one is searched line by line.
+    bool isIndexed(int section) const;
+    static void describeKey(QStringView text, Line& line);
+    // Adds a line's text, given in pieces, to the buffer.
+    Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
+    void setLineText(int line, const QString& text);
+    void compact();
+    void reindex();
+    void indexKeyLine(int section, int lineIndex);
+    void indexKeys(int section);
+    int scanForKey(int section, QStringView key) const;
+    int findSection(QStringView name, int guess = -1) const;
+    bool isSectionNamed(int section, QStringView name) const;
+    int findKey(int section, QStringView key) const;
+    void appendSection(const QString& name, const QString& keyLine);
+    void insertKeyLine(int section, const QString& key, const QString& keyLine);
+    void insertLine(int at, const QString& text);
+    Ending newLineEnding() const;
+
+    QByteArray m_bytes; // the file as read, shared with the caller's copy
+    // The text of every key and section line in one buffer; a changed line gets its new text added
+    // at the end, and the buffer is rebuilt once more of it is old text than is in use.
+    QString m_text;
+    qsizetype m_unusedText = 0;
+    QVector<Line> m_lines;
+    QVector<Section> m_sections;
+    IniNameIndex m_sectionIndex; // section numbers by name
+    IniNameIndex m_keyIndex;     // key lines of long sections by section number and name
+    bool m_bom = false;
+    Encoding m_encoding = Encoding::Utf8;
+    Ending m_firstEnding = Ending::None;
+};

@@ -1,0 +1,169 @@
+#include "store/IniFile.h"
+
+#include "base/AppError.h"
+#include "store/AtomicSave.h"
+#include "store/FileWriteLock.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <new>
+
+namespace {
+
+const QString kSource = QStringLiteral("IniFile");
+
+// A file nobody may write stays as it is, even for an administrator, as a read-only file does on
+// Windows: replacing it by rename would otherwise succeed wherever the folder is writable.
+bool isReadOnly(const QString& path)
+{
+    const QFileInfo info(path);
+    const auto writeBits = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && (!info.isWritable() || !(info.permissions() & writeBits));
+}
+
+} // namespace
+
+IniFile& IniFile::instance()
+{
+    static IniFile ini;
+    return ini;
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key, const QString& path, const QString& def)
+{
+    // A file that cannot be read answers every read with the default.
+    const auto doc = document(path, m_trustDepth > 0);
+    const auto value = doc ? doc->value(section, key) : std::nullopt;
+    return value && !value->isEmpty() ? *value : def;
+}
+
+IniFile::SectionValues IniFile::ReadSection(const QString& section, const QString& path)
+{
+    SectionValues values;
+    values.m_doc = document(path, m_trustDepth > 0);
+    if (values.m_doc) {
+        values.m_section = values.m_doc->sectionNumber(section, m_nextSection);
+        m_nextSection = values.m_section + 1;
+    }
+    return values;
+}
+
+QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
+{
+    const QStringView value = ReadView(key);
+    return value.isEmpty() ? def : value.toString();
+}
+
+QStringView IniFile::SectionValues::ReadView(QStringView key) const
+{
+    const auto value = m_doc ? m_doc->valueView(m_section, key) : std::nullopt;
+    return value ? *value : QStringView();
+}
+
+void IniFile::InitForm(QObject* window)
+{
+    // Windows are told apart by their object name when their positions are stored.
+    if (window && window->objectName().isEmpty())
+        window->setObjectName(QString::fromLatin1(window->metaObject()->className()));
+}
+
+QString IniFile::LastPiece(const QString& text, int count, const QString& delimiter) const
+{
+    if (count < 1 || delimiter.isEmpty())
+        return QString();
+    qsizetype from = text.size();
+    for (int i = 0; i < count; ++i) {
+        if (from <= 0)
+            return text;
+        const qsizetype at = text.lastIndexOf(delimiter, from - 1);
+        if (at < 0)
+            return text;
+        from = at;
+    }
+    return text.mid(from + delimiter.size());
+}
+
+bool IniFile::FileExists(const QString& path) const
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return false;
+    const QFileInfo info(path);
+    return info.exists() && info.isFile();
+}
+
+void IniFile::WriteString(const QString& section, const QString& key, const QString& value, const QString& path)
+{
+    WriteStrings(path, {Write{section, key, value}});
+}
+
+void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
+{
+    const FileWriteLock lock(path);
+    // Under the lock, and never trusting a scope: another copy of the program may have written
+    // since we last looked, and its values must survive ours.
+    const auto current = document(path, false);
+    if (!current) {
+        // Writing now would replace every other value of the file with nothing.
+        throw AppError(AppError::FileRead, kSource,
+                       QStringLiteral("Could not read \"%1\" to change it.").arg(QFileInfo(path).absoluteFilePath()));
+    }
+    IniDocument doc = *current;
+    for (const Write& w : writes)
+        doc.setValue(w.section, w.key, w.value);
+    save(path, std::move(doc));
+}
+
+void IniFile::clearCache()
+{
+    m_cache.clear();
+}
+
+std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool trustCache)
+{
+    const auto it = m_cache.constFind(path);
+    if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path)))
+        return it->doc;
+    // The old parse goes before the new one is made, so the two never need memory together.
+    m_cache.remove(path);
+    try {
+        QByteArray bytes;
+        std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
+        if (!version)
+            return nullptr;
+        if (bytes.size() > IniDocument::kMaxSize) {
+            throw AppError(AppError::OutOfMemory, kSource,
+                           QStringLiteral("Could not read \"%1\": at %2 bytes it is too large.")
+                               .arg(QFileInfo(path).absoluteFilePath())
+                               .arg(bytes.size()));
+        }
+        auto doc = std::make_shared<const IniDocument>(IniDocument::parse(bytes));
+        m_cache.insert(path, Cached{version, doc});
+        return doc;
+    } catch (const std::bad_alloc&) {
+        // Answering with defaults instead would let the next write replace the file with them.
+        throw AppError(AppError::OutOfMemory, kSource,
+                       QStringLiteral("Could not read \"%1\": there is not enough memory for it.")
+                           .arg(QFileInfo(path).absoluteFilePath()));
+    }
+}
+
+void IniFile::save(const QString& path, IniDocument doc)
+{
+    if (isReadOnly(path)) {
+        throw AppError(
+            AppError::FileWrite, kSource,
+            QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
+    }
+    if (const auto failure = AtomicSave::write(path, doc.serialize())) {
+        m_cache.remove(path);
+        throw AppError(AppError::FileWrite, kSource,
+                       QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
+    }
+    // We still hold the lock, so the file on disk is the one just written.
+    std::shared_ptr<const FileVersion> version = FileVersion::current(path);
+    if (version)
+        m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
+    else
+        m_cache.remove(path);
+}

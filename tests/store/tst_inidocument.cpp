@@ -1,0 +1,193 @@
+#include "store/IniDocument.h"
+
+#include <QTest>
+
+class TestIniDocument : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsByTheProfileRules_data();
+    void readsByTheProfileRules();
+    void editKeepsEveryOtherByte_data();
+    void editKeepsEveryOtherByte();
+    void sectionsOfAnyLengthAgreeWithAFreshParse_data();
+    void sectionsOfAnyLengthAgreeWithAFreshParse();
+    void aGuessedSectionNeverChangesTheAnswer();
+};
+
+void TestIniDocument::readsByTheProfileRules_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected"); // "<none>" for absent
+
+    QTest::newRow("case of names") << QByteArray("[File 0]\nFileName=a\n") << "file 0"
+                                   << "filename"
+                                   << "a";
+    QTest::newRow("blanks and tabs") << QByteArray(" [ file 1 ] \n\t days \t= \t 5 \t\n") << "file 1"
+                                     << "days"
+                                     << "5";
+    QTest::newRow("double quotes") << QByteArray("[s]\nk=\" x \"\n") << "s"
+                                   << "k"
+                                   << " x ";
+    QTest::newRow("single quotes") << QByteArray("[s]\nk='y'\n") << "s"
+                                   << "k"
+                                   << "y";
+    QTest::newRow("unmatched quote kept") << QByteArray("[s]\nk=\"y\n") << "s"
+                                          << "k"
+                                          << "\"y";
+    QTest::newRow("first duplicate key") << QByteArray("[s]\nk=1\nk=2\n") << "s"
+                                         << "k"
+                                         << "1";
+    QTest::newRow("first duplicate section") << QByteArray("[s]\nk=1\n[S]\nk=2\nj=3\n") << "s"
+                                             << "j"
+                                             << "<none>";
+    QTest::newRow("comment") << QByteArray("[s]\n;k=1\n") << "s"
+                             << "k"
+                             << "<none>";
+    QTest::newRow("missing section") << QByteArray("[s]\nk=1\n") << "t"
+                                     << "k"
+                                     << "<none>";
+    QTest::newRow("before any section") << QByteArray("k=1\n[s]\n") << "s"
+                                        << "k"
+                                        << "<none>";
+    QTest::newRow("value with equals") << QByteArray("[s]\nk=a=b\n") << "s"
+                                       << "k"
+                                       << "a=b";
+    QTest::newRow("crlf") << QByteArray("[s]\r\nk=v\r\n") << "s"
+                          << "k"
+                          << "v";
+    QTest::newRow("bom") << QByteArray("\xEF\xBB\xBF[s]\nk=v\n") << "s"
+                         << "k"
+                         << "v";
+    QTest::newRow("utf8") << QByteArray("[s]\nk=K\xC3\xA4se\n") << "s"
+                          << "k" << QString::fromUtf8("K\xC3\xA4se");
+    QTest::newRow("windows-1252") << QByteArray("[s]\nk=K\xE4se \x80\n") << "s"
+                                  << "k" << QString::fromUtf8("K\xC3\xA4se \xE2\x82\xAC");
+    QTest::newRow("case of non-ASCII names")
+        << QByteArray("[\xC3\x84pfel]\n\xC3\x96l=1\n") << QString::fromUtf8("\xC3\xA4pfel")
+        << QString::fromUtf8("\xC3\xB6l") << "1";
+    // The Kelvin sign lowers to an ASCII "k".
+    QTest::newRow("non-ASCII name lowering to ASCII")
+        << QByteArray("[s]\nk=1\n") << "s" << QString(QChar(0x212A)) << "1";
+}
+
+void TestIniDocument::readsByTheProfileRules()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    const auto value = IniDocument::parse(text).value(section, key);
+    QCOMPARE(value.value_or(QStringLiteral("<none>")), expected);
+}
+
+void TestIniDocument::editKeepsEveryOtherByte_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("section");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+
+    QTest::newRow("replace keeps stored name")
+        << QByteArray("; top\r\n[File 0]\r\nFileName = old\r\nx=1\r\n") << "file 0"
+        << "filename"
+        << "new" << QByteArray("; top\r\n[File 0]\r\nFileName=new\r\nx=1\r\n");
+    QTest::newRow("new key at end of section") << QByteArray("[a]\nk=1\n\n[b]\nk=2\n") << "A"
+                                               << "j"
+                                               << "3" << QByteArray("[a]\nk=1\nj=3\n\n[b]\nk=2\n");
+    QTest::newRow("new section at end") << QByteArray("[a]\nk=1") << "b"
+                                        << "k"
+                                        << "2" << QByteArray("[a]\nk=1\n[b]\nk=2\n");
+    QTest::newRow("bom and crlf kept") << QByteArray("\xEF\xBB\xBF[a]\r\nk=1\r\n") << "a"
+                                       << "k"
+                                       << "2" << QByteArray("\xEF\xBB\xBF[a]\r\nk=2\r\n");
+    QTest::newRow("windows-1252 stays") << QByteArray("[a]\nd=K\xE4se\nk=1\n") << "a"
+                                        << "k"
+                                        << "2" << QByteArray("[a]\nd=K\xE4se\nk=2\n");
+    QTest::newRow("line breaks cannot forge keys") << QByteArray("[a]\n") << "a"
+                                                   << "k"
+                                                   << "x\n[b]\ny=1" << QByteArray("[a]\nk=x [b] y=1\n");
+    QTest::newRow("empty file") << QByteArray() << "Settings"
+                                << "Start in Tray"
+                                << "true" << QByteArray("[Settings]\nStart in Tray=true\n");
+}
+
+void TestIniDocument::editKeepsEveryOtherByte()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, section);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    IniDocument doc = IniDocument::parse(before);
+    doc.setValue(section, key, value);
+    QCOMPARE(doc.serialize(), after);
+}
+
+void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse_data()
+{
+    QTest::addColumn<int>("keys");
+    QTest::addColumn<int>("added");
+    for (const int keys : {1, 31, 32, 33, 200}) {
+        for (const int added : {0, 3, 40})
+            QTest::addRow("%d keys, %d added", keys, added) << keys << added;
+    }
+}
+
+void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse()
+{
+    // Short and long sections are looked up in different ways, and a section may grow from one
+    // to the other: both must see the first of duplicates, skip comments and keep other sections.
+    QFETCH(int, keys);
+    QFETCH(int, added);
+    QByteArray text = "[head]\nk=h\n[Big]\n; a comment=1\n\n";
+    for (int i = 0; i < keys; ++i)
+        text += "Key " + QByteArray::number(i) + " = v" + QByteArray::number(i) + "\n";
+    text += "KEY 0=duplicate\n[tail]\nk=t\n";
+    IniDocument doc = IniDocument::parse(text);
+    doc.setValue("head", "j", "before big"); // moves every line of the sections after it
+    for (int i = 0; i < added; ++i)
+        doc.setValue("big", "new " + QString::number(i), "n" + QString::number(i));
+    doc.setValue("BIG", "key " + QString::number(keys - 1), "changed");
+
+    const IniDocument fresh = IniDocument::parse(doc.serialize());
+    for (const IniDocument* d : {const_cast<const IniDocument*>(&doc), &fresh}) {
+        const auto value = [d](const QString& section, const QString& key) {
+            return d->value(section, key).value_or(QStringLiteral("<none>"));
+        };
+        QCOMPARE(value("big", "key 0"), keys == 1 ? QStringLiteral("changed") : QStringLiteral("v0"));
+        QCOMPARE(value("big", "key " + QString::number(keys - 1)), QStringLiteral("changed"));
+        for (int i = 0; i < added; ++i)
+            QCOMPARE(value("big", "NEW " + QString::number(i)), "n" + QString::number(i));
+        QCOMPARE(value("big", "; a comment"), QStringLiteral("<none>"));
+        QCOMPARE(value("head", "k"), QStringLiteral("h"));
+        QCOMPARE(value("head", "j"), QStringLiteral("before big"));
+        QCOMPARE(value("tail", "k"), QStringLiteral("t"));
+        QCOMPARE(value("big", "k"), QStringLiteral("<none>"));
+    }
+    // New keys go after the section's last key line, duplicates included, in the order written.
+    const QByteArray lastKey =
+        added ? "new " + QByteArray::number(added - 1) + "=n" + QByteArray::number(added - 1) : "KEY 0=duplicate";
+    QVERIFY(doc.serialize().endsWith(lastKey + "\n[tail]\nk=t\n"));
+}
+
+QTEST_GUILESS_MAIN(TestIniDocument)
+#include "tst_inidocument.moc"
+
+void TestIniDocument::aGuessedSectionNeverChangesTheAnswer()
+{
+    // The repeated "[A]" is no section of its own: its values belong to the first.
+    const IniDocument doc = IniDocument::parse("[a]\nk=1\n[b]\nk=2\n[A]\nk=3\n[c]\nk=4\n");
+    const QStringList names = {"a", "A", " b ", "c", "C", "d", ""};
+    for (const QString& name : names) {
+        const int expected = doc.sectionNumber(name);
+        for (int guess = -2; guess <= doc.sectionCount() + 1; ++guess)
+            QCOMPARE(doc.sectionNumber(name, guess), expected);
+    }
+    QCOMPARE(doc.sectionNumber(u"A", 0), 0);
+    QCOMPARE(doc.valueView(doc.sectionNumber(u"c", 1), u"k")->toString(), QStringLiteral("4"));
+}
