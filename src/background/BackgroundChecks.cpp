@@ -1,19 +1,17 @@
 #include "background/BackgroundChecks.h"
 
+#include "background/BackgroundCheckHost.h"
+#include "background/BackgroundOptions.h"
 #include "background/DBusNotificationService.h"
 #include "background/DesktopNotifier.h"
 #include "background/FolderWatch.h"
 #include "background/NotificationPolicy.h"
 #include "background/TrayHostWatch.h"
-#include "background/BackgroundOptions.h"
-#include "background/BackgroundCheckHost.h"
 #include "store/IniFile.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QMenu>
 #include <QSet>
 #include <QThread>
 #include <QWindow>
@@ -43,10 +41,10 @@ struct BackgroundChecks::Job
     std::exception_ptr error;
 };
 
-BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QWidget* dialogParent, QObject* parent)
+BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_ownService(std::make_unique<DBusNotificationService>()),
       m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
-      m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_dialogParent(dialogParent)
+      m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_options(new BackgroundOptions(QString(), this))
 {
     makeNotifier(*m_ownService);
     m_retry.setSingleShot(true);
@@ -75,35 +73,13 @@ void BackgroundChecks::useNotificationService(NotificationService& service)
     makeNotifier(service);
 }
 
-void BackgroundChecks::addMenuItems(QMenu* options)
-{
-    m_notifyItem = options->addAction(QStringLiteral("&Notify me on the desktop"));
-    m_notifyItem->setObjectName(QStringLiteral("optionsnotify"));
-    m_notifyItem->setCheckable(true);
-    m_notifyItem->setChecked(true);
-    m_checkEveryItem = options->addAction(QStringLiteral("Chec&k again every…"));
-    m_checkEveryItem->setObjectName(QStringLiteral("optionscheckevery"));
-    connect(m_notifyItem, &QAction::triggered, this, [this] {
-        if (m_options)
-            m_options->toggleNotify(m_notifyItem);
-        else
-            m_notifyItem->setChecked(!m_notifyItem->isChecked());
-    });
-    connect(m_checkEveryItem, &QAction::triggered, this, [this] {
-        if (m_options)
-            m_options->askCheckEvery();
-    });
-}
-
 void BackgroundChecks::start(const QDBusConnection& systemBus)
 {
     if (m_started)
         return;
     m_started = true;
-    m_options = new BackgroundOptions(m_host.inifilename(), m_dialogParent, this);
+    m_options->setInifilename(m_host.inifilename());
     connect(m_options, &BackgroundOptions::checkEveryChanged, m_scheduler, &CheckScheduler::setIntervalMinutes);
-    if (m_notifyItem)
-        m_notifyItem->setChecked(m_options->notifyEnabled());
     m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
     m_scheduler->start(systemBus);
     m_trayHostWatch = new TrayHostWatch(QDBusConnection::sessionBus(), this);
@@ -184,7 +160,7 @@ void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
         m_host.showRows(job->result.rows, job->result.lastEntry);
         m_folderWatch->setFiles(job->folderSamples);
         const QList<CheckRow> news = m_policy->select(job->result.rows);
-        if (m_options && m_options->notifyEnabled() && !news.isEmpty())
+        if (m_options->notifyEnabled() && !news.isEmpty())
             m_notifier->notifyRows(news);
     }
     emit checkFinished(applied);

@@ -17,9 +17,6 @@ class DesktopNotifier;
 class FolderWatch;
 class NotificationPolicy;
 class NotificationService;
-class QAction;
-class QMenu;
-class QWidget;
 class TrayHostWatch;
 
 // Checks the watch list again without the user: at midnight, after a sleep, when a watched folder
@@ -31,11 +28,9 @@ class BackgroundChecks : public QObject
     Q_OBJECT
 
 public:
-    BackgroundChecks(BackgroundCheckHost& host, QWidget* dialogParent, QObject* parent = nullptr);
+    explicit BackgroundChecks(BackgroundCheckHost& host, QObject* parent = nullptr);
     ~BackgroundChecks() override;
 
-    // Adds the two Options items, "Notify me on the desktop" and "Check again every…".
-    void addMenuItems(QMenu* options);
     // Notifications go here instead of the desktop's server (tests put a recorder here).
     void useNotificationService(NotificationService& service);
     // Starts the triggers; the system bus only serves the sleep signal and may be missing.
@@ -57,8 +52,8 @@ public:
     bool isPending() const { return m_pending; }
     CheckScheduler& scheduler() { return *m_scheduler; }
     FolderWatch& folderWatch() { return *m_folderWatch; }
-    QAction* notifyItem() const { return m_notifyItem; }
-    QAction* checkEveryItem() const { return m_checkEveryItem; }
+    // Whether to notify and how often to check; read from the watch list file from start() on.
+    BackgroundOptions& options() { return *m_options; }
 
     // One file per folder among the files of a check: what the folder watch needs, kept short.
     static QStringList folderSamples(const QList<EntryReport>& entries);
@@ -84,9 +79,6 @@ private:
     FolderWatch* m_folderWatch = nullptr;
     TrayHostWatch* m_trayHostWatch = nullptr;
     BackgroundOptions* m_options = nullptr;
-    QWidget* m_dialogParent = nullptr;
-    QAction* m_notifyItem = nullptr;
-    QAction* m_checkEveryItem = nullptr;
     QTimer m_retry;
     std::shared_ptr<Job> m_job;
     QPointer<QThread> m_thread;

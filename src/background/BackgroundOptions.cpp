@@ -1,11 +1,9 @@
 #include "background/BackgroundOptions.h"
 
-#include "controls/Prompter.h"
 #include "base/AppError.h"
 #include "engine/LeadingNumber.h"
 #include "store/IniFile.h"
 
-#include <QAction>
 #include <cmath>
 
 namespace {
@@ -16,8 +14,8 @@ const QString kCheckEvery = QStringLiteral("Check every");
 
 } // namespace
 
-BackgroundOptions::BackgroundOptions(QString inifilename, QWidget* dialogParent, QObject* parent)
-    : QObject(parent), m_inifilename(std::move(inifilename)), m_dialogParent(dialogParent)
+BackgroundOptions::BackgroundOptions(QString inifilename, QObject* parent)
+    : QObject(parent), m_inifilename(std::move(inifilename))
 {}
 
 QString BackgroundOptions::notifyCaption()
@@ -58,9 +56,7 @@ bool BackgroundOptions::write(const QString& key, const QString& value, const QS
         IniFile::instance().WriteString(kSettings, key, value, m_inifilename);
         return true;
     } catch (const AppError& error) {
-        Prompter::notify(m_dialogParent,
-                         QStringLiteral("The option \"%1\" could not be saved.\n\n%2").arg(what, error.description()),
-                         Prompter::Icon::Warning);
+        emit saveFailed(QStringLiteral("The option \"%1\" could not be saved.\n\n%2").arg(what, error.description()));
         return false;
     }
 }
@@ -75,29 +71,19 @@ int BackgroundOptions::checkEveryMinutes() const
     return minutesFromText(read(kCheckEvery));
 }
 
-bool BackgroundOptions::toggleNotify(QAction* item)
+bool BackgroundOptions::toggleNotify()
 {
-    // What is stored decides, so the menu's own flip of a checkable item before it reports the
-    // click cannot make the click undo itself.
     const bool wasOn = notifyEnabled();
     write(kNotify, wasOn ? QStringLiteral("false") : QStringLiteral("true"), notifyCaption());
-    // Show what is stored, whether or not the write went through.
     const bool on = notifyEnabled();
-    if (item)
-        item->setChecked(on);
     if (on != wasOn)
         emit notifyChanged(on);
     return on;
 }
 
-bool BackgroundOptions::askCheckEvery()
+bool BackgroundOptions::setCheckEveryMinutes(int minutes)
 {
-    const std::optional<int> minutes =
-        Prompter::askNumber(m_dialogParent, QStringLiteral("Minutes between checks (0 turns them off):"),
-                            checkEveryMinutes(), 0, kMaxMinutes);
-    if (!minutes)
-        return false;
-    if (!write(kCheckEvery, QString::number(*minutes), QString(checkEveryCaption()).remove(QChar(0x2026))))
+    if (!write(kCheckEvery, QString::number(minutes), QString(checkEveryCaption()).remove(QChar(0x2026))))
         return false;
     emit checkEveryChanged(checkEveryMinutes());
     return true;

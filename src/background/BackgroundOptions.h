@@ -3,9 +3,6 @@
 #include <QObject>
 #include <QString>
 
-class QAction;
-class QWidget;
-
 // The two Options menu commands of the checks that run without the user: whether to notify on
 // the desktop, and how often to check again. Both live in "Settings" of the watch list file.
 class BackgroundOptions : public QObject
@@ -16,7 +13,11 @@ public:
     static constexpr int kDefaultMinutes = 60;
     static constexpr int kMaxMinutes = 7 * 24 * 60;
 
-    BackgroundOptions(QString inifilename, QWidget* dialogParent, QObject* parent = nullptr);
+    explicit BackgroundOptions(QString inifilename = QString(), QObject* parent = nullptr);
+
+    // The watch list file whose "Settings" hold the options; none until start-up has found it.
+    void setInifilename(const QString& inifilename) { m_inifilename = inifilename; }
+    bool hasWatchList() const { return !m_inifilename.isEmpty(); }
 
     // "Notify" is on unless it holds "false".
     static bool notifyFromText(const QString& stored);
@@ -26,12 +27,11 @@ public:
     bool notifyEnabled() const;
     int checkEveryMinutes() const;
 
-    // "Notify me on the desktop": flips the stored setting, then ticks the item (if any) as the
-    // setting now reads. Returns the setting as it now reads.
-    bool toggleNotify(QAction* item);
-    // "Check again every…": asks for the minutes and stores them. False when cancelled or when
-    // the value could not be saved (the user is told).
-    bool askCheckEvery();
+    // Flips the stored "Notify". Returns the setting as it now reads, whether or not the write
+    // went through.
+    bool toggleNotify();
+    // Stores "Check every"; false when it could not be saved.
+    bool setCheckEveryMinutes(int minutes);
 
     static QString notifyCaption();
     static QString checkEveryCaption();
@@ -39,11 +39,12 @@ public:
 signals:
     void notifyChanged(bool on);
     void checkEveryChanged(int minutes);
+    // A setting could not be stored; `message` tells the user which one and why.
+    void saveFailed(const QString& message);
 
 private:
     QString read(const QString& key) const;
     bool write(const QString& key, const QString& value, const QString& what);
 
     QString m_inifilename;
-    QWidget* m_dialogParent;
 };

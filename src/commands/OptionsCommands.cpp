@@ -1,12 +1,12 @@
 #include "commands/OptionsCommands.h"
 
-#include "controls/Prompter.h"
 #include "base/AppError.h"
 #include "base/AppInfo.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
-#include "store/IniFile.h"
+#include "commands/MainWindowMenus.h"
+#include "commands/SharedMembers.h"
+#include "controls/Prompter.h"
 #include "desktop/RegistryStore.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -24,8 +24,8 @@ bool readsOn(const QString& value)
 
 } // namespace
 
-OptionsCommands::OptionsCommands(MainWindowLink& window, const MainWindowMenus& menus)
-    : QObject(window.mainWidget()), m_window(window), m_menus(menus)
+OptionsCommands::OptionsCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus)
+    : QObject(window), m_shared(shared), m_window(window), m_menus(menus)
 {
     connectItem(m_menus.optionsminstartup, &OptionsCommands::optionsminstartup_Click);
     connectItem(m_menus.optionsclosestart, &OptionsCommands::optionsclosestart_Click);
@@ -76,15 +76,15 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
     IniFile& ini = IniFile::instance();
     const QString value = item->isChecked() ? QStringLiteral("false") : QStringLiteral("true");
     try {
-        ini.WriteString(kSettings, key, value, m_window.inifilename);
+        ini.WriteString(kSettings, key, value, m_shared.inifilename);
     } catch (const AppError& error) {
-        Prompter::notify(m_window.mainWidget(),
+        Prompter::notify(m_window,
                          QStringLiteral("The option \"%1\" could not be saved.\n\n%2")
                              .arg(QString(item->text()).remove(QLatin1Char('&')), error.description()),
                          Prompter::Icon::Warning);
     }
     // Show what the next start will find, whether or not the write went through.
-    item->setChecked(readsOn(ini.ReadString(kSettings, key, m_window.inifilename, QString())));
+    item->setChecked(readsOn(ini.ReadString(kSettings, key, m_shared.inifilename, QString())));
 }
 
 void OptionsCommands::optionsminstartup_Click()
@@ -111,7 +111,7 @@ void OptionsCommands::optionrun_Click()
             registry.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), runValueData(),
                               0, flag);
     } catch (const AppError& error) {
-        Prompter::notify(m_window.mainWidget(),
+        Prompter::notify(m_window,
                          QStringLiteral("Starting %1 at log-on could not be changed.\n\n%2")
                              .arg(AppInfo::productName(), error.description()),
                          Prompter::Icon::Warning);

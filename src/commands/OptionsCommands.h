@@ -3,8 +3,9 @@
 #include <QObject>
 #include <QString>
 
-class MainWindowLink;
+class QWidget;
 struct MainWindowMenus;
+struct SharedMembers;
 
 // The three start-up options of the Options menu. Each click stores the new setting and the
 // checkmark follows what is really stored; nothing changes the running window.
@@ -13,7 +14,7 @@ class OptionsCommands : public QObject
     Q_OBJECT
 
 public:
-    OptionsCommands(MainWindowLink& window, const MainWindowMenus& menus);
+    OptionsCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus);
 
     void optionsminstartup_Click();
     void optionsclosestart_Click();
@@ -31,6 +32,7 @@ private:
     void connectItem(class QAction* item, void (OptionsCommands::*handler)());
     void toggleSetting(const QString& key, QAction* item);
 
-    MainWindowLink& m_window;
+    const SharedMembers& m_shared;
+    QWidget* m_window;
     const MainWindowMenus& m_menus;
 };

@@ -1,13 +1,13 @@
 #include "commands/ReminderActions.h"
 
+#include "commands/MainWindowMenus.h"
+#include "commands/SharedMembers.h"
 #include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -17,8 +17,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 
-ReminderActions::ReminderActions(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus)
-    : QObject(window.mainWidget()), m_window(window), m_list(listoldfiles), m_menus(menus)
+ReminderActions::ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
+                                 const MainWindowMenus& menus, SelectedEntry realfilenumber)
+    : QObject(window), m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus),
+      m_realfilenumber(std::move(realfilenumber))
 {
     connectMenus();
     m_list->viewport()->installEventFilter(this);
@@ -105,13 +107,18 @@ QString ReminderActions::selectFirstMessage()
     return QStringLiteral("You must first select an item from the list");
 }
 
+void ReminderActions::warnSelectFirst(QWidget* parent)
+{
+    Prompter::notify(parent, selectFirstMessage(), Prompter::Icon::Stop);
+}
+
 bool ReminderActions::preparerightpopup()
 {
-    const qint16 entry = m_window.realfilenumber();
+    const qint16 entry = m_realfilenumber();
     if (entry < 0)
         return false;
     const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
-                                                          QStringLiteral("advisechanges"), m_window.inifilename, {});
+                                                          QStringLiteral("advisechanges"), m_shared.inifilename, {});
     m_menus.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
     return true;
 }
@@ -124,9 +131,9 @@ void ReminderActions::listoldfiles_Mouseup(const QPoint& globalPos)
 
 qint16 ReminderActions::selectedEntryOrWarn()
 {
-    const qint16 entry = m_window.realfilenumber();
+    const qint16 entry = m_realfilenumber();
     if (entry < 0)
-        Prompter::notify(m_window.mainWidget(), selectFirstMessage(), Prompter::Icon::Stop);
+        warnSelectFirst(m_window);
     return entry;
 }
 
@@ -144,8 +151,8 @@ void ReminderActions::postpone(qint16 entry, int code)
         {section, QStringLiteral("Postponedate"), DateTexts::shortDate(postponeDate(code, Clock::today()))}};
     if (code == 4)
         writes.append({section, QStringLiteral("Notactive"), QStringLiteral("true")});
-    IniFile::instance().WriteStrings(m_window.inifilename, writes);
-    m_window.updatelist();
+    IniFile::instance().WriteStrings(m_shared.inifilename, writes);
+    emit listChanged();
 }
 
 void ReminderActions::rightpopup1_Click()
@@ -174,7 +181,7 @@ void ReminderActions::rightpopupnev_Click()
     const qint16 entry = selectedEntryOrWarn();
     if (entry < 0)
         return;
-    if (Prompter::askYesNo(m_window.mainWidget(), neverQuestion(), true))
+    if (Prompter::askYesNo(m_window, neverQuestion(), true))
         postpone(entry, 4);
 }
 
@@ -185,23 +192,23 @@ void ReminderActions::rightpopupupdatefiledate_Click()
         return;
     IniFile& ini = IniFile::instance();
     const QString section = WatchListFile::sectionName(entry);
-    const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_window.inifilename, {});
+    const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_shared.inifilename, {});
     // The same reading and conversion as the check's, so the two texts compare equal until the
     // file is touched again.
     FileStamp::refreshZone();
-    FileQuery query(WatchListFile::shareTimeout(ini, m_window.inifilename));
+    FileQuery query(WatchListFile::shareTimeout(ini, m_shared.inifilename));
     const auto modified = FileStamp::modified(query.stat(fileName));
     // A file that is gone, or cannot be reached, has no date to acknowledge.
     if (!modified)
         return;
-    ini.WriteStrings(m_window.inifilename,
+    ini.WriteStrings(m_shared.inifilename,
                      {{section, QString::fromUtf16(FileStamp::kSeenKey), FileStamp::changeText(*modified)},
                       {section, QString::fromUtf16(FileStamp::kSeenMomentKey), FileStamp::changeMoment(*modified)}});
 }
 
 void ReminderActions::rightpopupedit_Click()
 {
-    m_window.fileeditfile_Click();
+    emit editRequested();
 }
 
 void ReminderActions::postpone1day_Click()

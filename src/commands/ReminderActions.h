@@ -3,10 +3,12 @@
 #include <QDate>
 #include <QObject>
 #include <QPoint>
+#include <functional>
 
-class MainWindowLink;
 class QListWidget;
+class QWidget;
 struct MainWindowMenus;
+struct SharedMembers;
 
 // The answers to a reminder: postpone it, stop it for good, acknowledge a change, or edit the
 // entry. Reached from the Postpone menu and from the list's pop-up menu.
@@ -15,8 +17,11 @@ class ReminderActions : public QObject
     Q_OBJECT
 
 public:
+    // The entry of the selected row, -1 when no row is selected.
+    using SelectedEntry = std::function<qint16()>;
     // Works on the list's selected row, through the Postpone menu and the list's pop-up.
-    ReminderActions(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus);
+    ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
+                    const MainWindowMenus& menus, SelectedEntry realfilenumber);
 
     // Days added to today for a postpone code (0: 1 day, 1: 2 days, 2: a week, 3: 30 days, 4: never).
     static int postponeDays(int code);
@@ -47,6 +52,14 @@ public:
 
     static QString neverQuestion();
     static QString selectFirstMessage();
+    // Tells the user that a command needs a row of the list first.
+    static void warnSelectFirst(QWidget* parent);
+
+signals:
+    // The watch list changed under the list, which should be checked again.
+    void listChanged();
+    // "Edit" on the pop-up.
+    void editRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -58,7 +71,9 @@ private:
     qint16 selectedEntryOrWarn();
     void connectMenus();
 
-    MainWindowLink& m_window;
+    const SharedMembers& m_shared;
+    QWidget* m_window;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
+    SelectedEntry m_realfilenumber;
 };

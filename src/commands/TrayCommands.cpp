@@ -1,16 +1,14 @@
 #include "commands/TrayCommands.h"
 
+#include "commands/MainWindowMenus.h"
 #include "controls/TrayIcon.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 
 #include <QAction>
 #include <QCursor>
 #include <QMenu>
-#include <QPushButton>
 
-TrayCommands::TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButton* cmdok, const MainWindowMenus& menus)
-    : QObject(window.mainWidget()), m_window(window), m_icon(trayIcon), m_exit(cmdok), m_menus(menus)
+TrayCommands::TrayCommands(QWidget* window, TrayIcon* trayIcon, const MainWindowMenus& menus)
+    : QObject(window), m_icon(trayIcon), m_menus(menus)
 {
     connect(m_icon, &TrayIcon::LeftButtonClick, this, &TrayCommands::TrayIcon_LeftButtonClick);
     connect(m_icon, &TrayIcon::RightButtonClick, this, &TrayCommands::TrayIcon_RightButtonClick);
@@ -21,16 +19,12 @@ TrayCommands::TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButt
 
 void TrayCommands::TaskBarRPopen_Click()
 {
-    m_window.restoreFromTray();
+    emit openRequested();
 }
 
 void TrayCommands::TrayIcon_LeftButtonClick()
 {
-    TaskBarRPopen_Click();
-    m_window.mainWidget()->raise();
-    // The keyboard focus goes back to the control that last had it (the Exit button at first),
-    // so the list and the Exit keys answer at once.
-    m_window.mainWidget()->activateWindow();
+    emit comeForwardRequested();
 }
 
 void TrayCommands::TrayIcon_RightButtonClick()
@@ -41,5 +35,5 @@ void TrayCommands::TrayIcon_RightButtonClick()
 
 void TrayCommands::TaskBarRPexit_Click()
 {
-    m_exit->click();
+    emit exitRequested();
 }

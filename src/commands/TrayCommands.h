@@ -2,8 +2,7 @@
 
 #include <QObject>
 
-class MainWindowLink;
-class QPushButton;
+class QWidget;
 class TrayIcon;
 struct MainWindowMenus;
 
@@ -14,17 +13,22 @@ class TrayCommands : public QObject
     Q_OBJECT
 
 public:
-    // The tray menu's Exit is the window's Exit button.
-    TrayCommands(MainWindowLink& window, TrayIcon* trayIcon, QPushButton* cmdok, const MainWindowMenus& menus);
+    TrayCommands(QWidget* window, TrayIcon* trayIcon, const MainWindowMenus& menus);
 
     void TaskBarRPopen_Click();
     void TrayIcon_LeftButtonClick();
     void TrayIcon_RightButtonClick();
     void TaskBarRPexit_Click();
 
+signals:
+    // "Open": the window back from the tray.
+    void openRequested();
+    // A click on the icon: the window back, in front and with the keyboard focus.
+    void comeForwardRequested();
+    // The tray menu's Exit, which is the window's Exit button.
+    void exitRequested();
+
 private:
-    MainWindowLink& m_window;
     TrayIcon* m_icon;
-    QPushButton* m_exit;
     const MainWindowMenus& m_menus;
 };

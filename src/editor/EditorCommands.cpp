@@ -1,13 +1,12 @@
 #include "editor/EditorCommands.h"
 
-#include "controls/Prompter.h"
-#include "engine/StoredEntry.h"
+#include "commands/ReminderActions.h"
+#include "commands/SharedMembers.h"
+#include "controls/BusyCursor.h"
 #include "editor/frmaddnewfile.h"
-#include "base/AppInfo.h"
-#include "mainwindow/MainWindowLink.h"
+#include "engine/StoredEntry.h"
 #include "store/IniFile.h"
 
-#include <QApplication>
 #include <QWidget>
 
 namespace {
@@ -19,52 +18,60 @@ void present(frmaddnewfile& editor)
     editor.activateWindow();
 }
 
-// The main window waits, frozen, while the entry is read; both end however the fill ends.
-class BusyMainWindow
-{
-public:
-    explicit BusyMainWindow(QWidget& main) : m_main(main)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_main.setUpdatesEnabled(false);
-    }
-    ~BusyMainWindow()
-    {
-        m_main.setUpdatesEnabled(true);
-        QApplication::restoreOverrideCursor();
-    }
-    BusyMainWindow(const BusyMainWindow&) = delete;
-    BusyMainWindow& operator=(const BusyMainWindow&) = delete;
-
-private:
-    QWidget& m_main;
-};
-
 } // namespace
 
-namespace EditorCommands {
+EditorCommands::EditorCommands(SharedMembers& shared, QWidget* window, SelectedEntry realfilenumber)
+    : QObject(window), m_shared(shared), m_window(window), m_realfilenumber(std::move(realfilenumber))
+{}
 
-void fileadd_Click(MainWindowLink& main)
+EditorCommands::~EditorCommands()
 {
-    main.editnotnew = false;
-    present(frmaddnewfile::load());
+    // A top-level window of its own, so no parent deletes it.
+    delete m_editor.data();
 }
 
-void fileeditfile_Click(MainWindowLink& main)
+frmaddnewfile& EditorCommands::load()
+{
+    if (!m_editor) {
+        m_editor = new frmaddnewfile();
+        connect(m_editor, &frmaddnewfile::saved, this, &EditorCommands::entrySaved);
+        m_editor->Form_Load();
+    }
+    return *m_editor;
+}
+
+frmaddnewfile* EditorCommands::editor() const
+{
+    return m_editor;
+}
+
+bool EditorCommands::isEditorVisible() const
+{
+    return m_editor && m_editor->isVisible();
+}
+
+void EditorCommands::fileadd_Click()
+{
+    m_shared.editnotnew = false;
+    frmaddnewfile& editor = load();
+    editor.setTarget(m_shared.inifilename, std::nullopt);
+    present(editor);
+}
+
+void EditorCommands::fileeditfile_Click()
 {
     // Taken before the editor shows: the list may be rebuilt while the window system catches up.
-    const qint16 entry = main.realfilenumber();
+    const qint16 entry = m_realfilenumber();
     if (entry < 0) {
-        Prompter::notify(main.mainWidget(), QStringLiteral("You must first select an item from the list"),
-                         Prompter::Icon::Stop, AppInfo::productName());
+        ReminderActions::warnSelectFirst(m_window);
         return;
     }
-    main.editnotnew = true;
-    frmaddnewfile& editor = frmaddnewfile::load();
+    m_shared.editnotnew = true;
+    frmaddnewfile& editor = load();
     present(editor);
-    const BusyMainWindow busy(*main.mainWidget());
-    main.filenumber = entry;
-    editor.showEntry(StoredEntry::read(IniFile::instance(), main.inifilename, main.filenumber));
+    // The main window waits, frozen, while the entry is read.
+    const BusyCursor busy(m_window);
+    m_shared.filenumber = entry;
+    editor.setTarget(m_shared.inifilename, m_shared.filenumber);
+    editor.showEntry(StoredEntry::read(IniFile::instance(), m_shared.inifilename, m_shared.filenumber));
 }
-
-} // namespace EditorCommands

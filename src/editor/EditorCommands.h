@@ -1,13 +1,43 @@
 #pragma once
 
-class MainWindowLink;
+#include <QObject>
+#include <QPointer>
+#include <functional>
 
-// The main window's two ways into the entry editor.
-namespace EditorCommands {
+class QWidget;
+class frmaddnewfile;
+struct SharedMembers;
 
-// "Subscribe to a File": shows the editor for a new entry. A window hidden by Cancel shows what it held.
-void fileadd_Click(MainWindowLink& main);
-// "Edit selected file": shows the editor filled from the entry of the selected row.
-void fileeditfile_Click(MainWindowLink& main);
+// The main window's two ways into the entry editor. It owns the editor and keeps it to one at a
+// time: a window hidden by Cancel is shown again with what it held, one closed or saved is gone.
+class EditorCommands : public QObject
+{
+    Q_OBJECT
 
-} // namespace EditorCommands
+public:
+    // The entry of the selected row, -1 when no row is selected.
+    using SelectedEntry = std::function<qint16()>;
+    EditorCommands(SharedMembers& shared, QWidget* window, SelectedEntry realfilenumber);
+    ~EditorCommands() override;
+
+    // "Subscribe to a File": shows the editor for a new entry.
+    void fileadd_Click();
+    // "Edit selected file": shows the editor filled from the entry of the selected row.
+    void fileeditfile_Click();
+
+    // The editor while it exists, shown or hidden by Cancel; nullptr otherwise.
+    frmaddnewfile* editor() const;
+    bool isEditorVisible() const;
+
+signals:
+    // An entry was saved: the list should be checked again.
+    void entrySaved();
+
+private:
+    frmaddnewfile& load();
+
+    SharedMembers& m_shared;
+    QWidget* m_window;
+    SelectedEntry m_realfilenumber;
+    QPointer<frmaddnewfile> m_editor;
+};

@@ -1,14 +1,46 @@
 #pragma once
 
-class frmaddnewfile;
+class ClickableLabel;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+class SpinButton;
+class VSResize;
 
 // The entry editor's controls at their design places, with every caption, limit, accessible
 // name and the tab order. Their commands are connected by the editor.
-namespace EditorControls {
+struct EditorControls
+{
+    // The longest description the user can type. A longer one already stored is shown whole.
+    static constexpr int kTypedDescriptionLength = 35;
 
-// The longest description the user can type. A longer one already stored is shown whole.
-constexpr int kTypedDescriptionLength = 35;
+    // Builds every control onto the window.
+    void build(QWidget& window);
 
-void build(frmaddnewfile& window);
-
-} // namespace EditorControls
+    QGroupBox* Frame1 = nullptr;
+    ClickableLabel* cmdfilename = nullptr;
+    QPushButton* cmdok = nullptr;
+    QPushButton* cmdcancel = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QLabel* labfileinfo = nullptr;
+    QCheckBox* Checkfixedfiles = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* listtypeoffile = nullptr;
+    QLabel* Label3 = nullptr;
+    QFrame* Framecovertypefile = nullptr;
+    QGroupBox* Description = nullptr;
+    QLineEdit* txtdescrip = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QLabel* Labeldaystodelete = nullptr;
+    SpinButton* SpB1 = nullptr;
+    QCheckBox* checkfilechanges = nullptr;
+    QTimer* Timerspinbox = nullptr;
+    QTimer* timecheckentrys = nullptr;
+    VSResize* VSResize1 = nullptr;
+};

@@ -1,24 +1,23 @@
 #include "editor/frmaddnewfile.h"
 
+#include "base/AppError.h"
+#include "base/AppInfo.h"
 #include "controls/ClickableLabel.h"
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "controls/VSResize.h"
+#include "desktop/RegistryStore.h"
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
-#include "engine/StoredEntry.h"
-#include "base/AppError.h"
-#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/PathPieces.h"
+#include "engine/StoredEntry.h"
 #include "engine/WatchListFile.h"
 #include "filedialog/clsOpenSave.h"
-#include "mainwindow/MainWindowLink.h"
 #include "store/IniFile.h"
-#include "desktop/RegistryStore.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -35,27 +34,11 @@
 
 namespace {
 
-frmaddnewfile* g_instance = nullptr;
-
 constexpr int kRetryMissingMs = 500;
 const QSize kDesignClient(6945 / 15, 4185 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
 } // namespace
-
-frmaddnewfile* frmaddnewfile::instance()
-{
-    return g_instance;
-}
-
-frmaddnewfile& frmaddnewfile::load()
-{
-    if (!g_instance) {
-        g_instance = new frmaddnewfile();
-        g_instance->Form_Load();
-    }
-    return *g_instance;
-}
 
 frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
 {
@@ -67,10 +50,12 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
     connectControls();
 }
 
-frmaddnewfile::~frmaddnewfile()
+frmaddnewfile::~frmaddnewfile() = default;
+
+void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
 {
-    if (g_instance == this)
-        g_instance = nullptr;
+    m_inifilename = inifilename;
+    m_filenumber = filenumber;
 }
 
 void frmaddnewfile::connectControls()
@@ -127,8 +112,6 @@ void frmaddnewfile::unload()
 {
     Form_QueryUnload();
     timecheckentrys->stop();
-    if (g_instance == this)
-        g_instance = nullptr;
     hide();
     deleteLater();
 }
@@ -242,8 +225,8 @@ void frmaddnewfile::probeFile()
 
 int frmaddnewfile::shareTimeout() const
 {
-    const MainWindowLink* main = MainWindowLink::instance();
-    return main ? WatchListFile::shareTimeout(IniFile::instance(), main->inifilename) : FileQuery::kDefaultShareTimeout;
+    return m_inifilename.isEmpty() ? FileQuery::kDefaultShareTimeout
+                                   : WatchListFile::shareTimeout(IniFile::instance(), m_inifilename);
 }
 
 void frmaddnewfile::cmdCancel_Click()
@@ -258,18 +241,17 @@ void frmaddnewfile::cmdok_Click()
         Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
         return;
     }
-    MainWindowLink* main = MainWindowLink::instance();
-    if (!main)
+    if (m_inifilename.isEmpty())
         return;
-    const bool isNew = !main->editnotnew;
-    const qint16 entry = isNew ? main->getnextfreenumber() : main->filenumber;
-    const EntryWriter::Result result = EntryWriter::save(IniFile::instance(), main->inifilename, input, entry, isNew);
+    IniFile& ini = IniFile::instance();
+    const EntryWriter::Result result = m_filenumber ? EntryWriter::save(ini, m_inifilename, input, *m_filenumber, false)
+                                                    : EntryWriter::saveNew(ini, m_inifilename, input);
     if (result != EntryWriter::Result::Saved) {
         Prompter::notify(this, EntryWriter::message(result), Prompter::Icon::Information);
         return;
     }
     unload();
-    main->updatelist();
+    emit saved();
 }
 
 void frmaddnewfile::showEntry(const StoredEntry& entry)

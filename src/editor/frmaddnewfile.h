@@ -3,36 +3,29 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 
+#include "editor/EditorControls.h"
 #include "engine/EntryWriter.h"
 
-class ClickableLabel;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QTimer;
-class SpinButton;
-class VSResize;
 struct StoredEntry;
 
-// The window that subscribes to a new file or edits an entry. It is modeless and exists at most
-// once: load() creates it when needed, Cancel only hides it, and OK or the close box unload it,
-// so that the next opening starts afresh.
-class frmaddnewfile : public QWidget
+// The window that subscribes to a new file or edits an entry. It is modeless; whoever opens it
+// owns it and keeps it to one. Cancel only hides it, and OK or the close box unload it, so that
+// the next opening starts afresh.
+class frmaddnewfile : public QWidget, public EditorControls
 {
     Q_OBJECT
 
 public:
-    // The loaded editor, or nullptr.
-    static frmaddnewfile* instance();
-    // The editor, loaded first when it is not.
-    static frmaddnewfile& load();
-    // Saves the window's place and discards it; the next load() starts with a fresh one.
+    frmaddnewfile();
+    ~frmaddnewfile() override;
+
+    // Saves the window's place and discards it.
     void unload();
+    // Where OK saves: the watch list file, and the entry number, or nullopt for a new entry,
+    // which takes the first free number when it is saved.
+    void setTarget(const QString& inifilename, std::optional<qint16> filenumber);
 
     // Window-level state.
     qint16 spindirection = 1;
@@ -56,27 +49,11 @@ public:
     // The values as the save takes them.
     EntryInput entryInput() const;
 
-    // Controls.
-    QGroupBox* Frame1 = nullptr;
-    ClickableLabel* cmdfilename = nullptr;
-    QPushButton* cmdok = nullptr;
-    QPushButton* cmdcancel = nullptr;
-    QGroupBox* Frame3 = nullptr;
-    QLabel* labfileinfo = nullptr;
-    QCheckBox* Checkfixedfiles = nullptr;
-    QLabel* Label1 = nullptr;
-    QComboBox* listtypeoffile = nullptr;
-    QLabel* Label3 = nullptr;
-    QFrame* Framecovertypefile = nullptr;
-    QGroupBox* Description = nullptr;
-    QLineEdit* txtdescrip = nullptr;
-    QGroupBox* Frame2 = nullptr;
-    QLabel* Labeldaystodelete = nullptr;
-    SpinButton* SpB1 = nullptr;
-    QCheckBox* checkfilechanges = nullptr;
-    QTimer* Timerspinbox = nullptr;
-    QTimer* timecheckentrys = nullptr;
-    VSResize* VSResize1 = nullptr;
+    // The controls are EditorControls'.
+
+signals:
+    // OK saved the entry.
+    void saved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,9 +61,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    frmaddnewfile();
-    ~frmaddnewfile() override;
-
     void connectControls();
     QSize smallestFittingSize() const;
     int typeIndex() const;
@@ -101,4 +75,6 @@ private:
     // A missing file is looked for again at this pace rather than on every tick.
     QElapsedTimer m_lastProbe;
     QString m_probed;
+    QString m_inifilename;
+    std::optional<qint16> m_filenumber;
 };

@@ -66,10 +66,7 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
 EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry,
                                     bool isNew)
 {
-    const QString section = sectionName(entry);
-    const auto stored = [&](const QString& key) { return ini.ReadString(section, key, inifilename, QString()); };
-    const bool anythingStored = !stored(QString::fromUtf16(FileStamp::kSeenKey)).isEmpty() ||
-                                !stored(QString::fromUtf16(FileStamp::kSeenMomentKey)).isEmpty();
+    const bool anythingStored = seenStored(ini, inifilename, entry);
     Seen out;
     FileStamp::refreshZone();
     FileQuery query(WatchListFile::shareTimeout(ini, inifilename));
@@ -82,11 +79,21 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
         return out;
     }
     // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
-    if (sameFile(query, stored(QStringLiteral("filename")), input.fileName))
+    if (sameFile(query, ini.ReadString(sectionName(entry), QStringLiteral("filename"), inifilename, QString()),
+                 input.fileName))
         return out;
     out.moment = FileStamp::modified(query.stat(input.fileName));
     out.replace = out.moment || anythingStored;
     return out;
+}
+
+bool EntryWriter::seenStored(IniFile& ini, const QString& inifilename, qint16 entry)
+{
+    const QString section = sectionName(entry);
+    const auto stored = [&](const char16_t* key) {
+        return ini.ReadString(section, QString::fromUtf16(key), inifilename, QString());
+    };
+    return !stored(FileStamp::kSeenKey).isEmpty() || !stored(FileStamp::kSeenMomentKey).isEmpty();
 }
 
 bool EntryWriter::sameFile(FileQuery& query, const QString& a, const QString& b)
@@ -124,4 +131,34 @@ EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, 
         return isNew ? Result::ListFull : Result::NoEntry;
     ini.WriteStrings(inifilename, writes(input, entry, seen(ini, inifilename, input, entry, isNew)));
     return Result::Saved;
+}
+
+EntryWriter::Result EntryWriter::saveNew(IniFile& ini, const QString& inifilename, const EntryInput& input,
+                                         qint16* chosen)
+{
+    if (const auto refused = refusal(input))
+        return *refused;
+    // The file is asked before the lock is taken: a share slow to answer must not hold up the
+    // writes of every other copy. Read exactly as the check reads it, so a fresh entry never
+    // reports a change; a file that is gone is saved without its moment.
+    Seen seen;
+    if (reportsChanges(input)) {
+        FileStamp::refreshZone();
+        FileQuery query(WatchListFile::shareTimeout(ini, inifilename));
+        seen.moment = FileStamp::modified(query.stat(input.fileName));
+    }
+    Result result = Result::Saved;
+    ini.UpdateStrings(inifilename, [&]() -> std::optional<QList<IniFile::Write>> {
+        const std::optional<qint16> entry = WatchListFile::nextFreeNumber(ini, inifilename);
+        if (!entry) {
+            result = Result::ListFull;
+            return std::nullopt;
+        }
+        if (chosen)
+            *chosen = *entry;
+        // The number's earlier owner leaves no moment behind.
+        seen.replace = seen.moment || seenStored(ini, inifilename, *entry);
+        return writes(input, *entry, seen);
+    });
+    return result;
 }

@@ -56,7 +56,11 @@ public:
     static bool sameFile(FileQuery& query, const QString& a, const QString& b);
     // Saves into `entry`, which is -1 when the list is full.
     static Result save(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+    // Saves a new entry under the first free number, chosen under the file's write lock so that
+    // two copies saving at once never take the same one. `chosen` (if given) gets the number.
+    static Result saveNew(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16* chosen = nullptr);
 
 private:
     static bool reportsChanges(const EntryInput& input);
+    static bool seenStored(IniFile& ini, const QString& inifilename, qint16 entry);
 };

@@ -1,53 +1,33 @@
 #include "mainwindow/ListRefresher.h"
 
+#include "commands/MainWindowMenus.h"
+#include "commands/SharedMembers.h"
+#include "controls/BusyCursor.h"
 #include "engine/EntryChecker.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/MissingFilePrompt.h"
 #include "store/IniFile.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QListWidget>
-#include <QMenu>
 
 namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
 
-// Keeps the refresh's hourglass and frozen drawing to the refresh, also when it fails.
-class RefreshScope
-{
-public:
-    explicit RefreshScope(QWidget* window) : m_window(window)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        m_window->setUpdatesEnabled(false);
-    }
-    ~RefreshScope()
-    {
-        m_window->setUpdatesEnabled(true);
-        QApplication::restoreOverrideCursor();
-    }
-    RefreshScope(const RefreshScope&) = delete;
-    RefreshScope& operator=(const RefreshScope&) = delete;
-
-private:
-    QWidget* m_window;
-};
-
 } // namespace
 
-ListRefresher::ListRefresher(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
-                             std::function<frmSplash*()> splash)
-    : m_window(window), m_list(listoldfiles), m_menus(menus), m_splash(std::move(splash))
+ListRefresher::ListRefresher(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
+                             const MainWindowMenus& menus, std::function<frmSplash*()> splash,
+                             std::function<bool()> exiting)
+    : m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus), m_splash(std::move(splash)),
+      m_exiting(std::move(exiting))
 {}
 
 void ListRefresher::updatelist()
 {
-    if (m_window.isExiting())
+    if (isExiting())
         return;
     if (m_refreshing) {
         m_refreshPending = true;
@@ -62,7 +42,7 @@ void ListRefresher::updatelist()
     do {
         m_refreshPending = false;
         refreshOnce();
-    } while (m_refreshPending && !m_window.isExiting());
+    } while (m_refreshPending && !isExiting());
     m_listFresh = true;
 }
 
@@ -79,23 +59,23 @@ void ListRefresher::refreshOnce()
         m_aboutToCheck();
     if (frmSplash* splash = this->splash())
         splash->setStatus(frmSplash::checkingText());
-    RefreshScope scope(m_window.mainWidget());
+    const BusyCursor busy(m_window);
     m_list->clear();
-    m_window.cnt = 0;
+    m_shared.cnt = 0;
 
-    EntryChecker checker(IniFile::instance(), m_window.inifilename, m_window.tempinifilename);
-    MissingFilePrompt question(m_window.mainWidget());
+    EntryChecker checker(IniFile::instance(), m_shared.inifilename, m_shared.tempinifilename);
+    MissingFilePrompt question(m_window);
     checker.setMissingFileQuestion(&question);
-    checker.setStopped([this] { return m_window.isExiting(); });
+    checker.setStopped([this] { return isExiting(); });
     checker.setCollectReport(bool(m_refreshed));
     checker.setProgress([this] {
         if (frmSplash* splash = this->splash())
             splash->addProgressDot();
     });
     const EntryChecker::Result result = checker.run(m_menus.viewshowall->isChecked());
-    if (m_window.isExiting())
+    if (isExiting())
         return;
-    m_window.cnt = result.lastEntry;
+    m_shared.cnt = result.lastEntry;
     fillList(result.rows);
     if (m_refreshed)
         m_refreshed(result);
@@ -107,11 +87,7 @@ void ListRefresher::fillList(const QList<CheckRow>& rows)
     list->clear();
     for (const CheckRow& row : rows)
         list->addItem(makeRow(row));
-    const bool any = list->count() > 0;
-    m_menus.fileprintold->setEnabled(any);
-    m_menus.fileeditfile->setEnabled(any);
-    m_menus.postponemenu->setEnabled(any);
-    m_menus.postponemenu->menuAction()->setEnabled(any);
+    m_menus.enableForRows(list->count() > 0);
 }
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)

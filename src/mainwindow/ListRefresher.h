@@ -5,12 +5,13 @@
 #include <QList>
 #include <functional>
 
-class MainWindowLink;
 class QListWidget;
 class QListWidgetItem;
 class frmSplash;
 struct CheckRow;
 struct MainWindowMenus;
+struct SharedMembers;
+class QWidget;
 
 // The main window's refresh: runs the check over the watch list and fills the list with what
 // needs attention. A refresh asked for while one runs (from inside a question's event loop) is
@@ -18,9 +19,10 @@ struct MainWindowMenus;
 class ListRefresher
 {
 public:
-    // The splash is asked for at each refresh: only the start-up's has one.
-    ListRefresher(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
-                  std::function<frmSplash*()> splash);
+    // The splash is asked for at each refresh: only the start-up's has one. Once `exiting` says
+    // so, nothing is checked or written any more.
+    ListRefresher(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles, const MainWindowMenus& menus,
+                  std::function<frmSplash*()> splash, std::function<bool()> exiting);
 
     void updatelist();
     bool isRefreshing() const { return m_refreshing; }
@@ -53,10 +55,14 @@ private:
 
     frmSplash* splash() const { return m_splash(); }
 
-    MainWindowLink& m_window;
+    bool isExiting() const { return m_exiting(); }
+
+    SharedMembers& m_shared;
+    QWidget* m_window;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
     std::function<frmSplash*()> m_splash;
+    std::function<bool()> m_exiting;
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;

@@ -1,37 +1,35 @@
 #include "mainwindow/MainWindowBackground.h"
 
-#include "editor/frmaddnewfile.h"
 #include "background/BackgroundChecks.h"
+#include "commands/BackgroundMenuItems.h"
+#include "commands/MainWindowMenus.h"
+#include "commands/SharedMembers.h"
+#include "editor/EditorCommands.h"
 #include "mainwindow/ListRefresher.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/RowListPatch.h"
 #include "mainwindow/TrayMinimizer.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QListWidget>
-#include <QMenu>
 
-MainWindowBackground::MainWindowBackground(MainWindowLink& window, QListWidget* listoldfiles,
-                                           const MainWindowMenus& menus, Postpone postpone, ListRefresher& refresher,
-                                           TrayMinimizer& tray)
-    : m_window(window), m_list(listoldfiles), m_menus(menus), m_postpone(std::move(postpone)), m_refresher(refresher),
-      m_tray(tray), m_checks(new BackgroundChecks(*this, window.mainWidget(), window.mainWidget()))
+MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
+                                           const MainWindowMenus& menus, Postpone postpone, Parts parts)
+    : m_shared(shared), m_list(listoldfiles), m_menus(menus), m_postpone(std::move(postpone)),
+      m_parts(std::move(parts)), m_checks(new BackgroundChecks(*this, window)),
+      m_items(new BackgroundMenuItems(menus.Fileoptions, m_checks->options(), window))
 {
-    m_checks->addMenuItems(menus.Fileoptions);
     // A check that adds or drops one row of a long list makes the list lay out every row again;
     // done in batches between events, the window stays responsive while it does.
     listoldfiles->setLayoutMode(QListView::Batched);
-    m_refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
-    m_refresher.setRefreshed(
+    m_parts.refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
+    m_parts.refresher.setRefreshed(
         [checks = m_checks](const EntryChecker::Result& result) { checks->userRefreshed(result); });
 }
 
 MainWindowBackground::~MainWindowBackground()
 {
-    m_refresher.setAboutToCheck({});
-    m_refresher.setRefreshed({});
+    m_parts.refresher.setAboutToCheck({});
+    m_parts.refresher.setRefreshed({});
 }
 
 void MainWindowBackground::halt()
@@ -43,16 +41,17 @@ void MainWindowBackground::halt()
 void MainWindowBackground::start()
 {
     m_checks->start();
+    m_items->showStored();
 }
 
 QString MainWindowBackground::inifilename() const
 {
-    return m_window.inifilename;
+    return m_shared.inifilename;
 }
 
 QString MainWindowBackground::tempinifilename() const
 {
-    return m_window.tempinifilename;
+    return m_shared.tempinifilename;
 }
 
 bool MainWindowBackground::showsAll() const
@@ -62,28 +61,21 @@ bool MainWindowBackground::showsAll() const
 
 bool MainWindowBackground::isBusy() const
 {
-    const frmaddnewfile* editor = frmaddnewfile::instance();
-    return m_window.isExiting() || m_refresher.isRefreshing() || QApplication::activeModalWidget() ||
-           QApplication::activePopupWidget() || (editor && editor->isVisible());
+    return m_parts.exiting() || m_parts.refresher.isRefreshing() || QApplication::activeModalWidget() ||
+           QApplication::activePopupWidget() || m_parts.editor.isEditorVisible();
 }
 
 void MainWindowBackground::showRows(const QList<CheckRow>& rows, qint16 lastEntry)
 {
-    m_window.cnt = lastEntry;
+    m_shared.cnt = lastEntry;
     RowListPatch::apply(m_list, rows);
-    const bool any = !rows.isEmpty();
-    m_menus.fileprintold->setEnabled(any);
-    m_menus.fileeditfile->setEnabled(any);
-    m_menus.postponemenu->setEnabled(any);
-    m_menus.postponemenu->menuAction()->setEnabled(any);
-    m_tray.followRows();
+    m_menus.enableForRows(!rows.isEmpty());
+    m_parts.tray.followRows();
 }
 
 void MainWindowBackground::openWindow()
 {
-    m_window.restoreFromTray();
-    m_window.mainWidget()->raise();
-    m_window.mainWidget()->activateWindow();
+    m_parts.tray.comeForward();
 }
 
 void MainWindowBackground::postponeEntry(qint16 entry, int code)
@@ -93,5 +85,5 @@ void MainWindowBackground::postponeEntry(qint16 entry, int code)
 
 void MainWindowBackground::trayHostAppeared()
 {
-    m_tray.trayHostAppeared();
+    m_parts.tray.trayHostAppeared();
 }

@@ -5,11 +5,14 @@
 #include <functional>
 
 class BackgroundChecks;
+class BackgroundMenuItems;
+class EditorCommands;
 class ListRefresher;
-class MainWindowLink;
 class QListWidget;
+class QWidget;
 class TrayMinimizer;
 struct MainWindowMenus;
+struct SharedMembers;
 
 // The main window as the background checks see it: where their rows go, and when they must wait.
 class MainWindowBackground : public BackgroundCheckHost
@@ -17,8 +20,16 @@ class MainWindowBackground : public BackgroundCheckHost
 public:
     // `postpone` is the Postpone menu's command for one entry and a postpone code.
     using Postpone = std::function<void(qint16 entry, int code)>;
-    MainWindowBackground(MainWindowLink& window, QListWidget* listoldfiles, const MainWindowMenus& menus,
-                         Postpone postpone, ListRefresher& refresher, TrayMinimizer& tray);
+    // The window's other parts it asks whether the user is busy.
+    struct Parts
+    {
+        ListRefresher& refresher;
+        TrayMinimizer& tray;
+        const EditorCommands& editor;
+        std::function<bool()> exiting;
+    };
+    MainWindowBackground(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
+                         const MainWindowMenus& menus, Postpone postpone, Parts parts);
     ~MainWindowBackground() override;
 
     // Starts the checks once start-up has found the watch list file.
@@ -36,11 +47,11 @@ public:
     void trayHostAppeared() override;
 
 private:
-    MainWindowLink& m_window;
+    SharedMembers& m_shared;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
     Postpone m_postpone;
-    ListRefresher& m_refresher;
-    TrayMinimizer& m_tray;
+    Parts m_parts;
     BackgroundChecks* m_checks; // a child of the window, so that tests can find it there
+    BackgroundMenuItems* m_items;
 };

@@ -1,9 +1,9 @@
 #include "mainwindow/StartOptions.h"
 
+#include "commands/MainWindowMenus.h"
 #include "commands/OptionsCommands.h"
+#include "commands/SharedMembers.h"
 #include "engine/Clock.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/TrayMinimizer.h"
 #include "store/IniFile.h"
 
@@ -18,7 +18,7 @@ bool optionIsOn(const QString& value)
     return value.toLower().contains(QLatin1String("true"));
 }
 
-void readWatchListOptions(MainWindowLink& w, const MainWindowMenus& menus, QListWidget* listoldfiles,
+void readWatchListOptions(SharedMembers& w, const MainWindowMenus& menus, QListWidget* listoldfiles,
                           QTimer* Timerclosestart, TrayMinimizer& tray)
 {
     IniFile& ini = IniFile::instance();
@@ -45,7 +45,7 @@ bool runsAtLogon()
 
 namespace StartOptions {
 
-void apply(MainWindowLink& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart,
+void apply(SharedMembers& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart,
            TrayMinimizer& tray)
 {
     readWatchListOptions(window, menus, listoldfiles, Timerclosestart, tray);

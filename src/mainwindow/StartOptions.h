@@ -1,6 +1,6 @@
 #pragma once
 
-class MainWindowLink;
+struct SharedMembers;
 class QListWidget;
 class QTimer;
 class TrayMinimizer;
@@ -11,7 +11,7 @@ struct MainWindowMenus;
 namespace StartOptions {
 
 // "Start in Tray" is handed to the tray, which shows the window there when it is first shown.
-void apply(MainWindowLink& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart,
+void apply(SharedMembers& window, const MainWindowMenus& menus, QListWidget* listoldfiles, QTimer* Timerclosestart,
            TrayMinimizer& tray);
 
 } // namespace StartOptions

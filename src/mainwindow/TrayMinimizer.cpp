@@ -1,7 +1,7 @@
 #include "mainwindow/TrayMinimizer.h"
 
-#include "controls/TrayIcon.h"
 #include "base/AppInfo.h"
+#include "controls/TrayIcon.h"
 #include "mainwindow/ListRefresher.h"
 
 #include <QListWidget>
@@ -47,6 +47,15 @@ void TrayMinimizer::restore()
     m_window.show();
     m_icon->setEnabled(false);
     m_refresher.refreshIfStale();
+}
+
+void TrayMinimizer::comeForward()
+{
+    restore();
+    m_window.raise();
+    // The keyboard focus goes back to the control that last had it (the Exit button at first),
+    // so the list and the Exit keys answer at once.
+    m_window.activateWindow();
 }
 
 void TrayMinimizer::showIcon()

@@ -24,6 +24,9 @@ public:
     // Back from the tray: the window normal and visible, the icon gone, and the list checked
     // again, since the user has not looked at it while it was in the tray.
     void restore();
+    // Back from the tray and in front, with the keyboard focus: what a click on the icon or on a
+    // notification asks for.
+    void comeForward();
     // While the icon is in the tray, its flashing and tooltip follow the rows the list now has.
     void followRows();
     // A tray host came up after the program: the icon is made known to it, and a minimized window

@@ -1,17 +1,17 @@
 #include "mainwindow/frmfiledsip.h"
 
-#include "desktop/SecondCopyGuard.h"
+#include "base/AppError.h"
+#include "base/AppInfo.h"
 #include "commands/OptionsCommands.h"
-#include "printing/PrintCommands.h"
 #include "commands/ReminderActions.h"
 #include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "controls/Twips.h"
 #include "controls/VSResize.h"
+#include "desktop/RegistryStore.h"
+#include "desktop/SecondCopyGuard.h"
 #include "editor/EditorCommands.h"
-#include "base/AppError.h"
-#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/WatchListFile.h"
@@ -20,11 +20,10 @@
 #include "mainwindow/CloseCountdown.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/MainWindowBackground.h"
-#include "mainwindow/MainWindowMenus.h"
 #include "mainwindow/StartOptions.h"
 #include "mainwindow/TrayMinimizer.h"
+#include "printing/PrintCommands.h"
 #include "store/IniFile.h"
-#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,8 +37,6 @@
 
 namespace {
 
-frmfiledsip* g_instance = nullptr;
-
 // The client area at design size, and the window's limits (6000 x 3405 to 15360 x 11520 with a
 // frame of 120 x 690, menu bar included).
 const QSize kDesignClient(5880 / 15, 2715 / 15);
@@ -52,36 +49,33 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     : QMainWindow(parent), m_copyGuard(std::make_unique<SecondCopyGuard>()),
       m_ender([](int code) { QCoreApplication::exit(code); })
 {
-    g_instance = this;
     setObjectName(QStringLiteral("frmfiledsip"));
     setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     setWindowTitle(AppInfo::productName());
     buildControls();
-    MainWindowMenus::build(*this);
+    m_menus.build(*this);
     // The window's parts are handed the controls and menus they work on, so they exist first.
-    m_refresher = std::make_unique<ListRefresher>(*this, listoldfiles, windowMenus(), [this] { return splash(); });
+    const auto exiting = [this] { return isExiting(); };
+    const auto selected = [this] { return realfilenumber(); };
+    m_refresher = std::make_unique<ListRefresher>(
+        *this, this, listoldfiles, m_menus, [this] { return splash(); }, exiting);
     m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
+    m_editor = new EditorCommands(*this, this, selected);
+    m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected);
     m_background = std::make_unique<MainWindowBackground>(
-        *this, listoldfiles, windowMenus(), [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
-        *m_refresher, *m_trayMinimizer);
+        *this, this, listoldfiles, m_menus, [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
+        MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, exiting});
     connectHandlers();
 }
 
 frmfiledsip::~frmfiledsip()
 {
-    // The commands watch the list's events; they must be gone before the widgets are torn down.
+    // The reminders watch the list's events, so they go before the widgets are torn down; the
+    // editor, a window of its own, goes with the window.
     delete m_reminders;
-    delete m_options;
-    delete m_tray;
-    if (g_instance == this)
-        g_instance = nullptr;
+    delete m_editor;
     if (m_splash)
         delete m_splash.data();
-}
-
-frmfiledsip* frmfiledsip::instance()
-{
-    return g_instance;
 }
 
 void frmfiledsip::buildControls()
@@ -130,38 +124,43 @@ void frmfiledsip::connectHandlers()
     // itself, and the tray's menu belongs to the icon, not to the window.
     const QList<QMenu*> menus = findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
     for (QMenu* menu : menus) {
-        if (menu == TaskBarRP)
+        if (menu == m_menus.TaskBarRP)
             continue;
         const QList<QAction*> actions = menu->actions();
         for (QAction* action : actions) {
-            if (!action->menu() && action != fileexit)
+            if (!action->menu() && action != m_menus.fileexit)
                 connect(action, &QAction::triggered, this, &frmfiledsip::stopCountdown);
         }
     }
     connect(cmdok, &QPushButton::clicked, this, &frmfiledsip::cmdok_Click);
-    connect(fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
+    connect(m_menus.fileexit, &QAction::triggered, this, &frmfiledsip::fileexit_Click);
     connect(Timerclosestart, &QTimer::timeout, this, &frmfiledsip::Timerclosestart_Timer);
-    connect(optionsrefreash, &QAction::triggered, this, &frmfiledsip::optionsrefreash_Click);
-    connect(viewshowall, &QAction::triggered, this, &frmfiledsip::viewshowall_Click);
-    connect(viewshowold, &QAction::triggered, this, &frmfiledsip::viewshowold_Click);
-    connect(fileadd, &QAction::triggered, this, &frmfiledsip::fileadd_Click);
-    connect(fileeditfile, &QAction::triggered, this, &frmfiledsip::fileeditfile_Click);
-    connect(fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
-    connect(fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
-    connect(helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
-    m_reminders = new ReminderActions(*this, listoldfiles, windowMenus());
-    m_options = new OptionsCommands(*this, windowMenus());
-    m_tray = new TrayCommands(*this, trayIcon, cmdok, windowMenus());
+    connect(m_menus.optionsrefreash, &QAction::triggered, this, &frmfiledsip::optionsrefreash_Click);
+    connect(m_menus.viewshowall, &QAction::triggered, this, &frmfiledsip::viewshowall_Click);
+    connect(m_menus.viewshowold, &QAction::triggered, this, &frmfiledsip::viewshowold_Click);
+    connect(m_menus.fileadd, &QAction::triggered, this, &frmfiledsip::fileadd_Click);
+    connect(m_menus.fileeditfile, &QAction::triggered, this, &frmfiledsip::fileeditfile_Click);
+    connect(m_menus.fileprintold, &QAction::triggered, this, &frmfiledsip::fileprintold_Click);
+    connect(m_menus.fileprintall, &QAction::triggered, this, &frmfiledsip::fileprintall_Click);
+    connect(m_menus.helpabout, &QAction::triggered, this, &frmfiledsip::helpabout_Click);
+    connect(m_editor, &EditorCommands::entrySaved, this, &frmfiledsip::updatelist);
+    connect(m_reminders, &ReminderActions::listChanged, this, &frmfiledsip::updatelist);
+    connect(m_reminders, &ReminderActions::editRequested, this, &frmfiledsip::fileeditfile_Click);
+    new OptionsCommands(*this, this, m_menus);
+    auto* tray = new TrayCommands(this, trayIcon, m_menus);
+    connect(tray, &TrayCommands::openRequested, this, &frmfiledsip::restoreFromTray);
+    connect(tray, &TrayCommands::comeForwardRequested, this, [this] { m_trayMinimizer->comeForward(); });
+    connect(tray, &TrayCommands::exitRequested, cmdok, &QPushButton::click);
 }
 
 void frmfiledsip::fileadd_Click()
 {
-    EditorCommands::fileadd_Click(*this);
+    m_editor->fileadd_Click();
 }
 
 void frmfiledsip::fileeditfile_Click()
 {
-    EditorCommands::fileeditfile_Click(*this);
+    m_editor->fileeditfile_Click();
 }
 
 void frmfiledsip::fileprintold_Click()
@@ -201,7 +200,7 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    StartOptions::apply(*this, windowMenus(), listoldfiles, Timerclosestart, *m_trayMinimizer);
+    StartOptions::apply(*this, m_menus, listoldfiles, Timerclosestart, *m_trayMinimizer);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
     m_background->start();
 
@@ -224,11 +223,6 @@ bool frmfiledsip::isSecondCopyWanted()
     return Prompter::askYesNo(
         nullptr, AppInfo::productName() + QStringLiteral(" is already running, do you want to open another copy?"),
         true);
-}
-
-void frmfiledsip::minimizeAtStart()
-{
-    m_trayMinimizer->minimizeAtStart();
 }
 
 bool frmfiledsip::minimizesAtStart() const
@@ -342,15 +336,15 @@ void frmfiledsip::optionsrefreash_Click()
 
 void frmfiledsip::viewshowall_Click()
 {
-    viewshowall->setChecked(true);
-    viewshowold->setChecked(false);
+    m_menus.viewshowall->setChecked(true);
+    m_menus.viewshowold->setChecked(false);
     updatelist();
 }
 
 void frmfiledsip::viewshowold_Click()
 {
-    viewshowall->setChecked(false);
-    viewshowold->setChecked(true);
+    m_menus.viewshowall->setChecked(false);
+    m_menus.viewshowold->setChecked(true);
     updatelist();
 }
 

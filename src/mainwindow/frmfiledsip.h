@@ -1,34 +1,30 @@
 #pragma once
 
+#include "commands/MainWindowMenus.h"
+#include "commands/SharedMembers.h"
 #include "infowindows/frmSplash.h"
-#include "mainwindow/MainWindowLink.h"
-#include "mainwindow/MainWindowMenus.h"
 
-#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
-#include <QString>
 #include <functional>
 #include <memory>
 
-class MainWindowBackground;
-class OptionsCommands;
-class ReminderActions;
-class TrayCommands;
+class EditorCommands;
 class ListRefresher;
-class TrayMinimizer;
+class MainWindowBackground;
 class QListWidget;
 class QPushButton;
 class QTimer;
+class ReminderActions;
 class SecondCopyGuard;
 class TrayIcon;
+class TrayMinimizer;
 class VSResize;
 
-// The main window: the list of what needs attention, the Exit button with the close-at-start
-// countdown, the menus, and the tray icon. It lives for the whole run; other windows and the
-// commands reach its shared members and named routines through MainWindowLink, and are handed
-// the controls and menus they work on.
-class frmfiledsip : public QMainWindow, public MainWindowLink, public MainWindowMenus
+// The main window: the list of what needs attention, the Exit button with its countdown, the
+// menus and the tray icon. It makes its commands and parts, hands each the shared members,
+// controls and menus it works on, and connects what they announce; none of them knows the window.
+class frmfiledsip : public QMainWindow, public SharedMembers
 {
     Q_OBJECT
 
@@ -36,66 +32,46 @@ public:
     explicit frmfiledsip(QWidget* parent = nullptr);
     ~frmfiledsip() override;
 
-    // The one main window of the program, or nullptr before it exists.
-    static frmfiledsip* instance();
+    // Named routines; the number for a new entry and the entry of the selected row are -1 for none.
+    void updatelist();
+    qint16 getnextfreenumber();
+    qint16 realfilenumber();
 
-    // Named routines other windows call; the shared members are MainWindowLink's.
-    void updatelist() override;
-    qint16 getnextfreenumber() override;
-    qint16 realfilenumber() override;
-    QWidget* mainWidget() override { return this; }
+    bool Form_Load(); // false when the user chose not to run a second copy: the program ends
 
-    // Start-up. False when the user chose not to run a second copy: the program should end.
-    bool Form_Load();
-
-    // Event handlers.
     void cmdok_Click();
     void fileexit_Click();
     void Timerclosestart_Timer();
-    // Stops the close-at-start countdown; false when it was not running.
-    bool stopCountdown();
+    bool stopCountdown(); // false when the countdown was not running
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();
     void optionsrefreash_Click();
     void viewshowall_Click();
     void viewshowold_Click();
-    // Open the entry editor for a new entry, or filled from the selected one.
     void fileadd_Click();
-    void fileeditfile_Click() override;
+    void fileeditfile_Click();
     void fileprintold_Click();
     void fileprintall_Click();
     void helpabout_Click();
 
-    // The command groups behind the menus.
-    ReminderActions* reminders() const { return m_reminders; }
-    OptionsCommands* options() const { return m_options; }
-    TrayCommands* tray() const { return m_tray; }
+    const MainWindowMenus& menus() const { return m_menus; }
+    EditorCommands* editor() const { return m_editor; }
 
-    // Start-up's "Start in Tray": the window is first shown minimized (in the tray when there is
-    // one).
-    void minimizeAtStart();
-    bool minimizesAtStart() const;
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
-    // Back from the tray: normal, visible, the icon gone and the list checked again.
-    void restoreFromTray() override;
-    // The splash while start-up runs, nullptr once it is closed.
-    frmSplash* splash() const { return m_splash; }
+    bool minimizesAtStart() const;
+    void restoreFromTray();                        // normal, visible, the icon gone and the list checked again
+    frmSplash* splash() const { return m_splash; } // nullptr once start-up is over
     // How the program ends; tests replace it to watch the end without ending themselves.
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
-    // True while a refresh runs.
     bool isRefreshing() const;
-    // True once the Exit command has begun to end the program: from then on nothing is written.
-    bool isExiting() const override { return m_exiting; }
+    bool isExiting() const { return m_exiting; } // from the Exit command on, nothing is written
 
-    // Controls.
     QListWidget* listoldfiles = nullptr;
     QPushButton* cmdok = nullptr;
     QTimer* Timerclosestart = nullptr;
     TrayIcon* trayIcon = nullptr;
-
-    // The menu bar and the pop-up menus are MainWindowMenus'.
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -109,13 +85,12 @@ private:
     void connectHandlers();
     bool isSecondCopyWanted();
     void closeSplash();
-    const MainWindowMenus& windowMenus() const { return *this; }
 
+    MainWindowMenus m_menus;
     QPointer<frmSplash> m_splash;
     VSResize* m_resize = nullptr;
     ReminderActions* m_reminders = nullptr;
-    OptionsCommands* m_options = nullptr;
-    TrayCommands* m_tray = nullptr;
+    EditorCommands* m_editor = nullptr;
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
     std::unique_ptr<ListRefresher> m_refresher;
     std::unique_ptr<TrayMinimizer> m_trayMinimizer;

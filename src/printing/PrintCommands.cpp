@@ -1,10 +1,11 @@
 #include "printing/PrintCommands.h"
 
-#include "printing/ReportPrinter.h"
-#include "controls/Prompter.h"
-#include "printing/QtTextPrinter.h"
 #include "base/AppError.h"
 #include "base/AppInfo.h"
+#include "controls/BusyCursor.h"
+#include "controls/Prompter.h"
+#include "printing/QtTextPrinter.h"
+#include "printing/ReportPrinter.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -16,16 +17,6 @@ PrintCommands::PrinterFactory& factory()
     static PrintCommands::PrinterFactory f;
     return f;
 }
-
-// The wait cursor for as long as the job is being built, also when it fails.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -68,7 +59,7 @@ bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>
 {
     QString problem;
     {
-        WaitCursor wait;
+        const BusyCursor busy;
         try {
             std::unique_ptr<TextPrinter> printer = factory() ? factory()() : openDefaultPrinter();
             if (!printer)

@@ -99,6 +99,11 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
 
 void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
 {
+    UpdateStrings(path, [&writes] { return std::optional<QList<Write>>(writes); });
+}
+
+void IniFile::UpdateStrings(const QString& path, const Plan& plan)
+{
     const FileWriteLock lock(path);
     // Under the lock, and never trusting a scope: another copy of the program may have written
     // since we last looked, and its values must survive ours.
@@ -108,8 +113,11 @@ void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
         throw AppError(AppError::FileRead, kSource,
                        QStringLiteral("Could not read \"%1\" to change it.").arg(QFileInfo(path).absoluteFilePath()));
     }
+    const std::optional<QList<Write>> writes = plan();
+    if (!writes)
+        return;
     IniDocument doc = *current;
-    for (const Write& w : writes)
+    for (const Write& w : *writes)
         doc.setValue(w.section, w.key, w.value);
     save(path, std::move(doc));
 }

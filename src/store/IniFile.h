@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -37,6 +38,11 @@ public:
 
     // Several values written under one lock and one replace of the file.
     void WriteStrings(const QString& path, const QList<Write>& writes);
+    // The same, with the writes chosen under the lock: `plan` reads the file as it is now (through
+    // this object) and gives the writes, or nullopt to leave the file alone. What the plan picks,
+    // say a free entry number, no other copy can take before the file is written.
+    using Plan = std::function<std::optional<QList<Write>>()>;
+    void UpdateStrings(const QString& path, const Plan& plan);
 
     // While a scope is open, reads trust the cached parse without asking the disk whether the file
     // changed. Our own writes keep the cache current; use it around a walk that reads many keys.

@@ -1,4 +1,4 @@
-#include "mainwindow/MainWindowMenus.h"
+#include "commands/MainWindowMenus.h"
 
 #include "base/AppInfo.h"
 
@@ -113,4 +113,12 @@ void MainWindowMenus::build(QMainWindow& window)
     QMenuBar* bar = window.menuBar();
     for (QMenu* top : {file, postponemenu, view, Fileoptions, help})
         bar->addMenu(top);
+}
+
+void MainWindowMenus::enableForRows(bool any) const
+{
+    fileprintold->setEnabled(any);
+    fileeditfile->setEnabled(any);
+    postponemenu->setEnabled(any);
+    postponemenu->menuAction()->setEnabled(any);
 }

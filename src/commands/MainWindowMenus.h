@@ -5,12 +5,14 @@ class QMainWindow;
 class QMenu;
 
 // The main window's menu bar and its two pop-up menus, with every caption, shortcut and
-// initial state. The window owns them; the commands are handed them to connect to, and never
+// initial state. The window holds them; the commands are handed them to connect to, and never
 // need the window for it.
 struct MainWindowMenus
 {
     // Builds every menu onto the window, and the bar menus into its menu bar.
     void build(QMainWindow& window);
+    // The commands that work on a row are offered only while the list has one.
+    void enableForRows(bool any) const;
 
     // Menu bar.
     QMenu* file = nullptr;
