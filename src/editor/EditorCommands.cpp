@@ -35,7 +35,9 @@ frmaddnewfile& EditorCommands::load()
     if (!m_editor) {
         m_editor = new frmaddnewfile();
         connect(m_editor, &frmaddnewfile::saved, this, &EditorCommands::entrySaved);
+        connect(m_editor, &frmaddnewfile::unloaded, this, [this] { m_editor.clear(); });
         m_editor->Form_Load();
+        m_editor->setTarget(m_shared.inifilename, std::nullopt);
     }
     return *m_editor;
 }

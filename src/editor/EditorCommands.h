@@ -27,6 +27,8 @@ public:
 
     // The editor while it exists, shown or hidden by Cancel; nullptr otherwise.
     frmaddnewfile* editor() const;
+    // The editor, loaded first when it is not (for a new entry, not yet shown).
+    frmaddnewfile& load();
     bool isEditorVisible() const;
 
 signals:
@@ -34,8 +36,6 @@ signals:
     void entrySaved();
 
 private:
-    frmaddnewfile& load();
-
     SharedMembers& m_shared;
     QWidget* m_window;
     SelectedEntry m_realfilenumber;

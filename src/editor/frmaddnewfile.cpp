@@ -113,6 +113,7 @@ void frmaddnewfile::unload()
     Form_QueryUnload();
     timecheckentrys->stop();
     hide();
+    emit unloaded();
     deleteLater();
 }
 

@@ -54,6 +54,8 @@ public:
 signals:
     // OK saved the entry.
     void saved();
+    // The window is done with and goes; the next opening makes a fresh one.
+    void unloaded();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

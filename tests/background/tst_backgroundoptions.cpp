@@ -1,9 +1,11 @@
 #include "PermissionsApply.h"
 #include "background/BackgroundOptions.h"
+#include "commands/BackgroundMenuItems.h"
 #include "controls/Prompter.h"
 #include "store/IniFile.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,22 +56,23 @@ private slots:
         QFETCH(int, minutes);
         QCOMPARE(BackgroundOptions::minutesFromText(stored), minutes);
         IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored, ini());
-        QCOMPARE(BackgroundOptions(ini(), nullptr).checkEveryMinutes(), minutes);
+        QCOMPARE(BackgroundOptions(ini()).checkEveryMinutes(), minutes);
     }
 
     void notifyToggles()
     {
-        BackgroundOptions options(ini(), nullptr);
+        BackgroundOptions options(ini());
         QSignalSpy changed(&options, &BackgroundOptions::notifyChanged);
-        QAction item;
-        item.setCheckable(true);
+        QMenu menu;
+        BackgroundMenuItems items(&menu, options, nullptr);
+        QAction& item = *items.notifyItem();
         // As the menu does before it reports the click.
         item.setChecked(false);
-        QCOMPARE(options.toggleNotify(&item), false);
+        QCOMPARE(items.toggleNotify(), false);
         QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("false"));
         QVERIFY(!item.isChecked());
         item.setChecked(true);
-        QCOMPARE(options.toggleNotify(&item), true);
+        QCOMPARE(items.toggleNotify(), true);
         QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("true"));
         QVERIFY(item.isChecked());
         QCOMPARE(changed.count(), 2);
@@ -93,10 +96,12 @@ private slots:
         QFETCH(std::optional<int>, answer);
         QFETCH(QString, after);
         IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before, ini());
-        BackgroundOptions options(ini(), nullptr);
+        BackgroundOptions options(ini());
         QSignalSpy changed(&options, &BackgroundOptions::checkEveryChanged);
+        QMenu menu;
+        BackgroundMenuItems items(&menu, options, nullptr);
         Prompter::queueNumber(answer);
-        QCOMPARE(options.askCheckEvery(), answer.has_value());
+        QCOMPARE(items.askCheckEvery(), answer.has_value());
         QCOMPARE(stored(QStringLiteral("Check every")), after);
         QCOMPARE(changed.count(), answer ? 1 : 0);
         QCOMPARE(Prompter::history().size(), 1);
@@ -110,14 +115,14 @@ private slots:
         PermissionsApply permissions;
         if (!permissions.ok())
             QSKIP("file permissions cannot be made to apply here");
-        BackgroundOptions options(folder + QStringLiteral("/Staleguard.ini"), nullptr);
+        BackgroundOptions options(folder + QStringLiteral("/Staleguard.ini"));
+        QMenu menu;
+        BackgroundMenuItems items(&menu, options, nullptr);
         Prompter::queueNumber(10);
-        QVERIFY(!options.askCheckEvery());
-        QAction item;
-        item.setCheckable(true);
-        item.setChecked(true);
-        QVERIFY(options.toggleNotify(&item));
-        QVERIFY(item.isChecked());
+        QVERIFY(!items.askCheckEvery());
+        items.notifyItem()->setChecked(true);
+        QVERIFY(items.toggleNotify());
+        QVERIFY(items.notifyItem()->isChecked());
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(Prompter::history().size(), 3);
         QCOMPARE(Prompter::history().at(1).icon, Prompter::Icon::Warning);

@@ -4,10 +4,10 @@
 #include "TestHelpers.h"
 #include "commands/OptionsCommands.h"
 #include "controls/Prompter.h"
-#include "mainwindow/frmfiledsip.h"
 #include "desktop/AutostartEntry.h"
-#include "store/IniFile.h"
 #include "desktop/RegistryStore.h"
+#include "mainwindow/frmfiledsip.h"
+#include "store/IniFile.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -126,9 +126,9 @@ private slots:
             if (!direct)
                 action->trigger();
             else if (item == QLatin1String("optionsminstartup"))
-                w.options()->optionsminstartup_Click();
+                w.findChild<OptionsCommands*>()->optionsminstartup_Click();
             else
-                w.options()->optionsclosestart_Click();
+                w.findChild<OptionsCommands*>()->optionsclosestart_Click();
         };
         click();
         QCOMPARE(setting(key), QStringLiteral("true"));
@@ -146,10 +146,10 @@ private slots:
     {
         m_fx->writeWatchList(QStringLiteral("Start in Tray=TRUE\n"));
         frmfiledsip& w = m_fx->load();
-        QVERIFY(w.optionsminstartup->isChecked());
-        w.optionsminstartup->trigger();
+        QVERIFY(w.menus().optionsminstartup->isChecked());
+        w.menus().optionsminstartup->trigger();
         QCOMPARE(setting(QStringLiteral("Start in Tray")), QStringLiteral("false"));
-        QVERIFY(!w.optionsminstartup->isChecked());
+        QVERIFY(!w.menus().optionsminstartup->isChecked());
     }
 
     void fileOptionWriteFailure_data()
@@ -201,14 +201,14 @@ private slots:
         QFETCH(bool, firstAdds);
         m_fx->writeWatchList();
         frmfiledsip& w = m_fx->loadAndShow();
-        QVERIFY(!w.optionrun->isChecked());
+        QVERIFY(!w.menus().optionrun->isChecked());
         // Added or changed outside the program after it started: the stored entry decides.
         if (!exec.isNull())
             writeEntry(exec);
         const QString ours = QCoreApplication::applicationDirPath() + QStringLiteral("/Staleguard");
         for (bool adds : {firstAdds, !firstAdds, firstAdds}) {
-            w.optionrun->trigger();
-            QCOMPARE(w.optionrun->isChecked(), adds);
+            w.menus().optionrun->trigger();
+            QCOMPARE(w.menus().optionrun->isChecked(), adds);
             QCOMPARE(QFile::exists(entryPath()), adds);
             QCOMPARE(OptionsCommands::readRunValue(), adds ? ours : QString());
             checkWindowUntouched(w);
@@ -274,7 +274,7 @@ private slots:
         QVERIFY(QDir().mkpath(AutostartEntry::folder()));
         if (present) {
             writeEntry("/opt/other/program");
-            w.optionrun->setChecked(true);
+            w.menus().optionrun->setChecked(true);
         }
         const QByteArray before = readAll(entryPath());
         QVERIFY(QFile::setPermissions(AutostartEntry::folder(), QFile::ReadOwner | QFile::ExeOwner));
@@ -282,9 +282,9 @@ private slots:
             PermissionsApply permissions;
             if (!permissions.ok())
                 QSKIP("Running as root without the right to drop capabilities");
-            w.optionrun->trigger();
+            w.menus().optionrun->trigger();
         }
-        QCOMPARE(w.optionrun->isChecked(), present);
+        QCOMPARE(w.menus().optionrun->isChecked(), present);
         QCOMPARE(QFile::exists(entryPath()), present);
         QCOMPARE(readAll(entryPath()), before);
         const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Warning);

@@ -3,6 +3,7 @@
 #include "TestHelpers.h"
 #include "commands/ReminderActions.h"
 #include "controls/Prompter.h"
+#include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
@@ -126,8 +127,8 @@ private slots:
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Notactive")), removed ? QStringLiteral("true") : QString());
         // The list was refreshed: the entry is off it until its day.
         QVERIFY(m_fx->rows().isEmpty());
-        QVERIFY(!w.postponemenu->isEnabled());
-        QVERIFY(!frmaddnewfile::instance());
+        QVERIFY(!w.menus().postponemenu->isEnabled());
+        QVERIFY(!m_fx->window().editor()->editor());
     }
 
     void postponeTwice_data()
@@ -150,7 +151,7 @@ private slots:
         QFETCH(int, days);
         frmfiledsip& w = oneOldEntry(QDateTime(kNoon.date(), QTime(8, 0)));
         // With all files shown the postponed entry stays listed and can be postponed again.
-        w.viewshowall->trigger();
+        w.menus().viewshowall->trigger();
         m_fx->select(0);
         action(first)->trigger();
         Clock::setMock(QDateTime(kNoon.date(), QTime(23, 30)));
@@ -164,17 +165,17 @@ private slots:
     void postponedEntryComesBackTheNextDay()
     {
         frmfiledsip& w = oneOldEntry(kNoon);
-        w.rightpopup1->trigger();
+        w.menus().rightpopup1->trigger();
         QVERIFY(m_fx->rows().isEmpty());
         Clock::setMock(QDateTime(kNoon.date(), QTime(23, 59, 59)));
-        w.optionsrefreash->trigger();
+        w.menus().optionsrefreash->trigger();
         QVERIFY(m_fx->rows().isEmpty());
-        w.viewshowall->trigger();
+        w.menus().viewshowall->trigger();
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
-        w.viewshowold->trigger();
+        w.menus().viewshowold->trigger();
         QVERIFY(m_fx->rows().isEmpty());
         Clock::setMock(QDateTime(kNoon.date().addDays(1), QTime(0, 0, 1)));
-        w.optionsrefreash->trigger();
+        w.menus().optionsrefreash->trigger();
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 10 days old")});
     }
 
@@ -199,7 +200,7 @@ private slots:
         const Prompter::Record* asked = PromptChecks::onlyMessage(Prompter::Icon::None, true);
         QVERIFY(asked);
         QCOMPARE(asked->text, QStringLiteral("This option will delete this file from your list, are you sure ?"));
-        QVERIFY(!frmaddnewfile::instance());
+        QVERIFY(!m_fx->window().editor()->editor());
         if (!yes) {
             QCOMPARE(readAll(m_fx->ini()), before);
             QCOMPARE(m_fx->rows().size(), 1);
@@ -210,7 +211,7 @@ private slots:
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("description")), QStringLiteral("Backup"));
         QVERIFY(m_fx->rows().isEmpty());
         // Gone for good: not even the view of all files lists it, and its number is free again.
-        m_fx->window().viewshowall->trigger();
+        m_fx->window().menus().viewshowall->trigger();
         QVERIFY(m_fx->rows().isEmpty());
         QCOMPARE(m_fx->window().getnextfreenumber(), qint16(0));
     }
@@ -237,7 +238,7 @@ private slots:
         } else {
             list->setCurrentRow(-1);
         }
-        QVERIFY(m_fx->window().postponemenu->isEnabled());
+        QVERIFY(m_fx->window().menus().postponemenu->isEnabled());
         const QByteArray before = readAll(m_fx->ini());
         action(item)->trigger();
         QCOMPARE(readAll(m_fx->ini()), before);
@@ -269,12 +270,12 @@ private slots:
         frmfiledsip& w = m_fx->loadAndShow();
         QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
         m_fx->select(0);
-        QVERIFY(w.reminders()->preparerightpopup());
-        QVERIFY(w.rightpopupupdatefiledate->isVisible());
+        QVERIFY(w.findChild<ReminderActions*>()->preparerightpopup());
+        QVERIFY(w.menus().rightpopupupdatefiledate->isVisible());
         if (deleted)
             QVERIFY(QFile::remove(file));
         const QByteArray before = readAll(m_fx->ini());
-        w.rightpopupupdatefiledate->trigger();
+        w.menus().rightpopupupdatefiledate->trigger();
         QVERIFY(Prompter::history().isEmpty());
         // The row keeps its text until the next refresh.
         QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
@@ -283,11 +284,11 @@ private slots:
             return;
         }
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("last date changed")), DateTexts::generalDate(changed));
-        w.optionsrefreash->trigger();
+        w.menus().optionsrefreash->trigger();
         QVERIFY(m_fx->rows().isEmpty());
         // A later change is reported again.
         TestHelpers::touch(file, changed.addSecs(60));
-        w.optionsrefreash->trigger();
+        w.menus().optionsrefreash->trigger();
         QCOMPARE(m_fx->rows(), QStringList{EntryChecker::changedRowText(QStringLiteral("Accounts"))});
     }
 
@@ -310,11 +311,11 @@ private slots:
         QFETCH(bool, offered);
         frmfiledsip& w = oneOldEntry(kNoon, extra);
         // The item's state is left over from the last pop-up; each pop-up sets it afresh.
-        w.rightpopupupdatefiledate->setVisible(!offered);
-        QVERIFY(w.reminders()->preparerightpopup());
-        QCOMPARE(w.rightpopupupdatefiledate->isVisible(), offered);
-        QCOMPARE(w.rightpopup1->isVisible(), true);
-        QCOMPARE(w.rightpopupedit->isVisible(), true);
+        w.menus().rightpopupupdatefiledate->setVisible(!offered);
+        QVERIFY(w.findChild<ReminderActions*>()->preparerightpopup());
+        QCOMPARE(w.menus().rightpopupupdatefiledate->isVisible(), offered);
+        QCOMPARE(w.menus().rightpopup1->isVisible(), true);
+        QCOMPARE(w.menus().rightpopupedit->isVisible(), true);
     }
 
     void popupAtThePointer()
@@ -327,11 +328,12 @@ private slots:
         const QList<QAction*> shown = answerPopup([&] { QTest::mouseClick(viewport, Qt::RightButton, {}, onRow); },
                                                   [&](QMenu* menu) {
                                                       popupAt = menu->pos();
-                                                      const QRect item = menu->actionGeometry(w.rightpopup2);
+                                                      const QRect item = menu->actionGeometry(w.menus().rightpopup2);
                                                       QTest::mouseClick(menu, Qt::LeftButton, {}, item.center());
                                                   });
-        QCOMPARE(shown, QList<QAction*>({w.rightpopupupdatefiledate, w.rightpopup1, w.rightpopup2, w.rightpopup7,
-                                         w.rightpopup30, w.rightpopupnev, w.rightpopupedit}));
+        QCOMPARE(shown, QList<QAction*>({w.menus().rightpopupupdatefiledate, w.menus().rightpopup1,
+                                         w.menus().rightpopup2, w.menus().rightpopup7, w.menus().rightpopup30,
+                                         w.menus().rightpopupnev, w.menus().rightpopupedit}));
         QCOMPARE(popupAt, viewport->mapToGlobal(onRow));
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date().addDays(2)));
         QVERIFY(m_fx->rows().isEmpty());
@@ -369,7 +371,7 @@ private slots:
         const QList<QAction*> shown = answerPopup(
             [&] { QTest::mouseClick(w.listoldfiles->viewport(), Qt::RightButton, {}, below); }, [](QMenu*) {});
         QVERIFY(shown.isEmpty());
-        QVERIFY(!w.reminders()->preparerightpopup());
+        QVERIFY(!w.findChild<ReminderActions*>()->preparerightpopup());
     }
 
     void menuKeyOpensThePopup()
@@ -383,7 +385,7 @@ private slots:
                 QApplication::sendEvent(w.listoldfiles, &event);
             },
             [&](QMenu* menu) {
-                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(w.rightpopup7).center());
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(w.menus().rightpopup7).center());
             });
         QCOMPARE(shown.size(), 6);
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), DateTexts::shortDate(kNoon.date().addDays(7)));
@@ -420,7 +422,7 @@ private slots:
         QVERIFY(readAll(m_fx->ini()).contains(alphaBefore));
         if (item == "rightpopupedit") {
             QCOMPARE(w.filenumber, qint16(1));
-            QCOMPARE(frmaddnewfile::instance()->txtdescrip->text(), QStringLiteral("Beta"));
+            QCOMPARE(m_fx->window().editor()->editor()->txtdescrip->text(), QStringLiteral("Beta"));
         } else if (item == "rightpopupupdatefiledate") {
             QCOMPARE(stored(m_fx->ini(), 1, QStringLiteral("last date changed")),
                      DateTexts::generalDate(kNoon.addDays(-8)));
@@ -465,7 +467,7 @@ private slots:
         QVERIFY(list->selectedItems().isEmpty());
         Prompter::clearHistory();
         action(item)->trigger();
-        QVERIFY(!frmaddnewfile::instance());
+        QVERIFY(!m_fx->window().editor()->editor());
         const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
         QVERIFY(told);
         QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
@@ -481,11 +483,11 @@ private slots:
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
         m_fx->select(0);
         const QByteArray before = readAll(m_fx->ini());
-        w.rightpopupedit->trigger();
-        QVERIFY(frmaddnewfile::instance());
+        w.menus().rightpopupedit->trigger();
+        QVERIFY(m_fx->window().editor()->editor());
         QVERIFY(w.editnotnew);
         QCOMPARE(w.filenumber, qint16(1));
-        QCOMPARE(frmaddnewfile::instance()->txtdescrip->text(), QStringLiteral("Backup"));
+        QCOMPARE(m_fx->window().editor()->editor()->txtdescrip->text(), QStringLiteral("Backup"));
         QCOMPARE(readAll(m_fx->ini()), before);
     }
 };

@@ -87,7 +87,7 @@ private slots:
         // is now, the first time too.
         TestHelpers::touch(m_fx->folder() + QStringLiteral("/watched0.txt"), QDateTime::currentDateTime());
         if (how == QLatin1String("open"))
-            w.TaskBarRPopen->trigger();
+            w.menus().TaskBarRPopen->trigger();
         else
             emit w.trayIcon->LeftButtonClick();
         checkBack(w);
@@ -131,10 +131,10 @@ private slots:
                                   menu->actionGeometry(w.findChild<QAction*>(choice)).center());
         });
         emit w.trayIcon->RightButtonClick();
-        QCOMPARE(shown, QList<QAction*>({w.TaskBarRPopen, w.TaskBarRPexit}));
+        QCOMPARE(shown, QList<QAction*>({w.menus().TaskBarRPopen, w.menus().TaskBarRPexit}));
         QCOMPARE(QString(shown.first()->text()).remove(QLatin1Char('&')), QStringLiteral("Open Staleguard"));
         QCOMPARE(QString(shown.last()->text()).remove(QLatin1Char('&')), QStringLiteral("Exit Staleguard"));
-        QCOMPARE(defaultItem, w.TaskBarRPexit);
+        QCOMPARE(defaultItem, w.menus().TaskBarRPexit);
         if (choice.isEmpty()) {
             QVERIFY(!w.isVisible());
             QVERIFY(w.trayIcon->enabled());
@@ -158,7 +158,7 @@ private slots:
         Clock::advanceMock(5000);
         w.Timerclosestart_Timer();
         QCOMPARE(w.cmdok->text(), QStringLiteral("Exiting in 15 seconds"));
-        w.TaskBarRPexit->trigger();
+        w.menus().TaskBarRPexit->trigger();
         QVERIFY(!w.Timerclosestart->isActive());
         QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
         QVERIFY(m_fx->ended.isEmpty());
@@ -169,7 +169,7 @@ private slots:
         QTest::qWait(50);
         QVERIFY(m_fx->ended.isEmpty());
         // Now "Exit" ends the program.
-        w.TaskBarRPexit->trigger();
+        w.menus().TaskBarRPexit->trigger();
         QCOMPARE(m_fx->ended, QList<int>{0});
     }
 
@@ -186,7 +186,7 @@ private slots:
         frmfiledsip& w = inTray(age);
         QCOMPARE(QFile::exists(m_fx->rowMap()), age > 0);
         QCOMPARE(w.listoldfiles->count(), age > 0 ? 1 : 0);
-        w.TaskBarRPexit->trigger();
+        w.menus().TaskBarRPexit->trigger();
         QCOMPARE(m_fx->ended, QList<int>{0});
         QVERIFY(!QFile::exists(m_fx->rowMap()));
     }

@@ -1,9 +1,9 @@
+#include "base/AppInfo.h"
 #include "controls/ClickableLabel.h"
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
-#include "base/AppInfo.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
@@ -86,10 +86,10 @@ void TestFrmAddNewFile::cleanup()
 {
     FileChooser::setFunction({});
     Clock::reset();
-    if (frmaddnewfile* editor = frmaddnewfile::instance())
+    if (frmaddnewfile* editor = m_main->editor()->editor())
         editor->unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!frmaddnewfile::instance());
+    QVERIFY(!m_main->editor()->editor());
     m_main.reset();
 }
 
@@ -102,7 +102,7 @@ frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
     m_main->listoldfiles->addItem(ListRefresher::makeRow(CheckRow{QStringLiteral("Some row"), 3}));
     m_main->listoldfiles->setCurrentRow(0);
     m_main->fileeditfile_Click();
-    return frmaddnewfile::load();
+    return m_main->editor()->load();
 }
 
 void TestFrmAddNewFile::clickOk(frmaddnewfile& editor)
@@ -117,7 +117,7 @@ void TestFrmAddNewFile::freshOpen()
     m_main->editnotnew = true;
     m_main->fileadd_Click();
     QVERIFY(!m_main->editnotnew);
-    frmaddnewfile* editor = frmaddnewfile::instance();
+    frmaddnewfile* editor = m_main->editor()->editor();
     QVERIFY(editor && editor->isVisible());
     QCOMPARE(editor->windowTitle(), AppInfo::productName() + " - Add file to your list");
     QCOMPARE(editor->Labeldaystodelete->text(), QStringLiteral("5 days old"));
@@ -160,7 +160,7 @@ void TestFrmAddNewFile::spin()
     QFETCH(int, direction);
     QFETCH(QString, after);
 
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     editor.Labeldaystodelete->setText(start);
     const QPoint at(editor.SpB1->width() / 2, direction == SpinButton::Up ? 2 : editor.SpB1->height() - 3);
     QTest::mousePress(editor.SpB1, Qt::LeftButton, {}, at);
@@ -172,7 +172,7 @@ void TestFrmAddNewFile::spin()
 
 void TestFrmAddNewFile::spinHeld()
 {
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     QCOMPARE(editor.Timerspinbox->interval(), 500);
     editor.SpB1_SpinDown(SpinButton::Up);
     QCOMPARE(editor.Labeldaystodelete->text(), QStringLiteral("6 days old"));
@@ -185,7 +185,7 @@ void TestFrmAddNewFile::spinHeld()
 
 void TestFrmAddNewFile::directoryModeRow()
 {
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     editor.show();
     editor.Checkfixedfiles->setChecked(true);
     QVERIFY(!editor.Framecovertypefile->isVisible());
@@ -251,8 +251,8 @@ void TestFrmAddNewFile::editWithoutSelection()
 {
     m_main->listoldfiles->addItem(QStringLiteral("Row"));
     m_main->listoldfiles->setCurrentRow(-1);
-    EditorCommands::fileeditfile_Click(*m_main);
-    QVERIFY(!frmaddnewfile::instance());
+    m_main->editor()->fileeditfile_Click();
+    QVERIFY(!m_main->editor()->editor());
     QCOMPARE(Prompter::history().size(), 1);
     QCOMPARE(Prompter::history().first().text, QStringLiteral("You must first select an item from the list"));
     QCOMPARE(Prompter::history().first().title, AppInfo::productName());
@@ -261,17 +261,17 @@ void TestFrmAddNewFile::editWithoutSelection()
 
 void TestFrmAddNewFile::cancelKeepsTheContents()
 {
-    EditorCommands::fileadd_Click(*m_main);
-    frmaddnewfile* editor = frmaddnewfile::instance();
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile* editor = m_main->editor()->editor();
     editor->txtdescrip->setText(QStringLiteral("Backup"));
     editor->cmdfilename->setText(QStringLiteral("/data/backup.zip"));
     editor->checkfilechanges->setChecked(true);
     QTest::mouseClick(editor->cmdcancel, Qt::LeftButton);
     QVERIFY(!editor->isVisible());
-    QCOMPARE(frmaddnewfile::instance(), editor);
+    QCOMPARE(m_main->editor()->editor(), editor);
 
-    EditorCommands::fileadd_Click(*m_main);
-    QCOMPARE(frmaddnewfile::instance(), editor);
+    m_main->editor()->fileadd_Click();
+    QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->txtdescrip->text(), QStringLiteral("Backup"));
     QCOMPARE(editor->cmdfilename->text(), QStringLiteral("/data/backup.zip"));
@@ -279,23 +279,23 @@ void TestFrmAddNewFile::cancelKeepsTheContents()
     // An edit fill of an entry without change reporting leaves the ticked box alone.
     editor->hide();
     editFromRow("[file 3]\nfilename=/data/other.txt\ndescription=Other\nadvisechanges=false\n");
-    QCOMPARE(frmaddnewfile::instance(), editor);
+    QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(editor->checkfilechanges->isChecked());
     QCOMPARE(editor->txtdescrip->text(), QStringLiteral("Other"));
 
     // The close box unloads: the next Subscribe starts afresh.
     editor->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!frmaddnewfile::instance());
-    EditorCommands::fileadd_Click(*m_main);
-    QVERIFY(frmaddnewfile::instance()->txtdescrip->text().isEmpty());
-    QVERIFY(!frmaddnewfile::instance()->checkfilechanges->isChecked());
+    QVERIFY(!m_main->editor()->editor());
+    m_main->editor()->fileadd_Click();
+    QVERIFY(m_main->editor()->editor()->txtdescrip->text().isEmpty());
+    QVERIFY(!m_main->editor()->editor()->checkfilechanges->isChecked());
 }
 
 void TestFrmAddNewFile::hiddenEditorStaysIdle()
 {
-    EditorCommands::fileadd_Click(*m_main);
-    frmaddnewfile& editor = *frmaddnewfile::instance();
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile& editor = *m_main->editor()->editor();
     QVERIFY(editor.timecheckentrys->isActive());
     editor.cmdCancel_Click();
     QVERIFY(!editor.timecheckentrys->isActive());
@@ -312,7 +312,7 @@ void TestFrmAddNewFile::fileLabelClick()
 {
     const QString existing = path(QStringLiteral("present.txt"));
     TestHelpers::writeAll(existing, "x");
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     QList<FileChoiceRequest> asked;
     QStringList labelDuringDialog;
     std::optional<FileChoice> answer;
@@ -371,7 +371,7 @@ void TestFrmAddNewFile::infoLine()
     const QString file = path(QStringLiteral("watched.txt"));
     TestHelpers::touch(file, changed);
 
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     editor.cmdfilename->setText(file);
     editor.timecheckentrys_Timer();
     QCOMPARE(editor.labfileinfo->text(), "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
@@ -381,8 +381,8 @@ void TestFrmAddNewFile::infoLine()
 void TestFrmAddNewFile::missingFileIsLookedForAgain()
 {
     const QString file = path(QStringLiteral("later.txt"));
-    EditorCommands::fileadd_Click(*m_main);
-    frmaddnewfile& editor = *frmaddnewfile::instance();
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile& editor = *m_main->editor()->editor();
     editor.cmdfilename->setText(file);
     QTRY_COMPARE(editor.labfileinfo->text(), QStringLiteral("The file was not found"));
     QVERIFY(editor.filedatetext.isEmpty());
@@ -400,13 +400,13 @@ void TestFrmAddNewFile::saveNewEntry()
     const QString before = QStringLiteral("[file 0]\nfilename=%1\ndays=9999\ndescription=Kept\n").arg(kept);
     TestHelpers::writeAll(m_main->inifilename, before.toUtf8());
 
-    EditorCommands::fileadd_Click(*m_main);
-    frmaddnewfile* editor = frmaddnewfile::instance();
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile* editor = m_main->editor()->editor();
     editor->cmdfilename->setText(watched);
     editor->txtdescrip->setText(QStringLiteral("Monthly report"));
     clickOk(*editor);
 
-    QVERIFY(!frmaddnewfile::instance());
+    QVERIFY(!m_main->editor()->editor());
     const QString expected = before + QStringLiteral("[File 1]\nfilename=%1\ndays=5\ndescription=Monthly report\n"
                                                      "Postponedate=\nNotactive=false\nnon-fixed file type=\n"
                                                      "advisechanges=false\n")
@@ -415,9 +415,9 @@ void TestFrmAddNewFile::saveNewEntry()
 
     // The next Subscribe shows a fresh editor.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EditorCommands::fileadd_Click(*m_main);
-    QVERIFY(frmaddnewfile::instance()->cmdfilename->text().isEmpty());
-    QCOMPARE(frmaddnewfile::instance()->Labeldaystodelete->text(), QStringLiteral("5 days old"));
+    m_main->editor()->fileadd_Click();
+    QVERIFY(m_main->editor()->editor()->cmdfilename->text().isEmpty());
+    QCOMPARE(m_main->editor()->editor()->Labeldaystodelete->text(), QStringLiteral("5 days old"));
 }
 
 void TestFrmAddNewFile::saveEditedEntry()
@@ -433,7 +433,7 @@ void TestFrmAddNewFile::saveEditedEntry()
     QTest::keyClicks(editor.txtdescrip, QStringLiteral("B"));
     clickOk(editor);
 
-    QVERIFY(!frmaddnewfile::instance());
+    QVERIFY(!m_main->editor()->editor());
     QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)),
              QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=AB\nPostponedate=\nNotactive=false\n"
                             "non-fixed file type=0\nadvisechanges=false\nlast date changed=x\n")
@@ -479,15 +479,15 @@ void TestFrmAddNewFile::longStoredDescription()
 
 void TestFrmAddNewFile::saveRefused()
 {
-    EditorCommands::fileadd_Click(*m_main);
-    frmaddnewfile* editor = frmaddnewfile::instance();
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile* editor = m_main->editor()->editor();
     editor->cmdfilename->setText(QStringLiteral("/data/a.txt"));
     editor->cmdok_Click();
     QCOMPARE(Prompter::history().size(), 1);
     QCOMPARE(Prompter::history().first().text, QStringLiteral("You must enter a description of the file"));
     QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Information);
     QCOMPARE(Prompter::history().first().title, AppInfo::productName());
-    QCOMPARE(frmaddnewfile::instance(), editor);
+    QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(!QFileInfo::exists(m_main->inifilename));
 }
 

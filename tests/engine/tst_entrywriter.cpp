@@ -1,11 +1,13 @@
-#include "engine/EntryWriter.h"
 #include "engine/DateTexts.h"
+#include "engine/EntryWriter.h"
 #include "store/IniFile.h"
 
 #include "TestHelpers.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,6 +25,7 @@ private slots:
     void newEntryInAReusedNumber();
     void refusedSavesWriteNothing_data();
     void refusedSavesWriteNothing();
+    void copiesSavingAtOnceTakeDifferentNumbers();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -224,5 +227,61 @@ void TestEntryWriter::refusedSavesWriteNothing()
     QCOMPARE(TestHelpers::readAll(ini), before);
 }
 
-QTEST_MAIN(TestEntryWriter)
+void TestEntryWriter::copiesSavingAtOnceTakeDifferentNumbers()
+{
+    constexpr int kEach = 25;
+    const QString ini = path(QStringLiteral("Staleguard.ini"));
+    TestHelpers::writeAll(ini, "[Settings]\n");
+    QList<QProcess*> copies;
+    for (const char* tag : {"a", "b"}) {
+        auto* copy = new QProcess(this);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("STALEGUARD_TEST_SAVE_NEW"), QStringLiteral("%1|%2|%3").arg(ini).arg(tag).arg(kEach));
+        copy->setProcessEnvironment(env);
+        copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        copies.append(copy);
+    }
+    for (QProcess* copy : copies)
+        copy->start(QCoreApplication::applicationFilePath(), {});
+    for (QProcess* copy : copies) {
+        QVERIFY(copy->waitForFinished(120000));
+        QCOMPARE(copy->exitCode(), 0);
+    }
+    // Every save has an entry of its own: none overwrote another's number.
+    IniFile::instance().clearCache();
+    QSet<QString> saved;
+    for (int n = 0; n < 2 * kEach; ++n)
+        saved.insert(
+            IniFile::instance().ReadString(EntryWriter::sectionName(n), QStringLiteral("description"), ini, {}));
+    saved.remove(QString());
+    QCOMPARE(saved.size(), 2 * kEach);
+}
+
+// One of the copies that save at once: "<watch list>|<tag>|<count>" new entries, one after another.
+static int saveNewEntries(const QString& job)
+{
+    const QStringList parts = job.split(QLatin1Char('|'));
+    if (parts.size() != 3)
+        return 2;
+    for (int i = 0; i < parts.at(2).toInt(); ++i) {
+        EntryInput input;
+        input.fileName = QStringLiteral("/data/%1-%2.txt").arg(parts.at(1)).arg(i);
+        input.description = QStringLiteral("%1 %2").arg(parts.at(1)).arg(i);
+        input.days = 5;
+        if (EntryWriter::saveNew(IniFile::instance(), parts.at(0), input) != EntryWriter::Result::Saved)
+            return 1;
+    }
+    return 0;
+}
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString job = qEnvironmentVariable("STALEGUARD_TEST_SAVE_NEW");
+    if (!job.isEmpty())
+        return saveNewEntries(job);
+    TestEntryWriter test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_entrywriter.moc"

@@ -3,6 +3,7 @@
 #include "controls/HyperLink.h"
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
+#include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
@@ -125,7 +126,7 @@ void TestAccessibility::init()
 
 void TestAccessibility::cleanup()
 {
-    if (frmaddnewfile* editor = frmaddnewfile::instance()) {
+    if (frmaddnewfile* editor = m_main ? m_main->editor()->editor() : nullptr) {
         editor->unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -169,11 +170,12 @@ void TestAccessibility::everyControlHasAName()
     if (window == QLatin1String("main window")) {
         roots << &main;
     } else if (window == QLatin1String("menus")) {
-        for (QMenu* menu : {main.file, main.fileprint, main.postponemenu, main.view, main.Fileoptions, main.help,
-                            main.rightpopup, main.TaskBarRP})
+        for (QMenu* menu :
+             {main.menus().file, main.menus().fileprint, main.menus().postponemenu, main.menus().view,
+              main.menus().Fileoptions, main.menus().help, main.menus().rightpopup, main.menus().TaskBarRP})
             roots << menu;
     } else if (window.startsWith(QLatin1String("editor"))) {
-        frmaddnewfile& editor = frmaddnewfile::load();
+        frmaddnewfile& editor = m_main->editor()->load();
         editor.Checkfixedfiles->setChecked(window.endsWith(QLatin1String("mode")));
         editor.show();
         roots << &editor;
@@ -227,7 +229,7 @@ void TestAccessibility::listRowsAreRead()
 void TestAccessibility::ownControlsCanBePressed()
 {
     mainWindow();
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     QAccessibleInterface* label = QAccessible::queryAccessibleInterface(editor.cmdfilename);
     QCOMPARE(label->role(), QAccessible::Button);
     QCOMPARE(label->text(QAccessible::Name), QStringLiteral("File name"));
@@ -259,7 +261,7 @@ void TestAccessibility::ownControlsCanBePressed()
 void TestAccessibility::spinButtonSaysTheCount()
 {
     mainWindow();
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     QAccessibleInterface* spin = QAccessible::queryAccessibleInterface(editor.SpB1);
     QCOMPARE(spin->role(), QAccessible::SpinBox);
     QCOMPARE(spin->text(QAccessible::Name), QStringLiteral("Remind me if the file is 5 days old"));
@@ -305,13 +307,13 @@ void TestAccessibility::listPopupFromTheKeyboard()
         QTest::keyClick(main.listoldfiles, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     }
     QTRY_VERIFY(shown != nullptr);
-    QCOMPARE(shown, main.rightpopup);
+    QCOMPARE(shown, main.menus().rightpopup);
 }
 
 void TestAccessibility::editorTabOrder()
 {
     mainWindow();
-    frmaddnewfile& editor = frmaddnewfile::load();
+    frmaddnewfile& editor = m_main->editor()->load();
     editor.Checkfixedfiles->setChecked(true);
     editor.txtdescrip->setText(QStringLiteral("Backup"));
     editor.cmdfilename->setText(path(QStringLiteral("old0.txt")));

@@ -2,6 +2,7 @@
 #include "TestHelpers.h"
 #include "controls/ClickableLabel.h"
 #include "controls/Prompter.h"
+#include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
@@ -152,7 +153,7 @@ void TestAppearance::initTestCase()
 
 void TestAppearance::cleanup()
 {
-    if (frmaddnewfile* editor = frmaddnewfile::instance()) {
+    if (frmaddnewfile* editor = m_main ? m_main->editor()->editor() : nullptr) {
         editor->unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -179,7 +180,7 @@ QWidget* TestAppearance::open(const QString& window)
     if (window == QLatin1String("main"))
         return m_main.get();
     if (window == QLatin1String("editor")) {
-        frmaddnewfile& editor = frmaddnewfile::load();
+        frmaddnewfile& editor = m_main->editor()->load();
         editor.txtdescrip->setText(QStringLiteral("Accounts"));
         editor.cmdfilename->setText(old);
         return &editor;

@@ -1,13 +1,13 @@
 #include "MainWindowFixture.h"
 #include "TestHelpers.h"
+#include "base/AppInfo.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
-#include "base/AppInfo.h"
+#include "desktop/RegistryStore.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "mainwindow/frmfiledsip.h"
-#include "desktop/RegistryStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -146,12 +146,11 @@ private slots:
         for (QAction* action : w.menuBar()->actions())
             titles << action->text();
         QCOMPARE(titles, QStringList({"&File", "&Postpone", "&View", "&Options", "&Help"}));
-        QCOMPARE(w.fileprint->title(), QStringLiteral("&Print"));
-        QVERIFY(w.file->actions().contains(w.fileprint->menuAction()));
-        QCOMPARE(w.TaskBarRP->actions(), QList<QAction*>({w.TaskBarRPopen, w.TaskBarRPexit}));
-        QCOMPARE(w.rightpopup->actions().first(), w.rightpopupupdatefiledate);
-        QCOMPARE(w.rightpopup->actions().last(), w.rightpopupedit);
-        QCOMPARE(frmfiledsip::instance(), &w);
+        QCOMPARE(w.menus().fileprint->title(), QStringLiteral("&Print"));
+        QVERIFY(w.menus().file->actions().contains(w.menus().fileprint->menuAction()));
+        QCOMPARE(w.menus().TaskBarRP->actions(), QList<QAction*>({w.menus().TaskBarRPopen, w.menus().TaskBarRPexit}));
+        QCOMPARE(w.menus().rightpopup->actions().first(), w.menus().rightpopupupdatefiledate);
+        QCOMPARE(w.menus().rightpopup->actions().last(), w.menus().rightpopupedit);
         // Within one menu no two items share a mnemonic, or the key would only move between them.
         for (QMenu* menu : w.findChildren<QMenu*>()) {
             QSet<QKeySequence> seen;
@@ -223,9 +222,9 @@ private slots:
         writeWatchList(tray, close);
         const QByteArray before = readAll(ini());
         frmfiledsip& w = load();
-        QCOMPARE(w.optionsminstartup->isChecked(), inTray);
+        QCOMPARE(w.menus().optionsminstartup->isChecked(), inTray);
         QCOMPARE(w.minimizesAtStart(), inTray);
-        QCOMPARE(w.optionsclosestart->isChecked(), closeTicked);
+        QCOMPARE(w.menus().optionsclosestart->isChecked(), closeTicked);
         QCOMPARE(w.Timerclosestart->isActive(), countdown);
         QVERIFY(!w.splash());
         w.showAtStart();
@@ -249,10 +248,10 @@ private slots:
                                            QStringLiteral("/opt/other/program"), 0, flag);
         frmfiledsip& w = load();
         QCOMPARE(w.windowTitle(), QStringLiteral("Staleguard - ") + DateTexts::longDate(QDate::currentDate()));
-        QVERIFY(w.optionrun->isChecked());
+        QVERIFY(w.menus().optionrun->isChecked());
         m_fx->unload();
         RegistryStore::instance().DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, name, flag);
-        QVERIFY(!load().optionrun->isChecked());
+        QVERIFY(!load().menus().optionrun->isChecked());
     }
 
     void countdown_data()
@@ -322,7 +321,7 @@ private slots:
         else if (how == "close")
             QVERIFY(!w.close());
         else
-            w.fileexit->trigger();
+            w.menus().fileexit->trigger();
         QVERIFY(!w.Timerclosestart->isActive());
         QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
         QVERIFY(w.isVisible());
@@ -486,11 +485,11 @@ private slots:
         writeWatchList();
         frmfiledsip& w = load();
         QCOMPARE(w.listoldfiles->count(), enabled ? 1 : 0);
-        QCOMPARE(w.fileprintold->isEnabled(), enabled);
-        QCOMPARE(w.fileeditfile->isEnabled(), enabled);
-        QCOMPARE(w.postponemenu->menuAction()->isEnabled(), enabled);
-        QVERIFY(w.fileprintall->isEnabled());
-        QVERIFY(w.fileadd->isEnabled());
+        QCOMPARE(w.menus().fileprintold->isEnabled(), enabled);
+        QCOMPARE(w.menus().fileeditfile->isEnabled(), enabled);
+        QCOMPARE(w.menus().postponemenu->menuAction()->isEnabled(), enabled);
+        QVERIFY(w.menus().fileprintall->isEnabled());
+        QVERIFY(w.menus().fileadd->isEnabled());
     }
 
     void viewToggles()
@@ -500,15 +499,15 @@ private slots:
         writeWatchList();
         frmfiledsip& w = load();
         QCOMPARE(rows(), QStringList{"Backup is 9 days old"});
-        w.viewshowall->trigger();
-        QVERIFY(w.viewshowall->isChecked());
-        QVERIFY(!w.viewshowold->isChecked());
+        w.menus().viewshowall->trigger();
+        QVERIFY(w.menus().viewshowall->isChecked());
+        QVERIFY(!w.menus().viewshowold->isChecked());
         QCOMPARE(rows(), QStringList({"Backup is 9 days old", "Notebook is 0 days old"}));
-        w.viewshowall->trigger(); // picking the ticked one again keeps it ticked
-        QVERIFY(w.viewshowall->isChecked());
-        w.viewshowold->trigger();
-        QVERIFY(w.viewshowold->isChecked());
-        QVERIFY(!w.viewshowall->isChecked());
+        w.menus().viewshowall->trigger(); // picking the ticked one again keeps it ticked
+        QVERIFY(w.menus().viewshowall->isChecked());
+        w.menus().viewshowold->trigger();
+        QVERIFY(w.menus().viewshowold->isChecked());
+        QVERIFY(!w.menus().viewshowall->isChecked());
         QCOMPARE(rows(), QStringList{"Backup is 9 days old"});
     }
 
@@ -554,7 +553,7 @@ private slots:
         QCOMPARE(questionsAbout(file), 1);
         QVERIFY(rows().isEmpty());
         QCOMPARE(readAll(ini()).contains("Notactive=true"), remove);
-        w.optionsrefreash->trigger();
+        w.menus().optionsrefreash->trigger();
         QCOMPARE(questionsAbout(file), remove ? 1 : 2);
     }
 
@@ -635,7 +634,7 @@ private slots:
                 Clock::advanceMock(20000);
                 w.Timerclosestart_Timer();
             } else {
-                w.TaskBarRPexit->trigger();
+                w.menus().TaskBarRPexit->trigger();
             }
         });
         answerer.start(20);

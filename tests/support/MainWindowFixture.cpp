@@ -1,9 +1,9 @@
 #include "MainWindowFixture.h"
 
 #include "TestHelpers.h"
-#include "desktop/SecondCopyGuard.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
+#include "desktop/SecondCopyGuard.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "mainwindow/frmfiledsip.h"
@@ -112,8 +112,6 @@ frmfiledsip& MainWindowFixture::loadAndShow()
 
 void MainWindowFixture::unload()
 {
-    if (frmaddnewfile* editor = frmaddnewfile::instance())
-        editor->unload();
     m_window.reset();
 }
 
