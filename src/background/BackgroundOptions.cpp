@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "engine/LeadingNumber.h"
+#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include <cmath>
@@ -26,11 +27,6 @@ QString BackgroundOptions::notifyCaption()
 QString BackgroundOptions::checkEveryCaption()
 {
     return QStringLiteral("Check again every…");
-}
-
-bool BackgroundOptions::notifyFromText(const QString& stored)
-{
-    return stored.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
 }
 
 int BackgroundOptions::minutesFromText(const QString& stored)
@@ -63,7 +59,7 @@ bool BackgroundOptions::write(const QString& key, const QString& value, const QS
 
 bool BackgroundOptions::notifyEnabled() const
 {
-    return notifyFromText(read(kNotify));
+    return WatchListFile::isNotFalse(read(kNotify));
 }
 
 int BackgroundOptions::checkEveryMinutes() const

@@ -19,8 +19,6 @@ public:
     void setInifilename(const QString& inifilename) { m_inifilename = inifilename; }
     bool hasWatchList() const { return !m_inifilename.isEmpty(); }
 
-    // "Notify" is on unless it holds "false".
-    static bool notifyFromText(const QString& stored);
     // "Check every" in minutes: 60 when empty, 0 (off) for 0 or less, at most a week.
     static int minutesFromText(const QString& stored);
 

@@ -6,6 +6,7 @@
 #include "commands/SharedMembers.h"
 #include "controls/Prompter.h"
 #include "desktop/RegistryStore.h"
+#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -16,11 +17,6 @@
 namespace {
 
 const QString kSettings = QStringLiteral("Settings");
-
-bool readsOn(const QString& value)
-{
-    return value.toLower().contains(QLatin1String("true"));
-}
 
 } // namespace
 
@@ -84,7 +80,7 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
                          Prompter::Icon::Warning);
     }
     // Show what the next start will find, whether or not the write went through.
-    item->setChecked(readsOn(ini.ReadString(kSettings, key, m_shared.inifilename, QString())));
+    item->setChecked(WatchListFile::containsTrue(ini.ReadString(kSettings, key, m_shared.inifilename, QString())));
 }
 
 void OptionsCommands::optionsminstartup_Click()

@@ -4,7 +4,7 @@
 #include "commands/SharedMembers.h"
 #include "controls/Prompter.h"
 #include "engine/Clock.h"
-#include "engine/DateTexts.h"
+#include "engine/EntryWriter.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
@@ -119,7 +119,7 @@ bool ReminderActions::preparerightpopup()
         return false;
     const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
                                                           QStringLiteral("advisechanges"), m_shared.inifilename, {});
-    m_menus.rightpopupupdatefiledate->setVisible(advise.toLower().contains(QLatin1String("true")));
+    m_menus.rightpopupupdatefiledate->setVisible(WatchListFile::containsTrue(advise));
     return true;
 }
 
@@ -146,12 +146,8 @@ void ReminderActions::postponeentry(int code)
 
 void ReminderActions::postpone(qint16 entry, int code)
 {
-    const QString section = WatchListFile::sectionName(entry);
-    QList<IniFile::Write> writes{
-        {section, QStringLiteral("Postponedate"), DateTexts::shortDate(postponeDate(code, Clock::today()))}};
-    if (code == 4)
-        writes.append({section, QStringLiteral("Notactive"), QStringLiteral("true")});
-    IniFile::instance().WriteStrings(m_shared.inifilename, writes);
+    EntryWriter::postpone(IniFile::instance(), m_shared.inifilename, entry, postponeDate(code, Clock::today()),
+                          code == 4);
     emit listChanged();
 }
 
@@ -201,9 +197,7 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     // A file that is gone, or cannot be reached, has no date to acknowledge.
     if (!modified)
         return;
-    ini.WriteStrings(m_shared.inifilename,
-                     {{section, QString::fromUtf16(FileStamp::kSeenKey), FileStamp::changeText(*modified)},
-                      {section, QString::fromUtf16(FileStamp::kSeenMomentKey), FileStamp::changeMoment(*modified)}});
+    EntryWriter::acknowledge(ini, m_shared.inifilename, entry, *modified);
 }
 
 void ReminderActions::rightpopupedit_Click()

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/EntryWriter.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/LeadingNumber.h"
@@ -187,7 +188,7 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     entry.fileName = chosen;
     if (m_mode == Mode::ReadOnly)
         return;
-    m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("filename"), chosen}});
+    EntryWriter::setPickedFile(m_ini, m_inifilename, entry.section, chosen);
     // The save started from the file on disk, which another running copy may have changed.
     entry.values = m_ini.ReadSection(entry.section, m_inifilename);
 }
@@ -225,9 +226,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
             return std::nullopt;
         }
     }
-    // Only a four-letter text can lower to "true", so no other needs a lowered copy.
-    const QStringView notActive = values.ReadView(u"Notactive");
-    const bool removed = notActive.size() == 4 && notActive.toString().toLower() == QLatin1String("true");
+    const bool removed = WatchListFile::isLoweredTrue(values.ReadView(u"Notactive"));
     // An entry without a file name ends the walk; there is no file to ask about.
     if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
         if (report)
@@ -255,7 +254,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         if (report)
             settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
         if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
-            m_ini.WriteStrings(m_inifilename, {IniFile::Write{entry.section, QStringLiteral("Notactive"), "true"}});
+            EntryWriter::markRemoved(m_ini, m_inifilename, entry.section);
         return std::nullopt;
     }
 
@@ -265,8 +264,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     bool changed = false;
     if (old || showAll)
         text = oldRowText(entry.description, age);
-    // Letter case matters here: only the program's own "true" asks for change reports in the list.
-    if (values.ReadView(u"advisechanges").contains(QLatin1String("true"))) {
+    if (WatchListFile::containsLowerTrue(values.ReadView(u"advisechanges"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
         const QStringView stored = values.ReadView(FileStamp::kSeenKey);
         if (!stored.isEmpty() &&

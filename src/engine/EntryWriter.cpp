@@ -1,15 +1,11 @@
 #include "engine/EntryWriter.h"
 
+#include "engine/DateTexts.h"
 #include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-QString EntryWriter::sectionName(qint16 entry)
-{
-    return QStringLiteral("File ") + QString::number(entry);
-}
 
 std::optional<EntryWriter::Result> EntryWriter::refusal(const EntryInput& input)
 {
@@ -41,7 +37,7 @@ QString EntryWriter::message(Result result)
 
 QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen)
 {
-    const QString section = sectionName(entry);
+    const QString section = WatchListFile::savedSectionName(entry);
     QList<IniFile::Write> out{
         {section, QStringLiteral("filename"), input.fileName},
         {section, QStringLiteral("days"), QString::number(input.days)},
@@ -79,8 +75,10 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
         return out;
     }
     // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
-    if (sameFile(query, ini.ReadString(sectionName(entry), QStringLiteral("filename"), inifilename, QString()),
-                 input.fileName))
+    if (sameFile(
+            query,
+            ini.ReadString(WatchListFile::savedSectionName(entry), QStringLiteral("filename"), inifilename, QString()),
+            input.fileName))
         return out;
     out.moment = FileStamp::modified(query.stat(input.fileName));
     out.replace = out.moment || anythingStored;
@@ -89,7 +87,7 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
 
 bool EntryWriter::seenStored(IniFile& ini, const QString& inifilename, qint16 entry)
 {
-    const QString section = sectionName(entry);
+    const QString section = WatchListFile::savedSectionName(entry);
     const auto stored = [&](const char16_t* key) {
         return ini.ReadString(section, QString::fromUtf16(key), inifilename, QString());
     };
@@ -161,4 +159,32 @@ EntryWriter::Result EntryWriter::saveNew(IniFile& ini, const QString& inifilenam
         return writes(input, *entry, seen);
     });
     return result;
+}
+
+void EntryWriter::postpone(IniFile& ini, const QString& inifilename, qint16 entry, const QDate& until, bool never)
+{
+    const QString section = WatchListFile::sectionName(entry);
+    QList<IniFile::Write> out{{section, QStringLiteral("Postponedate"), DateTexts::shortDate(until)}};
+    if (never)
+        out.append({section, QStringLiteral("Notactive"), QStringLiteral("true")});
+    ini.WriteStrings(inifilename, out);
+}
+
+void EntryWriter::acknowledge(IniFile& ini, const QString& inifilename, qint16 entry, const FileStamp::Local& modified)
+{
+    const QString section = WatchListFile::sectionName(entry);
+    ini.WriteStrings(inifilename,
+                     {{section, QString::fromUtf16(FileStamp::kSeenKey), FileStamp::changeText(modified)},
+                      {section, QString::fromUtf16(FileStamp::kSeenMomentKey), FileStamp::changeMoment(modified)}});
+}
+
+void EntryWriter::markRemoved(IniFile& ini, const QString& inifilename, const QString& section)
+{
+    ini.WriteStrings(inifilename, {IniFile::Write{section, QStringLiteral("Notactive"), QStringLiteral("true")}});
+}
+
+void EntryWriter::setPickedFile(IniFile& ini, const QString& inifilename, const QString& section,
+                                const QString& fileName)
+{
+    ini.WriteStrings(inifilename, {IniFile::Write{section, QStringLiteral("filename"), fileName}});
 }

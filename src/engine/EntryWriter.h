@@ -19,8 +19,8 @@ struct EntryInput
     bool reportChanges = false;
 };
 
-// Writes one entry of the watch list file from the editor's values. Every key goes in one
-// replace of the file, so a failure leaves the entry as it was.
+// Every write of an entry's keys: the editor's save, the answers to a reminder and the check's
+// own. Each goes in one replace of the file, so a failure leaves the entry as it was.
 class EntryWriter
 {
 public:
@@ -33,8 +33,6 @@ public:
         NoEntry
     };
 
-    // "File n", as the save has always named the section (names match without regard to case).
-    static QString sectionName(qint16 entry);
     // Why the values cannot be saved; nullopt when they can.
     static std::optional<Result> refusal(const EntryInput& input);
     // The text that tells the user why nothing was saved.
@@ -59,6 +57,16 @@ public:
     // Saves a new entry under the first free number, chosen under the file's write lock so that
     // two copies saving at once never take the same one. `chosen` (if given) gets the number.
     static Result saveNew(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16* chosen = nullptr);
+
+    // Postponed until `until`; "never" removes the entry as well.
+    static void postpone(IniFile& ini, const QString& inifilename, qint16 entry, const QDate& until, bool never);
+    // "Update the File Date": the file's moment now is the one the user has seen.
+    static void acknowledge(IniFile& ini, const QString& inifilename, qint16 entry, const FileStamp::Local& modified);
+    // The check's writes into the section it read: the user removed the entry when its file had
+    // gone, or a folder entry's pick is another file now.
+    static void markRemoved(IniFile& ini, const QString& inifilename, const QString& section);
+    static void setPickedFile(IniFile& ini, const QString& inifilename, const QString& section,
+                              const QString& fileName);
 
 private:
     static bool reportsChanges(const EntryInput& input);

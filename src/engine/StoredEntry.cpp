@@ -14,7 +14,7 @@ StoredEntry StoredEntry::read(IniFile& ini, const QString& inifilename, qint16 e
     e.fileName = value("filename", QString());
     e.days = LeadingNumber::toInt16(value("days", QStringLiteral("1")));
     e.description = value("description", QString());
-    e.adviseChanges = value("advisechanges", QString()).compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    e.adviseChanges = WatchListFile::equalsTrueIgnoringCase(value("advisechanges", QString()));
     const qint16 type = LeadingNumber::toInt16(value("non-fixed file type", QStringLiteral("-1")));
     e.type = type < 0 ? -1 : qMin<int>(type, 1);
     return e;

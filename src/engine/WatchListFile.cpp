@@ -59,6 +59,37 @@ QString sectionName(qint16 entry)
     return numberedName(QLatin1String("file "), entry);
 }
 
+QString savedSectionName(qint16 entry)
+{
+    return numberedName(QLatin1String("File "), entry);
+}
+
+bool containsLowerTrue(QStringView value)
+{
+    return value.contains(QLatin1String("true"));
+}
+
+bool containsTrue(QStringView value)
+{
+    return value.contains(QLatin1String("true"), Qt::CaseInsensitive);
+}
+
+bool isLoweredTrue(QStringView value)
+{
+    // Only a four-letter text can lower to "true", so no other needs a lowered copy.
+    return value.size() == 4 && value.toString().toLower() == QLatin1String("true");
+}
+
+bool equalsTrueIgnoringCase(QStringView value)
+{
+    return value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+bool isNotFalse(QStringView value)
+{
+    return value.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
 QString rowSectionName(int row)
 {
     return numberedName(QLatin1String("tempfile "), row);
@@ -70,21 +101,13 @@ std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)
     ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), inifilename, QString());
     const IniFile::TrustedReads trusted(ini);
     for (int n = 0; n <= kLastEntryNumber; ++n) {
-        const QString section = QStringLiteral("File ") + QString::number(n);
+        const QString section = sectionName(static_cast<qint16>(n));
         const bool removed =
-            ini.ReadString(section, QStringLiteral("Notactive"), inifilename, QString()).toLower() == "true";
+            isLoweredTrue(ini.ReadString(section, QStringLiteral("Notactive"), inifilename, QString()));
         if (removed || ini.ReadString(section, QStringLiteral("filename"), inifilename, QString()).isEmpty())
             return static_cast<qint16>(n);
     }
     return std::nullopt;
-}
-
-qint16 entryForRow(IniFile& ini, const QString& tempinifilename, int row)
-{
-    if (row < 0)
-        return -1;
-    return LeadingNumber::toInt16(
-        ini.ReadString(rowSectionName(row), QStringLiteral("realnumber"), tempinifilename, QString()));
 }
 
 int shareTimeout(IniFile& ini, const QString& inifilename)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 class IniFile;
@@ -8,6 +9,7 @@ class IniFile;
 // Where the watch list file and the row map file live, and the numbering of entries.
 namespace WatchListFile {
 
+// Entries are numbered from 0 to this, the largest 16-bit number.
 constexpr qint16 kLastEntryNumber = 32767;
 
 struct Paths
@@ -26,16 +28,28 @@ enum class DataFolder
 Paths locate(const QString& programFolder, DataFolder dataFolder = DataFolder::Create);
 Paths locate(DataFolder dataFolder = DataFolder::Create);
 
-// "file " + n, and "File " + n as the editor's save builds it.
+// The section of entry n, "file n". Names match without regard to case; the editor's save has
+// always written "File n", and a file it made keeps that spelling.
 QString sectionName(qint16 entry);
+QString savedSectionName(qint16 entry);
 QString rowSectionName(int row);
 
-// The smallest entry number whose section is missing, has no file name or is removed.
-// nullopt when every number from 0 to 32767 is taken: the list is full.
-std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename);
+// How a stored "true" is read. The readers differ on purpose: each place keeps the rule it has
+// always had, so a value written by hand reads there as it always did.
+// The list's change reports: only the program's own lower-case "true", anywhere in the value.
+bool containsLowerTrue(QStringView value);
+// The start-up options and the pop-up's "Update the File Date": "true" in any case, anywhere.
+bool containsTrue(QStringView value);
+// A removed entry ("Notactive") and the printed report: the whole value, lowered, is "true".
+bool isLoweredTrue(QStringView value);
+// The editor's change box: the whole value is "true", compared without regard to case.
+bool equalsTrueIgnoringCase(QStringView value);
+// "Notify": on unless it says "false", so that a missing or mangled value keeps it on.
+bool isNotFalse(QStringView value);
 
-// The entry number shown in a row of the main list, by the row map file; -1 for no row.
-qint16 entryForRow(IniFile& ini, const QString& tempinifilename, int row);
+// The smallest entry number whose section is missing, has no file name or is removed.
+// nullopt when every number up to kLastEntryNumber is taken: the list is full.
+std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename);
 
 // "Share timeout" of the "Settings" section: how long a file query on a share may take, in seconds.
 int shareTimeout(IniFile& ini, const QString& inifilename);

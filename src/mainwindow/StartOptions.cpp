@@ -4,6 +4,7 @@
 #include "commands/OptionsCommands.h"
 #include "commands/SharedMembers.h"
 #include "engine/Clock.h"
+#include "engine/WatchListFile.h"
 #include "mainwindow/TrayMinimizer.h"
 #include "store/IniFile.h"
 
@@ -13,21 +14,18 @@
 
 namespace {
 
-bool optionIsOn(const QString& value)
-{
-    return value.toLower().contains(QLatin1String("true"));
-}
-
 void readWatchListOptions(SharedMembers& w, const MainWindowMenus& menus, QListWidget* listoldfiles,
                           QTimer* Timerclosestart, TrayMinimizer& tray)
 {
     IniFile& ini = IniFile::instance();
     const QString settings = QStringLiteral("Settings");
-    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Start in Tray"), w.inifilename, QStringLiteral("false")))) {
+    if (WatchListFile::containsTrue(
+            ini.ReadString(settings, QStringLiteral("Start in Tray"), w.inifilename, QStringLiteral("false")))) {
         menus.optionsminstartup->setChecked(true);
         tray.minimizeAtStart();
     }
-    if (optionIsOn(ini.ReadString(settings, QStringLiteral("Close on Start"), w.inifilename, QString()))) {
+    if (WatchListFile::containsTrue(
+            ini.ReadString(settings, QStringLiteral("Close on Start"), w.inifilename, QString()))) {
         menus.optionsclosestart->setChecked(true);
         if (listoldfiles->count() == 0) {
             w.starttime = Clock::now();

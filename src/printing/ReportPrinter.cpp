@@ -1,15 +1,16 @@
 #include "printing/ReportPrinter.h"
 
-#include "printing/TextPrinter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/WatchListFile.h"
+#include "printing/TextPrinter.h"
 #include "store/IniFile.h"
 
 namespace {
 
 QString entryValue(const QString& inifilename, int number, const QString& key)
 {
-    return IniFile::instance().ReadString(QStringLiteral("file %1").arg(number), key, inifilename, QString());
+    return IniFile::instance().ReadString(WatchListFile::sectionName(qint16(number)), key, inifilename, QString());
 }
 
 } // namespace
@@ -52,7 +53,7 @@ void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilena
     // ask again for each of its many reads.
     entryValue(inifilename, 0, QStringLiteral("filename"));
     IniFile::TrustedReads trusted(IniFile::instance());
-    for (int number = 0; number <= lastEntryNumber; ++number) {
+    for (int number = 0; number <= WatchListFile::kLastEntryNumber; ++number) {
         if (!printEntry(printer, inifilename, number))
             break;
     }
@@ -61,11 +62,11 @@ void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilena
 
 bool ReportPrinter::printEntry(TextPrinter& printer, const QString& inifilename, int number)
 {
-    const QString notactive = entryValue(inifilename, number, QStringLiteral("Notactive")).toLower();
+    const QString notactive = entryValue(inifilename, number, QStringLiteral("Notactive"));
     const QString filename = entryValue(inifilename, number, QStringLiteral("filename"));
     if (filename.isEmpty())
         return false;
-    if (notactive == QLatin1String("true"))
+    if (WatchListFile::isLoweredTrue(notactive))
         return true;
     const QString description = entryValue(inifilename, number, QStringLiteral("description"));
     printer.printLine(QStringLiteral("File:") + QString::number(number));
@@ -74,7 +75,7 @@ bool ReportPrinter::printEntry(TextPrinter& printer, const QString& inifilename,
     printer.printLine(QString());
     const QString days = entryValue(inifilename, number, QStringLiteral("days"));
     printer.printLine(QStringLiteral("Advise if ") + days + QStringLiteral(" days old "));
-    if (entryValue(inifilename, number, QStringLiteral("advisechanges")).toLower() == QLatin1String("true"))
+    if (WatchListFile::isLoweredTrue(entryValue(inifilename, number, QStringLiteral("advisechanges"))))
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));
     printer.printLine(QString());

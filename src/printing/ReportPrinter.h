@@ -17,9 +17,6 @@ public:
     static void printOldFiles(TextPrinter& printer, const QStringList& rows);
     static void printAllFiles(TextPrinter& printer, const QString& inifilename);
 
-    // The highest entry number there can be.
-    static constexpr int lastEntryNumber = 32767;
-
 private:
     static void printHead(TextPrinter& printer, const QString& title);
     // False at the first entry without a file name, where the walk ends.

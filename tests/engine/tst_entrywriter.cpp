@@ -1,5 +1,6 @@
 #include "engine/DateTexts.h"
 #include "engine/EntryWriter.h"
+#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include "TestHelpers.h"
@@ -251,8 +252,8 @@ void TestEntryWriter::copiesSavingAtOnceTakeDifferentNumbers()
     IniFile::instance().clearCache();
     QSet<QString> saved;
     for (int n = 0; n < 2 * kEach; ++n)
-        saved.insert(
-            IniFile::instance().ReadString(EntryWriter::sectionName(n), QStringLiteral("description"), ini, {}));
+        saved.insert(IniFile::instance().ReadString(WatchListFile::savedSectionName(qint16(n)),
+                                                    QStringLiteral("description"), ini, {}));
     saved.remove(QString());
     QCOMPARE(saved.size(), 2 * kEach);
 }

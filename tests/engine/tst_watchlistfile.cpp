@@ -24,8 +24,9 @@ private slots:
     void nextFreeNumber_data();
     void nextFreeNumber();
     void nextFreeNumberWhenEveryNumberIsTaken();
-    void entryForRow_data();
-    void entryForRow();
+
+    void trueReaders_data();
+    void trueReaders();
 
 private:
     QString iniPath() const { return m_dir->filePath("Staleguard.ini"); }
@@ -114,26 +115,36 @@ void TestWatchListFile::nextFreeNumberWhenEveryNumberIsTaken()
     QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), iniPath()), std::optional<qint16>(32767));
 }
 
-void TestWatchListFile::entryForRow_data()
+void TestWatchListFile::trueReaders_data()
 {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("expected");
-
-    QTest::newRow("no selection") << -1 << -1;
-    QTest::newRow("mapped") << 0 << 4;
-    QTest::newRow("mapped with junk") << 1 << 12;
-    QTest::newRow("not in the map") << 7 << 0;
-    QTest::newRow("out of range") << 2 << 32767;
+    // Each column is one reader: contains lower-case, contains any case, lowered equals, equals
+    // ignoring case, not "false".
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("readings");
+    QTest::newRow("the program's own") << "true"
+                                       << "11111";
+    QTest::newRow("upper case") << "TRUE"
+                                << "01111";
+    QTest::newRow("inside a word") << "untrue"
+                                   << "11001";
+    QTest::newRow("padded") << " true"
+                            << "11001";
+    QTest::newRow("empty") << ""
+                           << "00001";
+    QTest::newRow("false in any case") << " FALSE "
+                                       << "00000";
 }
 
-void TestWatchListFile::entryForRow()
+void TestWatchListFile::trueReaders()
 {
-    QFETCH(int, row);
-    QFETCH(int, expected);
-    const QString rowMap = m_dir->filePath("$Staleguard.ini");
-    TestHelpers::writeAll(rowMap, "[tempfile 0]\nrealnumber=4\n[TempFile 1]\nrealnumber= 12abc\n"
-                                  "[tempfile 2]\nrealnumber=70000\n");
-    QCOMPARE(int(WatchListFile::entryForRow(IniFile::instance(), rowMap, row)), expected);
+    QFETCH(QString, stored);
+    QFETCH(QString, readings);
+    const QString got = QString::number(WatchListFile::containsLowerTrue(stored)) +
+                        QString::number(WatchListFile::containsTrue(stored)) +
+                        QString::number(WatchListFile::isLoweredTrue(stored)) +
+                        QString::number(WatchListFile::equalsTrueIgnoringCase(stored)) +
+                        QString::number(WatchListFile::isNotFalse(stored));
+    QCOMPARE(got, readings);
 }
 
 QTEST_GUILESS_MAIN(TestWatchListFile)
