@@ -1,7 +1,8 @@
 #include "app/Application.h"
 
-#include "controls/Prompter.h"
 #include "base/AppError.h"
+#include "controls/AccessibleControls.h"
+#include "controls/Prompter.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +22,10 @@ std::function<void(int)>& terminator()
 
 } // namespace
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{
+    AccessibleControls::install();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

@@ -22,8 +22,6 @@ namespace {
 
 // How soon a check held back by a dialog or a menu looks again whether it may run.
 constexpr int kRetryMsecs = 500;
-// Postpone code of "Remind me again in 1 day".
-constexpr int kOneDay = 0;
 
 } // namespace
 
@@ -64,8 +62,9 @@ BackgroundChecks::~BackgroundChecks()
 void BackgroundChecks::makeNotifier(NotificationService& service)
 {
     m_notifier = std::make_unique<DesktopNotifier>(service);
-    connect(m_notifier.get(), &DesktopNotifier::openRequested, this, [this] { m_host.openWindow(); });
-    connect(m_notifier.get(), &DesktopNotifier::remindTomorrowRequested, this, &BackgroundChecks::remindTomorrow);
+    connect(m_notifier.get(), &DesktopNotifier::openRequested, this, &BackgroundChecks::openRequested);
+    connect(m_notifier.get(), &DesktopNotifier::remindTomorrowRequested, this,
+            &BackgroundChecks::remindTomorrowRequested);
 }
 
 void BackgroundChecks::useNotificationService(NotificationService& service)
@@ -83,7 +82,7 @@ void BackgroundChecks::start(const QDBusConnection& systemBus)
     m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
     m_scheduler->start(systemBus);
     m_trayHostWatch = new TrayHostWatch(QDBusConnection::sessionBus(), this);
-    connect(m_trayHostWatch, &TrayHostWatch::hostAppeared, this, [this] { m_host.trayHostAppeared(); });
+    connect(m_trayHostWatch, &TrayHostWatch::hostAppeared, this, &BackgroundChecks::trayHostAppeared);
     // A dialog or a menu closing moves the focus; a check held back by it need not wait for the retry.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
         if (m_pending)
@@ -157,7 +156,7 @@ void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
     if (current && !applied)
         m_pending = true;
     if (applied) {
-        m_host.showRows(job->result.rows, job->result.lastEntry);
+        emit rowsReady(job->result.rows, job->result.lastEntry);
         m_folderWatch->setFiles(job->folderSamples);
         const QList<CheckRow> news = m_policy->select(job->result.rows);
         if (m_options->notifyEnabled() && !news.isEmpty())
@@ -189,11 +188,6 @@ void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)
         m_job->stop = true;
     m_policy->acknowledge(result.rows);
     m_folderWatch->setFiles(folderSamples(result.entries));
-}
-
-void BackgroundChecks::remindTomorrow(qint16 entry)
-{
-    m_host.postponeEntry(entry, kOneDay);
 }
 
 QStringList BackgroundChecks::folderSamples(const QList<EntryReport>& entries)

@@ -59,8 +59,16 @@ public:
     static QStringList folderSamples(const QList<EntryReport>& entries);
 
 signals:
+    // A check's rows, for the list to show without taking the focus or showing the window.
+    void rowsReady(const QList<CheckRow>& rows, qint16 lastEntry);
     // A check's rows reached the list (or were dropped as out of date).
     void checkFinished(bool applied);
+    // A notification asks for the window, as the tray's "Open" does.
+    void openRequested();
+    // A notification's "Remind me tomorrow": the entry postponed by one day, as the Postpone menu does.
+    void remindTomorrowRequested(qint16 entry);
+    // A tray host came up: the icon is made again, and a window waiting in the taskbar moves there.
+    void trayHostAppeared();
 
 private:
     struct Job;
@@ -68,7 +76,6 @@ private:
     void tryRun();
     void finished(const std::shared_ptr<Job>& job);
     void onCheckDue(CheckScheduler::Reason reason);
-    void remindTomorrow(qint16 entry);
     void makeNotifier(NotificationService& service);
 
     BackgroundCheckHost& m_host;

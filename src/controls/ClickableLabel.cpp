@@ -1,7 +1,5 @@
 #include "controls/ClickableLabel.h"
 
-#include "controls/AccessibleControls.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,7 +9,6 @@ ClickableLabel::ClickableLabel(QWidget* parent) : QLabel(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
-    AccessibleControls::install();
 }
 
 void ClickableLabel::click()

@@ -1,7 +1,5 @@
 #include "controls/HyperLink.h"
 
-#include "controls/AccessibleControls.h"
-
 #include "controls/Prompter.h"
 
 #include <QDesktopServices>
@@ -27,7 +25,6 @@ HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
     setTextFormat(Qt::PlainText);
     setForegroundRole(QPalette::Link);
     updateLook();
-    AccessibleControls::install();
 }
 
 void HyperLink::setCaption(const QString& caption)

@@ -1,7 +1,5 @@
 #include "controls/SpinButton.h"
 
-#include "controls/AccessibleControls.h"
-
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -12,7 +10,6 @@ SpinButton::SpinButton(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     setAccessibleName(tr("Spin"));
-    AccessibleControls::install();
 }
 
 void SpinButton::step(Direction direction)

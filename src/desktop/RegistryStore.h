@@ -17,6 +17,9 @@ public:
 
     static const QString RunKey; // "Software\Microsoft\Windows\CurrentVersion\Run"
 
+    // The hive and the flag arguments keep the calls as the program has always made them. Every
+    // value here is the user's own, so there is one hive and nothing for a flag to choose: the
+    // hive is not looked at and the flags, in or out, are left alone.
     QString GetValue(Hive hive, const QString& keyPath, const QString& valueName, int& flag, const QString& def);
     void DeleteValue(Hive hive, const QString& keyPath, const QString& valueName, int& flag);
     void SetValue(Hive hive, const QString& keyPath, QString valueName, QString data, int flag, int& flag2);

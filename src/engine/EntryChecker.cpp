@@ -76,12 +76,6 @@ QString EntryChecker::unreachableRowText(const QString& description)
     return description + QStringLiteral(" cannot be reached");
 }
 
-QString EntryChecker::missingFileQuestion(const QString& fileName)
-{
-    return QStringLiteral("The following file no longer exist's\n\n") + fileName +
-           QStringLiteral("\n\nWould you like me to remove it from your list of files");
-}
-
 EntryChecker::Result EntryChecker::run(bool showAll)
 {
     try {

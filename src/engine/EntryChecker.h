@@ -65,7 +65,6 @@ public:
     static QString oldRowText(const QString& description, qint16 age);
     static QString changedRowText(const QString& description);
     static QString unreachableRowText(const QString& description);
-    static QString missingFileQuestion(const QString& fileName);
 
 private:
     struct Entry;

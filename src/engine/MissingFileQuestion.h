@@ -11,4 +11,7 @@ public:
 
     // True when the entry should be removed from the list.
     virtual bool removeEntry(const QString& fileName) = 0;
+
+    // The question as the user reads it.
+    static QString text(const QString& fileName);
 };

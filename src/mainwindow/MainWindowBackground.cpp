@@ -21,6 +21,15 @@ MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* windo
     // A check that adds or drops one row of a long list makes the list lay out every row again;
     // done in batches between events, the window stays responsive while it does.
     listoldfiles->setLayoutMode(QListView::Batched);
+    QObject::connect(m_checks, &BackgroundChecks::rowsReady, m_checks,
+                     [this](const QList<CheckRow>& rows, qint16 lastEntry) { showRows(rows, lastEntry); });
+    QObject::connect(m_checks, &BackgroundChecks::openRequested, m_checks,
+                     [tray = &m_parts.tray] { tray->comeForward(); });
+    // "Remind me tomorrow" is the Postpone menu's 1 day (code 0).
+    QObject::connect(m_checks, &BackgroundChecks::remindTomorrowRequested, m_checks,
+                     [this](qint16 entry) { m_postpone(entry, 0); });
+    QObject::connect(m_checks, &BackgroundChecks::trayHostAppeared, m_checks,
+                     [tray = &m_parts.tray] { tray->trayHostAppeared(); });
     m_parts.refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
     m_parts.refresher.setRefreshed(
         [checks = m_checks](const EntryChecker::Result& result) { checks->userRefreshed(result); });
@@ -71,19 +80,4 @@ void MainWindowBackground::showRows(const QList<CheckRow>& rows, qint16 lastEntr
     RowListPatch::apply(m_list, rows);
     m_menus.enableForRows(!rows.isEmpty());
     m_parts.tray.followRows();
-}
-
-void MainWindowBackground::openWindow()
-{
-    m_parts.tray.comeForward();
-}
-
-void MainWindowBackground::postponeEntry(qint16 entry, int code)
-{
-    m_postpone(entry, code);
-}
-
-void MainWindowBackground::trayHostAppeared()
-{
-    m_parts.tray.trayHostAppeared();
 }

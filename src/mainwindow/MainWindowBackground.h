@@ -41,12 +41,11 @@ public:
     QString tempinifilename() const override;
     bool showsAll() const override;
     bool isBusy() const override;
-    void showRows(const QList<CheckRow>& rows, qint16 lastEntry) override;
-    void openWindow() override;
-    void postponeEntry(qint16 entry, int code) override;
-    void trayHostAppeared() override;
 
 private:
+    // Puts a check's rows into the list without taking the focus or showing the window.
+    void showRows(const QList<CheckRow>& rows, qint16 lastEntry);
+
     SharedMembers& m_shared;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;

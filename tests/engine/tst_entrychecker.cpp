@@ -1,4 +1,5 @@
 #include "engine/EntryChecker.h"
+#include "engine/MissingFileQuestion.h"
 
 #include "CountingQuestion.h"
 #include "TestHelpers.h"
@@ -196,7 +197,7 @@ void TestEntryChecker::postponedUntilTodayFromMidnight()
 void TestEntryChecker::missingFileAnsweredNoThenYes()
 {
     TestHelpers::writeAll(iniPath(), section(0, path("gone.doc"), "description=Report\ndays=0"));
-    const QString question = EntryChecker::missingFileQuestion(path("gone.doc"));
+    const QString question = MissingFileQuestion::text(path("gone.doc"));
     QVERIFY(question.startsWith("The following file no longer exist's"));
     QVERIFY(question.contains(path("gone.doc")));
 

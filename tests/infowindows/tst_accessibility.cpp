@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "controls/AccessibleControls.h"
 #include "controls/ClickableLabel.h"
 #include "controls/HyperLink.h"
 #include "controls/Prompter.h"
@@ -112,6 +113,8 @@ private:
 
 void TestAccessibility::initTestCase()
 {
+    // As the application object does when the program starts.
+    AccessibleControls::install();
     QStandardPaths::setTestModeEnabled(true);
     Prompter::setScripted(true);
     QAccessible::setActive(true);

@@ -7,6 +7,7 @@
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
+#include "engine/MissingFileQuestion.h"
 #include "mainwindow/frmfiledsip.h"
 
 #include <QAction>
@@ -56,7 +57,7 @@ private:
     {
         int count = 0;
         for (const Prompter::Record& record : Prompter::history())
-            count += record.text == EntryChecker::missingFileQuestion(file) ? 1 : 0;
+            count += record.text == MissingFileQuestion::text(file) ? 1 : 0;
         return count;
     }
 
