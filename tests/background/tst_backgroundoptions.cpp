@@ -1,11 +1,11 @@
 #include "PermissionsApply.h"
+#include "WatchListFolder.h"
 #include "background/BackgroundOptions.h"
 #include "controls/Prompter.h"
 #include "store/IniFile.h"
 
 #include <QAction>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestBackgroundOptions : public QObject
@@ -13,20 +13,14 @@ class TestBackgroundOptions : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-
-    QString ini() const { return m_dir.filePath(QStringLiteral("Staleguard.ini")); }
-    QString stored(const QString& key) const
-    {
-        return IniFile::instance().ReadString(QStringLiteral("Settings"), key, ini(), QStringLiteral("<none>"));
-    }
+    WatchListFolder m_dir;
 
 private slots:
     void init()
     {
         Prompter::setScripted(true);
         Prompter::clearHistory();
-        QFile::remove(ini());
+        QFile::remove(m_dir.iniPath());
     }
 
     void checkEveryReading_data()
@@ -53,24 +47,25 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, minutes);
         QCOMPARE(BackgroundOptions::minutesFromText(stored), minutes);
-        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored, ini());
-        QCOMPARE(BackgroundOptions(ini(), nullptr).checkEveryMinutes(), minutes);
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored,
+                                        m_dir.iniPath());
+        QCOMPARE(BackgroundOptions(m_dir.iniPath(), nullptr).checkEveryMinutes(), minutes);
     }
 
     void notifyToggles()
     {
-        BackgroundOptions options(ini(), nullptr);
+        BackgroundOptions options(m_dir.iniPath(), nullptr);
         QSignalSpy changed(&options, &BackgroundOptions::notifyChanged);
         QAction item;
         item.setCheckable(true);
         // As the menu does before it reports the click.
         item.setChecked(false);
         QCOMPARE(options.toggleNotify(&item), false);
-        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("false"));
+        QCOMPARE(m_dir.setting(QStringLiteral("Notify")), QStringLiteral("false"));
         QVERIFY(!item.isChecked());
         item.setChecked(true);
         QCOMPARE(options.toggleNotify(&item), true);
-        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("true"));
+        QCOMPARE(m_dir.setting(QStringLiteral("Notify")), QStringLiteral("true"));
         QVERIFY(item.isChecked());
         QCOMPARE(changed.count(), 2);
         QVERIFY(Prompter::history().isEmpty());
@@ -92,12 +87,13 @@ private slots:
         QFETCH(QString, before);
         QFETCH(std::optional<int>, answer);
         QFETCH(QString, after);
-        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before, ini());
-        BackgroundOptions options(ini(), nullptr);
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before,
+                                        m_dir.iniPath());
+        BackgroundOptions options(m_dir.iniPath(), nullptr);
         QSignalSpy changed(&options, &BackgroundOptions::checkEveryChanged);
         Prompter::queueNumber(answer);
         QCOMPARE(options.askCheckEvery(), answer.has_value());
-        QCOMPARE(stored(QStringLiteral("Check every")), after);
+        QCOMPARE(m_dir.setting(QStringLiteral("Check every")), after);
         QCOMPARE(changed.count(), answer ? 1 : 0);
         QCOMPARE(Prompter::history().size(), 1);
     }
