@@ -1,10 +1,10 @@
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace TestHelpers;
@@ -15,10 +15,8 @@ namespace {
 // per-user folders so that nothing of the user running the tests is read or written.
 struct Installed
 {
-    QTemporaryDir dir;
+    WatchListFolder dir;
     QString program() const { return dir.filePath(QStringLiteral("Staleguard")); }
-    QString ini() const { return dir.filePath(QStringLiteral("Staleguard.ini")); }
-    QString rowMap() const { return dir.filePath(QStringLiteral("$Staleguard.ini")); }
 
     bool install()
     {
@@ -71,8 +69,8 @@ private slots:
                                                "[File 0]\r\nfilename=%2\r\ndays=30\r\ndescription=Fresh file\r\n")
                                     .arg(tray, watched)
                                     .toUtf8();
-        writeAll(app.ini(), list);
-        writeAll(app.rowMap(), "[tempfile 0]\nrealnumber=3\n"); // left by an earlier run
+        writeAll(app.dir.iniPath(), list);
+        writeAll(app.dir.rowMapPath(), "[tempfile 0]\nrealnumber=3\n"); // left by an earlier run
 
         QProcess process;
         QElapsedTimer clock;
@@ -84,8 +82,8 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
         QVERIFY2(took >= 18500, qPrintable(QString::number(took)));
-        QVERIFY(!QFile::exists(app.rowMap()));
-        QCOMPARE(readAll(app.ini()), list);
+        QVERIFY(!QFile::exists(app.dir.rowMapPath()));
+        QCOMPARE(readAll(app.dir.iniPath()), list);
     }
 };
 

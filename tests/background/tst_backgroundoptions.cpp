@@ -1,4 +1,5 @@
 #include "PermissionsApply.h"
+#include "WatchListFolder.h"
 #include "background/BackgroundOptions.h"
 #include "commands/BackgroundMenuItems.h"
 #include "controls/Prompter.h"
@@ -7,7 +8,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 class TestBackgroundOptions : public QObject
@@ -15,20 +15,14 @@ class TestBackgroundOptions : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-
-    QString ini() const { return m_dir.filePath(QStringLiteral("Staleguard.ini")); }
-    QString stored(const QString& key) const
-    {
-        return IniFile::instance().ReadString(QStringLiteral("Settings"), key, ini(), QStringLiteral("<none>"));
-    }
+    WatchListFolder m_dir;
 
 private slots:
     void init()
     {
         Prompter::setScripted(true);
         Prompter::clearHistory();
-        QFile::remove(ini());
+        QFile::remove(m_dir.iniPath());
     }
 
     void checkEveryReading_data()
@@ -55,13 +49,14 @@ private slots:
         QFETCH(QString, stored);
         QFETCH(int, minutes);
         QCOMPARE(BackgroundOptions::minutesFromText(stored), minutes);
-        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored, ini());
-        QCOMPARE(BackgroundOptions(ini()).checkEveryMinutes(), minutes);
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), stored,
+                                        m_dir.iniPath());
+        QCOMPARE(BackgroundOptions(m_dir.iniPath()).checkEveryMinutes(), minutes);
     }
 
     void notifyToggles()
     {
-        BackgroundOptions options(ini());
+        BackgroundOptions options(m_dir.iniPath());
         QSignalSpy changed(&options, &BackgroundOptions::notifyChanged);
         QMenu menu;
         BackgroundMenuItems items(&menu, options, nullptr);
@@ -69,11 +64,11 @@ private slots:
         // As the menu does before it reports the click.
         item.setChecked(false);
         QCOMPARE(items.toggleNotify(), false);
-        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("false"));
+        QCOMPARE(m_dir.setting(QStringLiteral("Notify")), QStringLiteral("false"));
         QVERIFY(!item.isChecked());
         item.setChecked(true);
         QCOMPARE(items.toggleNotify(), true);
-        QCOMPARE(stored(QStringLiteral("Notify")), QStringLiteral("true"));
+        QCOMPARE(m_dir.setting(QStringLiteral("Notify")), QStringLiteral("true"));
         QVERIFY(item.isChecked());
         QCOMPARE(changed.count(), 2);
         QVERIFY(Prompter::history().isEmpty());
@@ -95,14 +90,15 @@ private slots:
         QFETCH(QString, before);
         QFETCH(std::optional<int>, answer);
         QFETCH(QString, after);
-        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before, ini());
-        BackgroundOptions options(ini());
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Check every"), before,
+                                        m_dir.iniPath());
+        BackgroundOptions options(m_dir.iniPath());
         QSignalSpy changed(&options, &BackgroundOptions::checkEveryChanged);
         QMenu menu;
         BackgroundMenuItems items(&menu, options, nullptr);
         Prompter::queueNumber(answer);
         QCOMPARE(items.askCheckEvery(), answer.has_value());
-        QCOMPARE(stored(QStringLiteral("Check every")), after);
+        QCOMPARE(m_dir.setting(QStringLiteral("Check every")), after);
         QCOMPARE(changed.count(), answer ? 1 : 0);
         QCOMPARE(Prompter::history().size(), 1);
     }

@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "base/AppInfo.h"
 #include "engine/EntryReport.h"
 
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 #include <unistd.h>
@@ -62,7 +62,6 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QString watchList() const { return path(QStringLiteral("Staleguard.ini")); }
     // Files whose ages are counted in whole days back from now.
     void age(const QString& name, int days) const;
     // The watch list with one entry of each kind and state.
@@ -70,13 +69,13 @@ private:
     Run run(const QStringList& arguments, const std::function<void(QProcess&)>& setUp = {}) const;
     Run check(const QStringList& extra = {}, const std::function<void(QProcess&)>& setUp = {}) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WatchListFolder> m_dir;
 };
 
 void TestCheckCommand::initTestCase()
 {
     QVERIFY(!qEnvironmentVariableIsEmpty("STALEGUARD_BIN"));
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
 }
 
@@ -109,9 +108,9 @@ void TestCheckCommand::writeMixedList() const
     age(QStringLiteral("logs/monday.log"), 20);
     age(QStringLiteral("logs/tuesday.log"), 2);
     const auto entry = [this](int n, const QString& file, const QString& keys) {
-        return QStringLiteral("[file %1]\nfilename=%2\n%3\n").arg(n).arg(path(file), keys).toUtf8();
+        return entrySection(n, path(file), keys);
     };
-    writeAll(watchList(),
+    writeAll(m_dir->iniPath(),
              "[Settings]\nClose on Start=true\n" +
                  entry(0, "backup.tar", "description=Nightly backup\ndays=5\nnon-fixed file type=") +
                  entry(1, "accounts.xls",
@@ -150,7 +149,7 @@ Run TestCheckCommand::run(const QStringList& arguments, const std::function<void
 
 Run TestCheckCommand::check(const QStringList& extra, const std::function<void(QProcess&)>& setUp) const
 {
-    return run(QStringList{QStringLiteral("--check"), QStringLiteral("--watch-list"), watchList()} + extra, setUp);
+    return run(QStringList{QStringLiteral("--check"), QStringLiteral("--watch-list"), m_dir->iniPath()} + extra, setUp);
 }
 
 void TestCheckCommand::textListsTheRowsThenTheMissingFiles_data()
@@ -184,7 +183,7 @@ void TestCheckCommand::jsonGivesEveryEntryWithItsState()
     QJsonParseError error;
     const QJsonObject root = QJsonDocument::fromJson(result.out, &error).object();
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
-    QCOMPARE(root.value("watchList").toString(), watchList());
+    QCOMPARE(root.value("watchList").toString(), m_dir->iniPath());
     const QString checkedAt = root.value("checkedAt").toString();
     QVERIFY2(checkedAt.endsWith(kOffset), qPrintable(checkedAt));
     QVERIFY(qAbs(QDateTime::fromString(checkedAt, Qt::ISODate).secsTo(QDateTime::currentDateTime())) < 60);
@@ -308,7 +307,8 @@ void TestCheckCommand::nagiosLineAndExitCode()
         writeMixedList();
     } else {
         age(QStringLiteral("notes.txt"), 0);
-        writeAll(watchList(), "[file 0]\ndescription=Notes\ndays=5\nfilename=" + path("notes.txt").toUtf8() + "\n");
+        writeAll(m_dir->iniPath(),
+                 "[file 0]\ndescription=Notes\ndays=5\nfilename=" + path("notes.txt").toUtf8() + "\n");
     }
     const Run result = check({"--format", "nagios"});
     QCOMPARE(result.code, code);
@@ -342,9 +342,9 @@ void TestCheckCommand::prometheusExposition()
 {
     writeMixedList();
     // Quotes, a backslash, template braces and a line that is not UTF-8 (so read as Windows-1252).
-    QByteArray list = readAll(watchList());
+    QByteArray list = readAll(m_dir->iniPath());
     list.replace("description=Notes", "description=Notes \"draft\" C:\\x {{ .Value }} \xe9t\xe9");
-    writeAll(watchList(), list);
+    writeAll(m_dir->iniPath(), list);
     const Run result = check({"--format", "prometheus"});
     QCOMPARE(result.code, 2);
     const QByteArray& out = result.out;
@@ -454,7 +454,7 @@ void TestCheckCommand::exitCodes()
     QFETCH(int, code);
     age(QStringLiteral("fresh"), 0);
     age(QStringLiteral("old"), 6);
-    writeAll(watchList(), entries);
+    writeAll(m_dir->iniPath(), entries);
     const Run result = check();
     QCOMPARE(result.code, code);
     QCOMPARE(result.err, QByteArray());
@@ -536,10 +536,10 @@ void TestCheckCommand::writesNothing()
 {
     writeMixedList();
     // A row map file left by a running window stays as it is.
-    writeAll(path("$Staleguard.ini"), "[tempfile 0]\nrealnumber=4\n");
+    writeAll(m_dir->rowMapPath(), "[tempfile 0]\nrealnumber=4\n");
     const QDateTime past = QDateTime::currentDateTime().addDays(-3);
-    touch(watchList(), past);
-    const QByteArray before = readAll(watchList());
+    touch(m_dir->iniPath(), past);
+    const QByteArray before = readAll(m_dir->iniPath());
     QStringList files = QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
     for (const char* format : {"text", "json", "nagios", "prometheus"}) {
         for (const QStringList& extra : {QStringList{}, QStringList{"--all"}})
@@ -551,9 +551,9 @@ void TestCheckCommand::writesNothing()
     QCOMPARE(beside.code, 2);
     QVERIFY(beside.out.startsWith("Nightly backup is 10 days old\n"));
 
-    QCOMPARE(readAll(watchList()), before);
-    QCOMPARE(QFileInfo(watchList()).lastModified(), past);
-    QCOMPARE(readAll(path("$Staleguard.ini")), QByteArray("[tempfile 0]\nrealnumber=4\n"));
+    QCOMPARE(readAll(m_dir->iniPath()), before);
+    QCOMPARE(QFileInfo(m_dir->iniPath()).lastModified(), past);
+    QCOMPARE(readAll(m_dir->rowMapPath()), QByteArray("[tempfile 0]\nrealnumber=4\n"));
     files.append(QStringLiteral("Staleguard"));
     files.sort();
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Name), files);
@@ -562,7 +562,7 @@ void TestCheckCommand::writesNothing()
 void TestCheckCommand::readOnlyFolderChecksFine()
 {
     writeMixedList();
-    QVERIFY(QFile::setPermissions(watchList(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    QVERIFY(QFile::setPermissions(m_dir->iniPath(), QFileDevice::ReadOwner | QFileDevice::ReadGroup));
     QVERIFY(QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     const Run result = check({"--format", "nagios"});
     QCOMPARE(result.code, 2);

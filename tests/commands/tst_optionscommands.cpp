@@ -19,6 +19,7 @@
 #include <QTimer>
 
 using TestHelpers::readAll;
+using TestHelpers::setting;
 using TestHelpers::writeAll;
 
 namespace {
@@ -65,11 +66,6 @@ class TestOptionsCommands : public QObject
 
 private:
     std::unique_ptr<MainWindowFixture> m_fx;
-
-    QString setting(const QString& key) const
-    {
-        return IniFile::instance().ReadString(QStringLiteral("Settings"), key, m_fx->ini(), QStringLiteral("<none>"));
-    }
 
     void checkWindowUntouched(frmfiledsip& w)
     {
@@ -131,11 +127,11 @@ private slots:
                 w.findChild<OptionsCommands*>()->optionsclosestart_Click();
         };
         click();
-        QCOMPARE(setting(key), QStringLiteral("true"));
+        QCOMPARE(setting(m_fx->ini(), key), QStringLiteral("true"));
         QVERIFY(action->isChecked());
         checkWindowUntouched(w);
         click();
-        QCOMPARE(setting(key), QStringLiteral("false"));
+        QCOMPARE(setting(m_fx->ini(), key), QStringLiteral("false"));
         QVERIFY(!action->isChecked());
         checkWindowUntouched(w);
         QCOMPARE(readAll(m_fx->ini()).count("[Settings]"), 1);
@@ -148,7 +144,7 @@ private slots:
         frmfiledsip& w = m_fx->load();
         QVERIFY(w.menus().optionsminstartup->isChecked());
         w.menus().optionsminstartup->trigger();
-        QCOMPARE(setting(QStringLiteral("Start in Tray")), QStringLiteral("false"));
+        QCOMPARE(setting(m_fx->ini(), QStringLiteral("Start in Tray")), QStringLiteral("false"));
         QVERIFY(!w.menus().optionsminstartup->isChecked());
     }
 

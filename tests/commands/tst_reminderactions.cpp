@@ -23,15 +23,11 @@
 #include <QTimer>
 
 using TestHelpers::readAll;
+using TestHelpers::stored;
 
 namespace {
 
 const QDateTime kNoon(QDate(2024, 5, 10), QTime(12, 0));
-
-QString stored(const QString& ini, int entry, const QString& key)
-{
-    return IniFile::instance().ReadString(QStringLiteral("file %1").arg(entry), key, ini, QString());
-}
 
 } // namespace
 

@@ -13,6 +13,7 @@
 #include "store/IniFile.h"
 
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +24,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -61,7 +61,7 @@ private:
     frmaddnewfile& editFromRow(const QByteArray& entrySection);
     static void clickOk(frmaddnewfile& editor);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WatchListFolder> m_dir;
     std::unique_ptr<frmfiledsip> m_main;
 };
 
@@ -73,13 +73,13 @@ void TestFrmAddNewFile::initTestCase()
 
 void TestFrmAddNewFile::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
     IniFile::instance().clearCache();
     Prompter::clearHistory();
     m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = path(QStringLiteral("Staleguard.ini"));
-    m_main->tempinifilename = path(QStringLiteral("$Staleguard.ini"));
+    m_main->inifilename = m_dir->iniPath();
+    m_main->tempinifilename = m_dir->rowMapPath();
 }
 
 void TestFrmAddNewFile::cleanup()
@@ -471,8 +471,7 @@ void TestFrmAddNewFile::longStoredDescription()
         QTest::keyClick(editor.txtdescrip, Qt::Key_Backspace);
     QTest::keyClicks(editor.txtdescrip, typed);
     clickOk(editor);
-    const QString saved = IniFile::instance().ReadString(QStringLiteral("file 3"), QStringLiteral("description"),
-                                                         m_main->inifilename, {});
+    const QString saved = TestHelpers::stored(m_main->inifilename, 3, QStringLiteral("description"));
     QCOMPARE(saved.size(), savedLength);
     QVERIFY(saved.startsWith(description.left(qMin(savedLength, 51 - erased))));
 }

@@ -6,13 +6,12 @@
 #include "store/IniFile.h"
 
 #include "ForkedCall.h"
-#include "CountingQuestion.h"
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -48,7 +47,6 @@ class TestCheckOddFiles : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void cleanupTestCase();
     void oneEncodingPerLine();
@@ -60,17 +58,8 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QString iniPath() const { return path("Staleguard.ini"); }
-    QString rowMapPath() const { return path("$Staleguard.ini"); }
-    EntryChecker::Result check();
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    CountingQuestion m_question;
+    std::unique_ptr<WatchListFolder> m_dir;
 };
-
-void TestCheckOddFiles::initTestCase()
-{
-}
 
 void TestCheckOddFiles::cleanupTestCase()
 {
@@ -80,17 +69,9 @@ void TestCheckOddFiles::cleanupTestCase()
 void TestCheckOddFiles::init()
 {
     Clock::setMock(kNow);
-    m_question = CountingQuestion();
     IniFile::instance().clearCache();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
-}
-
-EntryChecker::Result TestCheckOddFiles::check()
-{
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    checker.setMissingFileQuestion(&m_question);
-    return checker.run(false);
 }
 
 void TestCheckOddFiles::oneEncodingPerLine()
@@ -99,15 +80,16 @@ void TestCheckOddFiles::oneEncodingPerLine()
     TestHelpers::touch(path("other.txt"), kNow.addDays(-7));
     const QByteArray entry0 = "[File 0]\r\nfilename=" + path("café.txt").toUtf8() + "\r\ndays=1\r\n";
     const QByteArray entry1 = "[File 1]\r\nfilename=" + path("other.txt").toUtf8() + "\r\ndays=1\r\n";
-    TestHelpers::writeAll(iniPath(), entry0 + "description=Caf\xC3\xA9 A\r\n" + entry1 + "description=Caf\xE9 B\r\n");
+    TestHelpers::writeAll(m_dir->iniPath(),
+                          entry0 + "description=Caf\xC3\xA9 A\r\n" + entry1 + "description=Caf\xE9 B\r\n");
 
-    QCOMPARE(TestHelpers::rowTexts(check().rows), (QStringList{"Café A is 7 days old", "Café B is 7 days old"}));
-    QVERIFY(m_question.asked.isEmpty());
+    QCOMPARE(TestHelpers::rowTexts(m_dir->check().rows), (QStringList{"Café A is 7 days old", "Café B is 7 days old"}));
+    QVERIFY(m_dir->question.asked.isEmpty());
 
     // A changed line keeps the encoding it had; every other byte stays.
-    IniFile::instance().WriteString("file 0", "description", "Thé A", iniPath());
-    IniFile::instance().WriteString("file 1", "description", "Thé B", iniPath());
-    QCOMPARE(TestHelpers::readAll(iniPath()),
+    IniFile::instance().WriteString("file 0", "description", "Thé A", m_dir->iniPath());
+    IniFile::instance().WriteString("file 1", "description", "Thé B", m_dir->iniPath());
+    QCOMPARE(TestHelpers::readAll(m_dir->iniPath()),
              entry0 + "description=Th\xC3\xA9 A\r\n" + entry1 + "description=Th\xE9 B\r\n");
 }
 
@@ -118,17 +100,17 @@ void TestCheckOddFiles::folderPickSkipsNamesThatCannotBeStored()
     touchRaw(folder + "/not-utf8-\xFF.log", kNow.addDays(-1));
     touchRaw(folder + "/two\nlines.log", kNow.addDays(-1));
     TestHelpers::touch(path("logs/plain.log"), kNow.addDays(-5));
-    TestHelpers::writeAll(iniPath(), "[file 0]\nfilename=" + folder +
-                                         "/plain.log\ndescription=Log\ndays=2\nnon-fixed file type=1\n");
-    const QByteArray bytes = TestHelpers::readAll(iniPath());
-    const ino_t inode = inodeOf(iniPath());
+    TestHelpers::writeAll(m_dir->iniPath(), "[file 0]\nfilename=" + folder +
+                                                "/plain.log\ndescription=Log\ndays=2\nnon-fixed file type=1\n");
+    const QByteArray bytes = TestHelpers::readAll(m_dir->iniPath());
+    const ino_t inode = inodeOf(m_dir->iniPath());
 
     for (int round = 0; round < 2; ++round) {
-        QCOMPARE(TestHelpers::rowTexts(check().rows), QStringList{"Log is 5 days old"});
-        QCOMPARE(TestHelpers::readAll(iniPath()), bytes);
-        QCOMPARE(inodeOf(iniPath()), inode);
+        QCOMPARE(TestHelpers::rowTexts(m_dir->check().rows), QStringList{"Log is 5 days old"});
+        QCOMPARE(TestHelpers::readAll(m_dir->iniPath()), bytes);
+        QCOMPARE(inodeOf(m_dir->iniPath()), inode);
     }
-    QVERIFY(m_question.asked.isEmpty());
+    QVERIFY(m_dir->question.asked.isEmpty());
 }
 
 void TestCheckOddFiles::oddStoredNames_data()
@@ -154,15 +136,14 @@ void TestCheckOddFiles::oddStoredNames()
     QFETCH(int, questions);
     const QByteArray dir = QFile::encodeName(m_dir->path());
     TestHelpers::touch(path("real"), kNow.addDays(-7));
-    TestHelpers::writeAll(iniPath(), "[file 0]\n" + firstEntry.replace("<dir>", dir) + "\n[file 1]\nfilename=" + dir +
-                                         "/real\ndescription=Next\ndays=1\n");
-    m_question.answers.append(false);
-    const auto result = check();
+    TestHelpers::writeAll(m_dir->iniPath(), "[file 0]\n" + firstEntry.replace("<dir>", dir) +
+                                                "\n[file 1]\nfilename=" + dir + "/real\ndescription=Next\ndays=1\n");
+    m_dir->question.answers.append(false);
+    const auto result = m_dir->check();
     QCOMPARE(TestHelpers::rowTexts(result.rows), rows);
     QCOMPARE(result.lastEntry, qint16(3)); // the walk went on to entry 2
-    QCOMPARE(m_question.asked.size(), questions);
-    QCOMPARE(IniFile::instance().ReadString("file 0", "filename", iniPath(), QString()).toUtf8(),
-             storedName.replace("<dir>", dir));
+    QCOMPARE(m_dir->question.asked.size(), questions);
+    QCOMPARE(TestHelpers::stored(m_dir->iniPath(), 0, "filename").toUtf8(), storedName.replace("<dir>", dir));
 }
 
 void TestCheckOddFiles::hugeWatchListUnderAMemoryLimit_data()
@@ -183,28 +164,28 @@ void TestCheckOddFiles::hugeWatchListUnderAMemoryLimit()
     {
         // Written in pieces: a block as large as the file, freed, would leave room in this process's
         // heap that the child could take without the limit seeing it.
-        QFile file(iniPath());
+        QFile file(m_dir->iniPath());
         QVERIFY(file.open(QIODevice::WriteOnly));
         const QByteArray piece(1000 * 1000, '\n');
         for (int i = 0; i < megabytes; ++i)
             QCOMPARE(file.write(piece), piece.size());
     }
-    const QDateTime written = QFileInfo(iniPath()).lastModified();
+    const QDateTime written = QFileInfo(m_dir->iniPath()).lastModified();
 
     ForkedCall::Limits limits;
     limits.extraMemory = extraMemory;
     const auto outcome = ForkedCall::run(limits, [&] {
         try {
-            return "rows: " + QByteArray::number(check().rows.size());
+            return "rows: " + QByteArray::number(m_dir->check().rows.size());
         } catch (const AppError& e) {
             return QStringLiteral("error %1: %2").arg(e.number()).arg(e.description()).toUtf8();
         }
     });
     QVERIFY2(outcome.returned, "an exception escaped the check");
     QVERIFY2(outcome.text.startsWith(expected.toUtf8()), outcome.text.constData());
-    QCOMPARE(QFileInfo(iniPath()).size(), qint64(megabytes) * 1000 * 1000);
-    QCOMPARE(QFileInfo(iniPath()).lastModified(), written);
-    QVERIFY(!QFile::exists(rowMapPath()));
+    QCOMPARE(QFileInfo(m_dir->iniPath()).size(), qint64(megabytes) * 1000 * 1000);
+    QCOMPARE(QFileInfo(m_dir->iniPath()).lastModified(), written);
+    QVERIFY(!QFile::exists(m_dir->rowMapPath()));
 }
 
 QTEST_GUILESS_MAIN(TestCheckOddFiles)

@@ -1,8 +1,8 @@
 #include "engine/EntryChecker.h"
 #include "engine/MissingFileQuestion.h"
 
-#include "CountingQuestion.h"
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -12,8 +12,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
+
+using TestHelpers::entrySection;
 
 namespace {
 
@@ -44,14 +45,7 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QString iniPath() const { return path("Staleguard.ini"); }
-    QString rowMapPath() const { return path("$Staleguard.ini"); }
-    static QByteArray section(int n, const QString& file, const QString& keys);
-    EntryChecker::Result check(bool showAll = false);
-    QString stored(int entry, const QString& key);
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    CountingQuestion m_question;
+    std::unique_ptr<WatchListFolder> m_dir;
     QByteArray m_zone = qgetenv("TZ");
 };
 
@@ -78,26 +72,8 @@ void TestEntryChecker::cleanup()
 void TestEntryChecker::init()
 {
     Clock::setMock(kNow);
-    m_question = CountingQuestion();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
-}
-
-QByteArray TestEntryChecker::section(int n, const QString& file, const QString& keys)
-{
-    return QStringLiteral("[file %1]\nfilename=%2\n%3\n").arg(n).arg(file, keys).toUtf8();
-}
-
-EntryChecker::Result TestEntryChecker::check(bool showAll)
-{
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    checker.setMissingFileQuestion(&m_question);
-    return checker.run(showAll);
-}
-
-QString TestEntryChecker::stored(int entry, const QString& key)
-{
-    return IniFile::instance().ReadString(WatchListFile::sectionName(qint16(entry)), key, iniPath(), "<none>");
 }
 
 void TestEntryChecker::rowRules_data()
@@ -175,57 +151,58 @@ void TestEntryChecker::rowRules()
     QFETCH(QStringList, expected);
 
     TestHelpers::touch(path("watched"), modified);
-    TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
-    const auto result = check(showAll);
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("watched"), keys));
+    const auto result = m_dir->check(showAll);
     QCOMPARE(TestHelpers::rowTexts(result.rows), expected);
     for (const CheckRow& row : result.rows)
         QCOMPARE(row.entry, qint16(0));
-    QVERIFY(m_question.asked.isEmpty());
+    QVERIFY(m_dir->question.asked.isEmpty());
 }
 
 void TestEntryChecker::postponedUntilTodayFromMidnight()
 {
     TestHelpers::touch(path("watched"), kNow.addDays(-3));
     TestHelpers::writeAll(
-        iniPath(), section(0, path("watched"), "description=Memo\nPostponedate=" + DateTexts::shortDate(kNow.date())));
+        m_dir->iniPath(),
+        entrySection(0, path("watched"), "description=Memo\nPostponedate=" + DateTexts::shortDate(kNow.date())));
     Clock::setMock(QDateTime(kNow.date().addDays(-1), QTime(23, 59, 59)));
-    QCOMPARE(check().rows.size(), 0);
+    QCOMPARE(m_dir->check().rows.size(), 0);
     Clock::setMock(QDateTime(kNow.date(), QTime(0, 0)));
-    QCOMPARE(check().rows.size(), 1);
+    QCOMPARE(m_dir->check().rows.size(), 1);
 }
 
 void TestEntryChecker::missingFileAnsweredNoThenYes()
 {
-    TestHelpers::writeAll(iniPath(), section(0, path("gone.doc"), "description=Report\ndays=0"));
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("gone.doc"), "description=Report\ndays=0"));
     const QString question = MissingFileQuestion::text(path("gone.doc"));
     QVERIFY(question.startsWith("The following file no longer exist's"));
     QVERIFY(question.contains(path("gone.doc")));
 
-    m_question.answers.append(false);
-    QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(m_question.asked.size(), 1);
-    QCOMPARE(m_question.asked.first(), path("gone.doc"));
-    QCOMPARE(stored(0, "Notactive"), QString("<none>"));
+    m_dir->question.answers.append(false);
+    QCOMPARE(m_dir->check(true).rows.size(), 0);
+    QCOMPARE(m_dir->question.asked.size(), 1);
+    QCOMPARE(m_dir->question.asked.first(), path("gone.doc"));
+    QCOMPARE(m_dir->stored(0, "Notactive"), QString("<none>"));
 
     // Asked again at the next check, until the answer is Yes.
-    m_question.answers.append(true);
-    QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(m_question.asked.size(), 2);
-    QCOMPARE(stored(0, "Notactive"), QString("true"));
+    m_dir->question.answers.append(true);
+    QCOMPARE(m_dir->check(true).rows.size(), 0);
+    QCOMPARE(m_dir->question.asked.size(), 2);
+    QCOMPARE(m_dir->stored(0, "Notactive"), QString("true"));
 
-    QCOMPARE(check(true).rows.size(), 0);
-    QCOMPARE(m_question.asked.size(), 2);
+    QCOMPARE(m_dir->check(true).rows.size(), 0);
+    QCOMPARE(m_dir->question.asked.size(), 2);
 }
 
 void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
 {
     TestHelpers::touch(path("old"), kNow.addDays(-10));
     const QString keys = "description=Memo\ndays=1";
-    TestHelpers::writeAll(iniPath(), section(0, path("old"), keys) +
-                                         section(1, path("old"), keys + "\nNotactive=true") +
-                                         section(2, path("old"), keys) + section(4, path("old"), keys));
+    TestHelpers::writeAll(m_dir->iniPath(),
+                          entrySection(0, path("old"), keys) + entrySection(1, path("old"), keys + "\nNotactive=true") +
+                              entrySection(2, path("old"), keys) + entrySection(4, path("old"), keys));
     int examined = 0;
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    EntryChecker checker(IniFile::instance(), m_dir->iniPath(), m_dir->rowMapPath());
     checker.setProgress([&examined] { ++examined; });
     const auto result = checker.run(false);
     QCOMPARE(result.rows.size(), 2);
@@ -240,23 +217,24 @@ void TestEntryChecker::rowMapFollowsTheRows()
     TestHelpers::touch(path("old"), kNow.addDays(-10));
     TestHelpers::touch(path("new"), kNow);
     const QString keys = "description=Memo\ndays=2";
-    TestHelpers::writeAll(iniPath(), section(0, path("new"), keys) + section(1, path("old"), keys) +
-                                         section(2, path("old"), keys));
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("new"), keys) + entrySection(1, path("old"), keys) +
+                                                entrySection(2, path("old"), keys));
     // A map left by an earlier, longer list must not survive.
-    TestHelpers::writeAll(rowMapPath(), "[tempfile 0]\nrealnumber=9\n[tempfile 5]\nrealnumber=9\n");
+    TestHelpers::writeAll(m_dir->rowMapPath(), "[tempfile 0]\nrealnumber=9\n[tempfile 5]\nrealnumber=9\n");
     IniFile& ini = IniFile::instance();
 
-    QCOMPARE(check().rows.size(), 2);
+    QCOMPARE(m_dir->check().rows.size(), 2);
     const auto mapped = [&](int row) {
-        return ini.ReadString(WatchListFile::rowSectionName(row), QStringLiteral("realnumber"), rowMapPath(), {});
+        return ini.ReadString(WatchListFile::rowSectionName(row), QStringLiteral("realnumber"), m_dir->rowMapPath(),
+                              {});
     };
     QCOMPARE(mapped(0), QStringLiteral("1"));
     QCOMPARE(mapped(1), QStringLiteral("2"));
     QCOMPARE(mapped(5), QString());
 
     TestHelpers::touch(path("old"), kNow);
-    QCOMPARE(check().rows.size(), 0);
-    QVERIFY(!QFile::exists(rowMapPath()));
+    QCOMPARE(m_dir->check().rows.size(), 0);
+    QVERIFY(!QFile::exists(m_dir->rowMapPath()));
 }
 
 void TestEntryChecker::folderEntriesTakeTheirChosenFile()
@@ -266,45 +244,45 @@ void TestEntryChecker::folderEntriesTakeTheirChosenFile()
     TestHelpers::touch(path("logs/newest.log"), kNow.addDays(-4));
     const QString longName = QString(30, 'L') + "abcdefghij";
     const QString stale = path("logs/removed-long-ago.log");
-    TestHelpers::writeAll(iniPath(),
-                          section(0, stale, "description=Newest\ndays=3\nnon-fixed file type=1") +
-                              section(1, stale, "description=Oldest\ndays=3\nnon-fixed file type=0") +
-                              section(2, stale, "description=" + longName + "\nnon-fixed file type=5") +
-                              section(3, stale, "description=Hidden\nnon-fixed file type=1\nNotactive=true"));
-    const auto result = check();
+    TestHelpers::writeAll(m_dir->iniPath(),
+                          entrySection(0, stale, "description=Newest\ndays=3\nnon-fixed file type=1") +
+                              entrySection(1, stale, "description=Oldest\ndays=3\nnon-fixed file type=0") +
+                              entrySection(2, stale, "description=" + longName + "\nnon-fixed file type=5") +
+                              entrySection(3, stale, "description=Hidden\nnon-fixed file type=1\nNotactive=true"));
+    const auto result = m_dir->check();
     QCOMPARE(TestHelpers::rowTexts(result.rows),
              (QStringList{"Newest is 4 days old", "Oldest is 20 days old", longName.left(35) + " is 4 days old"}));
-    QCOMPARE(stored(0, "filename"), path("logs/newest.log"));
-    QCOMPARE(stored(1, "filename"), path("logs/oldest.log"));
-    QCOMPARE(stored(2, "filename"), path("logs/newest.log"));
+    QCOMPARE(m_dir->stored(0, "filename"), path("logs/newest.log"));
+    QCOMPARE(m_dir->stored(1, "filename"), path("logs/oldest.log"));
+    QCOMPARE(m_dir->stored(2, "filename"), path("logs/newest.log"));
     // Chosen even for an entry the check then leaves out.
-    QCOMPARE(stored(3, "filename"), path("logs/newest.log"));
-    QCOMPARE(stored(0, "description"), QString("Newest"));
-    QCOMPARE(stored(2, "description"), longName);
+    QCOMPARE(m_dir->stored(3, "filename"), path("logs/newest.log"));
+    QCOMPARE(m_dir->stored(0, "description"), QString("Newest"));
+    QCOMPARE(m_dir->stored(2, "description"), longName);
 }
 
 void TestEntryChecker::emptyFolderIsAskedAboutAsMissing()
 {
     QVERIFY(QDir(m_dir->path()).mkdir("empty"));
-    TestHelpers::writeAll(iniPath(),
-                          section(0, path("empty/was-here.txt"), "description=Drop\nnon-fixed file type=1\ndays=0"));
-    m_question.answers.append(false);
-    QCOMPARE(check().rows.size(), 0);
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("empty/was-here.txt"),
+                                                         "description=Drop\nnon-fixed file type=1\ndays=0"));
+    m_dir->question.answers.append(false);
+    QCOMPARE(m_dir->check().rows.size(), 0);
     const QString folder = path("empty") + QDir::separator();
-    QCOMPARE(stored(0, "filename"), folder);
-    QCOMPARE(m_question.asked.size(), 1);
-    QVERIFY(m_question.asked.first().contains(folder));
+    QCOMPARE(m_dir->stored(0, "filename"), folder);
+    QCOMPARE(m_dir->question.asked.size(), 1);
+    QVERIFY(m_dir->question.asked.first().contains(folder));
 }
 
 void TestEntryChecker::entryWithoutFileNameIsNotAskedAbout()
 {
     TestHelpers::touch(path("old"), kNow.addDays(-10));
-    TestHelpers::writeAll(iniPath(), section(0, "", "description=Nameless\ndays=0") +
-                                         section(1, path("old"), "description=Memo\ndays=1"));
-    m_question.answers.append(true);
-    const auto result = check(true);
-    QVERIFY(m_question.asked.isEmpty());
-    QCOMPARE(stored(0, "Notactive"), QString("<none>"));
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, "", "description=Nameless\ndays=0") +
+                                                entrySection(1, path("old"), "description=Memo\ndays=1"));
+    m_dir->question.answers.append(true);
+    const auto result = m_dir->check(true);
+    QVERIFY(m_dir->question.asked.isEmpty());
+    QCOMPARE(m_dir->stored(0, "Notactive"), QString("<none>"));
     // It still ends the walk.
     QVERIFY(result.rows.isEmpty());
     QCOMPARE(result.lastEntry, qint16(1));
@@ -367,12 +345,12 @@ void TestEntryChecker::seenDateOutlivesLocaleAndZone()
         keys += FileStamp::changeText(*seen);
     if (storedAs == "written")
         keys += "\nlast date changed utc=" + FileStamp::changeMoment(*seen);
-    TestHelpers::writeAll(iniPath(), section(0, path("watched"), keys));
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("watched"), keys));
     TestHelpers::touch(path("watched"), seenAt.addSecs(touchedLater));
 
     qputenv("TZ", zoneAfter);
     DateTexts::setLocaleForTesting(QLocale(localeAfter));
-    QCOMPARE(TestHelpers::rowTexts(check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
+    QCOMPARE(TestHelpers::rowTexts(m_dir->check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
 }
 
 QTEST_GUILESS_MAIN(TestEntryChecker)

@@ -1,13 +1,12 @@
 #include "engine/EntryChecker.h"
 
-#include "CountingQuestion.h"
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "engine/Clock.h"
 #include "store/IniFile.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTest>
 
 // Random and mutated watch list files fed to the check: it must read them by the rules and never
@@ -25,14 +24,10 @@ private slots:
     void everyNumberTakenStopsAtTheLastOne();
 
 private:
-    QString iniPath() const { return m_dir->filePath("Staleguard.ini"); }
-    QString rowMapPath() const { return m_dir->filePath("$Staleguard.ini"); }
-    EntryChecker::Result check(bool showAll);
     QByteArray validFile() const;
     static QByteArray mutate(QByteArray bytes, QRandomGenerator& rng);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    CountingQuestion m_question;
+    std::unique_ptr<WatchListFolder> m_dir;
 };
 
 void TestEntryCheckerFuzz::initTestCase()
@@ -42,17 +37,9 @@ void TestEntryCheckerFuzz::initTestCase()
 
 void TestEntryCheckerFuzz::init()
 {
-    m_question = CountingQuestion();
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
     TestHelpers::touch(m_dir->filePath("a"), QDateTime(QDate(2026, 6, 1), QTime(8, 0)));
-}
-
-EntryChecker::Result TestEntryCheckerFuzz::check(bool showAll)
-{
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    checker.setMissingFileQuestion(&m_question);
-    return checker.run(showAll);
 }
 
 QByteArray TestEntryCheckerFuzz::validFile() const
@@ -121,9 +108,9 @@ void TestEntryCheckerFuzz::hostileFiles()
 {
     QFETCH(QByteArray, ini);
     QFETCH(int, maxRows);
-    TestHelpers::writeAll(iniPath(), ini);
-    QVERIFY(check(false).rows.size() <= maxRows);
-    QVERIFY(check(true).rows.size() <= maxRows);
+    TestHelpers::writeAll(m_dir->iniPath(), ini);
+    QVERIFY(m_dir->check(false).rows.size() <= maxRows);
+    QVERIFY(m_dir->check(true).rows.size() <= maxRows);
 }
 
 void TestEntryCheckerFuzz::randomAndMutatedFiles()
@@ -142,8 +129,8 @@ void TestEntryCheckerFuzz::randomAndMutatedFiles()
         } else {
             bytes = mutate(valid, rng);
         }
-        TestHelpers::writeAll(iniPath(), bytes);
-        const auto result = check(runs % 2 == 0);
+        TestHelpers::writeAll(m_dir->iniPath(), bytes);
+        const auto result = m_dir->check(runs % 2 == 0);
         for (const CheckRow& row : result.rows)
             QVERIFY(row.entry >= 0);
         ++runs;
@@ -156,9 +143,9 @@ void TestEntryCheckerFuzz::everyNumberTakenStopsAtTheLastOne()
     QByteArray ini;
     for (int n = 0; n <= 32767 + 5; ++n)
         ini += "[file " + QByteArray::number(n) + "]\nfilename=/nowhere/" + QByteArray::number(n) + "\n";
-    TestHelpers::writeAll(iniPath(), ini);
+    TestHelpers::writeAll(m_dir->iniPath(), ini);
     int examined = 0;
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
+    EntryChecker checker(IniFile::instance(), m_dir->iniPath(), m_dir->rowMapPath());
     checker.setProgress([&examined] { ++examined; });
     const auto result = checker.run(true);
     QCOMPARE(examined, 32768);

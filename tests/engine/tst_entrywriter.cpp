@@ -178,9 +178,7 @@ void TestEntryWriter::newEntryInAReusedNumber()
         TestHelpers::touch(watched, changed);
     const EntryInput input{watched, QStringLiteral("New"), 5, false, 1, reportChanges};
     QCOMPARE(EntryWriter::save(IniFile::instance(), ini, input, 0, true), EntryWriter::Result::Saved);
-    const auto value = [&](const char* key) {
-        return IniFile::instance().ReadString(QStringLiteral("file 0"), QString::fromLatin1(key), ini, QString());
-    };
+    const auto value = [&](const char* key) { return TestHelpers::stored(ini, 0, QString::fromLatin1(key)); };
     const bool seen = reportChanges && fileExists;
     QCOMPARE(value("last date changed"), seen ? DateTexts::generalDate(changed) : QString());
     QCOMPARE(value("last date changed utc"), seen ? changed.toUTC().toString(Qt::ISODate) : QString());

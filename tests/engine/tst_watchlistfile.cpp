@@ -1,12 +1,12 @@
 #include "engine/WatchListFile.h"
 
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "store/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -29,9 +29,7 @@ private slots:
     void trueReaders();
 
 private:
-    QString iniPath() const { return m_dir->filePath("Staleguard.ini"); }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WatchListFolder> m_dir;
 };
 
 void TestWatchListFile::initTestCase()
@@ -41,7 +39,7 @@ void TestWatchListFile::initTestCase()
 
 void TestWatchListFile::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
     IniFile::instance().clearCache();
 }
@@ -69,11 +67,11 @@ void TestWatchListFile::keepsAnExistingListBesideTheProgram()
 {
     if (::getuid() == 0)
         QSKIP("Running as root, every folder is writable");
-    TestHelpers::writeAll(iniPath(), "[file 0]\nfilename=/x\n");
+    TestHelpers::writeAll(m_dir->iniPath(), "[file 0]\nfilename=/x\n");
     QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
     const auto paths = WatchListFile::locate(m_dir->path());
     QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QCOMPARE(paths.inifilename, iniPath());
+    QCOMPARE(paths.inifilename, m_dir->iniPath());
 }
 
 void TestWatchListFile::nextFreeNumber_data()
@@ -96,8 +94,8 @@ void TestWatchListFile::nextFreeNumber()
     QFETCH(QByteArray, ini);
     QFETCH(int, expected);
     if (!ini.isEmpty())
-        TestHelpers::writeAll(iniPath(), ini);
-    const auto free = WatchListFile::nextFreeNumber(IniFile::instance(), iniPath());
+        TestHelpers::writeAll(m_dir->iniPath(), ini);
+    const auto free = WatchListFile::nextFreeNumber(IniFile::instance(), m_dir->iniPath());
     QVERIFY(free.has_value());
     QCOMPARE(int(*free), expected);
 }
@@ -107,12 +105,12 @@ void TestWatchListFile::nextFreeNumberWhenEveryNumberIsTaken()
     QByteArray ini;
     for (int n = 0; n <= WatchListFile::kLastEntryNumber; ++n)
         ini += "[file " + QByteArray::number(n) + "]\nfilename=/f" + QByteArray::number(n) + "\n";
-    TestHelpers::writeAll(iniPath(), ini);
-    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), iniPath()), std::nullopt);
+    TestHelpers::writeAll(m_dir->iniPath(), ini);
+    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), m_dir->iniPath()), std::nullopt);
 
     // Freeing the last number makes room again; the store notices the file changed on disk.
-    IniFile::instance().WriteString("file 32767", "Notactive", "true", iniPath());
-    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), iniPath()), std::optional<qint16>(32767));
+    IniFile::instance().WriteString("file 32767", "Notactive", "true", m_dir->iniPath());
+    QCOMPARE(WatchListFile::nextFreeNumber(IniFile::instance(), m_dir->iniPath()), std::optional<qint16>(32767));
 }
 
 void TestWatchListFile::trueReaders_data()

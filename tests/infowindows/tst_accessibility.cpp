@@ -1,4 +1,5 @@
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "controls/AccessibleControls.h"
 #include "controls/ClickableLabel.h"
 #include "controls/HyperLink.h"
@@ -24,7 +25,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -107,7 +107,7 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     frmfiledsip& mainWindow();
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<WatchListFolder> m_dir;
     std::unique_ptr<frmfiledsip> m_main;
 };
 
@@ -122,7 +122,7 @@ void TestAccessibility::initTestCase()
 
 void TestAccessibility::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    m_dir = std::make_unique<WatchListFolder>();
     QVERIFY(m_dir->isValid());
     IniFile::instance().clearCache();
 }
@@ -141,16 +141,16 @@ void TestAccessibility::cleanup()
 frmfiledsip& TestAccessibility::mainWindow()
 {
     // Two old files, so that the list has rows to read.
-    QString entries = QStringLiteral("[Settings]\n");
+    QByteArray entries = "[Settings]\n";
     for (int n = 0; n < 2; ++n) {
         const QString file = path(QStringLiteral("old%1.txt").arg(n));
         touch(file, QDateTime::currentDateTime().addDays(-30));
-        entries += QStringLiteral("[file %1]\nfilename=%2\ndays=3\ndescription=Old file %1\n").arg(n).arg(file);
+        entries += entrySection(n, file, QStringLiteral("days=3\ndescription=Old file %1").arg(n));
     }
-    writeAll(path(QStringLiteral("Staleguard.ini")), entries.toUtf8());
+    writeAll(m_dir->iniPath(), entries);
     m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = path(QStringLiteral("Staleguard.ini"));
-    m_main->tempinifilename = path(QStringLiteral("$Staleguard.ini"));
+    m_main->inifilename = m_dir->iniPath();
+    m_main->tempinifilename = m_dir->rowMapPath();
     m_main->setEnder([](int) {});
     if (!m_main->Form_Load())
         qWarning("start-up declined");

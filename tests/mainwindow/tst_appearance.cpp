@@ -1,5 +1,6 @@
 #include "Screenshots.h"
 #include "TestHelpers.h"
+#include "WatchListFolder.h"
 #include "controls/ClickableLabel.h"
 #include "controls/Prompter.h"
 #include "editor/EditorCommands.h"
@@ -18,7 +19,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 
@@ -136,7 +136,7 @@ private slots:
 private:
     QWidget* open(const QString& window);
 
-    QTemporaryDir m_dir;
+    WatchListFolder m_dir;
     std::unique_ptr<frmfiledsip> m_main;
     std::unique_ptr<frmSplash> m_splash;
     QPalette m_light;
@@ -168,12 +168,11 @@ QWidget* TestAppearance::open(const QString& window)
 {
     const QString old = m_dir.filePath(QStringLiteral("accounts.ods"));
     touch(old, QDateTime::currentDateTime().addDays(-12));
-    writeAll(m_dir.filePath(QStringLiteral("Staleguard.ini")),
-             QStringLiteral("[Settings]\n[file 0]\nfilename=%1\ndays=7\ndescription=Accounts\n").arg(old).toUtf8());
+    writeAll(m_dir.iniPath(), "[Settings]\n" + entrySection(0, old, QStringLiteral("days=7\ndescription=Accounts")));
     IniFile::instance().clearCache();
     m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = m_dir.filePath(QStringLiteral("Staleguard.ini"));
-    m_main->tempinifilename = m_dir.filePath(QStringLiteral("$Staleguard.ini"));
+    m_main->inifilename = m_dir.iniPath();
+    m_main->tempinifilename = m_dir.rowMapPath();
     m_main->setEnder([](int) {});
     if (!m_main->Form_Load())
         return nullptr;

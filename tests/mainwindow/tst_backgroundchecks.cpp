@@ -1,13 +1,14 @@
 #include "GatedChannel.h"
 #include "MainWindowFixture.h"
+#include "PromptChecks.h"
 #include "TestHelpers.h"
+#include "background/BackgroundChecks.h"
 #include "background/NotificationService.h"
 #include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
-#include "background/BackgroundChecks.h"
 #include "mainwindow/frmfiledsip.h"
 #include "store/IniFile.h"
 
@@ -20,6 +21,7 @@
 #include <QTest>
 
 using namespace TestHelpers;
+using PromptChecks::missingFileQuestions;
 
 namespace {
 
@@ -68,14 +70,6 @@ private:
         return done.wait(10000) && done.first().first().toBool();
     }
 
-    int missingQuestions() const
-    {
-        int count = 0;
-        for (const Prompter::Record& record : Prompter::history())
-            count += record.text.startsWith(QStringLiteral("The following file no longer exist's")) ? 1 : 0;
-        return count;
-    }
-
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
     void init()
@@ -98,18 +92,16 @@ private slots:
         QFile::remove(gone);
         Prompter::queueAnswer(false);
         frmfiledsip& window = load();
-        QCOMPARE(missingQuestions(), 1);
+        QCOMPARE(missingFileQuestions(gone), 1);
 
         QVERIFY(runCheck(window));
-        QCOMPARE(missingQuestions(), 1);
+        QCOMPARE(missingFileQuestions(gone), 1);
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 9 days old")});
-        QVERIFY(!IniFile::instance()
-                     .ReadString(QStringLiteral("file 1"), QStringLiteral("Notactive"), m_fx->ini(), {})
-                     .contains(QStringLiteral("true")));
+        QVERIFY(!stored(m_fx->ini(), 1, QStringLiteral("Notactive")).contains(QStringLiteral("true")));
 
         Prompter::queueAnswer(false);
         window.optionsrefreash_Click();
-        QCOMPARE(missingQuestions(), 2);
+        QCOMPARE(missingFileQuestions(gone), 2);
     }
 
     void selectionAndScrollStay()
@@ -170,12 +162,9 @@ private slots:
         QVERIFY(!window.isVisible());
 
         emit service.actionInvoked(1, QStringLiteral("remind-tomorrow"));
-        QCOMPARE(
-            IniFile::instance().ReadString(QStringLiteral("file 1"), QStringLiteral("Postponedate"), m_fx->ini(), {}),
-            DateTexts::shortDate(Clock::today().addDays(1)));
-        QCOMPARE(
-            IniFile::instance().ReadString(QStringLiteral("file 0"), QStringLiteral("Postponedate"), m_fx->ini(), {}),
-            QString());
+        QCOMPARE(stored(m_fx->ini(), 1, QStringLiteral("Postponedate")),
+                 DateTexts::shortDate(Clock::today().addDays(1)));
+        QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), QString());
         QVERIFY(m_fx->rows().isEmpty());
     }
 

@@ -1,4 +1,5 @@
 #include "MainWindowFixture.h"
+#include "PromptChecks.h"
 #include "TestHelpers.h"
 #include "base/AppInfo.h"
 #include "controls/Prompter.h"
@@ -12,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHash>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +24,7 @@
 #include <QTimer>
 
 using namespace TestHelpers;
+using PromptChecks::missingFileQuestions;
 
 class TestFrmfiledsip : public QObject
 {
@@ -53,14 +56,6 @@ private:
     frmfiledsip& loadAndShow() { return m_fx->loadAndShow(); }
     QStringList rows() const { return m_fx->rows(); }
 
-    int questionsAbout(const QString& file) const
-    {
-        int count = 0;
-        for (const Prompter::Record& record : Prompter::history())
-            count += record.text == MissingFileQuestion::text(file) ? 1 : 0;
-        return count;
-    }
-
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
 
@@ -76,89 +71,32 @@ private slots:
         TrayIcon::overrideAvailability(true);
     }
 
-    void menus_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("mnemonic");
-        QTest::addColumn<QKeySequence>("shortcut");
-        QTest::addColumn<bool>("checkable");
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<bool>("visible");
-        auto row = [](const char* name, const char* caption, const char* mnemonic, QKeySequence keys = {},
-                      bool checkable = false, bool checked = false, bool visible = true) {
-            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption)
-                                << QString::fromLatin1(mnemonic) << keys << checkable << checked << visible;
-        };
-        row("fileprintold", "Print old files", "o");
-        row("fileprintall", "Print all my files", "a");
-        row("fileadd", "Subscribe to a File", "S", QKeySequence(Qt::CTRL | Qt::Key_S));
-        row("fileeditfile", "Edit selected file", "d", QKeySequence(Qt::CTRL | Qt::Key_E));
-        row("fileexit", "Exit", "E", QKeySequence(Qt::CTRL | Qt::Key_X));
-        row("postpone1day", "Remind me again in 1 day", "1");
-        row("postpone2days", "Remind me again in 2 days", "2");
-        row("postpone7days", "Remind me again One Week Later", "W");
-        row("postpone30days", "Remind me again One Month Later", "M");
-        row("postponenever", "Never Remind me again", "N");
-        row("viewshowold", "Show only old files", "o", QKeySequence(Qt::CTRL | Qt::Key_D), true, true);
-        row("viewshowall", "Show all files", "a", QKeySequence(Qt::CTRL | Qt::Key_A), true, false);
-        row("optionsrefreash", "Refresh file List", "R", QKeySequence(Qt::Key_F5));
-        row("optionsminstartup", "Start Program as Tray Icon", "S", {}, true);
-        row("optionsclosestart", "Close program at start if no files", "C", {}, true);
-        row("optionrun", "Run program at windows Start", "w", {}, true);
-        row("helpabout", "About", "A");
-        row("rightpopupupdatefiledate", "Update the File Date", "U", {}, false, false, false);
-        row("rightpopup1", "Remind me again in 1 day", "1");
-        row("rightpopup2", "Remind me again in 2 days", "2");
-        row("rightpopup7", "Remind me again One Week Later", "W");
-        row("rightpopup30", "Remind me again One Month Later", "M");
-        row("rightpopupnev", "Never Remind me again", "N");
-        row("rightpopupedit", "Edit File", "E");
-        row("TaskBarRPopen", "Open Staleguard", "O");
-        row("TaskBarRPexit", "Exit Staleguard", "x");
-    }
-
     void menus()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QString, mnemonic);
-        QFETCH(QKeySequence, shortcut);
-        QFETCH(bool, checkable);
-        QFETCH(bool, checked);
-        QFETCH(bool, visible);
         frmfiledsip w;
-        auto* action = w.findChild<QAction*>(name);
-        QVERIFY2(action, qPrintable(name));
-        // The caption as shown, with one letter underlined for the keyboard.
-        QCOMPARE(QString(action->text()).remove(QLatin1Char('&')), caption);
-        QCOMPARE(action->text().count(QLatin1Char('&')), 1);
-        QCOMPARE(QKeySequence::mnemonic(action->text()), QKeySequence(QStringLiteral("Alt+") + mnemonic));
-        QCOMPARE(action->shortcut(), shortcut);
-        QCOMPARE(action->isCheckable(), checkable);
-        QCOMPARE(action->isChecked(), checked);
-        QCOMPARE(action->isVisible(), visible);
-    }
-
-    void menuBar()
-    {
-        frmfiledsip w;
-        QStringList titles;
-        for (QAction* action : w.menuBar()->actions())
-            titles << action->text();
-        QCOMPARE(titles, QStringList({"&File", "&Postpone", "&View", "&Options", "&Help"}));
-        QCOMPARE(w.menus().fileprint->title(), QStringLiteral("&Print"));
-        QVERIFY(w.menus().file->actions().contains(w.menus().fileprint->menuAction()));
-        QCOMPARE(w.menus().TaskBarRP->actions(), QList<QAction*>({w.menus().TaskBarRPopen, w.menus().TaskBarRPexit}));
-        QCOMPARE(w.menus().rightpopup->actions().first(), w.menus().rightpopupupdatefiledate);
-        QCOMPARE(w.menus().rightpopup->actions().last(), w.menus().rightpopupedit);
-        // Within one menu no two items share a mnemonic, or the key would only move between them.
-        for (QMenu* menu : w.findChildren<QMenu*>()) {
+        // The bar, its menus and the pop-ups, which hang off the window without being in the bar.
+        QList<QList<QAction*>> menus{w.menuBar()->actions()};
+        for (QMenu* menu : w.findChildren<QMenu*>())
+            menus << menu->actions();
+        for (const QList<QAction*>& actions : menus) {
+            // Every item is reachable from the keyboard, and no two in one menu share the letter,
+            // or the key would only move between them.
             QSet<QKeySequence> seen;
-            for (QAction* action : menu->actions()) {
+            for (QAction* action : actions) {
+                if (action->isSeparator())
+                    continue;
                 const QKeySequence key = QKeySequence::mnemonic(action->text());
-                QVERIFY2(!seen.contains(key), qPrintable(menu->objectName() + QLatin1Char(' ') + action->text()));
+                QVERIFY2(!key.isEmpty(), qPrintable(action->text()));
+                QVERIFY2(!seen.contains(key), qPrintable(action->text()));
                 seen.insert(key);
+            }
+        }
+        // A shortcut given twice would trigger neither of its commands.
+        QHash<QKeySequence, QString> owners;
+        for (QAction* action : w.findChildren<QAction*>()) {
+            for (const QKeySequence& key : action->shortcuts()) {
+                QVERIFY2(!owners.contains(key), qPrintable(owners.value(key) + QLatin1Char(' ') + action->text()));
+                owners.insert(key, action->text());
             }
         }
     }
@@ -167,23 +105,31 @@ private slots:
     {
         writeWatchList();
         frmfiledsip& w = loadAndShow();
-        QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
-        QCOMPARE(w.cmdok->toolTip(), QStringLiteral("Exit the program"));
-        QVERIFY(!w.Timerclosestart->isActive());
-        QCOMPARE(w.Timerclosestart->interval(), 1000);
         QWidget* client = w.centralWidget();
-        QCOMPARE(client->minimumSize(), QSize(392, 181));
-        QCOMPARE(client->maximumSize(), QSize(1016, 722));
-        w.resize(QSize(392, 181 + w.menuBar()->height()));
-        QTRY_COMPARE(client->size(), QSize(392, 181));
-        QCOMPARE(w.listoldfiles->geometry(), QRect(8, 8, 280, 160));
-        QCOMPARE(w.cmdok->geometry(), QRect(301, 8, 81, 39));
-        w.resize(QSize(784, 362 + w.menuBar()->height()));
-        QTRY_COMPARE(client->size(), QSize(784, 362));
-        QCOMPARE(w.listoldfiles->geometry(), QRect(16, 16, 560, 320));
-        QVERIFY(w.listoldfiles->geometry().right() < w.cmdok->geometry().left());
+        QHash<QString, QRect> small;
+        for (int scale : {1, 2}) {
+            const QSize size = client->minimumSize() * scale;
+            w.resize(size + QSize(0, w.menuBar()->height()));
+            QTRY_COMPARE(client->size(), size);
+            const QList<QWidget*> controls = client->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+            for (QWidget* control : controls) {
+                const QRect at = control->geometry();
+                const QByteArray name = control->objectName().toUtf8();
+                QVERIFY2(client->rect().contains(at), name.constData());
+                for (QWidget* other : controls)
+                    QVERIFY2(other == control || !other->geometry().intersects(at), name.constData());
+                if (qobject_cast<QPushButton*>(control))
+                    QVERIFY2(control->sizeHint().width() <= at.width(), name.constData());
+                // The controls grow with the window and keep their places in it.
+                const QRect was = small.value(control->objectName(), at);
+                const QRect twice(was.topLeft() * scale, was.size() * scale);
+                QVERIFY2((at.topLeft() - twice.topLeft()).manhattanLength() <= 2, name.constData());
+                QVERIFY2((at.bottomRight() - twice.bottomRight()).manhattanLength() <= 4, name.constData());
+                small.insert(control->objectName(), was);
+            }
+        }
         w.resize(3000, 3000);
-        QTRY_VERIFY(client->width() <= 1016 && client->height() <= 722);
+        QTRY_VERIFY(client->width() <= client->maximumWidth() && client->height() <= client->maximumHeight());
     }
 
     void startOptions_data()
@@ -551,11 +497,11 @@ private slots:
         writeWatchList();
         Prompter::queueAnswer(remove);
         frmfiledsip& w = load();
-        QCOMPARE(questionsAbout(file), 1);
+        QCOMPARE(missingFileQuestions(file), 1);
         QVERIFY(rows().isEmpty());
         QCOMPARE(readAll(ini()).contains("Notactive=true"), remove);
         w.menus().optionsrefreash->trigger();
-        QCOMPARE(questionsAbout(file), remove ? 1 : 2);
+        QCOMPARE(missingFileQuestions(file), remove ? 1 : 2);
     }
 
     void aRefreshDuringAQuestionRunsAfterIt()
@@ -565,7 +511,7 @@ private slots:
         writeWatchList();
         Prompter::queueAnswer(false);
         frmfiledsip& w = loadAndShow();
-        QCOMPARE(questionsAbout(file), 1);
+        QCOMPARE(missingFileQuestions(file), 1);
         Prompter::setScripted(false);
         bool askedInside = false;
         qsizetype sizeBefore = -1;
@@ -588,12 +534,12 @@ private slots:
         answerer.stop();
         Prompter::setScripted(true);
         QVERIFY(askedInside);
-        QCOMPARE(sizeAfter, sizeBefore);   // it did not run inside the question
-        QCOMPARE(questionsAbout(file), 3); // start-up, the refresh, and the one asked for during it
+        QCOMPARE(sizeAfter, sizeBefore);         // it did not run inside the question
+        QCOMPARE(missingFileQuestions(file), 3); // start-up, the refresh, and the one asked for during it
         QVERIFY(!w.isRefreshing());
         // The window's reactivation after the boxes is no reason to ask again.
         QTest::qWait(200);
-        QCOMPARE(questionsAbout(file), 3);
+        QCOMPARE(missingFileQuestions(file), 3);
     }
 
     void exitDuringAQuestion_data()

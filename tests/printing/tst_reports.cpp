@@ -1,15 +1,15 @@
 #include "RecordingPrinter.h"
 #include "TestHelpers.h"
-#include "printing/PrintCommands.h"
-#include "printing/ReportPrinter.h"
-#include "controls/Prompter.h"
+#include "WatchListFolder.h"
 #include "base/AppError.h"
+#include "controls/Prompter.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "printing/PrintCommands.h"
+#include "printing/ReportPrinter.h"
 
 #include <QListWidget>
 #include <QLocale>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -53,8 +53,7 @@ private slots:
     void withoutAPrintSystemTheUserIsTold();
 
 private:
-    QTemporaryDir m_dir;
-    QString iniPath() const { return m_dir.filePath("Staleguard.ini"); }
+    WatchListFolder m_dir;
 };
 
 void TestReports::init()
@@ -72,7 +71,7 @@ void TestReports::cleanup()
     Clock::reset();
     DateTexts::resetLocaleForTesting();
     PrintCommands::setPrinterFactory({});
-    QFile::remove(iniPath());
+    QFile::remove(m_dir.iniPath());
 }
 
 void TestReports::allFilesReport_data()
@@ -114,10 +113,10 @@ void TestReports::allFilesReport()
     QFETCH(QByteArray, ini);
     QFETCH(QStringList, body);
     if (!ini.isNull())
-        TestHelpers::writeAll(iniPath(), ini);
+        TestHelpers::writeAll(m_dir.iniPath(), ini);
 
     RecordingPrinter printer;
-    ReportPrinter::printAllFiles(printer, iniPath());
+    ReportPrinter::printAllFiles(printer, m_dir.iniPath());
 
     QCOMPARE(printer.calls, head("List of all of your files") + body + QStringList{"end"});
 }
@@ -131,10 +130,10 @@ void TestReports::allFilesWalkStopsAtTheLastNumber()
         if (n != 0 && n != 32767)
             ini += "Notactive=true\n";
     }
-    TestHelpers::writeAll(iniPath(), ini);
+    TestHelpers::writeAll(m_dir.iniPath(), ini);
 
     RecordingPrinter printer;
-    ReportPrinter::printAllFiles(printer, iniPath());
+    ReportPrinter::printAllFiles(printer, m_dir.iniPath());
 
     const QStringList numbers = printer.calls.filter(QRegularExpression("^line File:"));
     QCOMPARE(numbers, (QStringList{"line File:0", "line File:32767"}));
@@ -181,7 +180,7 @@ void TestReports::failuresAreToldToTheUser()
     QFETCH(int, failAtLine);
     QFETCH(bool, failAtEnd);
     QFETCH(QString, reason);
-    TestHelpers::writeAll(iniPath(), "[file 0]\nfilename=/x\n");
+    TestHelpers::writeAll(m_dir.iniPath(), "[file 0]\nfilename=/x\n");
 
     PrintCommands::setPrinterFactory([&]() -> std::unique_ptr<TextPrinter> {
         if (failAtLine == -2)
@@ -192,7 +191,7 @@ void TestReports::failuresAreToldToTheUser()
         return printer;
     });
 
-    QVERIFY(!PrintCommands::printAllFiles(nullptr, iniPath()));
+    QVERIFY(!PrintCommands::printAllFiles(nullptr, m_dir.iniPath()));
     QVERIFY(!PrintCommands::printOldFiles(nullptr, QStringList{"a", "b", "c", "d"}));
 
     const QList<Prompter::Record>& told = Prompter::history();

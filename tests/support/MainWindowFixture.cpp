@@ -50,26 +50,13 @@ std::unique_ptr<MainWindowFixture> MainWindowFixture::scripted()
     return std::make_unique<MainWindowFixture>();
 }
 
-QString MainWindowFixture::ini() const
-{
-    return m_dir.filePath(QStringLiteral("Staleguard.ini"));
-}
-
-QString MainWindowFixture::rowMap() const
-{
-    return m_dir.filePath(QStringLiteral("$Staleguard.ini"));
-}
-
 QString MainWindowFixture::addEntry(int number, const QString& description, const QDateTime& modified, int days,
                                     const QString& extra)
 {
     const QString file = m_dir.filePath(QStringLiteral("watched%1.txt").arg(number));
     TestHelpers::touch(file, modified);
-    m_entries += QStringLiteral("[file %1]\nfilename=%2\ndays=%3\ndescription=%4\n")
-                     .arg(number)
-                     .arg(file)
-                     .arg(days)
-                     .arg(description);
+    m_entries += QString::fromUtf8(
+        TestHelpers::entrySection(number, file, QStringLiteral("days=%1\ndescription=%2").arg(days).arg(description)));
     if (!extra.isEmpty())
         m_entries += extra + QLatin1Char('\n');
     return file;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "WatchListFolder.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <QTemporaryDir>
 #include <memory>
 
 class frmfiledsip;
@@ -28,8 +29,8 @@ public:
     static std::unique_ptr<MainWindowFixture> scripted();
 
     QString folder() const { return m_dir.path(); }
-    QString ini() const;
-    QString rowMap() const;
+    QString ini() const { return m_dir.iniPath(); }
+    QString rowMap() const { return m_dir.rowMapPath(); }
 
     // An entry on a file last modified at `modified`, old from `days` days; `extra` holds more
     // "key=value" lines. Returns the file's path.
@@ -53,7 +54,7 @@ public:
     QList<int> ended;
 
 private:
-    QTemporaryDir m_dir;
+    WatchListFolder m_dir;
     QString m_entries;
     std::unique_ptr<frmfiledsip> m_window;
 };

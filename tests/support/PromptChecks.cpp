@@ -1,6 +1,7 @@
 #include "PromptChecks.h"
 
 #include "base/AppInfo.h"
+#include "engine/MissingFileQuestion.h"
 
 #include <QTest>
 
@@ -17,6 +18,15 @@ const Prompter::Record* onlyMessage(Prompter::Icon icon, bool question)
         !QTest::qCompare(told.question, question, "question", "expected question", __FILE__, __LINE__))
         return nullptr;
     return &told;
+}
+
+int missingFileQuestions(const QString& fileName)
+{
+    const QString asked = MissingFileQuestion::text(fileName);
+    int count = 0;
+    for (const Prompter::Record& record : Prompter::history())
+        count += record.text == asked ? 1 : 0;
+    return count;
 }
 
 } // namespace PromptChecks

@@ -8,5 +8,7 @@ namespace PromptChecks {
 // product name as its title, and to be a question or a notice as `question` says. nullptr (with
 // the failure recorded) otherwise, so callers write QVERIFY(told) and go on with its text.
 const Prompter::Record* onlyMessage(Prompter::Icon icon, bool question = false);
+// How often the history asks whether to drop the entry on the missing `fileName`.
+int missingFileQuestions(const QString& fileName);
 
 } // namespace PromptChecks

@@ -1,5 +1,8 @@
 #include "TestHelpers.h"
 
+#include "engine/WatchListFile.h"
+#include "store/IniFile.h"
+
 #include <QFile>
 #include <QTest>
 
@@ -38,6 +41,21 @@ QStringList rowTexts(const QList<CheckRow>& rows)
     for (const CheckRow& row : rows)
         out << row.text;
     return out;
+}
+
+QByteArray entrySection(int entry, const QString& fileName, const QString& keys)
+{
+    return QStringLiteral("[file %1]\nfilename=%2\n%3\n").arg(entry).arg(fileName, keys).toUtf8();
+}
+
+QString stored(const QString& ini, int entry, const QString& key, const QString& missing)
+{
+    return IniFile::instance().ReadString(WatchListFile::sectionName(qint16(entry)), key, ini, missing);
+}
+
+QString setting(const QString& ini, const QString& key, const QString& missing)
+{
+    return IniFile::instance().ReadString(QStringLiteral("Settings"), key, ini, missing);
 }
 
 } // namespace TestHelpers

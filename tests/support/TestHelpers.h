@@ -15,5 +15,10 @@ void writeAll(const QString& path, const QByteArray& bytes);
 void touch(const QString& path, const QDateTime& modified);
 // The texts of a check's rows, in list order.
 QStringList rowTexts(const QList<CheckRow>& rows);
+// One entry's section of a watch list: its file name and `keys`, "key=value" lines.
+QByteArray entrySection(int entry, const QString& fileName, const QString& keys);
+// A value the watch list `ini` holds for entry `entry`, or in its settings; `missing` where it holds none.
+QString stored(const QString& ini, int entry, const QString& key, const QString& missing = QString());
+QString setting(const QString& ini, const QString& key, const QString& missing = QString());
 
 } // namespace TestHelpers
