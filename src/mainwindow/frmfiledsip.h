@@ -63,8 +63,7 @@ public:
     bool minimizesAtStart() const;
     void restoreFromTray();                        // normal, visible, the icon gone and the list checked again
     frmSplash* splash() const { return m_splash; } // nullptr once start-up is over
-    // How the program ends; tests replace it to watch the end without ending themselves.
-    void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); }
+    void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); } // how the program ends
     bool isRefreshing() const;
     bool isExiting() const { return m_exiting; } // from the Exit command on, nothing is written
 
