@@ -14,9 +14,9 @@
 // way for comparison.
 #include "BenchData.h"
 #include "Heartbeat.h"
-#include "desktop/SecondCopyGuard.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
+#include "desktop/SecondCopyGuard.h"
 #include "mainwindow/frmfiledsip.h"
 #include "store/IniFile.h"
 

@@ -1,7 +1,7 @@
 #include "app/Application.h"
+#include "base/AppInfo.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleRun.h"
-#include "base/AppInfo.h"
 #include "mainwindow/frmfiledsip.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "cli/ConsoleRun.h"
 
-#include "cli/CommandLine.h"
 #include "base/AppError.h"
 #include "base/AppInfo.h"
+#include "cli/CommandLine.h"
 #include "engine/CheckReport.h"
 #include "engine/NagiosReport.h"
 #include "engine/WatchListCheck.h"

@@ -2,8 +2,8 @@
 
 #include "base/AppError.h"
 #include "base/AppInfo.h"
-#include "store/AtomicSave.h"
 #include "desktop/DesktopExec.h"
+#include "store/AtomicSave.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "infowindows/frmAbout.h"
 
-#include "controls/HyperLink.h"
 #include "base/AppInfo.h"
+#include "controls/HyperLink.h"
 
 #include <QFile>
 #include <QFrame>

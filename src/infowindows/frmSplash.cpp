@@ -1,8 +1,8 @@
 #include "infowindows/frmSplash.h"
 
+#include "base/AppInfo.h"
 #include "controls/SvgPicture.h"
 #include "controls/Twips.h"
-#include "base/AppInfo.h"
 
 #include <QFrame>
 #include <QGuiApplication>

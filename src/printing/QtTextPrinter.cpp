@@ -1,7 +1,7 @@
 #include "printing/QtTextPrinter.h"
 
-#include "printing/TextLineLayout.h"
 #include "base/AppError.h"
+#include "printing/TextLineLayout.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>

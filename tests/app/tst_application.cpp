@@ -1,6 +1,6 @@
 #include "app/Application.h"
-#include "controls/Prompter.h"
 #include "base/AppError.h"
+#include "controls/Prompter.h"
 
 #include <QTest>
 #include <QTimer>

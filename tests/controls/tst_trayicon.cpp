@@ -1,5 +1,5 @@
-#include "controls/TrayIcon.h"
 #include "base/AppInfo.h"
+#include "controls/TrayIcon.h"
 
 #include <QSignalSpy>
 #include <QTest>

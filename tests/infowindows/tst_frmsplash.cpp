@@ -1,5 +1,5 @@
-#include "controls/SvgPicture.h"
 #include "base/AppInfo.h"
+#include "controls/SvgPicture.h"
 #include "infowindows/frmSplash.h"
 
 #include <QGuiApplication>

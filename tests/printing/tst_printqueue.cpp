@@ -1,10 +1,10 @@
 #include "PdfTools.h"
 #include "Screenshots.h"
 #include "TestHelpers.h"
-#include "printing/PrintCommands.h"
-#include "printing/ReportPrinter.h"
 #include "controls/Prompter.h"
+#include "printing/PrintCommands.h"
 #include "printing/QtTextPrinter.h"
+#include "printing/ReportPrinter.h"
 
 #include <QDir>
 #include <QElapsedTimer>

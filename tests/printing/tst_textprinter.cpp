@@ -1,12 +1,12 @@
 #include "PdfTools.h"
 #include "Screenshots.h"
 #include "TestHelpers.h"
-#include "printing/ReportPrinter.h"
-#include "printing/QtTextPrinter.h"
-#include "printing/TextLineLayout.h"
 #include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "printing/QtTextPrinter.h"
+#include "printing/ReportPrinter.h"
+#include "printing/TextLineLayout.h"
 
 #include <QPageLayout>
 #include <QPageSize>
