@@ -10,10 +10,9 @@
 #include "filedialog/FileChooser.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/frmfiledsip.h"
-#include "store/IniFile.h"
 
+#include "MainWindowFixture.h"
 #include "TestHelpers.h"
-#include "WatchListFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +22,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -57,47 +55,37 @@ private slots:
     void saveRefused();
 
 private:
-    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString path(const QString& name) const { return m_fx->filePath(name); }
     frmaddnewfile& editFromRow(const QByteArray& entrySection);
     static void clickOk(frmaddnewfile& editor);
 
-    std::unique_ptr<WatchListFolder> m_dir;
-    std::unique_ptr<frmfiledsip> m_main;
+    std::unique_ptr<MainWindowFixture> m_fx;
+    // Never started: the editor's owner is all these tests need of it.
+    frmfiledsip* m_main = nullptr;
 };
 
 void TestFrmAddNewFile::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    Prompter::setScripted(true);
+    MainWindowFixture::isolate();
 }
 
 void TestFrmAddNewFile::init()
 {
-    m_dir = std::make_unique<WatchListFolder>();
-    QVERIFY(m_dir->isValid());
-    IniFile::instance().clearCache();
-    Prompter::clearHistory();
-    m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = m_dir->iniPath();
-    m_main->tempinifilename = m_dir->rowMapPath();
+    m_fx = MainWindowFixture::scripted();
+    m_main = &m_fx->create();
 }
 
 void TestFrmAddNewFile::cleanup()
 {
     FileChooser::setFunction({});
-    Clock::reset();
-    if (frmaddnewfile* editor = m_main->editor()->editor())
-        editor->unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!m_main->editor()->editor());
-    m_main.reset();
+    m_fx.reset();
 }
 
 frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
 {
-    TestHelpers::writeAll(m_main->inifilename, entrySection);
+    TestHelpers::writeAll(m_fx->ini(), entrySection);
     // Another copy's row map says otherwise; the row's own entry counts.
-    TestHelpers::writeAll(m_main->tempinifilename, "[tempfile 0]\nrealnumber=0\n");
+    TestHelpers::writeAll(m_fx->rowMap(), "[tempfile 0]\nrealnumber=0\n");
     m_main->listoldfiles->clear();
     m_main->listoldfiles->addItem(ListRefresher::makeRow(CheckRow{QStringLiteral("Some row"), 3}));
     m_main->listoldfiles->setCurrentRow(0);
@@ -398,7 +386,7 @@ void TestFrmAddNewFile::saveNewEntry()
     const QString kept = path(QStringLiteral("kept.txt"));
     TestHelpers::writeAll(kept, "x");
     const QString before = QStringLiteral("[file 0]\nfilename=%1\ndays=9999\ndescription=Kept\n").arg(kept);
-    TestHelpers::writeAll(m_main->inifilename, before.toUtf8());
+    TestHelpers::writeAll(m_fx->ini(), before.toUtf8());
 
     m_main->editor()->fileadd_Click();
     frmaddnewfile* editor = m_main->editor()->editor();
@@ -411,7 +399,7 @@ void TestFrmAddNewFile::saveNewEntry()
                                                      "Postponedate=\nNotactive=false\nnon-fixed file type=\n"
                                                      "advisechanges=false\n")
                                           .arg(watched);
-    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)), expected);
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_fx->ini())), expected);
 
     // The next Subscribe shows a fresh editor.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -434,7 +422,7 @@ void TestFrmAddNewFile::saveEditedEntry()
     clickOk(editor);
 
     QVERIFY(!m_main->editor()->editor());
-    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)),
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_fx->ini())),
              QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=AB\nPostponedate=\nNotactive=false\n"
                             "non-fixed file type=0\nadvisechanges=false\nlast date changed=x\n")
                  .arg(watched));
@@ -471,7 +459,7 @@ void TestFrmAddNewFile::longStoredDescription()
         QTest::keyClick(editor.txtdescrip, Qt::Key_Backspace);
     QTest::keyClicks(editor.txtdescrip, typed);
     clickOk(editor);
-    const QString saved = TestHelpers::stored(m_main->inifilename, 3, QStringLiteral("description"));
+    const QString saved = TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("description"));
     QCOMPARE(saved.size(), savedLength);
     QVERIFY(saved.startsWith(description.left(qMin(savedLength, 51 - erased))));
 }
@@ -487,7 +475,7 @@ void TestFrmAddNewFile::saveRefused()
     QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Information);
     QCOMPARE(Prompter::history().first().title, AppInfo::productName());
     QCOMPARE(m_main->editor()->editor(), editor);
-    QVERIFY(!QFileInfo::exists(m_main->inifilename));
+    QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }
 
 QTEST_MAIN(TestFrmAddNewFile)

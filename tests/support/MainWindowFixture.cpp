@@ -74,7 +74,7 @@ frmfiledsip& MainWindowFixture::showBackup(const QDateTime& modified, const QStr
     return loadAndShow();
 }
 
-frmfiledsip& MainWindowFixture::load()
+frmfiledsip& MainWindowFixture::create()
 {
     unload();
     IniFile::instance().clearCache();
@@ -82,9 +82,15 @@ frmfiledsip& MainWindowFixture::load()
     m_window->inifilename = ini();
     m_window->tempinifilename = rowMap();
     m_window->setEnder([this](int code) { ended.append(code); });
-    if (!m_window->Form_Load())
-        qWarning("start-up declined");
     return *m_window;
+}
+
+frmfiledsip& MainWindowFixture::load()
+{
+    frmfiledsip& w = create();
+    if (!w.Form_Load())
+        qWarning("start-up declined");
+    return w;
 }
 
 frmfiledsip& MainWindowFixture::loadAndShow()

@@ -31,6 +31,7 @@ public:
     QString folder() const { return m_dir.path(); }
     QString ini() const { return m_dir.iniPath(); }
     QString rowMap() const { return m_dir.rowMapPath(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
     // An entry on a file last modified at `modified`, old from `days` days; `extra` holds more
     // "key=value" lines. Returns the file's path.
@@ -42,6 +43,8 @@ public:
     frmfiledsip& showBackup(const QDateTime& modified, const QString& settings = QString(),
                             const QString& extra = QString());
 
+    // The window over the watch list, not started: Form_Load() is the caller's to run.
+    frmfiledsip& create();
     frmfiledsip& load();
     frmfiledsip& loadAndShow();
     frmfiledsip& window() const { return *m_window; }
