@@ -12,6 +12,7 @@
 #include "mainwindow/frmfiledsip.h"
 
 #include "MainWindowFixture.h"
+#include "PromptChecks.h"
 #include "TestHelpers.h"
 
 #include <QCheckBox>
@@ -241,10 +242,9 @@ void TestFrmAddNewFile::editWithoutSelection()
     m_main->listoldfiles->setCurrentRow(-1);
     m_main->editor()->fileeditfile_Click();
     QVERIFY(!m_main->editor()->editor());
-    QCOMPARE(Prompter::history().size(), 1);
-    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must first select an item from the list"));
-    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
-    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Stop);
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
+    QVERIFY(told);
+    QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
 }
 
 void TestFrmAddNewFile::cancelKeepsTheContents()
@@ -470,10 +470,9 @@ void TestFrmAddNewFile::saveRefused()
     frmaddnewfile* editor = m_main->editor()->editor();
     editor->cmdfilename->setText(QStringLiteral("/data/a.txt"));
     editor->cmdok_Click();
-    QCOMPARE(Prompter::history().size(), 1);
-    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must enter a description of the file"));
-    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Information);
-    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
+    QVERIFY(told);
+    QCOMPARE(told->text, QStringLiteral("You must enter a description of the file"));
     QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }
