@@ -6,9 +6,16 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
+class QAction;
+class QMenu;
 class frmfiledsip;
+
+// Runs `open`, which must pop up a menu, and answers the menu with `choose`. Returns the items the
+// menu showed, none when no menu popped up.
+QList<QAction*> answerPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose);
 
 // A main window over a watch list file in a temporary program folder, with an ender that records
 // instead of ending the test.
