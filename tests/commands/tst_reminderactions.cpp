@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using TestHelpers::readAll;
 using TestHelpers::stored;
@@ -48,30 +47,6 @@ private:
     }
 
     QAction* action(const QString& name) const { return m_fx->window().findChild<QAction*>(name); }
-
-    // Runs `open`, which must pop up a menu, and answers the menu with `choose`.
-    static QList<QAction*> answerPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose)
-    {
-        QList<QAction*> shown;
-        bool popped = false;
-        QTimer::singleShot(0, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            popped = true;
-            for (QAction* a : menu->actions())
-                if (a->isVisible())
-                    shown << a;
-            choose(menu);
-        });
-        open();
-        if (!popped)
-            shown.clear();
-        // Any menu still open would block the next test.
-        if (QWidget* left = QApplication::activePopupWidget())
-            left->close();
-        return shown;
-    }
 
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }

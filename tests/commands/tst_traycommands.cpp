@@ -53,18 +53,8 @@ private:
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
 
-    void init()
-    {
-        m_fx = MainWindowFixture::scripted();
-        TrayIcon::overrideAvailability(true);
-    }
-
-    void cleanup()
-    {
-        if (QWidget* popup = QApplication::activePopupWidget())
-            popup->close();
-        m_fx.reset();
-    }
+    void init() { m_fx = MainWindowFixture::scripted(); }
+    void cleanup() { m_fx.reset(); }
 
     void backFromTheTray_data()
     {
@@ -115,22 +105,18 @@ private slots:
     {
         QFETCH(QString, choice);
         frmfiledsip& w = inTray(9);
-        QList<QAction*> shown;
         QAction* defaultItem = nullptr;
-        QTimer::singleShot(0, &w, [&] {
-            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            shown = menu->actions();
-            // The menu draws its default item in bold.
-            defaultItem = menu->defaultAction();
-            if (choice.isEmpty())
-                QTest::keyClick(menu, Qt::Key_Escape);
-            else
-                QTest::mouseClick(menu, Qt::LeftButton, {},
-                                  menu->actionGeometry(w.findChild<QAction*>(choice)).center());
-        });
-        emit w.trayIcon->RightButtonClick();
+        const QList<QAction*> shown =
+            answerPopup([&] { emit w.trayIcon->RightButtonClick(); },
+                        [&](QMenu* menu) {
+                            // The menu draws its default item in bold.
+                            defaultItem = menu->defaultAction();
+                            if (choice.isEmpty())
+                                QTest::keyClick(menu, Qt::Key_Escape);
+                            else
+                                QTest::mouseClick(menu, Qt::LeftButton, {},
+                                                  menu->actionGeometry(w.findChild<QAction*>(choice)).center());
+                        });
         QCOMPARE(shown, QList<QAction*>({w.menus().TaskBarRPopen, w.menus().TaskBarRPexit}));
         QCOMPARE(QString(shown.first()->text()).remove(QLatin1Char('&')), QStringLiteral("Open Staleguard"));
         QCOMPARE(QString(shown.last()->text()).remove(QLatin1Char('&')), QStringLiteral("Exit Staleguard"));

@@ -10,10 +10,10 @@
 #include "filedialog/FileChooser.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/frmfiledsip.h"
-#include "store/IniFile.h"
 
+#include "MainWindowFixture.h"
+#include "PromptChecks.h"
 #include "TestHelpers.h"
-#include "WatchListFolder.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,7 +23,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -57,47 +56,37 @@ private slots:
     void saveRefused();
 
 private:
-    QString path(const QString& name) const { return m_dir->filePath(name); }
+    QString path(const QString& name) const { return m_fx->filePath(name); }
     frmaddnewfile& editFromRow(const QByteArray& entrySection);
     static void clickOk(frmaddnewfile& editor);
 
-    std::unique_ptr<WatchListFolder> m_dir;
-    std::unique_ptr<frmfiledsip> m_main;
+    std::unique_ptr<MainWindowFixture> m_fx;
+    // Never started: the editor's owner is all these tests need of it.
+    frmfiledsip* m_main = nullptr;
 };
 
 void TestFrmAddNewFile::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    Prompter::setScripted(true);
+    MainWindowFixture::isolate();
 }
 
 void TestFrmAddNewFile::init()
 {
-    m_dir = std::make_unique<WatchListFolder>();
-    QVERIFY(m_dir->isValid());
-    IniFile::instance().clearCache();
-    Prompter::clearHistory();
-    m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = m_dir->iniPath();
-    m_main->tempinifilename = m_dir->rowMapPath();
+    m_fx = MainWindowFixture::scripted();
+    m_main = &m_fx->create();
 }
 
 void TestFrmAddNewFile::cleanup()
 {
     FileChooser::setFunction({});
-    Clock::reset();
-    if (frmaddnewfile* editor = m_main->editor()->editor())
-        editor->unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!m_main->editor()->editor());
-    m_main.reset();
+    m_fx.reset();
 }
 
 frmaddnewfile& TestFrmAddNewFile::editFromRow(const QByteArray& entrySection)
 {
-    TestHelpers::writeAll(m_main->inifilename, entrySection);
+    TestHelpers::writeAll(m_fx->ini(), entrySection);
     // Another copy's row map says otherwise; the row's own entry counts.
-    TestHelpers::writeAll(m_main->tempinifilename, "[tempfile 0]\nrealnumber=0\n");
+    TestHelpers::writeAll(m_fx->rowMap(), "[tempfile 0]\nrealnumber=0\n");
     m_main->listoldfiles->clear();
     m_main->listoldfiles->addItem(ListRefresher::makeRow(CheckRow{QStringLiteral("Some row"), 3}));
     m_main->listoldfiles->setCurrentRow(0);
@@ -253,10 +242,9 @@ void TestFrmAddNewFile::editWithoutSelection()
     m_main->listoldfiles->setCurrentRow(-1);
     m_main->editor()->fileeditfile_Click();
     QVERIFY(!m_main->editor()->editor());
-    QCOMPARE(Prompter::history().size(), 1);
-    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must first select an item from the list"));
-    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
-    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Stop);
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
+    QVERIFY(told);
+    QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
 }
 
 void TestFrmAddNewFile::cancelKeepsTheContents()
@@ -398,7 +386,7 @@ void TestFrmAddNewFile::saveNewEntry()
     const QString kept = path(QStringLiteral("kept.txt"));
     TestHelpers::writeAll(kept, "x");
     const QString before = QStringLiteral("[file 0]\nfilename=%1\ndays=9999\ndescription=Kept\n").arg(kept);
-    TestHelpers::writeAll(m_main->inifilename, before.toUtf8());
+    TestHelpers::writeAll(m_fx->ini(), before.toUtf8());
 
     m_main->editor()->fileadd_Click();
     frmaddnewfile* editor = m_main->editor()->editor();
@@ -411,7 +399,7 @@ void TestFrmAddNewFile::saveNewEntry()
                                                      "Postponedate=\nNotactive=false\nnon-fixed file type=\n"
                                                      "advisechanges=false\n")
                                           .arg(watched);
-    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)), expected);
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_fx->ini())), expected);
 
     // The next Subscribe shows a fresh editor.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -434,7 +422,7 @@ void TestFrmAddNewFile::saveEditedEntry()
     clickOk(editor);
 
     QVERIFY(!m_main->editor()->editor());
-    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_main->inifilename)),
+    QCOMPARE(QString::fromUtf8(TestHelpers::readAll(m_fx->ini())),
              QStringLiteral("[file 3]\nfilename=%1\ndays=7\ndescription=AB\nPostponedate=\nNotactive=false\n"
                             "non-fixed file type=0\nadvisechanges=false\nlast date changed=x\n")
                  .arg(watched));
@@ -471,7 +459,7 @@ void TestFrmAddNewFile::longStoredDescription()
         QTest::keyClick(editor.txtdescrip, Qt::Key_Backspace);
     QTest::keyClicks(editor.txtdescrip, typed);
     clickOk(editor);
-    const QString saved = TestHelpers::stored(m_main->inifilename, 3, QStringLiteral("description"));
+    const QString saved = TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("description"));
     QCOMPARE(saved.size(), savedLength);
     QVERIFY(saved.startsWith(description.left(qMin(savedLength, 51 - erased))));
 }
@@ -482,12 +470,11 @@ void TestFrmAddNewFile::saveRefused()
     frmaddnewfile* editor = m_main->editor()->editor();
     editor->cmdfilename->setText(QStringLiteral("/data/a.txt"));
     editor->cmdok_Click();
-    QCOMPARE(Prompter::history().size(), 1);
-    QCOMPARE(Prompter::history().first().text, QStringLiteral("You must enter a description of the file"));
-    QCOMPARE(Prompter::history().first().icon, Prompter::Icon::Information);
-    QCOMPARE(Prompter::history().first().title, AppInfo::productName());
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
+    QVERIFY(told);
+    QCOMPARE(told->text, QStringLiteral("You must enter a description of the file"));
     QCOMPARE(m_main->editor()->editor(), editor);
-    QVERIFY(!QFileInfo::exists(m_main->inifilename));
+    QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }
 
 QTEST_MAIN(TestFrmAddNewFile)

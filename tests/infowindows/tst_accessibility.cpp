@@ -1,16 +1,13 @@
-#include "TestHelpers.h"
-#include "WatchListFolder.h"
+#include "MainWindowFixture.h"
 #include "controls/AccessibleControls.h"
 #include "controls/ClickableLabel.h"
 #include "controls/HyperLink.h"
-#include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/frmfiledsip.h"
-#include "store/IniFile.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -24,11 +21,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
-
-using namespace TestHelpers;
 
 namespace {
 
@@ -104,57 +98,38 @@ private slots:
     void editorTabOrder();
 
 private:
-    QString path(const QString& name) const { return m_dir->filePath(name); }
     frmfiledsip& mainWindow();
 
-    std::unique_ptr<WatchListFolder> m_dir;
-    std::unique_ptr<frmfiledsip> m_main;
+    std::unique_ptr<MainWindowFixture> m_fx;
 };
 
 void TestAccessibility::initTestCase()
 {
     // As the application object does when the program starts.
     AccessibleControls::install();
-    QStandardPaths::setTestModeEnabled(true);
-    Prompter::setScripted(true);
+    MainWindowFixture::isolate();
     QAccessible::setActive(true);
 }
 
 void TestAccessibility::init()
 {
-    m_dir = std::make_unique<WatchListFolder>();
-    QVERIFY(m_dir->isValid());
-    IniFile::instance().clearCache();
+    m_fx = MainWindowFixture::scripted();
 }
 
 void TestAccessibility::cleanup()
 {
-    if (frmaddnewfile* editor = m_main ? m_main->editor()->editor() : nullptr) {
-        editor->unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     if (frmAbout* about = frmAbout::openInstance())
         delete about;
-    m_main.reset();
+    m_fx.reset();
 }
 
 frmfiledsip& TestAccessibility::mainWindow()
 {
     // Two old files, so that the list has rows to read.
-    QByteArray entries = "[Settings]\n";
-    for (int n = 0; n < 2; ++n) {
-        const QString file = path(QStringLiteral("old%1.txt").arg(n));
-        touch(file, QDateTime::currentDateTime().addDays(-30));
-        entries += entrySection(n, file, QStringLiteral("days=3\ndescription=Old file %1").arg(n));
-    }
-    writeAll(m_dir->iniPath(), entries);
-    m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = m_dir->iniPath();
-    m_main->tempinifilename = m_dir->rowMapPath();
-    m_main->setEnder([](int) {});
-    if (!m_main->Form_Load())
-        qWarning("start-up declined");
-    return *m_main;
+    for (int n = 0; n < 2; ++n)
+        m_fx->addEntry(n, QStringLiteral("Old file %1").arg(n), QDateTime::currentDateTime().addDays(-30), 3);
+    m_fx->writeWatchList();
+    return m_fx->load();
 }
 
 void TestAccessibility::everyControlHasAName_data()
@@ -178,7 +153,7 @@ void TestAccessibility::everyControlHasAName()
               main.menus().Fileoptions, main.menus().help, main.menus().rightpopup, main.menus().TaskBarRP})
             roots << menu;
     } else if (window.startsWith(QLatin1String("editor"))) {
-        frmaddnewfile& editor = m_main->editor()->load();
+        frmaddnewfile& editor = main.editor()->load();
         editor.Checkfixedfiles->setChecked(window.endsWith(QLatin1String("mode")));
         editor.show();
         roots << &editor;
@@ -222,17 +197,14 @@ void TestAccessibility::listRowsAreRead()
         QCOMPARE(row->role(), QAccessible::ListItem);
         read << row->text(QAccessible::Name);
     }
-    QStringList shown;
-    for (int i = 0; i < list->count(); ++i)
-        shown << list->item(i)->text();
+    const QStringList shown = m_fx->rows();
     QCOMPARE(read, shown);
     QVERIFY(shown.first().startsWith(QLatin1String("Old file")));
 }
 
 void TestAccessibility::ownControlsCanBePressed()
 {
-    mainWindow();
-    frmaddnewfile& editor = m_main->editor()->load();
+    frmaddnewfile& editor = mainWindow().editor()->load();
     QAccessibleInterface* label = QAccessible::queryAccessibleInterface(editor.cmdfilename);
     QCOMPARE(label->role(), QAccessible::Button);
     QCOMPARE(label->text(QAccessible::Name), QStringLiteral("File name"));
@@ -263,8 +235,7 @@ void TestAccessibility::ownControlsCanBePressed()
 
 void TestAccessibility::spinButtonSaysTheCount()
 {
-    mainWindow();
-    frmaddnewfile& editor = m_main->editor()->load();
+    frmaddnewfile& editor = mainWindow().editor()->load();
     QAccessibleInterface* spin = QAccessible::queryAccessibleInterface(editor.SpB1);
     QCOMPARE(spin->role(), QAccessible::SpinBox);
     QCOMPARE(spin->text(QAccessible::Name), QStringLiteral("Remind me if the file is 5 days old"));
@@ -315,11 +286,10 @@ void TestAccessibility::listPopupFromTheKeyboard()
 
 void TestAccessibility::editorTabOrder()
 {
-    mainWindow();
-    frmaddnewfile& editor = m_main->editor()->load();
+    frmaddnewfile& editor = mainWindow().editor()->load();
     editor.Checkfixedfiles->setChecked(true);
     editor.txtdescrip->setText(QStringLiteral("Backup"));
-    editor.cmdfilename->setText(path(QStringLiteral("old0.txt")));
+    editor.cmdfilename->setText(m_fx->filePath(QStringLiteral("watched0.txt")));
     editor.show();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     QTRY_VERIFY(editor.cmdok->isEnabled());

@@ -1,14 +1,11 @@
+#include "MainWindowFixture.h"
 #include "Screenshots.h"
-#include "TestHelpers.h"
-#include "WatchListFolder.h"
 #include "controls/ClickableLabel.h"
-#include "controls/Prompter.h"
 #include "editor/EditorCommands.h"
 #include "editor/frmaddnewfile.h"
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/frmfiledsip.h"
-#include "store/IniFile.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -18,11 +15,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <cmath>
-
-using namespace TestHelpers;
 
 namespace {
 
@@ -129,6 +123,7 @@ class TestAppearance : public QObject
 
 private slots:
     void initTestCase();
+    void init() { m_fx = MainWindowFixture::scripted(); }
     void cleanup();
     void windows_data();
     void windows();
@@ -136,50 +131,38 @@ private slots:
 private:
     QWidget* open(const QString& window);
 
-    WatchListFolder m_dir;
-    std::unique_ptr<frmfiledsip> m_main;
+    std::unique_ptr<MainWindowFixture> m_fx;
     std::unique_ptr<frmSplash> m_splash;
     QPalette m_light;
 };
 
 void TestAppearance::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    Prompter::setScripted(true);
-    QVERIFY(m_dir.isValid());
+    MainWindowFixture::isolate();
     m_light = QApplication::palette();
     QCOMPARE(qApp->devicePixelRatio(), kScale);
 }
 
 void TestAppearance::cleanup()
 {
-    if (frmaddnewfile* editor = m_main ? m_main->editor()->editor() : nullptr) {
-        editor->unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
     if (frmAbout* about = frmAbout::openInstance())
         delete about;
     m_splash.reset();
-    m_main.reset();
+    m_fx.reset();
     QApplication::setPalette(m_light);
 }
 
 QWidget* TestAppearance::open(const QString& window)
 {
-    const QString old = m_dir.filePath(QStringLiteral("accounts.ods"));
-    touch(old, QDateTime::currentDateTime().addDays(-12));
-    writeAll(m_dir.iniPath(), "[Settings]\n" + entrySection(0, old, QStringLiteral("days=7\ndescription=Accounts")));
-    IniFile::instance().clearCache();
-    m_main = std::make_unique<frmfiledsip>();
-    m_main->inifilename = m_dir.iniPath();
-    m_main->tempinifilename = m_dir.rowMapPath();
-    m_main->setEnder([](int) {});
-    if (!m_main->Form_Load())
+    const QString old = m_fx->addEntry(0, QStringLiteral("Accounts"), QDateTime::currentDateTime().addDays(-12), 7);
+    m_fx->writeWatchList();
+    frmfiledsip& main = m_fx->create();
+    if (!main.Form_Load())
         return nullptr;
     if (window == QLatin1String("main"))
-        return m_main.get();
+        return &main;
     if (window == QLatin1String("editor")) {
-        frmaddnewfile& editor = m_main->editor()->load();
+        frmaddnewfile& editor = main.editor()->load();
         editor.txtdescrip->setText(QStringLiteral("Accounts"));
         editor.cmdfilename->setText(old);
         return &editor;
@@ -189,7 +172,7 @@ QWidget* TestAppearance::open(const QString& window)
         m_splash->setAttribute(Qt::WA_DeleteOnClose, false);
         return m_splash.get();
     }
-    return frmAbout::showAbout(m_main.get());
+    return frmAbout::showAbout(&main);
 }
 
 void TestAppearance::windows_data()

@@ -242,12 +242,17 @@ private slots:
 
     void countdownCancelled_data()
     {
-        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("how"); // a key, a click or the name of a command
         QTest::newRow("Exit button") << "button";
         QTest::newRow("Enter") << "enter";
         QTest::newRow("Esc") << "esc";
         QTest::newRow("close box") << "close";
-        QTest::newRow("File > Exit") << "menu";
+        QTest::newRow("File > Exit") << "fileexit";
+        QTest::newRow("Subscribe opens the editor") << "fileadd";
+        QTest::newRow("Show all files") << "viewshowall";
+        QTest::newRow("Refresh") << "optionsrefreash";
+        QTest::newRow("an option") << "optionsminstartup";
+        QTest::newRow("the list's pop-up") << "rightpopup7";
     }
 
     void countdownCancelled()
@@ -259,16 +264,19 @@ private slots:
         Clock::advanceMock(3000);
         w.Timerclosestart_Timer();
         QCOMPARE(w.cmdok->text(), QStringLiteral("Exiting in 17 seconds"));
-        if (how == "button")
+        if (how == "button") {
             QTest::mouseClick(w.cmdok, Qt::LeftButton);
-        else if (how == "enter")
+        } else if (how == "enter") {
             QTest::keyClick(w.listoldfiles, Qt::Key_Return);
-        else if (how == "esc")
+        } else if (how == "esc") {
             QTest::keyClick(&w, Qt::Key_Escape);
-        else if (how == "close")
+        } else if (how == "close") {
             QVERIFY(!w.close());
-        else
-            w.menus().fileexit->trigger();
+        } else {
+            auto* action = w.findChild<QAction*>(how);
+            QVERIFY(action);
+            action->trigger();
+        }
         QVERIFY(!w.Timerclosestart->isActive());
         QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
         QVERIFY(w.isVisible());
@@ -276,32 +284,6 @@ private slots:
         // The next press is a real exit.
         QTest::keyClick(&w, Qt::Key_Escape);
         QCOMPARE(m_fx->ended, QList<int>{0});
-    }
-
-    void commandsStopTheCountdown_data()
-    {
-        QTest::addColumn<QString>("command");
-        QTest::newRow("Subscribe opens the editor") << "fileadd";
-        QTest::newRow("Show all files") << "viewshowall";
-        QTest::newRow("Refresh") << "optionsrefreash";
-        QTest::newRow("an option") << "optionsminstartup";
-        QTest::newRow("the list's pop-up") << "rightpopup7";
-    }
-
-    void commandsStopTheCountdown()
-    {
-        QFETCH(QString, command);
-        Clock::setMock(QDateTime(QDate::currentDate(), QTime(12, 0, 0)));
-        writeWatchList(QString(), QStringLiteral("true"));
-        frmfiledsip& w = loadAndShow();
-        Clock::advanceMock(3000);
-        w.Timerclosestart_Timer();
-        auto* action = w.findChild<QAction*>(command);
-        QVERIFY(action);
-        action->trigger();
-        QVERIFY(!w.Timerclosestart->isActive());
-        QCOMPARE(w.cmdok->text(), QStringLiteral("&Exit"));
-        QVERIFY(m_fx->ended.isEmpty());
     }
 
     void exitKeysWhereverTheFocusIs_data()

@@ -9,8 +9,12 @@
 #include "mainwindow/frmfiledsip.h"
 #include "store/IniFile.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -21,6 +25,29 @@ QTemporaryDir& home()
 }
 
 } // namespace
+
+QList<QAction*> answerPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose)
+{
+    QList<QAction*> shown;
+    bool popped = false;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        popped = true;
+        for (QAction* a : menu->actions())
+            if (a->isVisible())
+                shown << a;
+        choose(menu);
+    });
+    open();
+    if (!popped)
+        shown.clear();
+    // Any menu still open would block the next test.
+    if (QWidget* left = QApplication::activePopupWidget())
+        left->close();
+    return shown;
+}
 
 void MainWindowFixture::isolate()
 {
@@ -74,7 +101,7 @@ frmfiledsip& MainWindowFixture::showBackup(const QDateTime& modified, const QStr
     return loadAndShow();
 }
 
-frmfiledsip& MainWindowFixture::load()
+frmfiledsip& MainWindowFixture::create()
 {
     unload();
     IniFile::instance().clearCache();
@@ -82,9 +109,15 @@ frmfiledsip& MainWindowFixture::load()
     m_window->inifilename = ini();
     m_window->tempinifilename = rowMap();
     m_window->setEnder([this](int code) { ended.append(code); });
-    if (!m_window->Form_Load())
-        qWarning("start-up declined");
     return *m_window;
+}
+
+frmfiledsip& MainWindowFixture::load()
+{
+    frmfiledsip& w = create();
+    if (!w.Form_Load())
+        qWarning("start-up declined");
+    return w;
 }
 
 frmfiledsip& MainWindowFixture::loadAndShow()

@@ -6,9 +6,16 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
+class QAction;
+class QMenu;
 class frmfiledsip;
+
+// Runs `open`, which must pop up a menu, and answers the menu with `choose`. Returns the items the
+// menu showed, none when no menu popped up.
+QList<QAction*> answerPopup(const std::function<void()>& open, const std::function<void(QMenu*)>& choose);
 
 // A main window over a watch list file in a temporary program folder, with an ender that records
 // instead of ending the test.
@@ -31,6 +38,7 @@ public:
     QString folder() const { return m_dir.path(); }
     QString ini() const { return m_dir.iniPath(); }
     QString rowMap() const { return m_dir.rowMapPath(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
 
     // An entry on a file last modified at `modified`, old from `days` days; `extra` holds more
     // "key=value" lines. Returns the file's path.
@@ -42,6 +50,8 @@ public:
     frmfiledsip& showBackup(const QDateTime& modified, const QString& settings = QString(),
                             const QString& extra = QString());
 
+    // The window over the watch list, not started: Form_Load() is the caller's to run.
+    frmfiledsip& create();
     frmfiledsip& load();
     frmfiledsip& loadAndShow();
     frmfiledsip& window() const { return *m_window; }
