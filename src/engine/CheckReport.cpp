@@ -10,7 +10,8 @@ int CheckReport::count(EntryReport::State state) const
 
 CheckReport::Status CheckReport::status() const
 {
-    if (count(EntryReport::State::Old) > 0 || count(EntryReport::State::Missing) > 0)
+    if (count(EntryReport::State::Old) > 0 || count(EntryReport::State::Missing) > 0 ||
+        count(EntryReport::State::Small) > 0)
         return Status::Critical;
     if (count(EntryReport::State::Changed) > 0)
         return Status::Warning;

@@ -4,11 +4,13 @@
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryWriter.h"
+#include "engine/FilePattern.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
 #include "engine/LeadingNumber.h"
 #include "engine/MissingFileQuestion.h"
 #include "engine/PathPieces.h"
+#include "engine/SizeText.h"
 #include "engine/WatchListFile.h"
 #include "engine/getlastfile.h"
 
@@ -43,8 +45,10 @@ struct EntryChecker::Entry
     QString fileName;
     qint16 days = 0;
     QString description;
-    qint16 kind = -1;    // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
-    QString unreachable; // why the folder could not be listed; its pick is not known
+    qint16 kind = -1;               // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
+    QString unreachable;            // why the folder could not be listed; its pick is not known
+    QString pattern;                // the names a folder entry's pick takes ("file pattern"), every one when empty
+    std::optional<qint64> smallest; // "smallest size" in bytes, when the entry has a size test
 };
 
 EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename)
@@ -64,6 +68,12 @@ QString EntryChecker::oldRowText(const QString& description, qint16 age)
     text += QString::number(age);
     text += unit;
     return text;
+}
+
+QString EntryChecker::smallRowText(const QString& description, qint64 size)
+{
+    const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are only " : " is only ");
+    return description + verb + SizeText::format(size);
 }
 
 QString EntryChecker::changedRowText(const QString& description)
@@ -159,6 +169,11 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
     if (e.kind >= 2)
         e.kind = 1;
+    // Most entries hold neither key; an empty view costs no copy and no parse.
+    if (const QStringView pattern = e.values.ReadView(u"file pattern"); !pattern.isEmpty())
+        e.pattern = pattern.toString();
+    if (const QStringView smallest = e.values.ReadView(u"smallest size"); !smallest.isEmpty())
+        e.smallest = SizeText::bytes(smallest);
     return e;
 }
 
@@ -170,7 +185,7 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     // A name without any folder part names no folder to look in; it stays as it is.
     if (folder.isEmpty())
         return;
-    const FolderPick pick = pickFolderFile(*m_query, folder, entry.kind != 0);
+    const FolderPick pick = pickFolderFile(*m_query, folder, entry.kind != 0, FilePattern(entry.pattern));
     // A folder that cannot be asked keeps its stored pick: writing the folder back would lose it.
     if (pick.listing.state == FileQuery::Answer::State::Unreachable) {
         entry.unreachable = pick.listing.why;
@@ -202,6 +217,9 @@ void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt)
     report.kind = entry.kind == -1 ? EntryReport::Kind::File
                                    : (entry.kind == 0 ? EntryReport::Kind::Oldest : EntryReport::Kind::Newest);
     report.days = entry.days;
+    if (entry.kind != -1)
+        report.pattern = entry.pattern;
+    report.smallestSize = entry.smallest;
 }
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
@@ -255,9 +273,15 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     std::optional<QString> text;
     const qint16 age = DateTexts::ageInDays(modified->date, m_today);
     const bool old = age >= entry.days;
+    const bool small = entry.smallest && answer.size < *entry.smallest;
     bool changed = false;
-    if (old || showAll)
+    // One row for the worst of what is wrong: changed before old before too small.
+    if (small && !old)
+        text = smallRowText(entry.description, answer.size);
+    else if (old || showAll)
         text = oldRowText(entry.description, age);
+    if (report)
+        report->size = answer.size;
     if (WatchListFile::containsLowerTrue(values.ReadView(u"advisechanges"))) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
         const QStringView stored = values.ReadView(FileStamp::kSeenKey);
@@ -269,7 +293,8 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     }
     if (report) {
         using State = EntryReport::State;
-        settle(*report, changed ? State::Changed : (old ? State::Old : State::Ok), modified, m_today);
+        settle(*report, changed ? State::Changed : (old ? State::Old : (small ? State::Small : State::Ok)), modified,
+               m_today);
     }
     return text;
 }

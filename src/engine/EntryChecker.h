@@ -64,6 +64,7 @@ public:
     // The row texts, exactly as the list shows them.
     static QString oldRowText(const QString& description, qint16 age);
     static QString changedRowText(const QString& description);
+    static QString smallRowText(const QString& description, qint64 size);
     static QString unreachableRowText(const QString& description);
 
 private:

@@ -28,6 +28,8 @@ QLatin1String EntryReport::stateName(State state)
         return QLatin1String("postponed");
     case State::Removed:
         return QLatin1String("removed");
+    case State::Small:
+        return QLatin1String("small");
     case State::Unreachable:
         return QLatin1String("unreachable");
     case State::Ok:

@@ -27,8 +27,9 @@ public:
         Changed,
         Missing,
         Postponed,
-        Removed,    // "Notactive", or no description: the window never checks it either
-        Unreachable // the file may be there, but could not be asked about in time or at all
+        Removed,     // "Notactive", or no description: the window never checks it either
+        Unreachable, // the file may be there, but could not be asked about in time or at all
+        Small        // smaller than its "smallest size": a backup that ran but wrote little or nothing
     };
     Q_ENUM(State)
 
@@ -38,10 +39,13 @@ public:
     Kind kind = Kind::File;
     qint16 days = 0;
     State state = State::Ok;
-    std::optional<qint16> age;         // midnights since the file last changed; none without a file
-    std::optional<QDate> postponeDate; // the stored date, when it reads as one
-    std::optional<QDateTime> modified; // with the UTC offset of that moment
-    QString error;                     // why an unreachable file could not be asked about
+    std::optional<qint16> age;          // midnights since the file last changed; none without a file
+    std::optional<QDate> postponeDate;  // the stored date, when it reads as one
+    std::optional<QDateTime> modified;  // with the UTC offset of that moment
+    QString error;                      // why an unreachable file could not be asked about
+    QString pattern;                    // a folder entry's "file pattern", as stored
+    std::optional<qint64> smallestSize; // in bytes, when the entry has a size test
+    std::optional<qint64> size;         // of the file, when it was asked about
 
     static QLatin1String kindName(Kind kind);
     static QLatin1String stateName(State state);

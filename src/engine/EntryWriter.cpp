@@ -1,7 +1,9 @@
 #include "engine/EntryWriter.h"
 
 #include "engine/DateTexts.h"
+#include "engine/FilePattern.h"
 #include "engine/FileStamp.h"
+#include "engine/SizeText.h"
 #include "engine/WatchListFile.h"
 
 #include <QDir>
@@ -13,6 +15,10 @@ std::optional<EntryWriter::Result> EntryWriter::refusal(const EntryInput& input)
         return Result::NoDescription;
     if (input.fileName.isEmpty())
         return Result::NoFileName;
+    if (input.directoryMode && FilePattern::holdsSeparator(input.pattern))
+        return Result::PatternHoldsFolder;
+    if (!SizeText::isWellFormed(input.smallestSize))
+        return Result::NotASize;
     return std::nullopt;
 }
 
@@ -29,6 +35,12 @@ QString EntryWriter::message(Result result)
     case Result::NoEntry:
         return QStringLiteral("The file you were editing could not be found in your list. Refresh the list and "
                               "try again.");
+    case Result::PatternHoldsFolder:
+        return QStringLiteral("The file names to look for cannot name a folder: leave out the \"%1\"")
+            .arg(QDir::separator());
+    case Result::NotASize:
+        return QStringLiteral("You must enter the smallest size as a number of bytes, or as a number followed by "
+                              "K, M or G, for example 500K");
     case Result::Saved:
         break;
     }
@@ -36,6 +48,21 @@ QString EntryWriter::message(Result result)
 }
 
 QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen)
+{
+    return writes(input, entry, seen, Optional());
+}
+
+EntryWriter::Optional EntryWriter::storedOptional(IniFile& ini, const QString& inifilename, qint16 entry)
+{
+    const QString section = WatchListFile::savedSectionName(entry);
+    Optional out;
+    out.pattern = !ini.ReadString(section, QStringLiteral("file pattern"), inifilename, QString()).isEmpty();
+    out.smallestSize = !ini.ReadString(section, QStringLiteral("smallest size"), inifilename, QString()).isEmpty();
+    return out;
+}
+
+QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen,
+                                          const Optional& stored)
 {
     const QString section = WatchListFile::savedSectionName(entry);
     QList<IniFile::Write> out{
@@ -49,6 +76,13 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
         {section, QStringLiteral("advisechanges"),
          reportsChanges(input) ? QStringLiteral("true") : QStringLiteral("false")},
     };
+    // Written only when set (or to clear what was), so that a watch list without them stays as it was.
+    const QString pattern = input.directoryMode ? input.pattern.trimmed() : QString();
+    if (!pattern.isEmpty() || stored.pattern)
+        out.append({section, QStringLiteral("file pattern"), pattern});
+    const QString smallest = input.smallestSize.trimmed();
+    if (!smallest.isEmpty() || stored.smallestSize)
+        out.append({section, QStringLiteral("smallest size"), smallest});
     if (seen.replace) {
         // An empty value reads as no value at all.
         out.append({section, QString::fromUtf16(FileStamp::kSeenKey),
@@ -127,7 +161,8 @@ EntryWriter::Result EntryWriter::save(IniFile& ini, const QString& inifilename, 
         return *refused;
     if (entry < 0)
         return isNew ? Result::ListFull : Result::NoEntry;
-    ini.WriteStrings(inifilename, writes(input, entry, seen(ini, inifilename, input, entry, isNew)));
+    ini.WriteStrings(inifilename, writes(input, entry, seen(ini, inifilename, input, entry, isNew),
+                                         storedOptional(ini, inifilename, entry)));
     return Result::Saved;
 }
 
@@ -156,7 +191,7 @@ EntryWriter::Result EntryWriter::saveNew(IniFile& ini, const QString& inifilenam
             *chosen = *entry;
         // The number's earlier owner leaves no moment behind.
         seen.replace = seen.moment || seenStored(ini, inifilename, *entry);
-        return writes(input, *entry, seen);
+        return writes(input, *entry, seen, storedOptional(ini, inifilename, *entry));
     });
     return result;
 }

@@ -17,6 +17,8 @@ struct EntryInput
     bool directoryMode = false;
     int typeIndex = -1; // 0 oldest, 1 newest, -1 when no list item is selected
     bool reportChanges = false;
+    QString pattern;      // a folder entry's "file pattern", empty for every file
+    QString smallestSize; // "smallest size" as typed, empty for no size test
 };
 
 // Every write of an entry's keys: the editor's save, the answers to a reminder and the check's
@@ -30,7 +32,9 @@ public:
         NoDescription,
         NoFileName,
         ListFull,
-        NoEntry
+        NoEntry,
+        PatternHoldsFolder,
+        NotASize
     };
 
     // Why the values cannot be saved; nullopt when they can.
@@ -48,7 +52,17 @@ public:
     // file; a different file brings its own moment, and a new entry brings none of the number's
     // earlier owner.
     static Seen seen(IniFile& ini, const QString& inifilename, const EntryInput& input, qint16 entry, bool isNew);
+    // Which of the keys a watch list without them never holds are stored for the entry now: a save
+    // writes them when they are set, and clears them when they were.
+    struct Optional
+    {
+        bool pattern = false;
+        bool smallestSize = false;
+    };
+    static Optional storedOptional(IniFile& ini, const QString& inifilename, qint16 entry);
     // The keys of the entry in the order they are written.
+    static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen,
+                                        const Optional& stored);
     static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen);
     // Whether two names reach the same file (or would, for a file that is not there).
     static bool sameFile(FileQuery& query, const QString& a, const QString& b);

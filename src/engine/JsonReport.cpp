@@ -99,6 +99,17 @@ void appendEntry(QByteArray& out, const EntryReport& entry)
         appendKey(out, "error");
         appendString(out, entry.error);
     }
+    if (!entry.pattern.isEmpty()) {
+        out += ',';
+        appendKey(out, "pattern");
+        appendString(out, entry.pattern);
+    }
+    if (entry.smallestSize) {
+        out += ",\"smallestSize\":";
+        out += QByteArray::number(*entry.smallestSize);
+        out += ",\"size\":";
+        out += entry.size ? QByteArray::number(*entry.size) : QByteArray("null");
+    }
     out += '}';
 }
 

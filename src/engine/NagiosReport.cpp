@@ -51,7 +51,7 @@ QByteArray render(const CheckReport& report)
         if (n > 0)
             summary.append(QByteArray::number(n) + ' ' + QByteArray(name.data(), name.size()));
         const char* warn = state == State::Changed ? "0" : "";
-        const char* crit = state == State::Old || state == State::Missing ? "0" : "";
+        const char* crit = state == State::Old || state == State::Missing || state == State::Small ? "0" : "";
         perfdata.append(perfCount(name, n, warn, crit, total));
     }
     perfdata.append("entries=" + QByteArray::number(total) + ";;;0");

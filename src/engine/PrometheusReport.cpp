@@ -110,6 +110,10 @@ QByteArray render(const CheckReport& report)
     family(out, labels, report, "entry_due_timestamp_seconds",
            "From when the entry counts as old (local midnight), in seconds since the epoch.",
            [](const EntryReport& e) { return seconds(e.due()); });
+    family(out, labels, report, "entry_size_bytes", "The size of the entry's file, in bytes.",
+           [](const EntryReport& e) {
+               return e.size ? std::optional<QByteArray>(QByteArray::number(*e.size)) : std::nullopt;
+           });
     family(out, labels, report, "entry_stale", "1 when the entry is old.",
            [](const EntryReport& e) { return flag(e.state == State::Old); });
     family(out, labels, report, "entry_changed", "1 when the entry's file changed since it was last seen.",

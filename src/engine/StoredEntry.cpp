@@ -17,5 +17,7 @@ StoredEntry StoredEntry::read(IniFile& ini, const QString& inifilename, qint16 e
     e.adviseChanges = WatchListFile::equalsTrueIgnoringCase(value("advisechanges", QString()));
     const qint16 type = LeadingNumber::toInt16(value("non-fixed file type", QStringLiteral("-1")));
     e.type = type < 0 ? -1 : qMin<int>(type, 1);
+    e.pattern = value("file pattern", QString());
+    e.smallestSize = value("smallest size", QString());
     return e;
 }

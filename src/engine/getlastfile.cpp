@@ -1,5 +1,7 @@
 #include "engine/getlastfile.h"
 
+#include "engine/FilePattern.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -60,13 +62,14 @@ bool storable(const char* name)
 
 // The chosen name in the folder, or "" when it lists no file. Every failure skips the name, and so
 // does every name that cannot be stored.
-QString pickIn(FileQuery& query, const QString& folder, bool newest, FileQuery::Answer& listing)
+QString pickIn(FileQuery& query, const QString& folder, bool newest, const FilePattern& pattern,
+               FileQuery::Answer& listing)
 {
     LocalMinutes minutes;
     std::string pick;
     qint64 pickMinute = 0;
     listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
-        if (!answer.isFile() || !storable(name))
+        if (!answer.isFile() || !storable(name) || !pattern.matches(name))
             return;
         const qint64 minute = minutes.of(time_t(answer.mtimeSec));
         const bool take = pick.empty() || (newest ? minute > pickMinute : minute <= pickMinute);
@@ -86,12 +89,13 @@ qint64 localMinute(const QDateTime& t)
     return QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch() / 60;
 }
 
-QString pickIn(FileQuery& query, const QString& folder, bool newest, FileQuery::Answer& listing)
+QString pickIn(FileQuery& query, const QString& folder, bool newest, const FilePattern& pattern,
+               FileQuery::Answer& listing)
 {
     QString pick;
     qint64 pickMinute = 0;
     listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
-        if (!answer.isFile())
+        if (!answer.isFile() || !pattern.matches(name))
             return;
         const qint64 minute = localMinute(QDateTime::fromSecsSinceEpoch(answer.mtimeSec));
         if (pick.isEmpty() || (newest ? minute > pickMinute : minute <= pickMinute)) {
@@ -112,7 +116,7 @@ QString getlastfile(const QString& folder, bool newest)
     return pickFolderFile(query, folder, newest).file;
 }
 
-FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest)
+FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest, const FilePattern& pattern)
 {
     FolderPick result;
     // An empty text names no folder at all; listing the root of the file system instead would
@@ -128,7 +132,7 @@ FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest)
         return result;
     }
     try {
-        result.file = withSeparator + pickIn(query, withSeparator, newest, result.listing);
+        result.file = withSeparator + pickIn(query, withSeparator, newest, pattern, result.listing);
     } catch (...) {
         // Out of memory while listing: the folder itself, as for a folder that lists nothing.
         result.file = withSeparator;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/FilePattern.h"
 #include "engine/FileQuery.h"
 
 #include <QString>
@@ -12,11 +13,13 @@
 // holding a line break) counts as not there. It never fails.
 QString getlastfile(const QString& folder, bool newest);
 
-// The same pick through a query of the check's. `listing` tells whether the folder could be
-// listed: Unreachable means the pick is unknown, not that the folder is empty.
+// The same pick through a query of the check's, among the names `pattern` takes. `listing` tells
+// whether the folder could be listed: Unreachable means the pick is unknown, not that the folder
+// is empty. A folder without a name the pattern takes is picked as an empty one.
 struct FolderPick
 {
     QString file;
     FileQuery::Answer listing;
 };
-FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest);
+FolderPick pickFolderFile(FileQuery& query, const QString& folder, bool newest,
+                          const FilePattern& pattern = FilePattern());
