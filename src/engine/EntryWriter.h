@@ -17,8 +17,8 @@ struct EntryInput
     bool directoryMode = false;
     int typeIndex = -1; // 0 oldest, 1 newest, -1 when no list item is selected
     bool reportChanges = false;
-    QString pattern;      // a folder entry's "file pattern", empty for every file
-    QString smallestSize; // "smallest size" as typed, empty for no size test
+    QString pattern = QString();      // a folder entry's "file pattern", empty for every file
+    QString smallestSize = QString(); // "smallest size" as typed, empty for no size test
 };
 
 // Every write of an entry's keys: the editor's save, the answers to a reminder and the check's

@@ -52,6 +52,7 @@ private slots:
     void numbersTakeNoLocale();
     void exitCodes_data();
     void exitCodes();
+    void smallBackupInEveryFormat();
     void badInput_data();
     void badInput();
     void unwritableOutput_data();
@@ -445,6 +446,7 @@ void TestCheckCommand::exitCodes_data()
     QTest::newRow("old") << "[file 0]\n" + changed + "[file 1]\n" + old << 2;
     QTest::newRow("missing") << "[file 0]\ndescription=Gone\nfilename=" + path("gone").toUtf8() << 2;
     QTest::newRow("old but postponed") << "[file 0]\n" + old + "Postponedate=2099-12-31\n" << 0;
+    QTest::newRow("too small") << "[file 0]\n" + fresh + "smallest size=1K\n" << 2;
     QTest::newRow("binary junk") << QByteArray("\x00\xff[file 0]\x01\nfilename\x00=\xfe\n", 24) << 0;
 }
 
@@ -458,6 +460,37 @@ void TestCheckCommand::exitCodes()
     const Run result = check();
     QCOMPARE(result.code, code);
     QCOMPARE(result.err, QByteArray());
+}
+
+void TestCheckCommand::smallBackupInEveryFormat()
+{
+    // The job failed: its log is the newest file, and the backup it wrote is empty.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("backups")));
+    age(QStringLiteral("backups/job.log"), 0);
+    writeAll(path(QStringLiteral("backups/night.tar.gz")), QByteArray());
+    age(QStringLiteral("backups/night.tar.gz"), 1);
+    writeAll(m_dir->iniPath(), entrySection(0, path(QStringLiteral("backups/picked.tar.gz")),
+                                            "description=Backup\ndays=5\nnon-fixed file type=1\n"
+                                            "file pattern=*.tar.gz\nsmallest size=10M"));
+
+    const Run text = check();
+    QCOMPARE(text.code, 2);
+    QCOMPARE(text.out, QByteArray("Backup is only 0 bytes\n"));
+
+    const QJsonObject entry =
+        QJsonDocument::fromJson(check({"--format", "json"}).out).object().value("entries").toArray().first().toObject();
+    QCOMPARE(entry.value("state").toString(), QStringLiteral("small"));
+    QCOMPARE(entry.value("file").toString(), path(QStringLiteral("backups/night.tar.gz")));
+    QCOMPARE(entry.value("pattern").toString(), QStringLiteral("*.tar.gz"));
+    QCOMPARE(entry.value("smallestSize").toInteger(), qint64(10) * 1024 * 1024);
+    QCOMPARE(entry.value("size").toInteger(), qint64(0));
+
+    const Run nagios = check({"--format", "nagios"});
+    QVERIFY2(nagios.out.startsWith("STALEGUARD CRITICAL - 1 small |"), nagios.out.constData());
+    QVERIFY(nagios.out.contains(" small=1;;0;0;1 "));
+    const Run prometheus = check({"--format", "prometheus"});
+    QVERIFY(prometheus.out.contains("staleguard_entry_size_bytes{entry=\"0\",description=\"Backup\"} 0\n"));
+    QVERIFY(prometheus.out.contains("state=\"small\"} 1\n"));
 }
 
 void TestCheckCommand::badInput_data()

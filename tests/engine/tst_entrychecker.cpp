@@ -33,6 +33,8 @@ private slots:
     void cleanupTestCase();
     void rowRules_data();
     void rowRules();
+    void tooSmall_data();
+    void tooSmall();
     void postponedUntilTodayFromMidnight();
     void missingFileAnsweredNoThenYes();
     void walkEndsAtTheFirstEntryWithoutFileName();
@@ -157,6 +159,44 @@ void TestEntryChecker::rowRules()
     for (const CheckRow& row : result.rows)
         QCOMPARE(row.entry, qint16(0));
     QVERIFY(m_dir->question.asked.isEmpty());
+}
+
+void TestEntryChecker::tooSmall_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<bool>("showAll");
+    QTest::addColumn<QStringList>("expected");
+    const QString backup = "description=Backup\ndays=5\n";
+    const QString seenLongAgo = "advisechanges=true\nlast date changed=" + DateTexts::generalDate(kNow.addYears(-1));
+    QTest::newRow("at the size") << 1024 << backup + "smallest size=1K" << false << QStringList{};
+    QTest::newRow("a byte less") << 1023 << backup + "smallest size=1k" << false
+                                 << QStringList{"Backup is only 1023 bytes"};
+    QTest::newRow("empty, in megabytes") << 0 << backup + "smallest size= 2 M" << false
+                                         << QStringList{"Backup is only 0 bytes"};
+    QTest::newRow("beyond 16 bits") << 99999 << backup + "smallest size=100000" << false
+                                    << QStringList{"Backup is only 97 K"};
+    QTest::newRow("ends in s") << 12 * 1024 << "description=Backups\ndays=5\nsmallest size=1G" << false
+                               << QStringList{"Backups are only 12 K"};
+    QTest::newRow("small rather than 0 days old")
+        << 0 << backup + "smallest size=1" << true << QStringList{"Backup is only 0 bytes"};
+    QTest::newRow("no size test") << 0 << backup + "smallest size=none" << false << QStringList{};
+    QTest::newRow("old wins") << 0 << "description=Backup\ndays=0\nsmallest size=1" << false
+                              << QStringList{"Backup is 0 days old"};
+    QTest::newRow("changed wins") << 0 << backup + "smallest size=1\n" + seenLongAgo << false
+                                  << QStringList{"Backup has changed"};
+}
+
+void TestEntryChecker::tooSmall()
+{
+    QFETCH(int, bytes);
+    QFETCH(QString, keys);
+    QFETCH(bool, showAll);
+    QFETCH(QStringList, expected);
+    TestHelpers::writeAll(path("watched"), QByteArray(bytes, 'x'));
+    TestHelpers::touch(path("watched"), kNow);
+    TestHelpers::writeAll(m_dir->iniPath(), entrySection(0, path("watched"), keys));
+    QCOMPARE(TestHelpers::rowTexts(m_dir->check(showAll).rows), expected);
 }
 
 void TestEntryChecker::postponedUntilTodayFromMidnight()

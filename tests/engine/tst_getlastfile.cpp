@@ -1,3 +1,4 @@
+#include "engine/FileQuery.h"
 #include "engine/getlastfile.h"
 
 #include "TestHelpers.h"
@@ -21,6 +22,9 @@ private slots:
     void foldersWithoutFiles();
     void hiddenFilesCountSubfoldersDoNot();
     void linksCountAsTheirTarget();
+    void patternsChooseTheNames_data();
+    void patternsChooseTheNames();
+    void longPatternsStayCheap();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -150,6 +154,63 @@ void TestGetLastFile::linksCountAsTheirTarget()
     // The link itself is brand new; what it points to is the oldest.
     QCOMPARE(getlastfile(m_dir->path(), false), path("link-to-old"));
     QCOMPARE(getlastfile(m_dir->path(), true), path("middle"));
+}
+
+void TestGetLastFile::patternsChooseTheNames_data()
+{
+    // Files from the oldest to the newest; the pick is the newest the pattern takes.
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("expected"); // "" for none: the folder as if empty
+    const QStringList backupThenLog{"backup-0611.tar.gz", "backup-0612.tar.gz", "job.log"};
+    QTest::newRow("a failed job's newer log") << backupThenLog << "*.tar.gz"
+                                              << "backup-0612.tar.gz";
+    QTest::newRow("no pattern") << backupThenLog << ""
+                                << "job.log";
+    QTest::newRow("blanks and separators only") << backupThenLog << " ; ;"
+                                                << "job.log";
+    QTest::newRow("letter case") << QStringList{"A.ZIP", "b.txt"} << "*.zip"
+                                 << "A.ZIP";
+    QTest::newRow("letter case beyond ASCII") << QStringList{"ÄRGER.ZIP", "b.txt"} << "ärger.*"
+                                              << "ÄRGER.ZIP";
+    QTest::newRow("several patterns") << QStringList{"a.zip", "b.7z", "c.txt"} << "*.zip; *.7z"
+                                      << "b.7z";
+    QTest::newRow("the whole name") << QStringList{"a.zip.part", "b.txt"} << "*.zip"
+                                    << "";
+    QTest::newRow("one character") << QStringList{"db1.bak", "db12.bak"} << "db?.bak"
+                                   << "db1.bak";
+    QTest::newRow("brackets are plain") << QStringList{"[1].bak", "1.bak"} << "[1].bak"
+                                        << "[1].bak";
+    QTest::newRow("stars in a row") << QStringList{"x-y-z", "other"} << "x**-*z"
+                                    << "x-y-z";
+    QTest::newRow("nothing matches") << backupThenLog << "*.zip"
+                                     << "";
+}
+
+void TestGetLastFile::patternsChooseTheNames()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, pattern);
+    QFETCH(QString, expected);
+    const QDateTime now = QDateTime::currentDateTime();
+    for (qsizetype i = 0; i < files.size(); ++i)
+        TestHelpers::touch(path(files[i]), now.addSecs(-3600 * (files.size() - i)));
+    FileQuery query;
+    const QString folder = m_dir->path() + QDir::separator();
+    QCOMPARE(pickFolderFile(query, folder, true, FilePattern(pattern)).file, folder + expected);
+}
+
+void TestGetLastFile::longPatternsStayCheap()
+{
+    // Backtracking over a thousand stars would not come back within the test's time; matching by
+    // segments is done at once.
+    const QString name = QString(5000, QLatin1Char('a'));
+    const FilePattern stars(QString(1000, QLatin1Char('*')) + QStringLiteral("b"));
+    const FilePattern segments(QStringLiteral("*a*a*a*a*a*a*a*a*a*a*b"));
+    QVERIFY(!stars.matches(name));
+    QVERIFY(!segments.matches(name));
+    QVERIFY(!stars.matches(name.toUtf8().constData()));
+    QVERIFY(FilePattern(QString(1000, QLatin1Char('*'))).matches(name));
 }
 
 QTEST_GUILESS_MAIN(TestGetLastFile)
