@@ -1,5 +1,7 @@
 #include "BenchData.h"
 #include "engine/EntryChecker.h"
+#include "engine/FilePattern.h"
+#include "engine/FileQuery.h"
 #include "engine/getlastfile.h"
 #include "store/IniFile.h"
 
@@ -78,10 +80,23 @@ void BM_Getlastfile(benchmark::State& state)
         benchmark::DoNotOptimize(getlastfile(data.folderPath(), true));
 }
 
+// The same pick through a pattern that every name is held against, the first part in vain and
+// the second, in other letter case, matching: the worst a pattern makes it.
+void BM_GetlastfilePattern(benchmark::State& state)
+{
+    const BenchData& data = BenchData::folder(kFolderFiles);
+    const FilePattern pattern(QStringLiteral("*.tar.gz;FILE-*.DAT"));
+    for (auto _ : state) {
+        FileQuery query;
+        benchmark::DoNotOptimize(pickFolderFile(query, data.folderPath(), true, pattern));
+    }
+}
+
 BENCHMARK(BM_CheckBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Check)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Getlastfile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GetlastfilePattern)->Unit(benchmark::kMillisecond);
 
 // Keeps every run's time so that the ratios can be printed after the table.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -146,6 +161,8 @@ int main(int argc, char** argv)
     printRatio("check / baseline, 10,000 entries", reporter.ratio("BM_Check/10000", "BM_CheckBaseline/10000"), 2.0);
     printRatio("check 10,000 / check 1,000", reporter.ratio("BM_Check/10000", "BM_Check/1000"), 11.0);
     printRatio("getlastfile / baseline, 100,000 files", reporter.ratio("BM_Getlastfile", "BM_FolderBaseline"), 1.5);
+    printRatio("pick with a pattern / without, 100,000 files",
+               reporter.ratio("BM_GetlastfilePattern", "BM_Getlastfile"), 1.2);
     std::printf("\nLongest gap between two 10 ms heartbeats of the window thread, 10,000 entries\n");
     printBlock("background check, window shown", reporter.longest("BM_BackgroundCheckBlock/0/iterations:4/manual_time"),
                50);
