@@ -34,6 +34,10 @@ touch -d "40 days ago" "$app/files/postponed.txt" "$app/files/removed.txt"
 touch -d "30 days ago" "$app/reports/january.txt"
 touch -d "15 days ago" "$app/reports/february.txt"
 touch -d "10 days ago" "$app/files/new.txt"
+# A backup job that stopped writing backups but still writes its log.
+mkdir -p "$app/backups"
+touch -d "20 days ago" "$app/backups/monday.tar.gz"
+touch "$app/backups/job.log"
 far=$(short_date "300 days")
 cat >"$app/Staleguard.ini" <<INI
 [Settings]
@@ -74,6 +78,13 @@ filename=$app/reports/january.txt
 days=10
 description=Newest report
 non-fixed file type=1
+
+[file 6]
+filename=$app/backups/job.log
+days=7
+description=Nightly backup
+non-fixed file type=1
+file pattern=*.tar.gz;*.zip
 INI
 
 run_program "$app"
@@ -86,9 +97,11 @@ shot fullrun-1-start
 
 step "2. the rows shown"
 rows=$(shown_entries)
-# Old file, changed file and the folder's newest file; not the fresh, postponed or removed ones.
-[ "$rows" = "0 2 5" ] || fail "rows shown are entries '$rows', expected '0 2 5'"
+# Old file, changed file, the folder's newest file and the newest backup, which the job's fresh log
+# no longer hides; not the fresh, postponed or removed ones.
+[ "$rows" = "0 2 5 6" ] || fail "rows shown are entries '$rows', expected '0 2 5 6'"
 [ "$(ini_value "file 5" filename)" = "$app/reports/february.txt" ] || fail "the folder entry did not take its newest file"
+[ "$(ini_value "file 6" filename)" = "$app/backups/monday.tar.gz" ] || fail "the pattern did not pick the backup"
 shot fullrun-2-rows
 
 step "3. subscribe to a new file with the editor"
@@ -122,7 +135,7 @@ wait_for 20 eval '[ -z "$(visible_window "Add file to your list")" ]' || fail "O
 [ "$(ini_value "file 4" description)" = "Monthly report" ] || fail "description saved as '$(ini_value "file 4" description)'"
 [ "$(ini_value "file 4" days)" = "7" ] || fail "days saved as '$(ini_value "file 4" days)', expected 7 (5 and two steps up)"
 [ "$(ini_value "file 4" Notactive)" = "false" ] || fail "the new entry is still marked removed"
-wait_for 10 eval '[ "$(shown_entries)" = "0 2 4 5" ]' || fail "rows after subscribing: '$(shown_entries)'"
+wait_for 10 eval '[ "$(shown_entries)" = "0 2 4 5 6" ]' || fail "rows after subscribing: '$(shown_entries)'"
 sleep 0.5
 shot fullrun-3-subscribed
 
@@ -138,7 +151,7 @@ xdotool key --clearmodifiers alt+p
 sleep 0.7
 shot fullrun-4-menu
 xdotool key --clearmodifiers 1
-wait_for 10 eval '[ "$(shown_entries)" = "2 4 5" ]' || fail "rows after postponing: '$(shown_entries)', expected '2 4 5'"
+wait_for 10 eval '[ "$(shown_entries)" = "2 4 5 6" ]' || fail "rows after postponing: '$(shown_entries)', expected '2 4 5 6'"
 [ "$(ini_value "file 0" Postponedate)" = "$(short_date tomorrow)" ] ||
     fail "Postponedate is '$(ini_value "file 0" Postponedate)', expected '$(short_date tomorrow)'"
 sleep 0.5
@@ -174,7 +187,7 @@ xdotool windowactivate --sync "$main" key --clearmodifiers Escape
 wait_for 20 eval '! kill -0 "$pid" 2>/dev/null' || fail "Esc did not end the program"
 [ ! -e "$app/\$Staleguard.ini" ] || fail "the row map file is still there"
 sections=$(grep '^\[' "$app/Staleguard.ini" | tr '\n' ' ')
-expected="[Settings] [file 0] [file 1] [file 2] [file 3] [file 4] [file 5] "
+expected="[Settings] [file 0] [file 1] [file 2] [file 3] [file 4] [file 5] [file 6] "
 [ "$sections" = "$expected" ] || fail "watch list sections are '$sections', expected '$expected'"
 cp "$app/Staleguard.ini" "$SHOTS/fullrun-watchlist.ini"
 echo "PASS: screenshots in $SHOTS"
