@@ -35,7 +35,7 @@
 namespace {
 
 constexpr int kRetryMissingMs = 500;
-const QSize kDesignClient(6945 / 15, 4185 / 15);
+const QSize kDesignClient(6945 / 15, 4965 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
 } // namespace
@@ -93,7 +93,7 @@ QSize frmaddnewfile::smallestFittingSize() const
     // The layout was drawn for a small face; with a wider one the window grows until no caption is cut.
     double fx = 1.0;
     double fy = 1.0;
-    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3};
+    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3, labpattern, labsmallest};
     for (const QWidget* w : captions) {
         fx = qMax(fx, double(w->sizeHint().width()) / qMax(1, w->width()));
         fy = qMax(fy, double(w->sizeHint().height()) / qMax(1, w->height()));
@@ -166,7 +166,7 @@ void frmaddnewfile::Checkfixedfiles_Click()
     const bool directory = Checkfixedfiles->isChecked();
     Framecovertypefile->setVisible(!directory);
     // The covered row must not take the keyboard focus either.
-    const QList<QWidget*> row{Label1, listtypeoffile, Label3};
+    const QList<QWidget*> row{Label1, listtypeoffile, Label3, labpattern, txtpattern};
     for (QWidget* w : row)
         w->setEnabled(directory);
     checkfilechanges->setEnabled(!directory);
@@ -270,6 +270,8 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
         Framecovertypefile->hide();
         listtypeoffile->setCurrentIndex(entry.type);
     }
+    txtpattern->setText(entry.pattern);
+    txtsmallest->setText(entry.smallestSize);
 }
 
 void frmaddnewfile::showDescription(const QString& text)
@@ -301,6 +303,8 @@ EntryInput frmaddnewfile::entryInput() const
     input.directoryMode = Checkfixedfiles->isChecked();
     input.typeIndex = typeIndex();
     input.reportChanges = checkfilechanges->isChecked();
+    input.pattern = txtpattern->text();
+    input.smallestSize = txtsmallest->text();
     return input;
 }
 

@@ -7,6 +7,7 @@
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
+#include "engine/EntryWriter.h"
 #include "filedialog/FileChooser.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/frmfiledsip.h"
@@ -40,6 +41,7 @@ private slots:
     void spin();
     void spinHeld();
     void directoryModeRow();
+    void patternRowIsCovered();
     void editFill_data();
     void editFill();
     void editWithoutSelection();
@@ -54,6 +56,10 @@ private slots:
     void longStoredDescription_data();
     void longStoredDescription();
     void saveRefused();
+    void patternAndSmallestSize_data();
+    void patternAndSmallestSize();
+    void patternAndSizeRefused_data();
+    void patternAndSizeRefused();
 
 private:
     QString path(const QString& name) const { return m_fx->filePath(name); }
@@ -191,6 +197,21 @@ void TestFrmAddNewFile::directoryModeRow()
     QVERIFY(editor.Framecovertypefile->isVisible());
     QVERIFY(!editor.listtypeoffile->isEnabled());
     QVERIFY(editor.checkfilechanges->isEnabled());
+}
+
+void TestFrmAddNewFile::patternRowIsCovered()
+{
+    frmaddnewfile& editor = m_main->editor()->load();
+    editor.show();
+    // Grown past its design size, the cover must still hide the whole row.
+    editor.resize(editor.size() * 3 / 2);
+    QCoreApplication::processEvents();
+    for (QWidget* w : {static_cast<QWidget*>(editor.labpattern), static_cast<QWidget*>(editor.txtpattern)}) {
+        QVERIFY(editor.Framecovertypefile->geometry().contains(w->geometry()));
+        QVERIFY(!w->isEnabled());
+    }
+    editor.Checkfixedfiles->setChecked(true);
+    QVERIFY(editor.txtpattern->isEnabled());
 }
 
 void TestFrmAddNewFile::editFill_data()
@@ -473,6 +494,73 @@ void TestFrmAddNewFile::saveRefused()
     const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
     QVERIFY(told);
     QCOMPARE(told->text, QStringLiteral("You must enter a description of the file"));
+    QCOMPARE(m_main->editor()->editor(), editor);
+    QVERIFY(!QFileInfo::exists(m_fx->ini()));
+}
+
+void TestFrmAddNewFile::patternAndSmallestSize_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("pattern"); // shown, and saved when the entry is a folder's
+    QTest::addColumn<QString>("smallest");
+    QTest::addColumn<bool>("folder");
+
+    QTest::newRow("folder entry") << QByteArray("non-fixed file type=1\nfile pattern=*.zip\nsmallest size=500K\n")
+                                  << QStringLiteral("*.zip") << QStringLiteral("500K") << true;
+    QTest::newRow("fixed file") << QByteArray("smallest size=2 M\n") << QString() << QStringLiteral("2 M") << false;
+}
+
+void TestFrmAddNewFile::patternAndSmallestSize()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, pattern);
+    QFETCH(QString, smallest);
+    QFETCH(bool, folder);
+    const QString watched = path(QStringLiteral("a.zip"));
+    TestHelpers::writeAll(watched, "x");
+    frmaddnewfile& editor =
+        editFromRow(QStringLiteral("[file 3]\nfilename=%1\ndescription=A\n").arg(watched).toUtf8() + keys);
+    QCOMPARE(editor.txtpattern->text(), pattern);
+    QCOMPARE(editor.txtsmallest->text(), smallest);
+    // A pattern left in the covered row is not the fixed file's.
+    if (!folder)
+        editor.txtpattern->setText(QStringLiteral("*.log"));
+    clickOk(editor);
+
+    QVERIFY(!m_main->editor()->editor());
+    const QString absent = QStringLiteral("<absent>");
+    QCOMPARE(TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("file pattern"), absent), folder ? pattern : absent);
+    QCOMPARE(TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("smallest size"), absent), smallest);
+}
+
+void TestFrmAddNewFile::patternAndSizeRefused_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("smallest");
+    QTest::addColumn<int>("refusal");
+
+    QTest::newRow("pattern names a folder")
+        << QStringLiteral("backups/*.zip") << QString() << int(EntryWriter::Result::PatternHoldsFolder);
+    QTest::newRow("size in words") << QStringLiteral("*.zip") << QStringLiteral("lots")
+                                   << int(EntryWriter::Result::NotASize);
+}
+
+void TestFrmAddNewFile::patternAndSizeRefused()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, smallest);
+    QFETCH(int, refusal);
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile* editor = m_main->editor()->editor();
+    editor->cmdfilename->setText(QStringLiteral("/data/a.zip"));
+    editor->txtdescrip->setText(QStringLiteral("Backup"));
+    editor->Checkfixedfiles->setChecked(true);
+    editor->txtpattern->setText(pattern);
+    editor->txtsmallest->setText(smallest);
+    editor->cmdok_Click();
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
+    QVERIFY(told);
+    QCOMPARE(told->text, EntryWriter::message(EntryWriter::Result(refusal)));
     QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }
