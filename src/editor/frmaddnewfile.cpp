@@ -10,6 +10,7 @@
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
+#include "editor/ProbedFile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -70,6 +71,9 @@ void frmaddnewfile::connectControls()
     connect(SpB1, &SpinButton::MouseOut, this, &frmaddnewfile::SpB1_MouseOut);
     connect(Timerspinbox, &QTimer::timeout, this, &frmaddnewfile::Timerspinbox_Timer);
     connect(timecheckentrys, &QTimer::timeout, this, &frmaddnewfile::timecheckentrys_Timer);
+    // A folder entry's info line is about the file its pick takes, which these change.
+    connect(txtpattern, &QLineEdit::textChanged, this, &frmaddnewfile::probeAgain);
+    connect(listtypeoffile, &QComboBox::currentTextChanged, this, &frmaddnewfile::probeAgain);
 }
 
 void frmaddnewfile::Form_Load()
@@ -170,6 +174,13 @@ void frmaddnewfile::Checkfixedfiles_Click()
     for (QWidget* w : row)
         w->setEnabled(directory);
     checkfilechanges->setEnabled(!directory);
+    probeAgain();
+}
+
+void frmaddnewfile::probeAgain()
+{
+    filedatetext.clear();
+    m_lastProbe.invalidate();
 }
 
 void frmaddnewfile::SpB1_SpinDown(int direction)
@@ -210,13 +221,15 @@ void frmaddnewfile::probeFile()
     m_probed = name;
     m_lastProbe.start();
     FileQuery query(shareTimeout());
-    const FileQuery::Answer answer = query.stat(name);
+    const ProbedFile::Found found =
+        ProbedFile::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
+    const FileQuery::Answer& answer = found.answer;
     if (answer.state == FileQuery::Answer::State::Unreachable) {
         labfileinfo->setText(FileInfoLine::unreachable(answer.why));
         return;
     }
     if (!answer.isFile()) {
-        labfileinfo->setText(FileInfoLine::notFound());
+        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches() : FileInfoLine::notFound());
         return;
     }
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);

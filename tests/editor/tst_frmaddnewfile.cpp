@@ -3,6 +3,7 @@
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
+#include "editor/FileInfoLine.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
@@ -51,6 +52,8 @@ private slots:
     void infoLine_data();
     void infoLine();
     void missingFileIsLookedForAgain();
+    void infoLineOfAFolderEntry_data();
+    void infoLineOfAFolderEntry();
     void saveNewEntry();
     void saveEditedEntry();
     void longStoredDescription_data();
@@ -398,6 +401,36 @@ void TestFrmAddNewFile::missingFileIsLookedForAgain()
     TestHelpers::writeAll(file, "x");
     QTRY_VERIFY(editor.labfileinfo->text().startsWith(QStringLiteral("File Last Changed ")));
     QVERIFY(!editor.filedatetext.isEmpty());
+}
+
+void TestFrmAddNewFile::infoLineOfAFolderEntry_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("shown"); // the file whose date the line gives, or empty for none
+    QTest::newRow("every file") << QString() << QStringLiteral("notes.txt");
+    QTest::newRow("pattern") << QStringLiteral("*.ZIP;*.tar.gz") << QStringLiteral("backup.zip");
+    QTest::newRow("nothing matches") << QStringLiteral("*.doc") << QString();
+}
+
+void TestFrmAddNewFile::infoLineOfAFolderEntry()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, shown);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("folder"))));
+    const QHash<QString, QDateTime> files{{QStringLiteral("backup.zip"), QDateTime::currentDateTime().addDays(-3)},
+                                          {QStringLiteral("notes.txt"), QDateTime::currentDateTime().addDays(-1)}};
+    for (auto it = files.begin(); it != files.end(); ++it)
+        TestHelpers::touch(path(QStringLiteral("folder/") + it.key()), it.value());
+
+    frmaddnewfile& editor = m_main->editor()->load();
+    editor.Checkfixedfiles->setChecked(true);
+    editor.cmdfilename->setText(path(QStringLiteral("folder/backup.zip")));
+    editor.timecheckentrys_Timer();
+    // The line follows the pattern as it is typed, not only the file name.
+    editor.txtpattern->setText(pattern);
+    editor.timecheckentrys_Timer();
+    QCOMPARE(editor.labfileinfo->text(),
+             shown.isEmpty() ? FileInfoLine::noneMatches() : FileInfoLine::forChange(files.value(shown), Clock::now()));
 }
 
 void TestFrmAddNewFile::saveNewEntry()
