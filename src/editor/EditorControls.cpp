@@ -31,7 +31,18 @@ void boxed(QLabel* label)
     label->setAlignment(Qt::AlignCenter);
 }
 
-void buildRows(EditorControls& w, QWidget* window)
+// A line edit that tells what it wants in a tooltip, which assistive technology reads out as well.
+QLineEdit* hintedEdit(QWidget* parent, const char* objectName, const QString& name, const QString& hint)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setAccessibleName(name);
+    edit->setToolTip(hint);
+    edit->setAccessibleDescription(hint);
+    return edit;
+}
+
+void buildFolderRows(EditorControls& w, QWidget* window)
 {
     w.Checkfixedfiles =
         place(new QCheckBox(QStringLiteral("Don't use a fixed filename."), window), 105, 2040, 2175, 255);
@@ -44,27 +55,41 @@ void buildRows(EditorControls& w, QWidget* window)
                           static_cast<QWidget*>(w.listtypeoffile->view())})
         part->setAccessibleName(QStringLiteral("Which file in this directory"));
     w.Label3 = place(new QLabel(QStringLiteral("file in this directory"), window), 4170, 2025, 1455, 255);
-    w.Framecovertypefile = place(new QFrame(window), 2280, 1920, 3420, 510);
+    w.labpattern = place(new QLabel(QStringLiteral("whose name matches"), window), 2370, 2445, 1455, 255);
+    w.txtpattern = place(hintedEdit(window, "txtpattern", QStringLiteral("Only files whose name matches"),
+                                    QStringLiteral("For example *.zip;*.tar.gz; empty for every file")),
+                         3840, 2400, 1785, 315);
+    w.labpattern->setBuddy(w.txtpattern);
+    w.Framecovertypefile = place(new QFrame(window), 2280, 1920, 3420, 915);
     w.Framecovertypefile->setAutoFillBackground(true);
     w.Framecovertypefile->raise();
+}
 
-    w.Description = place(new QGroupBox(QStringLiteral("Description"), window), 120, 2520, 3135, 735);
+void buildReminderRows(EditorControls& w, QWidget* window)
+{
+    w.Description = place(new QGroupBox(QStringLiteral("Description"), window), 120, 2925, 3135, 735);
     w.txtdescrip = place(new QLineEdit(w.Description), 120, 240, 2895, 375);
     w.txtdescrip->setMaxLength(EditorControls::kTypedDescriptionLength);
     w.txtdescrip->setToolTip(QStringLiteral("Enter the description of the file here"));
     w.txtdescrip->setAccessibleName(QStringLiteral("Description"));
     w.txtdescrip->setAccessibleDescription(w.txtdescrip->toolTip());
-    w.Frame2 = place(new QGroupBox(QStringLiteral("Remind me if the file is:-"), window), 3360, 2520, 2295, 735);
+    w.Frame2 = place(new QGroupBox(QStringLiteral("Remind me if the file is:-"), window), 3360, 2925, 2295, 735);
     w.Labeldaystodelete = place(new QLabel(w.Frame2), 600, 240, 1575, 375);
     boxed(w.Labeldaystodelete);
     QFont font = w.Labeldaystodelete->font();
     font.setPointSizeF(9.75);
     w.Labeldaystodelete->setFont(font);
-    w.SpB1 = place(new SpinButton(window), 3480, 2760, 375, 375);
+    w.SpB1 = place(new SpinButton(window), 3480, 3165, 375, 375);
     w.SpB1->setAccessibleDescription(QStringLiteral("Up and Down change the number of days"));
     w.SpB1->raise();
     w.checkfilechanges =
-        place(new QCheckBox(QStringLiteral("Also tell me when this file changes"), window), 120, 3480, 2895, 495);
+        place(new QCheckBox(QStringLiteral("Also tell me when this file changes"), window), 120, 3885, 2895, 495);
+    w.labsmallest = place(new QLabel(QStringLiteral("Remind me if it is smaller than"), window), 120, 4485, 2655, 255);
+    w.txtsmallest = place(hintedEdit(window, "txtsmallest", QStringLiteral("Remind me if it is smaller than"),
+                                     QStringLiteral("Bytes, or a number with K, M or G, for example 500K; empty "
+                                                    "for any size")),
+                          2850, 4440, 1215, 315);
+    w.labsmallest->setBuddy(w.txtsmallest);
 }
 
 void buildControls(EditorControls& w, QWidget* window)
@@ -84,7 +109,8 @@ void buildControls(EditorControls& w, QWidget* window)
     w.Frame3 = place(new QGroupBox(QStringLiteral("File Information"), window), 120, 1200, 5535, 615);
     w.labfileinfo = place(new QLabel(w.Frame3), 120, 240, 5295, 255);
     w.labfileinfo->setAlignment(Qt::AlignCenter);
-    buildRows(w, window);
+    buildFolderRows(w, window);
+    buildReminderRows(w, window);
 
     w.Timerspinbox = new QTimer(window);
     w.Timerspinbox->setInterval(500);
@@ -94,8 +120,9 @@ void buildControls(EditorControls& w, QWidget* window)
 
 void orderTabs(const EditorControls& w)
 {
-    const QList<QWidget*> order{w.cmdok,           w.cmdcancel,      w.txtdescrip,  w.checkfilechanges,
-                                w.Checkfixedfiles, w.listtypeoffile, w.cmdfilename, w.SpB1};
+    const QList<QWidget*> order{
+        w.cmdok,      w.cmdcancel,   w.txtdescrip, w.checkfilechanges, w.Checkfixedfiles, w.listtypeoffile,
+        w.txtpattern, w.cmdfilename, w.SpB1,       w.txtsmallest};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

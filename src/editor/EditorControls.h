@@ -33,6 +33,8 @@ struct EditorControls
     QLabel* Label1 = nullptr;
     QComboBox* listtypeoffile = nullptr;
     QLabel* Label3 = nullptr;
+    QLabel* labpattern = nullptr;
+    QLineEdit* txtpattern = nullptr;
     QFrame* Framecovertypefile = nullptr;
     QGroupBox* Description = nullptr;
     QLineEdit* txtdescrip = nullptr;
@@ -40,6 +42,8 @@ struct EditorControls
     QLabel* Labeldaystodelete = nullptr;
     SpinButton* SpB1 = nullptr;
     QCheckBox* checkfilechanges = nullptr;
+    QLabel* labsmallest = nullptr;
+    QLineEdit* txtsmallest = nullptr;
     QTimer* Timerspinbox = nullptr;
     QTimer* timecheckentrys = nullptr;
     VSResize* VSResize1 = nullptr;

@@ -17,6 +17,11 @@ QString notFound()
     return QStringLiteral("The file was not found");
 }
 
+QString noneMatches()
+{
+    return QStringLiteral("No file in this directory matches");
+}
+
 QString unreachable(const QString& why)
 {
     return QStringLiteral("The file cannot be reached (%1)").arg(why);

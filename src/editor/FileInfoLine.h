@@ -10,6 +10,8 @@ namespace FileInfoLine {
 QString forChange(const QDateTime& modified, const QDateTime& now);
 // Shown while the chosen file cannot be found.
 QString notFound();
+// Shown while a folder entry's folder holds no file its pattern takes.
+QString noneMatches();
 // Shown while the chosen file cannot be asked about: a share that does not answer, say.
 QString unreachable(const QString& why);
 

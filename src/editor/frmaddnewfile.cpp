@@ -10,6 +10,7 @@
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
+#include "editor/ProbedFile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -35,7 +36,7 @@
 namespace {
 
 constexpr int kRetryMissingMs = 500;
-const QSize kDesignClient(6945 / 15, 4185 / 15);
+const QSize kDesignClient(6945 / 15, 4965 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
 } // namespace
@@ -70,6 +71,9 @@ void frmaddnewfile::connectControls()
     connect(SpB1, &SpinButton::MouseOut, this, &frmaddnewfile::SpB1_MouseOut);
     connect(Timerspinbox, &QTimer::timeout, this, &frmaddnewfile::Timerspinbox_Timer);
     connect(timecheckentrys, &QTimer::timeout, this, &frmaddnewfile::timecheckentrys_Timer);
+    // A folder entry's info line is about the file its pick takes, which these change.
+    connect(txtpattern, &QLineEdit::textChanged, this, &frmaddnewfile::probeAgain);
+    connect(listtypeoffile, &QComboBox::currentTextChanged, this, &frmaddnewfile::probeAgain);
 }
 
 void frmaddnewfile::Form_Load()
@@ -93,7 +97,7 @@ QSize frmaddnewfile::smallestFittingSize() const
     // The layout was drawn for a small face; with a wider one the window grows until no caption is cut.
     double fx = 1.0;
     double fy = 1.0;
-    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3};
+    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3, labpattern, labsmallest};
     for (const QWidget* w : captions) {
         fx = qMax(fx, double(w->sizeHint().width()) / qMax(1, w->width()));
         fy = qMax(fy, double(w->sizeHint().height()) / qMax(1, w->height()));
@@ -166,10 +170,17 @@ void frmaddnewfile::Checkfixedfiles_Click()
     const bool directory = Checkfixedfiles->isChecked();
     Framecovertypefile->setVisible(!directory);
     // The covered row must not take the keyboard focus either.
-    const QList<QWidget*> row{Label1, listtypeoffile, Label3};
+    const QList<QWidget*> row{Label1, listtypeoffile, Label3, labpattern, txtpattern};
     for (QWidget* w : row)
         w->setEnabled(directory);
     checkfilechanges->setEnabled(!directory);
+    probeAgain();
+}
+
+void frmaddnewfile::probeAgain()
+{
+    filedatetext.clear();
+    m_lastProbe.invalidate();
 }
 
 void frmaddnewfile::SpB1_SpinDown(int direction)
@@ -210,13 +221,15 @@ void frmaddnewfile::probeFile()
     m_probed = name;
     m_lastProbe.start();
     FileQuery query(shareTimeout());
-    const FileQuery::Answer answer = query.stat(name);
+    const ProbedFile::Found found =
+        ProbedFile::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
+    const FileQuery::Answer& answer = found.answer;
     if (answer.state == FileQuery::Answer::State::Unreachable) {
         labfileinfo->setText(FileInfoLine::unreachable(answer.why));
         return;
     }
     if (!answer.isFile()) {
-        labfileinfo->setText(FileInfoLine::notFound());
+        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches() : FileInfoLine::notFound());
         return;
     }
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);
@@ -270,6 +283,8 @@ void frmaddnewfile::showEntry(const StoredEntry& entry)
         Framecovertypefile->hide();
         listtypeoffile->setCurrentIndex(entry.type);
     }
+    txtpattern->setText(entry.pattern);
+    txtsmallest->setText(entry.smallestSize);
 }
 
 void frmaddnewfile::showDescription(const QString& text)
@@ -301,6 +316,8 @@ EntryInput frmaddnewfile::entryInput() const
     input.directoryMode = Checkfixedfiles->isChecked();
     input.typeIndex = typeIndex();
     input.reportChanges = checkfilechanges->isChecked();
+    input.pattern = txtpattern->text();
+    input.smallestSize = txtsmallest->text();
     return input;
 }
 

@@ -67,6 +67,8 @@ private:
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
+    // What the info line shows is out of date: the file, or what a folder entry picks, changed.
+    void probeAgain();
     int shareTimeout() const;
     // Shows a stored description whole, even beyond what the user may type.
     void showDescription(const QString& text);

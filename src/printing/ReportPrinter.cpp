@@ -75,6 +75,13 @@ bool ReportPrinter::printEntry(TextPrinter& printer, const QString& inifilename,
     printer.printLine(QString());
     const QString days = entryValue(inifilename, number, QStringLiteral("days"));
     printer.printLine(QStringLiteral("Advise if ") + days + QStringLiteral(" days old "));
+    // Only an entry that has them prints these lines, so that a list without them prints as it always has.
+    const QString pattern = entryValue(inifilename, number, QStringLiteral("file pattern"));
+    if (!pattern.isEmpty())
+        printer.printLine(QStringLiteral("Only files matching ") + pattern);
+    const QString smallest = entryValue(inifilename, number, QStringLiteral("smallest size"));
+    if (!smallest.isEmpty())
+        printer.printLine(QStringLiteral("Remind me if smaller than ") + smallest);
     if (WatchListFile::isLoweredTrue(entryValue(inifilename, number, QStringLiteral("advisechanges"))))
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));

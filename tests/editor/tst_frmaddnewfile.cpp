@@ -3,10 +3,12 @@
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
+#include "editor/FileInfoLine.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/EntryChecker.h"
+#include "engine/EntryWriter.h"
 #include "filedialog/FileChooser.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/frmfiledsip.h"
@@ -40,6 +42,7 @@ private slots:
     void spin();
     void spinHeld();
     void directoryModeRow();
+    void patternRowIsCovered();
     void editFill_data();
     void editFill();
     void editWithoutSelection();
@@ -49,11 +52,17 @@ private slots:
     void infoLine_data();
     void infoLine();
     void missingFileIsLookedForAgain();
+    void infoLineOfAFolderEntry_data();
+    void infoLineOfAFolderEntry();
     void saveNewEntry();
     void saveEditedEntry();
     void longStoredDescription_data();
     void longStoredDescription();
     void saveRefused();
+    void patternAndSmallestSize_data();
+    void patternAndSmallestSize();
+    void patternAndSizeRefused_data();
+    void patternAndSizeRefused();
 
 private:
     QString path(const QString& name) const { return m_fx->filePath(name); }
@@ -191,6 +200,21 @@ void TestFrmAddNewFile::directoryModeRow()
     QVERIFY(editor.Framecovertypefile->isVisible());
     QVERIFY(!editor.listtypeoffile->isEnabled());
     QVERIFY(editor.checkfilechanges->isEnabled());
+}
+
+void TestFrmAddNewFile::patternRowIsCovered()
+{
+    frmaddnewfile& editor = m_main->editor()->load();
+    editor.show();
+    // Grown past its design size, the cover must still hide the whole row.
+    editor.resize(editor.size() * 3 / 2);
+    QCoreApplication::processEvents();
+    for (QWidget* w : {static_cast<QWidget*>(editor.labpattern), static_cast<QWidget*>(editor.txtpattern)}) {
+        QVERIFY(editor.Framecovertypefile->geometry().contains(w->geometry()));
+        QVERIFY(!w->isEnabled());
+    }
+    editor.Checkfixedfiles->setChecked(true);
+    QVERIFY(editor.txtpattern->isEnabled());
 }
 
 void TestFrmAddNewFile::editFill_data()
@@ -379,6 +403,36 @@ void TestFrmAddNewFile::missingFileIsLookedForAgain()
     QVERIFY(!editor.filedatetext.isEmpty());
 }
 
+void TestFrmAddNewFile::infoLineOfAFolderEntry_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("shown"); // the file whose date the line gives, or empty for none
+    QTest::newRow("every file") << QString() << QStringLiteral("notes.txt");
+    QTest::newRow("pattern") << QStringLiteral("*.ZIP;*.tar.gz") << QStringLiteral("backup.zip");
+    QTest::newRow("nothing matches") << QStringLiteral("*.doc") << QString();
+}
+
+void TestFrmAddNewFile::infoLineOfAFolderEntry()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, shown);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("folder"))));
+    const QHash<QString, QDateTime> files{{QStringLiteral("backup.zip"), QDateTime::currentDateTime().addDays(-3)},
+                                          {QStringLiteral("notes.txt"), QDateTime::currentDateTime().addDays(-1)}};
+    for (auto it = files.begin(); it != files.end(); ++it)
+        TestHelpers::touch(path(QStringLiteral("folder/") + it.key()), it.value());
+
+    frmaddnewfile& editor = m_main->editor()->load();
+    editor.Checkfixedfiles->setChecked(true);
+    editor.cmdfilename->setText(path(QStringLiteral("folder/backup.zip")));
+    editor.timecheckentrys_Timer();
+    // The line follows the pattern as it is typed, not only the file name.
+    editor.txtpattern->setText(pattern);
+    editor.timecheckentrys_Timer();
+    QCOMPARE(editor.labfileinfo->text(),
+             shown.isEmpty() ? FileInfoLine::noneMatches() : FileInfoLine::forChange(files.value(shown), Clock::now()));
+}
+
 void TestFrmAddNewFile::saveNewEntry()
 {
     const QString watched = path(QStringLiteral("report.doc"));
@@ -473,6 +527,73 @@ void TestFrmAddNewFile::saveRefused()
     const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
     QVERIFY(told);
     QCOMPARE(told->text, QStringLiteral("You must enter a description of the file"));
+    QCOMPARE(m_main->editor()->editor(), editor);
+    QVERIFY(!QFileInfo::exists(m_fx->ini()));
+}
+
+void TestFrmAddNewFile::patternAndSmallestSize_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("pattern"); // shown, and saved when the entry is a folder's
+    QTest::addColumn<QString>("smallest");
+    QTest::addColumn<bool>("folder");
+
+    QTest::newRow("folder entry") << QByteArray("non-fixed file type=1\nfile pattern=*.zip\nsmallest size=500K\n")
+                                  << QStringLiteral("*.zip") << QStringLiteral("500K") << true;
+    QTest::newRow("fixed file") << QByteArray("smallest size=2 M\n") << QString() << QStringLiteral("2 M") << false;
+}
+
+void TestFrmAddNewFile::patternAndSmallestSize()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, pattern);
+    QFETCH(QString, smallest);
+    QFETCH(bool, folder);
+    const QString watched = path(QStringLiteral("a.zip"));
+    TestHelpers::writeAll(watched, "x");
+    frmaddnewfile& editor =
+        editFromRow(QStringLiteral("[file 3]\nfilename=%1\ndescription=A\n").arg(watched).toUtf8() + keys);
+    QCOMPARE(editor.txtpattern->text(), pattern);
+    QCOMPARE(editor.txtsmallest->text(), smallest);
+    // A pattern left in the covered row is not the fixed file's.
+    if (!folder)
+        editor.txtpattern->setText(QStringLiteral("*.log"));
+    clickOk(editor);
+
+    QVERIFY(!m_main->editor()->editor());
+    const QString absent = QStringLiteral("<absent>");
+    QCOMPARE(TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("file pattern"), absent), folder ? pattern : absent);
+    QCOMPARE(TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("smallest size"), absent), smallest);
+}
+
+void TestFrmAddNewFile::patternAndSizeRefused_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("smallest");
+    QTest::addColumn<int>("refusal");
+
+    QTest::newRow("pattern names a folder")
+        << QStringLiteral("backups/*.zip") << QString() << int(EntryWriter::Result::PatternHoldsFolder);
+    QTest::newRow("size in words") << QStringLiteral("*.zip") << QStringLiteral("lots")
+                                   << int(EntryWriter::Result::NotASize);
+}
+
+void TestFrmAddNewFile::patternAndSizeRefused()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, smallest);
+    QFETCH(int, refusal);
+    m_main->editor()->fileadd_Click();
+    frmaddnewfile* editor = m_main->editor()->editor();
+    editor->cmdfilename->setText(QStringLiteral("/data/a.zip"));
+    editor->txtdescrip->setText(QStringLiteral("Backup"));
+    editor->Checkfixedfiles->setChecked(true);
+    editor->txtpattern->setText(pattern);
+    editor->txtsmallest->setText(smallest);
+    editor->cmdok_Click();
+    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
+    QVERIFY(told);
+    QCOMPARE(told->text, EntryWriter::message(EntryWriter::Result(refusal)));
     QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }

@@ -294,8 +294,9 @@ void TestAccessibility::editorTabOrder()
     QVERIFY(QTest::qWaitForWindowActive(&editor));
     QTRY_VERIFY(editor.cmdok->isEnabled());
     editor.cmdok->setFocus();
-    const QList<QWidget*> expected{editor.cmdok,          editor.cmdcancel,   editor.txtdescrip, editor.Checkfixedfiles,
-                                   editor.listtypeoffile, editor.cmdfilename, editor.SpB1,       editor.cmdok};
+    const QList<QWidget*> expected{editor.cmdok,          editor.cmdcancel,  editor.txtdescrip,  editor.Checkfixedfiles,
+                                   editor.listtypeoffile, editor.txtpattern, editor.cmdfilename, editor.SpB1,
+                                   editor.txtsmallest,    editor.cmdok};
     // "Also tell me when this file changes" is off in folder mode, so Tab passes it by.
     QList<QWidget*> visited{QApplication::focusWidget()};
     for (int i = 1; i < expected.size(); ++i) {

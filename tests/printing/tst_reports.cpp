@@ -23,10 +23,13 @@ QStringList head(const QString& title)
             "line ",   "size 14", "bold off"};
 }
 
-QStringList block(int number, const QString& description, const QString& filename, const QString& days, bool changes)
+QStringList block(int number, const QString& description, const QString& filename, const QString& days, bool changes,
+                  const QStringList& tests = {})
 {
     QStringList lines{"line File:" + QString::number(number), "line File Description:\t " + description,
                       "line File Name:\t\t " + filename, "line ", "line Advise if " + days + " days old "};
+    for (const QString& test : tests)
+        lines << "line " + test;
     if (changes)
         lines << "line Tell me if the file changes";
     lines << "line " + rule << "line ";
@@ -104,6 +107,14 @@ void TestReports::allFilesReport_data()
     QTest::newRow("Notactive other than true is printed")
         << QByteArray("[file 0]\nfilename=/x\ndays=5\nNotactive=false\n[file 1]\nfilename=/y\nNotactive=yes\n")
         << block(0, "", "/x", "5", false) + block(1, "", "/y", "", false);
+    QTest::newRow("pattern and smallest size as stored")
+        << QByteArray("[file 0]\nfilename=/d/x.zip\ndays=5\nnon-fixed file type=1\nfile pattern=*.zip;*.tar.gz\n"
+                      "smallest size=500k\nadvisechanges=true\n")
+        << block(0, "", "/d/x.zip", "5", true,
+                 {"Only files matching *.zip;*.tar.gz", "Remind me if smaller than 500k"});
+    QTest::newRow("empty pattern and size print nothing")
+        << QByteArray("[file 0]\nfilename=/x\ndays=5\nfile pattern=\nsmallest size=\n")
+        << block(0, "", "/x", "5", false);
     QTest::newRow("days kept as stored") << QByteArray("[file 0]\nfilename=/x\ndays=007 or so\n")
                                          << block(0, "", "/x", "007 or so", false);
 }
