@@ -4,9 +4,9 @@
 
 #include <QString>
 
-// The file the editor's info line tells about. For a folder entry that is the file the check would
-// pick in the chosen name's folder today, so that the user sees what the pattern catches before
-// saving it.
+// The file the editor's info line tells about. For a folder entry with a pattern that is the file
+// the check would pick in the chosen name's folder today, so that the user sees what the pattern
+// catches before saving it.
 namespace ProbedFile {
 
 struct Folder

@@ -407,7 +407,7 @@ void TestFrmAddNewFile::infoLineOfAFolderEntry_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("shown"); // the file whose date the line gives, or empty for none
-    QTest::newRow("every file") << QString() << QStringLiteral("notes.txt");
+    QTest::newRow("no pattern: the chosen file") << QString() << QStringLiteral("backup.zip");
     QTest::newRow("pattern") << QStringLiteral("*.ZIP;*.tar.gz") << QStringLiteral("backup.zip");
     QTest::newRow("nothing matches") << QStringLiteral("*.doc") << QString();
 }
