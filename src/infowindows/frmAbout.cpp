@@ -13,12 +13,6 @@
 
 namespace {
 
-QPointer<frmAbout>& current()
-{
-    static QPointer<frmAbout> window;
-    return window;
-}
-
 QString iconPath()
 {
     const QString programIcon = QStringLiteral(":/staleguard.svg");
@@ -66,20 +60,16 @@ void widenToFit(QWidget* widget)
 
 frmAbout* frmAbout::showAbout(QWidget* parent)
 {
-    if (!current()) {
-        current() = new frmAbout(parent);
-        current()->centreOnScreen();
+    // One About window to a main window: it is the main window's child while it is open.
+    frmAbout* window = parent ? parent->findChild<frmAbout*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    if (!window) {
+        window = new frmAbout(parent);
+        window->centreOnScreen();
     }
-    frmAbout* window = current();
     window->show();
     window->raise();
     window->activateWindow();
     return window;
-}
-
-frmAbout* frmAbout::openInstance()
-{
-    return current();
 }
 
 QString frmAbout::webPageUrl()

@@ -7,17 +7,15 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-// Which program and version this is, the maker's links and the disclaimer. There is at most one
-// About window; it does not block the main window and is discarded when closed.
+// Which program and version this is, the maker's links and the disclaimer. A main window has at
+// most one About window, which does not block it and is discarded when closed.
 class frmAbout : public QDialog
 {
     Q_OBJECT
 
 public:
-    // Shows the About window, creating it when none is open. Returns the window shown.
+    // Shows the About window of `parent`, creating it when that has none open. Returns the window shown.
     static frmAbout* showAbout(QWidget* parent = nullptr);
-    // The open About window, or nullptr.
-    static frmAbout* openInstance();
 
     static QString webPageUrl();
     static QString mailUrl();

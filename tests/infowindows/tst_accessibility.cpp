@@ -118,8 +118,8 @@ void TestAccessibility::init()
 
 void TestAccessibility::cleanup()
 {
-    if (frmAbout* about = frmAbout::openInstance())
-        delete about;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        delete qobject_cast<frmAbout*>(window);
     m_fx.reset();
 }
 

@@ -145,8 +145,8 @@ void TestAppearance::initTestCase()
 
 void TestAppearance::cleanup()
 {
-    if (frmAbout* about = frmAbout::openInstance())
-        delete about;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        delete qobject_cast<frmAbout*>(window);
     m_splash.reset();
     m_fx.reset();
     QApplication::setPalette(m_light);
