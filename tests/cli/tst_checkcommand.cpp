@@ -1,7 +1,11 @@
 #include "TestHelpers.h"
 #include "WatchListFolder.h"
 #include "base/AppInfo.h"
+#include "engine/CheckReport.h"
 #include "engine/EntryReport.h"
+#include "engine/JsonReport.h"
+#include "engine/NagiosReport.h"
+#include "engine/PrometheusReport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -48,6 +52,8 @@ private slots:
     void nagiosLineAndExitCode_data();
     void nagiosLineAndExitCode();
     void prometheusExposition();
+    void awkwardTextsReadBackInEveryFormat_data();
+    void awkwardTextsReadBackInEveryFormat();
     void numbersTakeNoLocale_data();
     void numbersTakeNoLocale();
     void exitCodes_data();
@@ -281,6 +287,25 @@ std::optional<QByteArray> sample(const QByteArray& report, const QByteArray& nam
     return std::nullopt;
 }
 
+// What `promtool check metrics` remarks on a report, exit code 3 (style advice) or 1 (parse error)
+// included; none where promtool is not installed.
+std::optional<QByteArray> promtoolRemarks(const QByteArray& metrics)
+{
+    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
+    if (promtool.isEmpty())
+        return std::nullopt;
+    QProcess lint;
+    lint.start(promtool, {"check", "metrics"});
+    lint.write(metrics);
+    lint.closeWriteChannel();
+    if (!lint.waitForFinished(60000))
+        return QByteArray("promtool did not finish: ") + lint.errorString().toUtf8();
+    QByteArray remarks = lint.readAllStandardOutput() + lint.readAllStandardError();
+    if (lint.exitStatus() != QProcess::NormalExit || lint.exitCode() != 0)
+        remarks += "exit code " + QByteArray::number(lint.exitCode());
+    return remarks;
+}
+
 } // namespace
 
 void TestCheckCommand::nagiosLineAndExitCode_data()
@@ -392,18 +417,74 @@ void TestCheckCommand::prometheusExposition()
     QVERIFY(qAbs(stamp - QDateTime::currentSecsSinceEpoch()) < 60);
     QVERIFY(out.contains("\nstaleguard_check_duration_seconds "));
 
-    const QString promtool = QStandardPaths::findExecutable(QStringLiteral("promtool"));
-    if (promtool.isEmpty())
+    const std::optional<QByteArray> remarks = promtoolRemarks(out);
+    if (!remarks)
         QSKIP("promtool (Debian package prometheus) is not installed");
-    QProcess lint;
-    lint.start(promtool, {"check", "metrics"});
-    QVERIFY(lint.waitForStarted());
-    lint.write(out);
-    lint.closeWriteChannel();
-    QVERIFY(lint.waitForFinished(60000));
-    // Not a single remark: exit code 3 would be style advice, 1 a parse error.
-    QCOMPARE(lint.readAllStandardOutput() + lint.readAllStandardError(), QByteArray());
-    QCOMPARE(lint.exitCode(), 0);
+    QCOMPARE(*remarks, QByteArray());
+}
+
+void TestCheckCommand::awkwardTextsReadBackInEveryFormat_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::newRow("quotes") << QStringLiteral("Notes \"draft\" 'v2'");
+    QTest::newRow("backslashes") << QStringLiteral("C:\\x\\ \\n \\\"");
+    QTest::newRow("bars") << QStringLiteral("a | b || c|");
+    QTest::newRow("line breaks") << QStringLiteral("first\nsecond\r\nthird\n");
+    QTest::newRow("tab") << QStringLiteral("a\tb");
+    QTest::newRow("control characters") << QStringLiteral("bell\x07 escape\x1b delete\x7f unit\x1f");
+    QTest::newRow("template braces") << QStringLiteral("{{ .Value }} {$labels} {}");
+    QTest::newRow("1,000 characters of it all") << QString::fromUtf8("\"\\|\n\t\x01{}\xc3\xa9 ").repeated(100);
+}
+
+// Each format read back by what reads it: a JSON parser, a monitoring core, a Prometheus scraper.
+void TestCheckCommand::awkwardTextsReadBackInEveryFormat()
+{
+    QFETCH(QString, text);
+    EntryReport entry;
+    entry.description = text;
+    entry.fileName = "/srv/" + text;
+    CheckReport report{"/srv/" + text + ".ini", QDateTime::currentDateTime(), 0.5, {entry}, {text + " is old"}};
+
+    QJsonParseError error;
+    const QJsonObject root = QJsonDocument::fromJson(JsonReport::render(report), &error).object();
+    QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    QCOMPARE(root["watchList"].toString(), report.watchList);
+    QCOMPARE(root["entries"][0]["description"].toString(), text);
+    QCOMPARE(root["entries"][0]["file"].toString(), entry.fileName);
+
+    // The first "|" anywhere starts the performance data, and every further line is long output.
+    const QByteArray nagios = NagiosReport::render(report);
+    const QList<QByteArray> lines = nagios.split('\n');
+    QCOMPARE(nagios.indexOf('|'), lines[0].indexOf(" | ") + 1);
+    const auto shown = [](QString line) { return line.replace('|', QChar(0xA6)).replace('\n', ' ').toUtf8(); };
+    QCOMPARE(lines.mid(1), (QList<QByteArray>{shown(report.rows[0]), ""}));
+
+    // Every line a whole sample, its description label unescaped by the format's three escapes.
+    static const QRegularExpression sampleLine(R"re(^[a-z_]+(?:\{((?:[a-z]+="(?:[^"\\]|\\[\\"n])*",?)+)\})? \S+$)re");
+    static const QRegularExpression description(R"re(description="((?:[^"\\]|\\.)*)")re");
+    const QByteArray metrics = PrometheusReport::render(report);
+    int labelled = 0;
+    for (const QByteArray& line : metrics.split('\n')) {
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        const QRegularExpressionMatch sample = sampleLine.match(QString::fromUtf8(line));
+        QVERIFY2(sample.hasMatch(), line);
+        if (sample.captured(1).isEmpty())
+            continue;
+        QString value;
+        const QString escaped = description.match(sample.captured(1)).captured(1);
+        for (qsizetype i = 0; i < escaped.size(); ++i) {
+            const bool escape = escaped[i] == '\\';
+            value += escape && escaped[++i] == 'n' ? QChar('\n') : escaped[i];
+        }
+        QCOMPARE(value, text);
+        ++labelled;
+    }
+    QVERIFY(labelled > 0);
+    const std::optional<QByteArray> remarks = promtoolRemarks(metrics);
+    if (!remarks)
+        QSKIP("promtool (Debian package prometheus) is not installed");
+    QCOMPARE(*remarks, QByteArray());
 }
 
 void TestCheckCommand::numbersTakeNoLocale_data()

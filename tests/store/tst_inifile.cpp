@@ -51,8 +51,8 @@ private slots:
     void saveThatDoesNotFitFails();
     void lockThatCanNeverBeHadFailsAtOnce_data();
     void lockThatCanNeverBeHadFailsAtOnce();
-    void waitsForALiveLockHolder();
-    void breaksTheLockOfADeadProcess();
+    void lockIsBrokenOnlyWhenItsHolderCannotLetGo_data();
+    void lockIsBrokenOnlyWhenItsHolderCannotLetGo();
     void twoProcessesWritingAtOnceLoseNothing();
 
 private:
@@ -550,32 +550,43 @@ void TestIniFile::lockThatCanNeverBeHadFailsAtOnce()
     QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
 }
 
-void TestIniFile::waitsForALiveLockHolder()
+void TestIniFile::lockIsBrokenOnlyWhenItsHolderCannotLetGo_data()
 {
-    QProcess* holder = startSelf(this, {"--hold-lock", path("w.ini"), "700"});
-    QVERIFY(holder->waitForReadyRead(20000));
-    QElapsedTimer timer;
-    timer.start();
-    IniFile::instance().WriteString("s", "k", "v", path("w.ini"));
-    QVERIFY2(timer.elapsed() >= 300, qPrintable(QString::number(timer.elapsed())));
-    QVERIFY(holder->waitForFinished(20000));
-    QCOMPARE(holder->exitCode(), 0);
-    QCOMPARE(IniFile::instance().ReadString("s", "k", path("w.ini"), kNone), QStringLiteral("v"));
+    QTest::addColumn<bool>("holderEnds");  // else it lets go after a while, and the write waits for it
+    QTest::addColumn<int>("emptyFileAge"); // seconds; -1: a lock file with the holder's process in it
+    QTest::newRow("running holder") << false << -1;
+    QTest::newRow("ended holder") << true << -1;
+    // An empty lock file names no process: another copy may be about to write its own into it.
+    QTest::newRow("empty, just made") << false << 0;
+    QTest::newRow("empty, younger than the stale limit") << false << 20;
+    QTest::newRow("empty, older than the stale limit") << true << 40;
 }
 
-void TestIniFile::breaksTheLockOfADeadProcess()
+void TestIniFile::lockIsBrokenOnlyWhenItsHolderCannotLetGo()
 {
-    QProcess* holder = startSelf(this, {"--hold-lock", path("w.ini"), "600000"});
+    QFETCH(bool, holderEnds);
+    QFETCH(int, emptyFileAge);
+    const QString lock = FileWriteLock::lockPathFor(path("w.ini"));
+    QProcess* holder =
+        startSelf(this, {"--hold-lock", path("w.ini"), holderEnds ? "600000" : "700", QString::number(emptyFileAge)});
     QVERIFY(holder->waitForReadyRead(20000));
-    holder->kill();
-    QVERIFY(holder->waitForFinished(20000));
-    QVERIFY(QFile::exists(FileWriteLock::lockPathFor(path("w.ini"))));
+    if (holderEnds) {
+        holder->kill();
+        QVERIFY(holder->waitForFinished(20000));
+        QVERIFY(QFile::exists(lock));
+    }
     QElapsedTimer timer;
     timer.start();
     IniFile::instance().WriteString("s", "k", "v", path("w.ini"));
-    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY2(holderEnds ? timer.elapsed() < 5000 : timer.elapsed() >= 300,
+             qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(IniFile::instance().ReadString("s", "k", path("w.ini"), kNone), QStringLiteral("v"));
-    QVERIFY(!QFile::exists(FileWriteLock::lockPathFor(path("w.ini"))));
+    QVERIFY(!QFile::exists(lock));
+    if (!holderEnds) {
+        // The holder found its lock as it left it.
+        QVERIFY(holder->waitForFinished(20000));
+        QCOMPARE(holder->exitCode(), 0);
+    }
 }
 
 void TestIniFile::twoProcessesWritingAtOnceLoseNothing()
@@ -627,13 +638,22 @@ int runWriter(const QStringList& args)
     return 0;
 }
 
+// Holds the lock of a file for a while, or when given an age in seconds, plays a copy caught
+// between making its lock file and writing into it: the file stays empty, last changed that long ago.
 int holdLock(const QStringList& args)
 {
-    const FileWriteLock lock(args.value(0));
+    const int emptyFileAge = args.value(2, "-1").toInt();
+    std::optional<FileWriteLock> lock;
+    QFile empty(FileWriteLock::lockPathFor(args.value(0)));
+    if (emptyFileAge < 0)
+        lock.emplace(args.value(0));
+    else if (!empty.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+             !empty.setFileTime(QDateTime::currentDateTime().addSecs(-emptyFileAge), QFileDevice::FileModificationTime))
+        return 2;
     std::printf("locked\n");
     std::fflush(stdout);
     QThread::msleep(args.value(1).toULong());
-    return 0;
+    return emptyFileAge < 0 || (empty.size() == 0 && empty.remove()) ? 0 : 3;
 }
 
 } // namespace
