@@ -47,11 +47,6 @@ QString EntryWriter::message(Result result)
     return QString();
 }
 
-QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry, const Seen& seen)
-{
-    return writes(input, entry, seen, Optional());
-}
-
 EntryWriter::Optional EntryWriter::storedOptional(IniFile& ini, const QString& inifilename, qint16 entry)
 {
     const QString section = WatchListFile::savedSectionName(entry);

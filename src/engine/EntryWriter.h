@@ -63,7 +63,6 @@ public:
     // The keys of the entry in the order they are written.
     static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen,
                                         const Optional& stored);
-    static QList<IniFile::Write> writes(const EntryInput& input, qint16 entry, const Seen& seen);
     // Whether two names reach the same file (or would, for a file that is not there).
     static bool sameFile(FileQuery& query, const QString& a, const QString& b);
     // Saves into `entry`, which is -1 when the list is full.

@@ -15,7 +15,7 @@ bool isDigit(QChar c)
 }
 
 // The digits of the leading number, with the sign taken off; "" when the text has none.
-std::string leadingDigits(QStringView text, bool& negative)
+std::string leadingDigits(QStringView text, bool& negative, qsizetype* end = nullptr)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
@@ -39,6 +39,8 @@ std::string leadingDigits(QStringView text, bool& negative)
             digits.push_back(static_cast<char>(text[i].unicode()));
         any = true;
     }
+    if (end)
+        *end = any ? i : -1;
     return any ? digits : std::string();
 }
 
@@ -54,6 +56,14 @@ bool hasNonZeroWholePart(const std::string& digits)
 }
 
 } // namespace
+
+qsizetype end(QStringView text)
+{
+    bool negative = false;
+    qsizetype at = -1;
+    leadingDigits(text, negative, &at);
+    return at;
+}
 
 double toDouble(QStringView text)
 {

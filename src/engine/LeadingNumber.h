@@ -9,6 +9,8 @@
 namespace LeadingNumber {
 
 double toDouble(QStringView text);
+// Where the leading number ends in the text; -1 when it has none.
+qsizetype end(QStringView text);
 qint16 toInt16(QStringView text);
 qint16 clampToInt16(double value);
 

@@ -14,33 +14,6 @@ bool isBlank(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-bool isDigit(QChar c)
-{
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
-// Where the leading number ends, as the leading-number rule reads it; -1 when there is none.
-qsizetype numberEnd(QStringView text)
-{
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && isBlank(text[i]))
-        ++i;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
-        ++i;
-    bool any = false;
-    while (i < n && isDigit(text[i])) {
-        ++i;
-        any = true;
-    }
-    if (i + 1 < n && text[i] == QLatin1Char('.') && isDigit(text[i + 1])) {
-        for (++i; i < n && isDigit(text[i]); ++i) {
-        }
-        any = true;
-    }
-    return any ? i : -1;
-}
-
 // The power of 1024 a unit letter stands for; 0 for none.
 int unitPower(QChar c)
 {
@@ -60,7 +33,7 @@ int unitPower(QChar c)
 
 std::optional<qint64> bytes(QStringView text)
 {
-    const qsizetype end = numberEnd(text);
+    const qsizetype end = LeadingNumber::end(text);
     if (end < 0)
         return std::nullopt;
     double value = LeadingNumber::toDouble(text.left(end));
@@ -81,7 +54,7 @@ bool isWellFormed(QStringView text)
 {
     if (text.trimmed().isEmpty())
         return true;
-    const qsizetype end = numberEnd(text);
+    const qsizetype end = LeadingNumber::end(text);
     if (end < 0)
         return false;
     QStringView rest = text.mid(end).trimmed();
