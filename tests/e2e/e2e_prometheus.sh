@@ -84,8 +84,13 @@ cp "$built" "$work/bin/Staleguard"
 export PATH="$work/bin:$PATH"
 touch -d '10 days ago' "$work/files/backup.tar"
 touch "$work/files/notes.txt"
+# The third has in its description what a label or a JSON string must escape, and a byte that is not
+# UTF-8, as an old editor may have left it.
+awkward=$'Say "hi" \\ {x} | a\tb caf\xe9'
+awkward_read=$'Say "hi" \\ {x} | a\tb caf\xc3\xa9'
 printf '[file 0]\nfilename=%s\ndescription=Backup\ndays=5\n[file 1]\nfilename=%s\ndescription=Notes\ndays=5\n' \
     "$work/files/backup.tar" "$work/files/notes.txt" >"$work/bin/Staleguard.ini"
+printf '[file 2]\nfilename=%s\ndescription=%s\ndays=5\n' "$work/files/notes.txt" "$awkward" >>"$work/bin/Staleguard.ini"
 
 textfile=$(example textfile)
 echo "$textfile" | grep -q '^dir=' || fail "the README's textfile script names no folder"
@@ -164,6 +169,13 @@ real=$(($(date +%s) - $(stat -c %Y "$work/files/backup.tar")))
 python3 -c "import sys; sys.exit(0 if abs(float('$age') - $real) <= 5 else 1)" ||
     fail "Prometheus has the file $age s old, it is $real s old"
 echo "age from the report: $age s, from the file: $real s"
+
+# Prometheus' own parser, and jq on the JSON report, each give back the description as it was read.
+label=$(query 'staleguard_entry_state{entry="2",state="ok"}' | jq -r '.[0].metric.description')
+[ "$label" = "$awkward_read" ] || fail "Prometheus read the description back as: $label"
+json=$(Staleguard --check --format json || true)
+from_json=$(echo "$json" | jq -r '.entries[] | select(.number == 2) | .description')
+[ "$from_json" = "$awkward_read" ] || fail "jq read the description back as: $from_json"
 
 # The scrape time of a report of 10,000 entries (fresh ones, so that they raise no alerts).
 python3 - "$work" >"$work/bin/Staleguard.ini" <<'PY'

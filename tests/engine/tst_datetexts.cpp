@@ -44,7 +44,8 @@ void TestDateTexts::shortDateRoundTrips()
 {
     QFETCH(QString, localeName);
     DateTexts::setLocaleForTesting(QLocale(localeName));
-    for (const QDate date : {QDate(2027, 1, 8), QDate(1999, 12, 31), QDate(2000, 2, 29), QDate(2099, 7, 4)}) {
+    for (const QDate date : {QDate(1901, 1, 1), QDate(1999, 12, 31), QDate(2000, 2, 29), QDate(2038, 1, 19),
+                             QDate(2099, 7, 4), QDate(9999, 12, 31)}) {
         const QString text = DateTexts::shortDate(date);
         QVERIFY2(text.contains(QString::number(date.year())) || localeName == "ar_EG", qPrintable(text));
         QCOMPARE(DateTexts::parseShortDate(text), std::optional<QDate>(date));
@@ -107,9 +108,10 @@ void TestDateTexts::generalDateIsStableText()
     const QDateTime moment(QDate(2026, 6, 12), QTime(15, 10, 44, 250));
     const QString text = DateTexts::generalDate(moment);
     QVERIFY(text.startsWith(DateTexts::shortDate(moment.date()) + ' '));
-    // The same moment always reads the same, milliseconds apart or given in UTC.
+    // The same moment always reads the same, milliseconds apart or given at any offset.
     QCOMPARE(DateTexts::generalDate(moment.addMSecs(500)), text);
-    QCOMPARE(DateTexts::generalDate(moment.toUTC()), text);
+    for (const int hours : {0, -12, 14})
+        QCOMPARE(DateTexts::generalDate(moment.toOffsetFromUtc(hours * 3600)), text);
     // A second apart is a change.
     QVERIFY(DateTexts::generalDate(moment.addSecs(1)) != text);
     QVERIFY(!text.endsWith(' '));
@@ -125,8 +127,9 @@ void TestDateTexts::generalDateReadsBack()
     QFETCH(QString, localeName);
     DateTexts::setLocaleForTesting(QLocale(localeName));
     for (const QDateTime& moment :
-         {QDateTime(QDate(2026, 6, 12), QTime(15, 10, 44, 250)), QDateTime(QDate(2001, 1, 2), QTime(0, 0, 1)),
-          QDateTime(QDate(2099, 12, 31), QTime(23, 59, 59))}) {
+         {QDateTime(QDate(2026, 6, 12), QTime(15, 10, 44, 250)), QDateTime(QDate(1901, 12, 14), QTime(0, 0, 1)),
+          QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)), QDateTime(QDate(2000, 1, 1), QTime(12, 0)),
+          QDateTime(QDate(2038, 1, 19), QTime(3, 14, 8)), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59))}) {
         const QString text = DateTexts::generalDate(moment.date(), moment.time());
         const auto read = DateTexts::parseGeneralDate(text);
         QVERIFY2(read, qPrintable(text));

@@ -3,6 +3,7 @@
 
 #include "TestHelpers.h"
 #include "WatchListFolder.h"
+#include "base/AppError.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -275,6 +276,11 @@ void TestEntryChecker::rowMapFollowsTheRows()
     TestHelpers::touch(path("old"), kNow);
     QCOMPARE(m_dir->check().rows.size(), 0);
     QVERIFY(!QFile::exists(m_dir->rowMapPath()));
+
+    // Rows acted on through a map that could not be written would change other entries.
+    TestHelpers::touch(path("old"), kNow.addDays(-10));
+    QVERIFY(QDir().mkdir(m_dir->rowMapPath()));
+    QVERIFY_THROWS_EXCEPTION(AppError, m_dir->check());
 }
 
 void TestEntryChecker::folderEntriesTakeTheirChosenFile()

@@ -224,7 +224,7 @@ void TestFileQuery::checkListsUnreachableWithoutAsking()
     const QByteArray stored = TestHelpers::readAll(ini);
     QVERIFY(!stored.contains("Notactive"));
     // The folder's stored pick stays: the folder itself was not written back.
-    QVERIFY(stored.contains("filename=" + folderEntry + "\n"));
+    QVERIFY(stored.contains("filename=" + folderEntry + "\ndescription=Backups"));
 }
 
 QTEST_GUILESS_MAIN(TestFileQuery)

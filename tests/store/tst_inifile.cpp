@@ -418,13 +418,16 @@ QByteArray watchList(int entries)
 }
 
 #ifdef Q_OS_LINUX
-// A small tmpfs over a folder for the length of a test.
+// A small tmpfs over a folder, or another file bound over a file, for the length of a test.
 class SmallFileSystem
 {
 public:
-    explicit SmallFileSystem(const QString& folder) : m_folder(QFile::encodeName(folder))
+    explicit SmallFileSystem(const QString& folder, const QString& boundFrom = QString())
+        : m_folder(QFile::encodeName(folder))
     {
-        m_mounted = ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0;
+        m_mounted = boundFrom.isEmpty() ? ::mount("tmpfs", m_folder.constData(), "tmpfs", 0, "size=64k") == 0
+                                        : ::mount(QFile::encodeName(boundFrom).constData(), m_folder.constData(),
+                                                  nullptr, MS_BIND, nullptr) == 0;
         if (!m_mounted)
             m_error = QString::fromLocal8Bit(std::strerror(errno));
     }
@@ -459,35 +462,43 @@ void fillAllBut(const QString& filler, int pages)
 
 void TestIniFile::saveThatDoesNotFitFails_data()
 {
-    QTest::addColumn<bool>("fullDisk");
+    QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("file size limit") << false << "File too large";
-    QTest::newRow("full file system") << true << "No space left on device";
+    QTest::newRow("file size limit") << "limit"
+                                     << "File too large";
+    QTest::newRow("full file system") << "full"
+                                      << "No space left on device";
+    // Every byte is written, and only the last step, the rename over the old file, fails.
+    QTest::newRow("a file bound over it") << "bound"
+                                          << "Device or resource busy";
 }
 
 void TestIniFile::saveThatDoesNotFitFails()
 {
 #ifdef Q_OS_LINUX
-    QFETCH(bool, fullDisk);
+    QFETCH(QString, obstacle);
     QFETCH(QString, reason);
     const QString folder = path("disk");
     QVERIFY(QDir().mkpath(folder));
-    std::optional<SmallFileSystem> disk;
-    if (fullDisk) {
-        disk.emplace(folder);
-        if (!disk->mounted())
-            QSKIP(qPrintable("A small file system cannot be mounted here: " + disk->error()));
-    }
     const QString file = folder + "/w.ini";
+    std::optional<SmallFileSystem> disk;
+    if (obstacle == "full")
+        disk.emplace(folder);
     const QByteArray original = watchList(95);
     QVERIFY(original.size() > 8192 && original.size() < 8500);
     TestHelpers::writeAll(file, original);
-    if (fullDisk)
+    if (obstacle == "bound") {
+        TestHelpers::writeAll(path("bound.ini"), original);
+        disk.emplace(file, path("bound.ini"));
+    }
+    if (disk && !disk->mounted())
+        QSKIP(qPrintable("Mounting needs the right to mount (root), which this run lacks: " + disk->error()));
+    if (obstacle == "full")
         fillAllBut(folder + "/filler", 2); // one page for the lock file, one for part of the new list
     const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
 
     ForkedCall::Limits limits;
-    if (!fullDisk)
+    if (obstacle == "limit")
         limits.fileSize = 8192;
     const auto outcome = ForkedCall::run(limits, [&] {
         try {
@@ -500,8 +511,10 @@ void TestIniFile::saveThatDoesNotFitFails()
     QVERIFY(outcome.returned);
     const QString message = QString::fromUtf8(outcome.text);
     QVERIFY2(message.contains(file) && message.contains(reason), qPrintable(message));
-    QCOMPARE(TestHelpers::readAll(file), original);
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), before);
+    if (obstacle == "bound")
+        disk.reset(); // the old file lies under the bound one
+    QCOMPARE(TestHelpers::readAll(file), original);
 #else
     QSKIP("Needs file size limits and tmpfs");
 #endif
