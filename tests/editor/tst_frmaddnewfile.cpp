@@ -44,9 +44,7 @@ private slots:
     void directoryModeRow();
     void editFill_data();
     void editFill();
-    void editWithoutSelection();
     void cancelKeepsTheContents();
-    void hiddenEditorStaysIdle();
     void fileLabelClick();
     void infoLine_data();
     void infoLine();
@@ -57,16 +55,17 @@ private slots:
     void saveEditedEntry();
     void longStoredDescription_data();
     void longStoredDescription();
-    void saveRefused();
     void patternAndSmallestSize_data();
     void patternAndSmallestSize();
-    void patternAndSizeRefused_data();
-    void patternAndSizeRefused();
+    void saveRefused_data();
+    void saveRefused();
 
 private:
     QString path(const QString& name) const { return m_fx->filePath(name); }
     frmaddnewfile& editFromRow(const QByteArray& entrySection);
     static void clickOk(frmaddnewfile& editor);
+    // The editor as Subscribe opens it.
+    frmaddnewfile& subscribe();
 
     std::unique_ptr<MainWindowFixture> m_fx;
     // Never started: the editor's owner is all these tests need of it.
@@ -109,6 +108,12 @@ void TestFrmAddNewFile::clickOk(frmaddnewfile& editor)
     QTest::mouseClick(editor.cmdok, Qt::LeftButton);
 }
 
+frmaddnewfile& TestFrmAddNewFile::subscribe()
+{
+    m_main->editor()->fileadd_Click();
+    return *m_main->editor()->editor();
+}
+
 void TestFrmAddNewFile::freshOpen()
 {
     m_main->editnotnew = true;
@@ -125,7 +130,6 @@ void TestFrmAddNewFile::freshOpen()
     QVERIFY(editor->txtdescrip->text().isEmpty());
     QVERIFY(editor->cmdfilename->text().isEmpty());
     QVERIFY(!editor->cmdok->isEnabled());
-    QCOMPARE(editor->timecheckentrys->interval(), 5);
 
     // OK follows the two fields within a tick of the timer.
     QTest::keyClicks(editor->txtdescrip, QStringLiteral("Monthly report"));
@@ -170,7 +174,6 @@ void TestFrmAddNewFile::spin()
 void TestFrmAddNewFile::spinHeld()
 {
     frmaddnewfile& editor = m_main->editor()->load();
-    QCOMPARE(editor.Timerspinbox->interval(), 500);
     editor.SpB1_SpinDown(SpinButton::Up);
     QCOMPARE(editor.Labeldaystodelete->text(), QStringLiteral("6 days old"));
     QTRY_COMPARE_WITH_TIMEOUT(editor.Labeldaystodelete->text(), QStringLiteral("8 days old"), 3000);
@@ -250,33 +253,26 @@ void TestFrmAddNewFile::editFill()
     QVERIFY(m_main->updatesEnabled());
 }
 
-void TestFrmAddNewFile::editWithoutSelection()
-{
-    m_main->listoldfiles->addItem(QStringLiteral("Row"));
-    m_main->listoldfiles->setCurrentRow(-1);
-    m_main->editor()->fileeditfile_Click();
-    QVERIFY(!m_main->editor()->editor());
-    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Stop);
-    QVERIFY(told);
-    QCOMPARE(told->text, QStringLiteral("You must first select an item from the list"));
-}
-
 void TestFrmAddNewFile::cancelKeepsTheContents()
 {
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile* editor = m_main->editor()->editor();
+    frmaddnewfile* editor = &subscribe();
+    QVERIFY(editor->timecheckentrys->isActive());
     editor->txtdescrip->setText(QStringLiteral("Backup"));
     editor->cmdfilename->setText(QStringLiteral("/data/backup.zip"));
     editor->checkfilechanges->setChecked(true);
     QTest::mouseClick(editor->cmdcancel, Qt::LeftButton);
     QVERIFY(!editor->isVisible());
+    // Hidden, it stays idle.
+    QVERIFY(!editor->timecheckentrys->isActive());
     QCOMPARE(m_main->editor()->editor(), editor);
 
-    m_main->editor()->fileadd_Click();
-    QCOMPARE(m_main->editor()->editor(), editor);
+    QCOMPARE(&subscribe(), editor);
     QVERIFY(editor->isVisible());
     QCOMPARE(editor->txtdescrip->text(), QStringLiteral("Backup"));
     QCOMPARE(editor->cmdfilename->text(), QStringLiteral("/data/backup.zip"));
+    // Shown again, the check runs at once rather than a tick later.
+    QVERIFY(editor->timecheckentrys->isActive());
+    QVERIFY(editor->cmdok->isEnabled());
 
     // An edit fill of an entry without change reporting leaves the ticked box alone.
     editor->hide();
@@ -289,25 +285,8 @@ void TestFrmAddNewFile::cancelKeepsTheContents()
     editor->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!m_main->editor()->editor());
-    m_main->editor()->fileadd_Click();
-    QVERIFY(m_main->editor()->editor()->txtdescrip->text().isEmpty());
-    QVERIFY(!m_main->editor()->editor()->checkfilechanges->isChecked());
-}
-
-void TestFrmAddNewFile::hiddenEditorStaysIdle()
-{
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile& editor = *m_main->editor()->editor();
-    QVERIFY(editor.timecheckentrys->isActive());
-    editor.cmdCancel_Click();
-    QVERIFY(!editor.timecheckentrys->isActive());
-
-    // Shown again, the check runs at once rather than a tick later.
-    editor.txtdescrip->setText(QStringLiteral("Backup"));
-    editor.cmdfilename->setText(QStringLiteral("/data/backup.zip"));
-    editor.show();
-    QVERIFY(editor.timecheckentrys->isActive());
-    QVERIFY(editor.cmdok->isEnabled());
+    QVERIFY(subscribe().txtdescrip->text().isEmpty());
+    QVERIFY(!subscribe().checkfilechanges->isChecked());
 }
 
 void TestFrmAddNewFile::fileLabelClick()
@@ -383,8 +362,7 @@ void TestFrmAddNewFile::infoLine()
 void TestFrmAddNewFile::missingFileIsLookedForAgain()
 {
     const QString file = path(QStringLiteral("later.txt"));
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile& editor = *m_main->editor()->editor();
+    frmaddnewfile& editor = subscribe();
     editor.cmdfilename->setText(file);
     QTRY_COMPARE(editor.labfileinfo->text(), QStringLiteral("The file was not found"));
     QVERIFY(editor.filedatetext.isEmpty());
@@ -432,11 +410,10 @@ void TestFrmAddNewFile::saveNewEntry()
     const QString before = QStringLiteral("[file 0]\nfilename=%1\ndays=9999\ndescription=Kept\n").arg(kept);
     TestHelpers::writeAll(m_fx->ini(), before.toUtf8());
 
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile* editor = m_main->editor()->editor();
-    editor->cmdfilename->setText(watched);
-    editor->txtdescrip->setText(QStringLiteral("Monthly report"));
-    clickOk(*editor);
+    frmaddnewfile& editor = subscribe();
+    editor.cmdfilename->setText(watched);
+    editor.txtdescrip->setText(QStringLiteral("Monthly report"));
+    clickOk(editor);
 
     QVERIFY(!m_main->editor()->editor());
     const QString expected = before + QStringLiteral("[File 1]\nfilename=%1\ndays=5\ndescription=Monthly report\n"
@@ -447,9 +424,8 @@ void TestFrmAddNewFile::saveNewEntry()
 
     // The next Subscribe shows a fresh editor.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    m_main->editor()->fileadd_Click();
-    QVERIFY(m_main->editor()->editor()->cmdfilename->text().isEmpty());
-    QCOMPARE(m_main->editor()->editor()->Labeldaystodelete->text(), QStringLiteral("5 days old"));
+    QVERIFY(subscribe().cmdfilename->text().isEmpty());
+    QCOMPARE(subscribe().Labeldaystodelete->text(), QStringLiteral("5 days old"));
 }
 
 void TestFrmAddNewFile::saveEditedEntry()
@@ -508,19 +484,6 @@ void TestFrmAddNewFile::longStoredDescription()
     QVERIFY(saved.startsWith(description.left(qMin(savedLength, 51 - erased))));
 }
 
-void TestFrmAddNewFile::saveRefused()
-{
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile* editor = m_main->editor()->editor();
-    editor->cmdfilename->setText(QStringLiteral("/data/a.txt"));
-    editor->cmdok_Click();
-    const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
-    QVERIFY(told);
-    QCOMPARE(told->text, QStringLiteral("You must enter a description of the file"));
-    QCOMPARE(m_main->editor()->editor(), editor);
-    QVERIFY(!QFileInfo::exists(m_fx->ini()));
-}
-
 void TestFrmAddNewFile::patternAndSmallestSize_data()
 {
     QTest::addColumn<QByteArray>("keys");
@@ -556,34 +519,37 @@ void TestFrmAddNewFile::patternAndSmallestSize()
     QCOMPARE(TestHelpers::stored(m_fx->ini(), 3, QStringLiteral("smallest size"), absent), smallest);
 }
 
-void TestFrmAddNewFile::patternAndSizeRefused_data()
+void TestFrmAddNewFile::saveRefused_data()
 {
+    QTest::addColumn<QString>("description");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("smallest");
-    QTest::addColumn<int>("refusal");
+    QTest::addColumn<QString>("refusal");
 
-    QTest::newRow("pattern names a folder")
-        << QStringLiteral("backups/*.zip") << QString() << int(EntryWriter::Result::PatternHoldsFolder);
-    QTest::newRow("size in words") << QStringLiteral("*.zip") << QStringLiteral("lots")
-                                   << int(EntryWriter::Result::NotASize);
+    QTest::newRow("no description") << QString() << QString() << QString()
+                                    << QStringLiteral("You must enter a description of the file");
+    QTest::newRow("pattern names a folder") << QStringLiteral("Backup") << QStringLiteral("backups/*.zip") << QString()
+                                            << EntryWriter::message(EntryWriter::Result::PatternHoldsFolder);
+    QTest::newRow("size in words") << QStringLiteral("Backup") << QStringLiteral("*.zip") << QStringLiteral("lots")
+                                   << EntryWriter::message(EntryWriter::Result::NotASize);
 }
 
-void TestFrmAddNewFile::patternAndSizeRefused()
+void TestFrmAddNewFile::saveRefused()
 {
+    QFETCH(QString, description);
     QFETCH(QString, pattern);
     QFETCH(QString, smallest);
-    QFETCH(int, refusal);
-    m_main->editor()->fileadd_Click();
-    frmaddnewfile* editor = m_main->editor()->editor();
+    QFETCH(QString, refusal);
+    frmaddnewfile* editor = &subscribe();
     editor->cmdfilename->setText(QStringLiteral("/data/a.zip"));
-    editor->txtdescrip->setText(QStringLiteral("Backup"));
-    editor->Checkfixedfiles->setChecked(true);
+    editor->txtdescrip->setText(description);
+    editor->Checkfixedfiles->setChecked(!pattern.isEmpty());
     editor->txtpattern->setText(pattern);
     editor->txtsmallest->setText(smallest);
     editor->cmdok_Click();
     const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Information);
     QVERIFY(told);
-    QCOMPARE(told->text, EntryWriter::message(EntryWriter::Result(refusal)));
+    QCOMPARE(told->text, refusal);
     QCOMPARE(m_main->editor()->editor(), editor);
     QVERIFY(!QFileInfo::exists(m_fx->ini()));
 }
