@@ -203,41 +203,35 @@ private slots:
 
     void countdown_data()
     {
+        QTest::addColumn<bool>("tray");
         QTest::addColumn<qint64>("elapsed");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("first tick") << qint64(1000) << QStringLiteral("Exiting in 19 seconds");
-        QTest::newRow("late tick") << qint64(1400) << QStringLiteral("Exiting in 19 seconds");
-        QTest::newRow("last second") << qint64(19000) << QStringLiteral("Exiting in 1 seconds");
+        QTest::addColumn<QString>("caption"); // empty: the program ends
+        QTest::newRow("first tick") << false << qint64(1000) << QStringLiteral("Exiting in 19 seconds");
+        QTest::newRow("late tick") << false << qint64(1400) << QStringLiteral("Exiting in 19 seconds");
+        QTest::newRow("last second") << false << qint64(19000) << QStringLiteral("Exiting in 1 seconds");
+        QTest::newRow("the end") << false << qint64(20000) << QString();
+        QTest::newRow("the end, in the tray") << true << qint64(20000) << QString();
     }
 
     void countdown()
     {
+        QFETCH(bool, tray);
         QFETCH(qint64, elapsed);
         QFETCH(QString, caption);
         const QDateTime t0(QDate::currentDate(), QTime(12, 0, 0));
         Clock::setMock(t0);
-        writeWatchList(QString(), QStringLiteral("true"));
+        writeWatchList(tray ? QStringLiteral("true") : QString(), QStringLiteral("true"));
         frmfiledsip& w = load();
         QCOMPARE(w.starttime, t0);
-        Clock::advanceMock(elapsed);
-        w.Timerclosestart_Timer();
-        QCOMPARE(w.cmdok->text(), caption);
-        QVERIFY(w.Timerclosestart->isActive());
-        QVERIFY(m_fx->ended.isEmpty());
-    }
-
-    void countdownEndsTheProgram()
-    {
-        Clock::setMock(QDateTime(QDate::currentDate(), QTime(12, 0, 0)));
-        writeWatchList(QStringLiteral("true"), QStringLiteral("true"));
-        frmfiledsip& w = load();
         w.showAtStart();
         writeAll(rowMap(), "[tempfile 0]\nrealnumber=0\n");
-        Clock::advanceMock(20000);
+        Clock::advanceMock(elapsed);
         w.Timerclosestart_Timer();
-        QVERIFY(!w.Timerclosestart->isActive());
-        QCOMPARE(m_fx->ended, QList<int>{0});
-        QVERIFY(!QFile::exists(rowMap()));
+        QCOMPARE(w.Timerclosestart->isActive(), !caption.isEmpty());
+        QCOMPARE(m_fx->ended, caption.isEmpty() ? QList<int>{0} : QList<int>());
+        QCOMPARE(QFile::exists(rowMap()), !caption.isEmpty());
+        if (!caption.isEmpty())
+            QCOMPARE(w.cmdok->text(), caption);
     }
 
     void countdownCancelled_data()
