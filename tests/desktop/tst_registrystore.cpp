@@ -32,7 +32,6 @@ private slots:
     void startupEntryAbsentOrSwitchedOff();
     void startupEntryFileNameStaysInItsFolder_data();
     void startupEntryFileNameStaysInItsFolder();
-    void startupEntryDeleteRemovesTheFile();
     void startupEntryWriteFailureIsAnError();
     void startupEntryThatDoesNotFitIsAnError();
     void otherKeysArePlainValues();
@@ -165,22 +164,15 @@ void TestRegistryStore::startupEntryFileNameStaysInItsFolder()
     QFETCH(QString, fileName);
     QCOMPARE(AutostartEntry::fileNameFor(valueName), fileName);
     int flag = 0;
-    RegistryStore::instance().SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, valueName, "/bin/p", 0,
-                                       flag);
-    QVERIFY(QFile::exists(m_config + QStringLiteral("/autostart/") + fileName));
-    QCOMPARE(runValue(valueName), QStringLiteral("/bin/p"));
-}
-
-void TestRegistryStore::startupEntryDeleteRemovesTheFile()
-{
-    int flag = 0;
     auto& store = RegistryStore::instance();
-    store.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, kName, flag); // absent: no error
-    store.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, kName, "/bin/p", 0, flag);
-    QVERIFY(QFile::exists(AutostartEntry(kName).filePath()));
-    store.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, kName, flag);
-    QVERIFY(!QFile::exists(AutostartEntry(kName).filePath()));
-    QCOMPARE(runValue(kName), QString());
+    store.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, valueName, flag); // absent: no error
+    store.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, valueName, "/bin/p", 0, flag);
+    const QString file = m_config + QStringLiteral("/autostart/") + fileName;
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(runValue(valueName), QStringLiteral("/bin/p"));
+    store.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, valueName, flag);
+    QVERIFY(!QFile::exists(file));
+    QCOMPARE(runValue(valueName), QString());
 }
 
 void TestRegistryStore::startupEntryWriteFailureIsAnError()
