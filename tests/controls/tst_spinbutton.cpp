@@ -8,31 +8,6 @@ class TestSpinButton : public QObject
     Q_OBJECT
 
 private slots:
-    void pressTellsTheHalf_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<int>("direction");
-        QTest::newRow("upper half") << QPoint(12, 3) << int(SpinButton::Up);
-        QTest::newRow("lower half") << QPoint(12, 21) << int(SpinButton::Down);
-    }
-
-    void pressTellsTheHalf()
-    {
-        QFETCH(QPoint, at);
-        QFETCH(int, direction);
-        SpinButton spin;
-        spin.resize(25, 25);
-        QSignalSpy down(&spin, &SpinButton::SpinDown);
-        QSignalSpy up(&spin, &SpinButton::SpinUp);
-        QTest::mousePress(&spin, Qt::LeftButton, {}, at);
-        QCOMPARE(down.size(), 1);
-        QCOMPARE(down.first().first().toInt(), direction);
-        QCOMPARE(up.size(), 0);
-        QTest::mouseRelease(&spin, Qt::LeftButton, {}, at);
-        QCOMPARE(up.size(), 1);
-        QCOMPARE(down.size(), 1);
-    }
-
     void releaseAndLeaving()
     {
         SpinButton spin;

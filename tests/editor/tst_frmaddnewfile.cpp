@@ -102,6 +102,7 @@ private slots:
         QVERIFY(editor.Timerspinbox->isActive());
         QTest::mouseRelease(editor.SpB1, Qt::LeftButton, {}, at);
         QVERIFY(!editor.Timerspinbox->isActive());
+        QCOMPARE(editor.Labeldaystodelete->text(), after); // a click is one step
     }
 
     void spinHeld()
