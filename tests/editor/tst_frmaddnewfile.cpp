@@ -404,7 +404,6 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, savedLength);
         const QString description = QStringLiteral("The nightly backup of the accounts and the invoices");
-        QCOMPARE(description.size(), 51);
         const QString watched = path(QStringLiteral("a.txt"));
         TestHelpers::writeAll(watched, "x");
         frmaddnewfile& editor =
