@@ -124,6 +124,7 @@ private slots:
         QTest::newRow("web page by key") << "IELink" << true << web;
         QTest::newRow("mail clicked") << "IELink3" << false << mail;
         QTest::newRow("mail by key") << "IELink3" << true << mail;
+        QTest::newRow("mail that cannot open") << "IELink3" << false << QUrl();
     }
 
     void linksOpenTheirAddresses()
@@ -131,6 +132,7 @@ private slots:
         QFETCH(QString, link);
         QFETCH(bool, byKey);
         QFETCH(QUrl, address);
+        m_openSucceeds = !address.isEmpty();
         frmAbout* about = frmAbout::showAbout();
         QVERIFY(QTest::qWaitForWindowActive(about));
         auto* target = about->findChild<HyperLink*>(link);
@@ -150,21 +152,15 @@ private slots:
             QTest::mouseClick(target, Qt::RightButton);
         }
 
-        const QList<QUrl> expected(byKey ? 2 : 1, address);
-        QCOMPARE(m_opened, expected);
         QVERIFY(about->isVisible());
+        if (!m_openSucceeds) {
+            const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Warning);
+            QVERIFY(told);
+            QVERIFY(told->text.contains("mailto:staleguard@quillfen.example"));
+            return;
+        }
+        QCOMPARE(m_opened, QList<QUrl>(byKey ? 2 : 1, address));
         QVERIFY(Prompter::history().isEmpty());
-    }
-
-    void aLinkThatCannotOpenSaysSo()
-    {
-        m_openSucceeds = false;
-        frmAbout* about = frmAbout::showAbout();
-        QTest::mouseClick(about->IELink3, Qt::LeftButton);
-
-        const Prompter::Record* told = PromptChecks::onlyMessage(Prompter::Icon::Warning);
-        QVERIFY(told);
-        QVERIFY(told->text.contains("mailto:staleguard@quillfen.example"));
     }
 
 private:

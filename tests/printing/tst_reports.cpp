@@ -82,8 +82,6 @@ private slots:
             << QByteArray("[file 0]\nfilename=/x\n") << block(0, "", "/x", "", false);
         QTest::newRow("advisechanges TRUE")
             << QByteArray("[file 0]\nfilename=/x\ndays=5\nadvisechanges=TRUE\n") << block(0, "", "/x", "5", true);
-        QTest::newRow("advisechanges false")
-            << QByteArray("[file 0]\nfilename=/x\ndays=5\nadvisechanges=false\n") << block(0, "", "/x", "5", false);
         QTest::newRow("advisechanges empty")
             << QByteArray("[file 0]\nfilename=/x\ndays=5\nadvisechanges=\n") << block(0, "", "/x", "5", false);
         QTest::newRow("advisechanges only contains true")
