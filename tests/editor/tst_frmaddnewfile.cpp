@@ -270,29 +270,46 @@ private slots:
 
     void infoLine_data()
     {
-        QTest::addColumn<int>("daysAgo");
-        QTest::addColumn<QString>("ending");
-        QTest::newRow("today") << 0 << " and is 0 days old";
-        QTest::newRow("yesterday") << 1 << " and is 1 day old";
-        QTest::newRow("a month ago") << 30 << " and is 30 days old";
+        QTest::addColumn<bool>("folder");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("daysAgo");    // of the chosen file
+        QTest::addColumn<QString>("ending"); // empty: no file matches
+        QTest::newRow("today") << false << QString() << 0 << " and is 0 days old";
+        QTest::newRow("yesterday") << false << QString() << 1 << " and is 1 day old";
+        QTest::newRow("a month ago") << false << QString() << 30 << " and is 30 days old";
+        QTest::newRow("folder, no pattern: the chosen file") << true << QString() << 3 << " and is 3 days old";
+        QTest::newRow("folder, pattern") << true << "*.ZIP;*.tar.gz" << 3 << " and is 3 days old";
+        QTest::newRow("folder, nothing matches") << true << "*.doc" << 3 << QString();
     }
 
     void infoLine()
     {
+        QFETCH(bool, folder);
+        QFETCH(QString, pattern);
         QFETCH(int, daysAgo);
         QFETCH(QString, ending);
 
         const QDate today = QDate::currentDate();
         Clock::setMock(QDateTime(today, QTime(12, 0)));
         const QDateTime changed(today.addDays(-daysAgo), QTime(11, 0));
-        const QString file = path(QStringLiteral("watched.txt"));
+        QVERIFY(QDir().mkpath(path(QStringLiteral("folder"))));
+        const QString file = path(QStringLiteral("folder/backup.zip"));
         TestHelpers::touch(file, changed);
+        // A newer file beside it, which a folder entry's line does not take.
+        TestHelpers::touch(path(QStringLiteral("folder/notes.txt")), QDateTime(today, QTime(11, 30)));
 
         frmaddnewfile& editor = m_main->editor()->load();
+        editor.Checkfixedfiles->setChecked(folder);
         editor.cmdfilename->setText(file);
         editor.timecheckentrys_Timer();
-        QCOMPARE(editor.labfileinfo->text(), "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
-        QCOMPARE(editor.filedatetext, DateTexts::generalDate(changed));
+        // The line follows the pattern as it is typed, not only the file name.
+        editor.txtpattern->setText(pattern);
+        editor.timecheckentrys_Timer();
+        QCOMPARE(editor.labfileinfo->text(), ending.isEmpty()
+                                                 ? FileInfoLine::noneMatches()
+                                                 : "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
+        if (!folder)
+            QCOMPARE(editor.filedatetext, DateTexts::generalDate(changed));
     }
 
     void missingFileIsLookedForAgain()
@@ -305,37 +322,6 @@ private slots:
         TestHelpers::writeAll(file, "x");
         QTRY_VERIFY(editor.labfileinfo->text().startsWith(QStringLiteral("File Last Changed ")));
         QVERIFY(!editor.filedatetext.isEmpty());
-    }
-
-    void infoLineOfAFolderEntry_data()
-    {
-        QTest::addColumn<QString>("pattern");
-        QTest::addColumn<QString>("shown"); // the file whose date the line gives, or empty for none
-        QTest::newRow("no pattern: the chosen file") << QString() << QStringLiteral("backup.zip");
-        QTest::newRow("pattern") << QStringLiteral("*.ZIP;*.tar.gz") << QStringLiteral("backup.zip");
-        QTest::newRow("nothing matches") << QStringLiteral("*.doc") << QString();
-    }
-
-    void infoLineOfAFolderEntry()
-    {
-        QFETCH(QString, pattern);
-        QFETCH(QString, shown);
-        QVERIFY(QDir().mkpath(path(QStringLiteral("folder"))));
-        const QHash<QString, QDateTime> files{{QStringLiteral("backup.zip"), QDateTime::currentDateTime().addDays(-3)},
-                                              {QStringLiteral("notes.txt"), QDateTime::currentDateTime().addDays(-1)}};
-        for (auto it = files.begin(); it != files.end(); ++it)
-            TestHelpers::touch(path(QStringLiteral("folder/") + it.key()), it.value());
-
-        frmaddnewfile& editor = m_main->editor()->load();
-        editor.Checkfixedfiles->setChecked(true);
-        editor.cmdfilename->setText(path(QStringLiteral("folder/backup.zip")));
-        editor.timecheckentrys_Timer();
-        // The line follows the pattern as it is typed, not only the file name.
-        editor.txtpattern->setText(pattern);
-        editor.timecheckentrys_Timer();
-        QCOMPARE(editor.labfileinfo->text(), shown.isEmpty()
-                                                 ? FileInfoLine::noneMatches()
-                                                 : FileInfoLine::forChange(files.value(shown), Clock::now()));
     }
 
     void saveNewEntry()
