@@ -299,26 +299,38 @@ private slots:
     void popupAtThePointer_data()
     {
         QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("listed");    // else the list is empty
         QTest::addColumn<bool>("changes");   // the entry reports changes
         QTest::addColumn<QString>("choice"); // empty: closed with Esc
         QTest::addColumn<int>("days");
-        QTest::newRow("right click, 2 days") << "right click" << true << "rightpopup2" << 2;
-        QTest::newRow("left click, closed") << "left click" << false << "" << 0;
-        QTest::newRow("menu key, a week") << "menu key" << false << "rightpopup7" << 7;
+        QTest::newRow("right click, 2 days") << "right click" << true << true << "rightpopup2" << 2;
+        QTest::newRow("left click, closed") << "left click" << true << false << "" << 0;
+        QTest::newRow("menu key, a week") << "menu key" << true << false << "rightpopup7" << 7;
+        // There the press selects nothing, and no pop-up shows.
+        QTest::newRow("below the rows") << "below" << true << false << "" << 0;
+        QTest::newRow("below, empty list") << "below" << false << false << "" << 0;
     }
 
     void popupAtThePointer()
     {
         QFETCH(QString, how);
+        QFETCH(bool, listed);
         QFETCH(bool, changes);
         QFETCH(QString, choice);
         QFETCH(int, days);
-        frmfiledsip& w = oneOldEntry(kNoon, changes ? QStringLiteral("advisechanges=TRUE") : QString());
-        const bool byKey = how == QLatin1String("menu key");
+        Clock::setMock(kNoon);
+        frmfiledsip& w = m_fx->showBackup(kNoon.addDays(listed ? -9 : 0), QString(),
+                                          changes ? QStringLiteral("advisechanges=TRUE") : QString());
         QListWidget* list = w.listoldfiles;
-        if (!byKey) // the click itself picks the row
+        QCOMPARE(list->count(), listed ? 1 : 0);
+        const bool byKey = how == QLatin1String("menu key");
+        if (byKey)
+            m_fx->select(0);
+        else // the click itself picks the row
             list->setCurrentRow(-1);
-        const QPoint at = byKey ? QPoint(1, 1) : list->visualItemRect(list->item(0)).center();
+        const QPoint at = byKey                           ? QPoint(1, 1)
+                          : how == QLatin1String("below") ? QPoint(10, list->viewport()->height() - 5)
+                                                          : list->visualItemRect(list->item(0)).center();
         const QByteArray before = readAll(m_fx->ini());
         QPoint popupAt;
         const QList<QAction*> shown = answerPopup(
@@ -328,7 +340,7 @@ private slots:
                     QApplication::sendEvent(list, &event);
                 } else {
                     const Qt::MouseButton button =
-                        how == QLatin1String("right click") ? Qt::RightButton : Qt::LeftButton;
+                        how == QLatin1String("left click") ? Qt::LeftButton : Qt::RightButton;
                     QTest::mouseClick(list->viewport(), button, {}, at);
                 }
             },
@@ -339,13 +351,14 @@ private slots:
                 else
                     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action(choice)).center());
             });
-        QList<QAction*> offered{w.menus().rightpopupupdatefiledate,
-                                w.menus().rightpopup1,
-                                w.menus().rightpopup2,
-                                w.menus().rightpopup7,
-                                w.menus().rightpopup30,
-                                w.menus().rightpopupnev,
-                                w.menus().rightpopupedit};
+        if (how == QLatin1String("below")) {
+            QVERIFY(shown.isEmpty());
+            QVERIFY(!w.findChild<ReminderActions*>()->preparerightpopup());
+            return;
+        }
+        const auto& m = w.menus();
+        QList<QAction*> offered({m.rightpopupupdatefiledate, m.rightpopup1, m.rightpopup2, m.rightpopup7,
+                                 m.rightpopup30, m.rightpopupnev, m.rightpopupedit});
         if (!changes)
             offered.removeFirst();
         QCOMPARE(shown, offered);
@@ -359,28 +372,6 @@ private slots:
                      DateTexts::shortDate(kNoon.date().addDays(days)));
             QVERIFY(m_fx->rows().isEmpty());
         }
-    }
-
-    void noPopupWithoutASelectedRow_data()
-    {
-        QTest::addColumn<bool>("empty");
-        QTest::newRow("empty list") << true;
-        QTest::newRow("no row selected") << false;
-    }
-
-    void noPopupWithoutASelectedRow()
-    {
-        QFETCH(bool, empty);
-        Clock::setMock(kNoon);
-        frmfiledsip& w = m_fx->showBackup(kNoon.addDays(empty ? 0 : -9));
-        QCOMPARE(w.listoldfiles->count(), empty ? 0 : 1);
-        w.listoldfiles->setCurrentRow(-1);
-        // Below the rows: the press selects nothing.
-        const QPoint below(10, w.listoldfiles->viewport()->height() - 5);
-        const QList<QAction*> shown = answerPopup(
-            [&] { QTest::mouseClick(w.listoldfiles->viewport(), Qt::RightButton, {}, below); }, [](QMenu*) {});
-        QVERIFY(shown.isEmpty());
-        QVERIFY(!w.findChild<ReminderActions*>()->preparerightpopup());
     }
 
     void commandsActOnTheRowsOwnEntry_data()
