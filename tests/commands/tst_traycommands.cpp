@@ -96,15 +96,20 @@ private slots:
     void rightClickMenu_data()
     {
         QTest::addColumn<QString>("choice"); // "" closes the menu without a choice
-        QTest::newRow("nothing chosen") << "";
-        QTest::newRow("Open") << "TaskBarRPopen";
-        QTest::newRow("Exit") << "TaskBarRPexit";
+        QTest::addColumn<int>("age");
+        QTest::newRow("nothing chosen") << "" << 9;
+        QTest::newRow("Open") << "TaskBarRPopen" << 9;
+        QTest::newRow("Exit") << "TaskBarRPexit" << 9;
+        QTest::newRow("Exit, nothing old") << "TaskBarRPexit" << 0;
     }
 
     void rightClickMenu()
     {
         QFETCH(QString, choice);
-        frmfiledsip& w = inTray(9);
+        QFETCH(int, age);
+        frmfiledsip& w = inTray(age);
+        QCOMPARE(w.listoldfiles->count(), age > 0 ? 1 : 0);
+        QCOMPARE(QFile::exists(m_fx->rowMap()), age > 0);
         QAction* defaultItem = nullptr;
         const QList<QAction*> shown =
             answerPopup([&] { emit w.trayIcon->RightButtonClick(); },
@@ -157,24 +162,6 @@ private slots:
         // Now "Exit" ends the program.
         w.menus().TaskBarRPexit->trigger();
         QCOMPARE(m_fx->ended, QList<int>{0});
-    }
-
-    void exitEndsTheProgram_data()
-    {
-        QTest::addColumn<int>("age");
-        QTest::newRow("with rows") << 9;
-        QTest::newRow("without rows") << 0;
-    }
-
-    void exitEndsTheProgram()
-    {
-        QFETCH(int, age);
-        frmfiledsip& w = inTray(age);
-        QCOMPARE(QFile::exists(m_fx->rowMap()), age > 0);
-        QCOMPARE(w.listoldfiles->count(), age > 0 ? 1 : 0);
-        w.menus().TaskBarRPexit->trigger();
-        QCOMPARE(m_fx->ended, QList<int>{0});
-        QVERIFY(!QFile::exists(m_fx->rowMap()));
     }
 };
 

@@ -21,24 +21,19 @@ private slots:
 
     void onlyOneHolderAtATime()
     {
-        SecondCopyGuard first;
-        QVERIFY(first.tryAcquire());
-        QVERIFY(first.holdsLock());
-        QVERIFY(first.tryAcquire()); // asking again keeps it
-        {
-            SecondCopyGuard second;
-            QVERIFY(!second.tryAcquire());
-            QVERIFY(!second.holdsLock());
-        }
-        QVERIFY(first.holdsLock());
-    }
-
-    void freedWhenTheHolderEnds()
-    {
         {
             SecondCopyGuard first;
             QVERIFY(first.tryAcquire());
+            QVERIFY(first.holdsLock());
+            QVERIFY(first.tryAcquire()); // asking again keeps it
+            {
+                SecondCopyGuard second;
+                QVERIFY(!second.tryAcquire());
+                QVERIFY(!second.holdsLock());
+            }
+            QVERIFY(first.holdsLock());
         }
+        // Freed when its holder ends.
         SecondCopyGuard next;
         QVERIFY(next.tryAcquire());
     }

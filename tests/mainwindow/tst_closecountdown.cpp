@@ -39,21 +39,6 @@ private slots:
         QCOMPARE(int(CloseCountdown::remaining(start, start.addMSecs(1000))), 19);
         QCOMPARE(int(CloseCountdown::remaining(start, start.addMSecs(600))), 19); // crosses -1 s
     }
-
-    void buttonText_data()
-    {
-        QTest::addColumn<int>("remaining");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("19") << 19 << QStringLiteral("Exiting in 19 seconds");
-        QTest::newRow("1 keeps the plural") << 1 << QStringLiteral("Exiting in 1 seconds");
-    }
-
-    void buttonText()
-    {
-        QFETCH(int, remaining);
-        QFETCH(QString, text);
-        QCOMPARE(CloseCountdown::buttonText(qint16(remaining)), text);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestCloseCountdown)

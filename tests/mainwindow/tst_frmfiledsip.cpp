@@ -203,41 +203,35 @@ private slots:
 
     void countdown_data()
     {
+        QTest::addColumn<bool>("tray");
         QTest::addColumn<qint64>("elapsed");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("first tick") << qint64(1000) << QStringLiteral("Exiting in 19 seconds");
-        QTest::newRow("late tick") << qint64(1400) << QStringLiteral("Exiting in 19 seconds");
-        QTest::newRow("last second") << qint64(19000) << QStringLiteral("Exiting in 1 seconds");
+        QTest::addColumn<QString>("caption"); // empty: the program ends
+        QTest::newRow("first tick") << false << qint64(1000) << QStringLiteral("Exiting in 19 seconds");
+        QTest::newRow("late tick") << false << qint64(1400) << QStringLiteral("Exiting in 19 seconds");
+        QTest::newRow("last second") << false << qint64(19000) << QStringLiteral("Exiting in 1 seconds");
+        QTest::newRow("the end") << false << qint64(20000) << QString();
+        QTest::newRow("the end, in the tray") << true << qint64(20000) << QString();
     }
 
     void countdown()
     {
+        QFETCH(bool, tray);
         QFETCH(qint64, elapsed);
         QFETCH(QString, caption);
         const QDateTime t0(QDate::currentDate(), QTime(12, 0, 0));
         Clock::setMock(t0);
-        writeWatchList(QString(), QStringLiteral("true"));
+        writeWatchList(tray ? QStringLiteral("true") : QString(), QStringLiteral("true"));
         frmfiledsip& w = load();
         QCOMPARE(w.starttime, t0);
-        Clock::advanceMock(elapsed);
-        w.Timerclosestart_Timer();
-        QCOMPARE(w.cmdok->text(), caption);
-        QVERIFY(w.Timerclosestart->isActive());
-        QVERIFY(m_fx->ended.isEmpty());
-    }
-
-    void countdownEndsTheProgram()
-    {
-        Clock::setMock(QDateTime(QDate::currentDate(), QTime(12, 0, 0)));
-        writeWatchList(QStringLiteral("true"), QStringLiteral("true"));
-        frmfiledsip& w = load();
         w.showAtStart();
         writeAll(rowMap(), "[tempfile 0]\nrealnumber=0\n");
-        Clock::advanceMock(20000);
+        Clock::advanceMock(elapsed);
         w.Timerclosestart_Timer();
-        QVERIFY(!w.Timerclosestart->isActive());
-        QCOMPARE(m_fx->ended, QList<int>{0});
-        QVERIFY(!QFile::exists(rowMap()));
+        QCOMPARE(w.Timerclosestart->isActive(), !caption.isEmpty());
+        QCOMPARE(m_fx->ended, caption.isEmpty() ? QList<int>{0} : QList<int>());
+        QCOMPARE(QFile::exists(rowMap()), !caption.isEmpty());
+        if (!caption.isEmpty())
+            QCOMPARE(w.cmdok->text(), caption);
     }
 
     void countdownCancelled_data()
@@ -318,21 +312,44 @@ private slots:
         QCOMPARE(m_fx->ended, QList<int>{0});
     }
 
-    void exitDeletesTheRowMap_data()
+    void withAndWithoutRows_data()
     {
         QTest::addColumn<int>("age");
-        QTest::newRow("with rows") << 9;
-        QTest::newRow("without rows") << 0;
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("with rows") << 9 << QStringLiteral("Staleguard - You have old items");
+        QTest::newRow("without rows") << 0 << QStringLiteral("Staleguard");
     }
 
-    void exitDeletesTheRowMap()
+    // The menus, the tray icon and the row map follow whether anything is listed.
+    void withAndWithoutRows()
     {
         QFETCH(int, age);
+        QFETCH(QString, tooltip);
+        const bool listed = age > 0;
         addEntry(0, QStringLiteral("Backup"), age, 5);
         writeWatchList();
         const QByteArray before = readAll(ini());
         frmfiledsip& w = loadAndShow();
-        QCOMPARE(QFile::exists(rowMap()), age > 0);
+        QCOMPARE(w.listoldfiles->count(), listed ? 1 : 0);
+        QCOMPARE(QFile::exists(rowMap()), listed);
+        QCOMPARE(w.menus().fileprintold->isEnabled(), listed);
+        QCOMPARE(w.menus().fileeditfile->isEnabled(), listed);
+        QCOMPARE(w.menus().postponemenu->menuAction()->isEnabled(), listed);
+        QVERIFY(w.menus().fileprintall->isEnabled());
+        QVERIFY(w.menus().fileadd->isEnabled());
+
+        QVERIFY(!w.trayIcon->enabled());
+        w.setWindowState(Qt::WindowMinimized);
+        QVERIFY(w.trayIcon->enabled());
+        QCOMPARE(w.trayIcon->flashenabled(), listed);
+        QCOMPARE(w.trayIcon->isFlashing(), listed);
+        QCOMPARE(w.trayIcon->tooltiptext(), tooltip);
+        QTRY_VERIFY(!w.isVisible());
+        w.setWindowState(Qt::WindowNoState);
+        w.show();
+        QVERIFY(!w.trayIcon->enabled());
+        QVERIFY(!w.trayIcon->isFlashing());
+
         w.cmdok_Click();
         QCOMPARE(m_fx->ended, QList<int>{0});
         QVERIFY(!QFile::exists(rowMap()));
@@ -352,36 +369,6 @@ private slots:
         QVERIFY(QFile::exists(config));
     }
 
-    void minimizeToTray_data()
-    {
-        QTest::addColumn<int>("age");
-        QTest::addColumn<bool>("flashing");
-        QTest::addColumn<QString>("tooltip");
-        QTest::newRow("with rows") << 9 << true << QStringLiteral("Staleguard - You have old items");
-        QTest::newRow("without rows") << 0 << false << QStringLiteral("Staleguard");
-    }
-
-    void minimizeToTray()
-    {
-        QFETCH(int, age);
-        QFETCH(bool, flashing);
-        QFETCH(QString, tooltip);
-        addEntry(0, QStringLiteral("Backup"), age, 5);
-        writeWatchList();
-        frmfiledsip& w = loadAndShow();
-        QVERIFY(!w.trayIcon->enabled());
-        w.setWindowState(Qt::WindowMinimized);
-        QVERIFY(w.trayIcon->enabled());
-        QCOMPARE(w.trayIcon->flashenabled(), flashing);
-        QCOMPARE(w.trayIcon->isFlashing(), flashing);
-        QCOMPARE(w.trayIcon->tooltiptext(), tooltip);
-        QTRY_VERIFY(!w.isVisible());
-        w.setWindowState(Qt::WindowNoState);
-        w.show();
-        QVERIFY(!w.trayIcon->enabled());
-        QVERIFY(!w.trayIcon->isFlashing());
-    }
-
     void withoutATrayTheWindowStaysInTheTaskbar()
     {
         TrayIcon::overrideAvailability(false);
@@ -396,29 +383,6 @@ private slots:
         QTest::qWait(20);
         QVERIFY(w.isVisible());
         QVERIFY(!w.trayIcon->enabled());
-    }
-
-    void menusFollowRows_data()
-    {
-        QTest::addColumn<int>("age");
-        QTest::addColumn<bool>("enabled");
-        QTest::newRow("with rows") << 9 << true;
-        QTest::newRow("without rows") << 0 << false;
-    }
-
-    void menusFollowRows()
-    {
-        QFETCH(int, age);
-        QFETCH(bool, enabled);
-        addEntry(0, QStringLiteral("Backup"), age, 5);
-        writeWatchList();
-        frmfiledsip& w = load();
-        QCOMPARE(w.listoldfiles->count(), enabled ? 1 : 0);
-        QCOMPARE(w.menus().fileprintold->isEnabled(), enabled);
-        QCOMPARE(w.menus().fileeditfile->isEnabled(), enabled);
-        QCOMPARE(w.menus().postponemenu->menuAction()->isEnabled(), enabled);
-        QVERIFY(w.menus().fileprintall->isEnabled());
-        QVERIFY(w.menus().fileadd->isEnabled());
     }
 
     void viewToggles()
@@ -579,8 +543,16 @@ private slots:
         QVERIFY(!QFile::exists(rowMap()));
     }
 
-    void secondCopyAnsweredNo()
+    void secondCopy_data()
     {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("No leaves everything as it was") << false;
+        QTest::newRow("Yes runs it") << true;
+    }
+
+    void secondCopy()
+    {
+        QFETCH(bool, yes);
         addEntry(0, QStringLiteral("Backup"), 9, 5);
         writeWatchList(QStringLiteral("true"), QStringLiteral("true"));
         load();
@@ -588,34 +560,21 @@ private slots:
         const QByteArray mapBefore = readAll(rowMap());
         const QDateTime mapTime = QFileInfo(rowMap()).lastModified();
         Prompter::clearHistory();
-        Prompter::queueAnswer(false);
+        Prompter::queueAnswer(yes);
         frmfiledsip second;
         second.inifilename = ini();
         second.tempinifilename = rowMap();
-        QVERIFY(!second.Form_Load());
-        QCOMPARE(Prompter::history().size(), 1);
-        QCOMPARE(Prompter::history().first().text,
-                 QStringLiteral("Staleguard is already running, do you want to open another copy?"));
-        QVERIFY(Prompter::history().first().question);
-        QCOMPARE(Prompter::history().first().icon, Prompter::Icon::None);
+        QCOMPARE(second.Form_Load(), yes);
+        const Prompter::Record* asked = PromptChecks::onlyMessage(Prompter::Icon::None, true);
+        QVERIFY(asked);
+        QCOMPARE(asked->text, QStringLiteral("Staleguard is already running, do you want to open another copy?"));
+        QCOMPARE(second.listoldfiles->count(), yes ? 1 : 0);
+        if (yes)
+            return;
         QVERIFY(!second.splash());
-        QVERIFY(second.listoldfiles->count() == 0);
         QCOMPARE(readAll(ini()), iniBefore);
         QCOMPARE(readAll(rowMap()), mapBefore);
         QCOMPARE(QFileInfo(rowMap()).lastModified(), mapTime);
-    }
-
-    void secondCopyAnsweredYesRuns()
-    {
-        addEntry(0, QStringLiteral("Backup"), 9, 5);
-        writeWatchList();
-        load();
-        Prompter::queueAnswer(true);
-        frmfiledsip second;
-        second.inifilename = ini();
-        second.tempinifilename = rowMap();
-        QVERIFY(second.Form_Load());
-        QCOMPARE(second.listoldfiles->count(), 1);
     }
 };
 
