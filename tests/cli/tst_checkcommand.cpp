@@ -16,6 +16,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <unistd.h>
 
@@ -448,6 +449,9 @@ void TestCheckCommand::awkwardTextsReadBackInEveryFormat()
     QJsonParseError error;
     const QJsonObject root = QJsonDocument::fromJson(JsonReport::render(report), &error).object();
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
+    // Qt's parser lets a raw control character through; stricter ones do not.
+    const QByteArray json = JsonReport::render(report);
+    QVERIFY(std::none_of(json.begin(), json.end(), [](char c) { return uchar(c) < 0x20 && c != '\n'; }));
     QCOMPARE(root["watchList"].toString(), report.watchList);
     QCOMPARE(root["entries"][0]["description"].toString(), text);
     QCOMPARE(root["entries"][0]["file"].toString(), entry.fileName);
@@ -528,6 +532,10 @@ void TestCheckCommand::exitCodes_data()
     QTest::newRow("missing") << "[file 0]\ndescription=Gone\nfilename=" + path("gone").toUtf8() << 2;
     QTest::newRow("old but postponed") << "[file 0]\n" + old + "Postponedate=2099-12-31\n" << 0;
     QTest::newRow("too small") << "[file 0]\n" + fresh + "smallest size=1K\n" << 2;
+    // A link to itself cannot be asked about, like a share that does not answer.
+    QTest::newRow("one cannot be reached")
+        << "[file 0]\n" + fresh + "[file 1]\ndescription=Loop\nfilename=" + path("loop").toUtf8() + "\n"
+        << 3;
     QTest::newRow("binary junk") << QByteArray("\x00\xff[file 0]\x01\nfilename\x00=\xfe\n", 24) << 0;
 }
 
@@ -537,6 +545,7 @@ void TestCheckCommand::exitCodes()
     QFETCH(int, code);
     age(QStringLiteral("fresh"), 0);
     age(QStringLiteral("old"), 6);
+    QVERIFY(QFile::link(path("loop"), path("loop")));
     writeAll(m_dir->iniPath(), entries);
     const Run result = check();
     QCOMPARE(result.code, code);
@@ -599,6 +608,12 @@ void TestCheckCommand::badInput_data()
     QTest::newRow("check options without a check")
         << QStringList{"--format", "json"} << QByteArray("Staleguard: --format needs --check. See --help.")
         << QByteArray();
+    for (const char* seconds : {"0", "86401", "1.5"}) {
+        QTest::addRow("timeout of %s", seconds)
+            << QStringList{"--check", "--timeout", seconds}
+            << QByteArray("Staleguard: --timeout needs a whole number of seconds from 1 to 86400. See --help.")
+            << QByteArray();
+    }
     QTest::newRow("stray argument") << QStringList{"--check", "list.ini"}
                                     << QByteArray("Staleguard: Unexpected argument 'list.ini'. See --help.")
                                     << QByteArray();
@@ -617,21 +632,32 @@ void TestCheckCommand::badInput()
 
 void TestCheckCommand::unwritableOutput_data()
 {
+    QTest::addColumn<QString>("output"); // "" for standard output
     QTest::addColumn<bool>("closedPipe");
-    QTest::newRow("closed pipe") << true;
-    QTest::newRow("full disk") << false;
+    QTest::addColumn<QByteArray>("message");
+    const QByteArray stdoutFailed = "Staleguard: could not write the output: ";
+    QTest::newRow("closed pipe") << QString() << true << stdoutFailed;
+    QTest::newRow("full disk") << QString() << false << stdoutFailed;
+    const QString report = path("no such folder/report.json");
+    QTest::newRow("report file in no folder")
+        << report << false << "Staleguard: could not write \"" + report.toUtf8() + "\": No such file or directory";
 }
 
 void TestCheckCommand::unwritableOutput()
 {
+    QFETCH(QString, output);
     QFETCH(bool, closedPipe);
+    QFETCH(QByteArray, message);
     writeMixedList();
     int ends[2] = {-1, -1};
     if (closedPipe) {
         QCOMPARE(::pipe(ends), 0);
         ::close(ends[0]); // the reader has gone before the first byte
     }
-    const Run result = check({"--format", "json"}, [&](QProcess& process) {
+    const QStringList outputArguments = output.isEmpty() ? QStringList() : QStringList{"--output", output};
+    const Run result = check(QStringList{"--format", "json"} + outputArguments, [&](QProcess& process) {
+        if (!output.isEmpty())
+            return;
         if (!closedPipe) {
             process.setStandardOutputFile(QStringLiteral("/dev/full"));
             return;
@@ -642,8 +668,7 @@ void TestCheckCommand::unwritableOutput()
     if (closedPipe)
         ::close(ends[1]);
     QCOMPARE(result.code, 3);
-    QVERIFY2(result.err.startsWith("Staleguard: could not write the output: ") && result.err.count('\n') == 1,
-             result.err);
+    QVERIFY2(result.err.startsWith(message) && result.err.count('\n') == 1, result.err);
 }
 
 void TestCheckCommand::writesNothing()

@@ -154,6 +154,10 @@ void TestDateTexts::countsMidnights_data()
         << QDateTime(day.addDays(-1), QTime(0, 0, 1)) << QDateTime(day, QTime(23, 59)) << 1;
     QTest::newRow("future") << QDateTime(day.addDays(3), QTime(1, 0)) << QDateTime(day, QTime(12, 0)) << -3;
     QTest::newRow("clamped high") << QDateTime(QDate(1800, 1, 1), QTime(0, 0)) << QDateTime(day, QTime(0, 0)) << 32767;
+    // A minute apart, given at the offsets furthest apart: two calendar days apart in their own zones.
+    QTest::newRow("given at other offsets")
+        << QDateTime(day, QTime(1, 0), Qt::OffsetFromUTC, 14 * 3600)
+        << QDateTime(day.addDays(-2), QTime(23, 1), Qt::OffsetFromUTC, -12 * 3600) << 0;
     QTest::newRow("clamped low") << QDateTime(QDate(2300, 1, 1), QTime(0, 0)) << QDateTime(day, QTime(0, 0)) << -32768;
 }
 

@@ -362,6 +362,9 @@ void TestEntryChecker::seenDateOutlivesLocaleAndZone_data()
         << "en_US" << berlin << berlin << "two-digit year" << 0 << false;
     QTest::newRow("text alone, ISO") << "sv_SE"
                                      << "en_US" << berlin << berlin << "text only" << 0 << false;
+    QTest::newRow("zone changed from the furthest ahead to the furthest behind")
+        << "en_US"
+        << "en_US" << QByteArray("<+14>-14") << QByteArray("<-12>12") << "written" << 0 << false;
     QTest::newRow("text alone, touched") << "sv_SE"
                                          << "en_US" << berlin << berlin << "text only" << 1 << true;
 }

@@ -177,6 +177,8 @@ void TestGetLastFile::patternsChooseTheNames_data()
                                       << "b.7z";
     QTest::newRow("the whole name") << QStringList{"a.zip.part", "b.txt"} << "*.zip"
                                     << "";
+    QTest::newRow("the whole name, without a star") << QStringList{"a.zip", "a.zip.part"} << "a.zip"
+                                                    << "a.zip";
     QTest::newRow("one character") << QStringList{"db1.bak", "db12.bak"} << "db?.bak"
                                    << "db1.bak";
     QTest::newRow("brackets are plain") << QStringList{"[1].bak", "1.bak"} << "[1].bak"

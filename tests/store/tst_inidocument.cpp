@@ -111,6 +111,9 @@ void TestIniDocument::editKeepsEveryOtherByte_data()
     QTest::newRow("line breaks cannot forge keys") << QByteArray("[a]\n") << "a"
                                                    << "k"
                                                    << "x\n[b]\ny=1" << QByteArray("[a]\nk=x [b] y=1\n");
+    QTest::newRow("a key written like a comment") << QByteArray("[a]\n") << "a"
+                                                  << ";k"
+                                                  << "1" << QByteArray("[a]\n;k=1\n");
     QTest::newRow("empty file") << QByteArray() << "Settings"
                                 << "Start in Tray"
                                 << "true" << QByteArray("[Settings]\nStart in Tray=true\n");
@@ -126,6 +129,8 @@ void TestIniDocument::editKeepsEveryOtherByte()
     IniDocument doc = IniDocument::parse(before);
     doc.setValue(section, key, value);
     QCOMPARE(doc.serialize(), after);
+    // What the edited document reads is what a fresh parse of the file will read.
+    QCOMPARE(doc.value(section, key), IniDocument::parse(after).value(section, key));
 }
 
 void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse_data()
