@@ -1,5 +1,6 @@
 #include "TestHelpers.h"
 #include "background/FolderWatch.h"
+#include "engine/FileQuery.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,6 +54,14 @@ private slots:
         QCOMPARE(watch.watchedFolders().size(), 2);
         watch.setFiles({path(QStringLiteral("data/report.doc"))});
         QCOMPARE(watch.watchedFolders(), QStringList(QDir(path(QStringLiteral("data"))).canonicalPath()));
+
+        // A folder on a share is never watched: asking for a watch may hang with the share.
+        FileQuery::setMountTable(MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:9 / " +
+                                                   QFile::encodeName(QDir(path("data")).canonicalPath()) +
+                                                   " rw - nfs4 nas:/b rw\n"));
+        watch.setFiles({path(QStringLiteral("data/report.doc")), path(QStringLiteral("logs/a.log"))});
+        FileQuery::setMountTable(std::nullopt);
+        QCOMPARE(watch.watchedFolders(), QStringList(QDir(path(QStringLiteral("logs"))).canonicalPath()));
     }
 
     void changeGivesOneSignal_data()

@@ -70,6 +70,15 @@ private:
         return done.wait(10000) && done.first().first().toBool();
     }
 
+    // Makes the file a share of its own, whose answers wait behind the returned gate until it opens.
+    static std::shared_ptr<QueryGate> shareAt(const QString& file)
+    {
+        const std::shared_ptr<QueryGate> gate = QueryGate::install();
+        FileQuery::setMountTable(MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:9 / " +
+                                                   QFile::encodeName(file) + " rw - nfs4 nas:/b rw\n"));
+        return gate;
+    }
+
 private slots:
     void initTestCase() { MainWindowFixture::isolate(); }
     void init()
@@ -81,6 +90,8 @@ private slots:
     {
         m_fx.reset();
         m_service.reset();
+        QueryGate::uninstall();
+        FileQuery::setMountTable(std::nullopt);
     }
 
     void missingFileIsAskedAboutOnlyByTheUser()
@@ -146,7 +157,7 @@ private slots:
     void newRowsNotifyOnceAndRemindTomorrowPostponesTheirEntry()
     {
         const QDateTime now = QDateTime::currentDateTime();
-        m_fx->addEntry(0, QStringLiteral("Fresh"), now, 5);
+        const QString fresh = m_fx->addEntry(0, QStringLiteral("Fresh"), now, 5);
         const QString backup = m_fx->addEntry(1, QStringLiteral("Backup"), now, 5);
         m_fx->writeWatchList();
         frmfiledsip& window = load();
@@ -166,6 +177,13 @@ private slots:
                  DateTexts::shortDate(Clock::today().addDays(1)));
         QCOMPARE(stored(m_fx->ini(), 0, QStringLiteral("Postponedate")), QString());
         QVERIFY(m_fx->rows().isEmpty());
+
+        IniFile::instance().WriteString(QStringLiteral("Settings"), QStringLiteral("Notify"), QStringLiteral("false"),
+                                        m_fx->ini());
+        touch(fresh, now.addDays(-8));
+        QVERIFY(runCheck(window));
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Fresh is 8 days old")});
+        QCOMPARE(service.sent.size(), 1);
     }
 
     void shareThatHangsStopsNothing()
@@ -174,14 +192,8 @@ private slots:
         m_fx->addEntry(0, QStringLiteral("Backup"), old, 5);
         const QString remote = m_fx->addEntry(1, QStringLiteral("Remote"), old, 5);
         m_fx->writeWatchList(QStringLiteral("Share timeout=60\n"));
-        const std::shared_ptr<QueryGate> gate = QueryGate::install();
         // The entry's own path is the share's mount point: the share is asked about that file alone.
-        FileQuery::setMountTable(MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n2 1 0:9 / " +
-                                                   QFile::encodeName(remote) + " rw - nfs4 nas:/b rw\n"));
-        auto restore = qScopeGuard([] {
-            QueryGate::uninstall();
-            FileQuery::setMountTable(std::nullopt);
-        });
+        const std::shared_ptr<QueryGate> gate = shareAt(remote);
         gate->open();
         frmfiledsip& window = load();
         gate->close();
@@ -232,6 +244,24 @@ private slots:
         dialog.close();
         QTRY_VERIFY_WITH_TIMEOUT(!done.isEmpty(), 10000);
         QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 8 days old")});
+
+        // A dialog that opens while a check runs keeps the list as the dialog found it, until it closes.
+        const std::shared_ptr<QueryGate> gate =
+            shareAt(m_fx->addEntry(1, QStringLiteral("Remote"), QDateTime::currentDateTime(), 5));
+        m_fx->writeWatchList(QStringLiteral("Share timeout=60\n"));
+        touch(backup, QDateTime::currentDateTime());
+        done.clear();
+        checks.requestCheck();
+        QTRY_COMPARE(gate->running(), 1);
+        dialog.show();
+        QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
+        gate->open();
+        QTRY_COMPARE(done.count(), 1);
+        QCOMPARE(done.first().first().toBool(), false);
+        QCOMPARE(m_fx->rows(), QStringList{QStringLiteral("Backup is 8 days old")});
+        dialog.close();
+        QTRY_VERIFY_WITH_TIMEOUT(done.count() == 2, 10000);
+        QVERIFY(m_fx->rows().isEmpty());
     }
 };
 
