@@ -127,7 +127,7 @@ void TestGoldenReports::reportsAsBefore_data()
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("format");
     QTest::addColumn<bool>("showAll");
-    for (const QString& list : {"mixed", "empty"}) {
+    for (const QString& list : QStringList{"mixed", "empty"}) {
         for (const QString& name : ReportFormat::names()) {
             for (const bool showAll : {false, true}) {
                 if (showAll && list == "empty")
