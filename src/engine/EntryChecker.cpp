@@ -35,6 +35,37 @@ void settle(EntryReport& report, EntryReport::State state, const std::optional<F
     report.age = DateTexts::ageInDays(modified->date, today);
 }
 
+// The keys the walk reads of every entry, found together in one pass over its section.
+enum Key
+{
+    kFileName,
+    kDays,
+    kDescription,
+    kKind,
+    kPattern,
+    kSmallest,
+    kPostponeDate,
+    kNotActive,
+    kAdviseChanges,
+    kSeen,
+    kSeenMoment,
+    kKeyCount
+};
+
+constexpr QStringView kKeys[kKeyCount] = {
+    u"filename",
+    u"days",
+    u"description",
+    u"non-fixed file type",
+    u"file pattern",
+    u"smallest size",
+    u"Postponedate",
+    u"Notactive",
+    u"advisechanges",
+    FileStamp::kSeenKey,
+    FileStamp::kSeenMomentKey,
+};
+
 } // namespace
 
 struct EntryChecker::Entry
@@ -42,6 +73,8 @@ struct EntryChecker::Entry
     QString section;
     // The entry's keys as last read; read again after any write to the watch list file.
     IniFile::SectionValues values;
+    QStringView keys[kKeyCount]; // into `values`, empty where missing
+    void readKeys() { values.ReadViews(kKeys, keys, kKeyCount); }
     QString fileName;
     qint16 days = 0;
     QString description;
@@ -162,17 +195,18 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     Entry e;
     e.section = WatchListFile::sectionName(cnt);
     e.values = m_ini.ReadSection(e.section, m_inifilename);
-    e.fileName = e.values.ReadView(u"filename").toString();
-    e.days = LeadingNumber::toInt16(e.values.ReadView(u"days"));
-    e.description = e.values.ReadView(u"description").toString();
-    const QStringView kind = e.values.ReadView(u"non-fixed file type");
+    e.readKeys();
+    e.fileName = e.keys[kFileName].toString();
+    e.days = LeadingNumber::toInt16(e.keys[kDays]);
+    e.description = e.keys[kDescription].toString();
+    const QStringView kind = e.keys[kKind];
     e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
     if (e.kind >= 2)
         e.kind = 1;
     // Most entries hold neither key; an empty view costs no copy and no parse.
-    if (const QStringView pattern = e.values.ReadView(u"file pattern"); !pattern.isEmpty())
+    if (const QStringView pattern = e.keys[kPattern]; !pattern.isEmpty())
         e.pattern = pattern.toString();
-    if (const QStringView smallest = e.values.ReadView(u"smallest size"); !smallest.isEmpty())
+    if (const QStringView smallest = e.keys[kSmallest]; !smallest.isEmpty())
         e.smallest = SizeText::bytes(smallest);
     return e;
 }
@@ -200,6 +234,7 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     EntryWriter::setPickedFile(m_ini, m_inifilename, entry.section, chosen);
     // The save started from the file on disk, which another running copy may have changed.
     entry.values = m_ini.ReadSection(entry.section, m_inifilename);
+    entry.readKeys();
 }
 
 std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)
@@ -224,9 +259,8 @@ void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt)
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
 {
-    const IniFile::SectionValues& values = entry.values;
     if (!showAll || report) {
-        const QStringView postponeDate = values.ReadView(u"Postponedate");
+        const QStringView postponeDate = entry.keys[kPostponeDate];
         const auto postponed =
             postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
         if (report)
@@ -238,7 +272,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
             return std::nullopt;
         }
     }
-    const bool removed = WatchListFile::isLoweredTrue(values.ReadView(u"Notactive"));
+    const bool removed = WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
     // An entry without a file name ends the walk; there is no file to ask about.
     if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
         if (report)
@@ -282,11 +316,10 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         text = oldRowText(entry.description, age);
     if (report)
         report->size = answer.size;
-    if (WatchListFile::containsLowerTrue(values.ReadView(u"advisechanges"))) {
+    if (WatchListFile::containsLowerTrue(entry.keys[kAdviseChanges])) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
-        const QStringView stored = values.ReadView(FileStamp::kSeenKey);
-        if (!stored.isEmpty() &&
-            FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified)) {
+        const QStringView stored = entry.keys[kSeen];
+        if (!stored.isEmpty() && FileStamp::changedSince(stored, entry.keys[kSeenMoment], *modified)) {
             text = changedRowText(entry.description);
             changed = true;
         }

@@ -362,7 +362,18 @@ QByteArray IniDocument::serialize() const
 
 QStringView IniDocument::keyNameOf(int line) const
 {
-    return *keyLineName(lineText(line));
+    const quint16 equals = m_lines[line].equals;
+    if (equals == kFarEquals)
+        return *keyLineName(lineText(line));
+    return trimBlanks(lineText(line).first(equals));
+}
+
+QStringView IniDocument::valueOf(int line) const
+{
+    const QStringView text = lineText(line);
+    const quint16 equals = m_lines[line].equals;
+    const qsizetype at = equals == kFarEquals ? text.indexOf(QLatin1Char('=')) : equals;
+    return unquote(trimBlanks(text.sliced(at + 1)));
 }
 
 bool IniDocument::isIndexed(int section) const
@@ -478,8 +489,47 @@ std::optional<QStringView> IniDocument::valueView(int sectionNumber, QStringView
     const int line = findKey(sectionNumber, trimBlanks(key));
     if (line < 0)
         return std::nullopt;
-    const QStringView text = lineText(line);
-    return unquote(trimBlanks(text.mid(text.indexOf(QLatin1Char('=')) + 1)));
+    return valueOf(line);
+}
+
+void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const
+{
+    std::fill(values, values + count, QStringView());
+    if (sectionNumber < 0 || sectionNumber >= m_sections.size())
+        return;
+    if (count > 64 || isIndexed(sectionNumber)) {
+        for (int k = 0; k < count; ++k) {
+            if (const auto value = valueView(sectionNumber, keys[k]))
+                values[k] = *value;
+        }
+        return;
+    }
+    QStringView trimmed[64];
+    quint64 asciiKeys = 0;
+    for (int k = 0; k < count; ++k) {
+        trimmed[k] = trimBlanks(keys[k]);
+        asciiKeys |= isAscii(trimmed[k]) ? quint64(1) << k : 0;
+    }
+    const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+    quint64 found = 0;
+    const Section& s = m_sections[sectionNumber];
+    for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
+        const Line& l = m_lines[line];
+        if (!l.key)
+            continue;
+        const QStringView name = keyNameOf(line);
+        for (int k = 0; k < count; ++k) {
+            const quint64 bit = quint64(1) << k;
+            if (found & bit)
+                continue;
+            // The first of duplicates wins, as in scanForKey().
+            const QStringView key = trimmed[k];
+            if (l.asciiName && (asciiKeys & bit) ? sameAsciiName(name, key) : sameName(name, key)) {
+                values[k] = valueOf(line);
+                found |= bit;
+            }
+        }
+    }
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
@@ -504,9 +554,13 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
 
 void IniDocument::describeKey(QStringView text, Line& line)
 {
-    const auto name = keyLineName(text);
-    line.key = name.has_value();
-    line.asciiName = name && isAscii(*name);
+    // keyLineName(), keeping where the "=" was found.
+    const QStringView trimmed = trimBlanks(text);
+    const qsizetype equals =
+        trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
+    line.key = equals >= 0;
+    line.asciiName = line.key && isAscii(trimBlanks(text.first(equals)));
+    line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;
 }
 
 IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252)
