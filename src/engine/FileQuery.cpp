@@ -524,7 +524,19 @@ FileQuery::Answer FileQuery::stat(const QString& path)
         struct stat st
         {
         };
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        // An ASCII name has the same bytes in every encoding, so it need not go through the
+        // converter: most names of a long watch list are.
+        char name[512];
+        const qsizetype size = path.size();
+        bool ascii = size < qsizetype(sizeof name);
+        for (qsizetype i = 0; ascii && i < size; ++i) {
+            const char16_t c = path[i].unicode();
+            ascii = c < 0x80;
+            name[i] = char(c);
+        }
+        if (ascii)
+            name[size] = '\0';
+        if (::stat(ascii ? name : QFile::encodeName(path).constData(), &st) != 0)
             return fromErrno(errno);
         return fromFields(fieldsOf(st));
     }

@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -225,10 +226,21 @@ template <typename Ending, typename F> void forEachLineOf(QByteArrayView text, F
     const char* data = text.data();
     const qsizetype size = text.size();
     qsizetype pos = 0;
+    // The next line feed and carriage return at or after pos (size when there is none), each looked
+    // for again only once passed, so that a file of one kind of break is not searched for the other
+    // from every line.
+    qsizetype nextLf = -1;
+    qsizetype nextCr = -1;
+    const auto next = [&](char c, qsizetype& at) {
+        if (at >= pos)
+            return;
+        const void* found = std::memchr(data + pos, c, size_t(size - pos));
+        at = found ? static_cast<const char*>(found) - data : size;
+    };
     while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && data[end] != '\n' && data[end] != '\r')
-            ++end;
+        next('\n', nextLf);
+        next('\r', nextCr);
+        const qsizetype end = qMin(nextLf, nextCr);
         if (end == size) {
             f(pos, end, Ending::None);
             return;
@@ -524,7 +536,10 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
                 continue;
             // The first of duplicates wins, as in scanForKey().
             const QStringView key = trimmed[k];
-            if (l.asciiName && (asciiKeys & bit) ? sameAsciiName(name, key) : sameName(name, key)) {
+            const bool ascii = l.asciiName && (asciiKeys & bit);
+            if (ascii && key.size() != name.size())
+                continue;
+            if (ascii ? sameAsciiName(name, key) : sameName(name, key)) {
                 values[k] = valueOf(line);
                 found |= bit;
             }
