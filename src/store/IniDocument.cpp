@@ -46,8 +46,17 @@ std::optional<QByteArray> encodeCp1252(QStringView text)
 
 bool isAsciiBytes(QByteArrayView bytes)
 {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes at a time: the whole file goes through here once.
+    const char* data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
             return false;
     }
     return true;
@@ -509,18 +518,13 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
     std::fill(values, values + count, QStringView());
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return;
+    Q_ASSERT(std::all_of(keys, keys + count, [](QStringView key) { return isAscii(key) && trimBlanks(key) == key; }));
     if (count > 64 || isIndexed(sectionNumber)) {
         for (int k = 0; k < count; ++k) {
             if (const auto value = valueView(sectionNumber, keys[k]))
                 values[k] = *value;
         }
         return;
-    }
-    QStringView trimmed[64];
-    quint64 asciiKeys = 0;
-    for (int k = 0; k < count; ++k) {
-        trimmed[k] = trimBlanks(keys[k]);
-        asciiKeys |= isAscii(trimmed[k]) ? quint64(1) << k : 0;
     }
     const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
     quint64 found = 0;
@@ -535,11 +539,8 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
             if (found & bit)
                 continue;
             // The first of duplicates wins, as in scanForKey().
-            const QStringView key = trimmed[k];
-            const bool ascii = l.asciiName && (asciiKeys & bit);
-            if (ascii && key.size() != name.size())
-                continue;
-            if (ascii ? sameAsciiName(name, key) : sameName(name, key)) {
+            const QStringView key = keys[k];
+            if (l.asciiName ? key.size() == name.size() && sameAsciiName(name, key) : sameName(name, key)) {
                 values[k] = valueOf(line);
                 found |= bit;
             }

@@ -40,6 +40,7 @@ public:
     std::optional<QStringView> valueView(int sectionNumber, QStringView key) const;
     // Several keys of one section at once, each found as valueView() finds it and empty when
     // missing: a short section is read through once for all of them instead of once for each.
+    // The keys are ASCII, without blanks around them.
     void valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.

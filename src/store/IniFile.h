@@ -66,7 +66,8 @@ public:
         QString ReadString(const QString& key, const QString& def) const;
         // The stored value without a copy, empty when missing; valid while this object lives.
         QStringView ReadView(QStringView key) const;
-        // The same for `count` keys at once, which costs about as much as one.
+        // The same for `count` keys at once, which costs about as much as one; the keys are ASCII,
+        // without blanks around them.
         void ReadViews(const QStringView* keys, QStringView* values, int count) const;
 
     private:
