@@ -217,7 +217,8 @@ enum class LineKind
 };
 
 // What a line is, from its bytes: the characters that decide it are ASCII in either encoding.
-LineKind kindOf(QByteArrayView line)
+// For a key line `equals` is where its first "=" lies among the bytes.
+LineKind kindOf(QByteArrayView line, qsizetype* equals = nullptr)
 {
     qsizetype i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
@@ -226,7 +227,10 @@ LineKind kindOf(QByteArrayView line)
         return LineKind::Other;
     if (line[i] == '[')
         return LineKind::Section;
-    return line.indexOf('=', i) >= 0 ? LineKind::Key : LineKind::Other;
+    const qsizetype at = line.indexOf('=', i);
+    if (equals)
+        *equals = at;
+    return at >= 0 ? LineKind::Key : LineKind::Other;
 }
 
 // Calls f(from, to, ending) for each line of the text, without its line break.
@@ -282,8 +286,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     const qsizetype bodyStart = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     doc.m_bom = bodyStart > 0;
     const QByteArrayView body = QByteArrayView(bytes).sliced(bodyStart);
-    // Most files are UTF-8 throughout; only the others are looked at line by line.
-    const bool allUtf8 = body.isValidUtf8();
+    // Most files are UTF-8 throughout, many ASCII; only the others are looked at line by line.
+    const bool allAscii = isAsciiBytes(body);
+    const bool allUtf8 = allAscii || body.isValidUtf8();
 
     // A first pass counts what the second stores, so that nothing grows in steps and the parse
     // needs no more than its final size. It also finds the encoding new lines are written in.
@@ -310,7 +315,14 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
 
-    doc.m_text.reserve(textSize);
+    // ASCII reads the same in both encodings, so the text of such a file is converted in one go,
+    // its lines where they lie in the file; the runs it holds count as text no line uses.
+    if (allAscii) {
+        doc.m_text = QString::fromLatin1(body);
+        doc.m_unusedText = body.size() - textSize;
+    } else {
+        doc.m_text.reserve(textSize);
+    }
     doc.m_lines.reserve(records);
     // The byte order mark is already off; a second one is text and must be kept.
     QStringDecoder utf8(QStringDecoder::Utf8,
@@ -319,7 +331,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         const QByteArrayView bytesOfLine = body.sliced(from, to - from);
         Line line{};
         line.ending = ending;
-        if (kindOf(bytesOfLine) == LineKind::Other) {
+        qsizetype equals = -1;
+        const LineKind kind = kindOf(bytesOfLine, &equals);
+        if (kind == LineKind::Other) {
             if (!doc.m_lines.isEmpty() && doc.m_lines.back().run) {
                 Line& run = doc.m_lines.back();
                 run.length = quint32(bodyStart + to - run.start);
@@ -332,8 +346,17 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             doc.m_lines.append(line);
             return;
         }
+        if (allAscii) {
+            line.start = quint32(from);
+            line.length = quint32(to - from);
+            describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
+                        kind == LineKind::Key ? equals : -1);
+            doc.m_lines.append(line);
+            return;
+        }
         line.start = quint32(doc.m_text.size());
-        if (isAsciiBytes(bytesOfLine)) {
+        const bool ascii = isAsciiBytes(bytesOfLine);
+        if (ascii) {
             doc.m_text.append(QLatin1String(bytesOfLine.data(), bytesOfLine.size()));
         } else if (allUtf8 || bytesOfLine.isValidUtf8()) {
             utf8.resetState();
@@ -343,7 +366,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             line.cp1252 = true;
         }
         line.length = quint32(doc.m_text.size() - line.start);
-        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line);
+        // Only in ASCII is a byte's place in the line its character's.
+        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
+                    ascii && kind == LineKind::Key ? equals : -1);
         doc.m_lines.append(line);
     });
     doc.reindex();
@@ -568,12 +593,14 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
-void IniDocument::describeKey(QStringView text, Line& line)
+void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals)
 {
     // keyLineName(), keeping where the "=" was found.
-    const QStringView trimmed = trimBlanks(text);
-    const qsizetype equals =
-        trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
+    qsizetype equals = knownEquals;
+    if (equals < 0) {
+        const QStringView trimmed = trimBlanks(text);
+        equals = trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
+    }
     line.key = equals >= 0;
     line.asciiName = line.key && isAscii(trimBlanks(text.first(equals)));
     line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;

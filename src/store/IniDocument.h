@@ -86,7 +86,8 @@ private:
     QStringView valueOf(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
-    static void describeKey(QStringView text, Line& line);
+    // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key line.
+    static void describeKey(QStringView text, Line& line, qsizetype knownEquals = -1);
     // Adds a line's text, given in pieces, to the buffer.
     Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
     void setLineText(int line, const QString& text);
