@@ -17,6 +17,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
 #include <new>
 
 namespace {
@@ -70,7 +72,7 @@ constexpr QStringView kKeys[kKeyCount] = {
 
 struct EntryChecker::Entry
 {
-    QString section;
+    qint16 number = 0;
     // The entry's keys as last read; read again after any write to the watch list file.
     IniFile::SectionValues values;
     QStringView keys[kKeyCount]; // into `values`, empty where missing
@@ -193,8 +195,13 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
 EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
 {
     Entry e;
-    e.section = WatchListFile::sectionName(cnt);
-    e.values = m_ini.ReadSection(e.section, m_inifilename);
+    e.number = cnt;
+    // Named on the stack: only a write needs the name as a string of its own.
+    char16_t section[16] = u"file ";
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, int(cnt)).ptr;
+    std::copy(digits, end, section + 5);
+    e.values = m_ini.ReadSection(QStringView(section, 5 + (end - digits)), m_inifilename);
     e.readKeys();
     e.fileName = e.keys[kFileName].toString();
     e.days = LeadingNumber::toInt16(e.keys[kDays]);
@@ -231,9 +238,10 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     entry.fileName = chosen;
     if (m_mode == Mode::ReadOnly)
         return;
-    EntryWriter::setPickedFile(m_ini, m_inifilename, entry.section, chosen);
+    const QString section = WatchListFile::sectionName(entry.number);
+    EntryWriter::setPickedFile(m_ini, m_inifilename, section, chosen);
     // The save started from the file on disk, which another running copy may have changed.
-    entry.values = m_ini.ReadSection(entry.section, m_inifilename);
+    entry.values = m_ini.ReadSection(section, m_inifilename);
     entry.readKeys();
 }
 
@@ -300,7 +308,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         if (report)
             settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
         if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
-            EntryWriter::markRemoved(m_ini, m_inifilename, entry.section);
+            EntryWriter::markRemoved(m_ini, m_inifilename, WatchListFile::sectionName(entry.number));
         return std::nullopt;
     }
 

@@ -109,18 +109,24 @@ void header(Exposition& e, const char* suffix, const char* help)
     e.out.add(" gauge\n");
 }
 
+// A sample's name and the "{" that opens its labels, the same for all entries.
+QByteArray head(const Exposition& e, const char* suffix)
+{
+    return e.prefix + suffix + '{';
+}
+
 // All samples of one metric together under its HELP and TYPE lines, as the format wants them: one
 // for each entry that is not removed and for which `value` writes one (it says whether it wrote).
 template <typename Value> void family(Exposition& e, const char* suffix, const char* help, Value value)
 {
     header(e, suffix, help);
+    const QByteArray opening = head(e, suffix);
     for (qsizetype i = 0; i < e.report.entries.size(); ++i) {
         const EntryReport& entry = e.report.entries[i];
         if (entry.state == State::Removed)
             continue;
         const qsizetype start = e.out.size();
-        name(e, suffix);
-        e.out.add('{');
+        e.out.add(opening);
         e.out.add(label(e, i));
         e.out.add("} ");
         if (value(e.out, entry))
@@ -134,18 +140,22 @@ void states(Exposition& e)
 {
     const char* const suffix = "entry_state";
     header(e, suffix, "1 for the entry's current state, 0 for each other state.");
+    const QByteArray opening = head(e, suffix);
+    // What follows the entry's label on each of its lines, up to the value.
+    QList<QByteArray> tails;
+    for (const State each : EntryReport::states())
+        tails.append(",state=\"" + QByteArray(EntryReport::stateName(each).data()) + "\"} ");
+    const QList<State>& all = EntryReport::states();
     for (qsizetype i = 0; i < e.report.entries.size(); ++i) {
         const EntryReport& entry = e.report.entries[i];
         if (entry.state == State::Removed)
             continue;
-        for (const State each : EntryReport::states()) {
-            name(e, suffix);
-            e.out.add('{');
-            e.out.add(label(e, i));
-            e.out.add(",state=\"");
-            e.out.add(EntryReport::stateName(each));
-            e.out.add("\"} ");
-            addFlag(e.out, each == entry.state);
+        const QByteArrayView labelText = label(e, i);
+        for (qsizetype s = 0; s < all.size(); ++s) {
+            e.out.add(opening);
+            e.out.add(labelText);
+            e.out.add(tails[s]);
+            addFlag(e.out, all[s] == entry.state);
             e.out.add('\n');
         }
     }

@@ -16,9 +16,11 @@ void ReportWriter::grow(qsizetype more)
 
 void ReportWriter::addNumber(qint64 number)
 {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    add(QByteArrayView(digits, end - digits));
+    // Written in place: room for the longest, and what is left over given back.
+    constexpr qsizetype kLongest = 20;
+    char* to = claim(kLongest);
+    const auto end = std::to_chars(to, to + kLongest, number).ptr;
+    m_size -= kLongest - (end - to);
 }
 
 void ReportWriter::addUtf8(QStringView text)

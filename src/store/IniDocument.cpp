@@ -435,12 +435,18 @@ void IniDocument::reindex()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (m_lines[i].run)
             continue;
-        if (const auto name = sectionName(lineText(i))) {
+        // Most lines are keys that start with their name: no section can start there.
+        const QStringView text = lineText(i);
+        const bool mayBeSection = !text.isEmpty() && (text.front() == QLatin1Char('[') || isBlank(text.front()));
+        if (const auto name = mayBeSection ? sectionName(text) : std::nullopt) {
             // A repeated section is not numbered: the first one holds the values.
-            current = findSection(*name) >= 0 ? -1 : int(m_sections.size());
+            const size_t hash = nameHash(*name);
+            current = m_sectionIndex.find(hash, 0, [&](int section) { return isSectionNamed(section, *name); }) >= 0
+                          ? -1
+                          : int(m_sections.size());
             if (current >= 0) {
                 m_sections.append(Section{i, i});
-                m_sectionIndex.insert(nameHash(*name), 0, current);
+                m_sectionIndex.insert(hash, 0, current);
             }
             continue;
         }

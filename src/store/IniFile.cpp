@@ -39,7 +39,7 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return value && !value->isEmpty() ? *value : def;
 }
 
-IniFile::SectionValues IniFile::ReadSection(const QString& section, const QString& path)
+IniFile::SectionValues IniFile::ReadSection(QStringView section, const QString& path)
 {
     SectionValues values;
     values.m_doc = document(path, m_trustDepth > 0);

@@ -75,7 +75,11 @@ public:
         std::shared_ptr<const IniDocument> m_doc;
         int m_section = -1;
     };
-    SectionValues ReadSection(const QString& section, const QString& path);
+    SectionValues ReadSection(QStringView section, const QString& path);
+    SectionValues ReadSection(const QString& section, const QString& path)
+    {
+        return ReadSection(QStringView(section), path);
+    }
 
     // Forget every cached parse.
     void clearCache();
