@@ -78,12 +78,13 @@ void appendUtf8(QByteArray& out, QStringView text)
     }
 }
 
-bool isBlank(QChar c)
+// Both run for every key looked up, so they are kept out of calls.
+Q_ALWAYS_INLINE bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-QStringView trimBlanks(QStringView text)
+Q_ALWAYS_INLINE QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -566,12 +567,20 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
             continue;
         const QStringView name = keyNameOf(line);
         for (int k = 0; k < count; ++k) {
+            const QStringView key = keys[k];
+            // Cheapest first: an ASCII name of another length is another name.
+            if (l.asciiName && key.size() != name.size())
+                continue;
+            // The first of duplicates wins, as in scanForKey().
             const quint64 bit = quint64(1) << k;
             if (found & bit)
                 continue;
-            // The first of duplicates wins, as in scanForKey().
-            const QStringView key = keys[k];
-            if (l.asciiName ? key.size() == name.size() && sameAsciiName(name, key) : sameName(name, key)) {
+            // Most names are stored as the program writes them, which a plain compare finds.
+            const bool same = l.asciiName
+                                  ? std::memcmp(name.data(), key.data(), size_t(key.size()) * sizeof(QChar)) == 0 ||
+                                        sameAsciiName(name, key)
+                                  : sameName(name, key);
+            if (same) {
                 values[k] = valueOf(line);
                 found |= bit;
             }

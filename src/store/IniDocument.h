@@ -81,7 +81,10 @@ private:
         int lastLine = -1; // last key line, or the header when the section has none
     };
 
-    QStringView lineText(int line) const { return QStringView(m_text).mid(m_lines[line].start, m_lines[line].length); }
+    QStringView lineText(int line) const
+    {
+        return QStringView(m_text).sliced(m_lines[line].start, m_lines[line].length);
+    }
     QStringView keyNameOf(int line) const;
     QStringView valueOf(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
