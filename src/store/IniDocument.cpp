@@ -492,7 +492,20 @@ int IniDocument::findSection(QStringView name, int guess) const
 
 bool IniDocument::isSectionNamed(int section, QStringView name) const
 {
-    return sameName(*sectionName(lineText(m_sections[section].header)), name);
+    const QStringView header = lineText(m_sections[section].header);
+    // A header that is just the name in brackets, as the program writes it, is told at once; a name
+    // with a "]" in it, or a header with blanks or more after it, goes the whole way.
+    if (header.size() == name.size() + 2 && header.front() == QLatin1Char('[') && header.back() == QLatin1Char(']') &&
+        !name.isEmpty() && !isBlank(name.front()) && !isBlank(name.back())) {
+        bool same = true;
+        for (qsizetype i = 0; same && i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            same = c != u']' && asciiLower(c) == asciiLower(header[i + 1].unicode());
+        }
+        if (same)
+            return true;
+    }
+    return sameName(*sectionName(header), name);
 }
 
 int IniDocument::findKey(int section, QStringView key) const
