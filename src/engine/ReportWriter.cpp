@@ -7,11 +7,15 @@
 ReportWriter::ReportWriter(qsizetype expected)
 {
     m_out.resize(qMax<qsizetype>(expected, 64));
+    m_data = m_out.data();
+    m_room = m_out.size();
 }
 
 void ReportWriter::grow(qsizetype more)
 {
-    m_out.resize(qMax(m_size + more, m_out.size() * 2));
+    m_out.resize(qMax(m_size + more, m_room * 2));
+    m_data = m_out.data();
+    m_room = m_out.size();
 }
 
 void ReportWriter::addNumber(qint64 number)
@@ -78,6 +82,8 @@ void ReportWriter::addMoment(QDate date, QTime time, int offsetSeconds)
 QByteArray ReportWriter::take()
 {
     m_out.resize(m_size);
+    m_data = nullptr;
+    m_room = 0;
     m_size = 0;
     return std::move(m_out);
 }

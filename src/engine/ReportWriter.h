@@ -14,12 +14,17 @@ class ReportWriter
 {
 public:
     explicit ReportWriter(qsizetype expected = 0);
+    // Never shared: the bytes are written through a pointer of its own.
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+    ReportWriter(ReportWriter&&) = default;
+    ReportWriter& operator=(ReportWriter&&) = default;
 
     void add(char c)
     {
-        if (m_size == m_out.size())
+        if (m_size == m_room)
             grow(1);
-        m_out.data()[m_size++] = c;
+        m_data[m_size++] = c;
     }
     void add(QByteArrayView bytes)
     {
@@ -36,7 +41,7 @@ public:
     // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
     void addMoment(QDate date, QTime time, int offsetSeconds);
     // The last `count` bytes written, to be written again.
-    QByteArrayView tail(qsizetype count) const { return QByteArrayView(m_out.constData() + m_size - count, count); }
+    QByteArrayView tail(qsizetype count) const { return QByteArrayView(m_data + m_size - count, count); }
     qsizetype size() const { return m_size; }
     // Forgets what was written after the first `size` bytes.
     void truncate(qsizetype size) { m_size = size; }
@@ -47,14 +52,17 @@ private:
     // Room for `more` bytes; returns where they go and counts them as written.
     char* claim(qsizetype more)
     {
-        if (m_size + more > m_out.size())
+        if (m_size + more > m_room)
             grow(more);
-        char* at = m_out.data() + m_size;
+        char* at = m_data + m_size;
         m_size += more;
         return at;
     }
     void grow(qsizetype more);
 
     QByteArray m_out; // its size is the room; m_size the part written
+    // Its bytes and size, kept here: asking the array for them each time costs a check for sharing.
+    char* m_data = nullptr;
+    qsizetype m_room = 0;
     qsizetype m_size = 0;
 };
