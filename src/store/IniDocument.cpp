@@ -316,11 +316,13 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
 
-    // ASCII reads the same in both encodings, so the text of such a file is converted in one go,
-    // its lines where they lie in the file; the runs it holds count as text no line uses.
+    // ASCII reads the same in both encodings, so the lines of such a file are widened straight into
+    // a text of their final size, in a loop the compiler makes wide.
+    char16_t* asciiText = nullptr;
     if (allAscii) {
-        doc.m_text = QString::fromLatin1(body);
-        doc.m_unusedText = body.size() - textSize;
+        doc.m_text.reserve(textSize); // exactly: resize() alone would leave room to grow
+        doc.m_text.resize(textSize);
+        asciiText = reinterpret_cast<char16_t*>(doc.m_text.data());
     } else {
         doc.m_text.reserve(textSize);
     }
@@ -347,9 +349,13 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             doc.m_lines.append(line);
             return;
         }
-        if (allAscii) {
-            line.start = quint32(from);
+        if (asciiText) {
+            line.start = quint32(asciiText - reinterpret_cast<const char16_t*>(doc.m_text.constData()));
             line.length = quint32(to - from);
+            const char* bytes = bytesOfLine.data();
+            for (qsizetype i = 0; i < bytesOfLine.size(); ++i)
+                asciiText[i] = char16_t(static_cast<unsigned char>(bytes[i]));
+            asciiText += bytesOfLine.size();
             describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
                         kind == LineKind::Key ? equals : -1);
             doc.m_lines.append(line);
