@@ -69,6 +69,8 @@ public:
         // The same for `count` keys at once, which costs about as much as one; the keys are ASCII,
         // without blanks around them.
         void ReadViews(const QStringView* keys, QStringView* values, int count) const;
+        // How many sections the whole file holds, 0 without a file: room to make for what is read from them.
+        int sectionCount() const { return m_doc ? m_doc->sectionCount() : 0; }
 
     private:
         friend class IniFile;
