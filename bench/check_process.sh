@@ -87,7 +87,7 @@ mean_ms() { jq -r ".results[$2].mean * 1000" "$1"; }
 
 commands=()
 for n in 1000 10000; do
-    commands+=(-n "baseline, $n" "$(baseline $n)" -n "--version, $n" "$program --version")
+    commands+=(-n "baseline, $n" "$(baseline $n)" -n "version, $n" "$program --version")
     for format in "${formats[@]}"; do
         commands+=(-n "$format, $n" "$(check $n "$format")")
     done
