@@ -33,7 +33,10 @@ void settle(EntryReport& report, EntryReport::State state, const std::optional<F
     report.error.clear();
     if (!modified)
         return;
-    report.modified = QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
+    // Qt takes an offset of zero for UTC anyway, and keeps a UTC moment without an allocation of its own.
+    report.modified = modified->utcOffset == 0
+                          ? QDateTime(modified->date, modified->time, Qt::UTC)
+                          : QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
     report.age = DateTexts::ageInDays(modified->date, today);
 }
 
