@@ -13,8 +13,11 @@ namespace {
 void appendString(ReportWriter& out, const QString& text)
 {
     out.add('"');
+    // Most texts are ASCII that needs no escape, which goes across in one loop.
+    const qsizetype done =
+        out.addAsciiWhile(text, [](char16_t c) { return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\'; });
     const qsizetype from = out.size();
-    out.addUtf8(text);
+    out.addUtf8(QStringView(text).sliced(done));
     // Escaped in place only when something needs it, which a path or a description seldom does.
     const QByteArrayView utf8 = out.tail(out.size() - from);
     qsizetype plain = 0;

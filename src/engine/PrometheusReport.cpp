@@ -14,8 +14,10 @@ using State = EntryReport::State;
 
 void escapeLabelInto(ReportWriter& out, const QString& value)
 {
+    const qsizetype done =
+        out.addAsciiWhile(value, [](char16_t c) { return c < 0x80 && c != u'\\' && c != u'"' && c != u'\n'; });
     const qsizetype from = out.size();
-    out.addUtf8(value);
+    out.addUtf8(QStringView(value).sliced(done));
     const QByteArrayView utf8 = out.tail(out.size() - from);
     qsizetype plain = 0;
     while (plain < utf8.size() && utf8[plain] != '\\' && utf8[plain] != '"' && utf8[plain] != '\n')

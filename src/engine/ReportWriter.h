@@ -38,6 +38,21 @@ public:
     void addNumber(qint64 number);
     // The text in UTF-8, as QString::toUtf8() gives it.
     void addUtf8(QStringView text);
+    // The leading characters of the text that `plain` takes, which must all be ASCII, copied as
+    // they are; returns how many. What follows them starts a character of its own.
+    template <typename Plain> qsizetype addAsciiWhile(QStringView text, Plain plain)
+    {
+        char* to = claim(text.size());
+        qsizetype i = 0;
+        for (; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (!plain(c))
+                break;
+            to[i] = char(c);
+        }
+        m_size -= text.size() - i;
+        return i;
+    }
     // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
     void addMoment(QDate date, QTime time, int offsetSeconds);
     // The last `count` bytes written, to be written again.
