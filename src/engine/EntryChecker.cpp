@@ -57,7 +57,7 @@ enum Key
     kKeyCount
 };
 
-constexpr QStringView kKeys[kKeyCount] = {
+const QStringView kKeys[kKeyCount] = {
     u"filename",
     u"days",
     u"description",
