@@ -43,6 +43,16 @@ public:
     template <typename Plain> qsizetype addAsciiWhile(QStringView text, Plain plain)
     {
         char* to = claim(text.size());
+        const char16_t* chars = text.utf16();
+        // Most texts are taken whole, which two loops without an early way out find and copy wide.
+        bool whole = true;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            whole &= plain(chars[i]);
+        if (whole) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                to[i] = char(chars[i]);
+            return text.size();
+        }
         qsizetype i = 0;
         for (; i < text.size(); ++i) {
             const char16_t c = text[i].unicode();
