@@ -146,7 +146,12 @@ std::optional<QStringView> sectionName(QStringView line)
     const QStringView trimmed = trimBlanks(line);
     if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    // Section names are short: a plain loop finds the bracket sooner than a search set up for long texts.
+    qsizetype close = 1;
+    while (close < trimmed.size() && trimmed[close] != QLatin1Char(']'))
+        ++close;
+    if (close == trimmed.size())
+        close = -1;
     return trimBlanks(trimmed.mid(1, close < 0 ? trimmed.size() - 1 : close - 1));
 }
 
@@ -228,7 +233,8 @@ LineKind kindOf(QByteArrayView line, qsizetype* equals = nullptr)
         return LineKind::Other;
     if (line[i] == '[')
         return LineKind::Section;
-    const qsizetype at = line.indexOf('=', i);
+    const void* found = std::memchr(line.data() + i, '=', size_t(line.size() - i));
+    const qsizetype at = found ? static_cast<const char*>(found) - line.data() : -1;
     if (equals)
         *equals = at;
     return at >= 0 ? LineKind::Key : LineKind::Other;
@@ -357,7 +363,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
                 asciiText[i] = char16_t(static_cast<unsigned char>(bytes[i]));
             asciiText += bytesOfLine.size();
             describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
-                        kind == LineKind::Key ? equals : -1);
+                        kind == LineKind::Key ? equals : -1, true);
             doc.m_lines.append(line);
             return;
         }
@@ -627,7 +633,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
-void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals)
+void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals, bool asciiText)
 {
     // keyLineName(), keeping where the "=" was found.
     qsizetype equals = knownEquals;
@@ -636,7 +642,7 @@ void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEqual
         equals = trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
     }
     line.key = equals >= 0;
-    line.asciiName = line.key && isAscii(trimBlanks(text.first(equals)));
+    line.asciiName = line.key && (asciiText || isAscii(trimBlanks(text.first(equals))));
     line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;
 }
 

@@ -89,8 +89,9 @@ private:
     QStringView valueOf(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
-    // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key line.
-    static void describeKey(QStringView text, Line& line, qsizetype knownEquals = -1);
+    // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key
+    // line; `asciiText` says that the caller knows the line to be ASCII.
+    static void describeKey(QStringView text, Line& line, qsizetype knownEquals = -1, bool asciiText = false);
     // Adds a line's text, given in pieces, to the buffer.
     Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
     void setLineText(int line, const QString& text);
