@@ -1,6 +1,7 @@
 #include "store/IniDocument.h"
 
 #include <QStringDecoder>
+#include <QtAlgorithms>
 
 #include <algorithm>
 #include <cstring>
@@ -584,6 +585,12 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
         return;
     }
     const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+    // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
+    constexpr qsizetype kShortest = 32;
+    quint64 bySize[kShortest] = {};
+    quint64 longer = 0;
+    for (int k = 0; k < count; ++k)
+        (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
     quint64 found = 0;
     const Section& s = m_sections[sectionNumber];
     for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
@@ -591,23 +598,20 @@ void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QString
         if (!l.key)
             continue;
         const QStringView name = keyNameOf(line);
-        for (int k = 0; k < count; ++k) {
+        // The first of duplicates wins, as in scanForKey().
+        quint64 candidates = (l.asciiName ? (name.size() < kShortest ? bySize[name.size()] : longer) : all) & ~found;
+        for (; candidates; candidates &= candidates - 1) {
+            const int k = qCountTrailingZeroBits(candidates);
             const QStringView key = keys[k];
-            // Cheapest first: an ASCII name of another length is another name.
-            if (l.asciiName && key.size() != name.size())
-                continue;
-            // The first of duplicates wins, as in scanForKey().
-            const quint64 bit = quint64(1) << k;
-            if (found & bit)
-                continue;
             // Most names are stored as the program writes them, which a plain compare finds.
-            const bool same = l.asciiName
-                                  ? std::memcmp(name.data(), key.data(), size_t(key.size()) * sizeof(QChar)) == 0 ||
-                                        sameAsciiName(name, key)
-                                  : sameName(name, key);
+            const bool same =
+                l.asciiName ? key.size() == name.size() &&
+                                  (std::memcmp(name.data(), key.data(), size_t(key.size()) * sizeof(QChar)) == 0 ||
+                                   sameAsciiName(name, key))
+                            : sameName(name, key);
             if (same) {
                 values[k] = valueOf(line);
-                found |= bit;
+                found |= quint64(1) << k;
             }
         }
     }
