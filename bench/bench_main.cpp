@@ -3,6 +3,8 @@
 #include "engine/FilePattern.h"
 #include "engine/FileQuery.h"
 #include "engine/getlastfile.h"
+#include "store/AtomicSave.h"
+#include "store/FileWriteLock.h"
 #include "store/IniFile.h"
 
 #include <QApplication>
@@ -47,6 +49,23 @@ void BM_Check(benchmark::State& state)
         if (result.rows.size() != state.range(0))
             state.SkipWithError("every entry should be listed");
     }
+}
+
+// What the check's save of its row map costs on its own: the lock and the atomic replace of a file
+// of that many rows, with the two syncs to disk they make. Measured apart, for the check without them.
+void BM_RowMapSave(benchmark::State& state)
+{
+    const BenchData& data = BenchData::watchList(int(state.range(0)));
+    QByteArray rows;
+    for (int row = 0; row < state.range(0); ++row)
+        rows += "[tempfile " + QByteArray::number(row) + "]\nrealnumber=" + QByteArray::number(row) + "\n";
+    const QString path = data.tempinifilename() + QStringLiteral(".save");
+    for (auto _ : state) {
+        const FileWriteLock lock(path);
+        if (AtomicSave::write(path, rows))
+            state.SkipWithError("the row map could not be saved");
+    }
+    QFile::remove(path);
 }
 
 // A plain listing of the folder with a stat of every name.
@@ -94,6 +113,7 @@ void BM_GetlastfilePattern(benchmark::State& state)
 
 BENCHMARK(BM_CheckBaseline)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Check)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RowMapSave)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FolderBaseline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Getlastfile)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetlastfilePattern)->Unit(benchmark::kMillisecond);
@@ -120,6 +140,17 @@ public:
         const auto ia = times.find(a);
         const auto ib = times.find(b);
         return ia == times.end() || ib == times.end() || ib->second <= 0 ? -1.0 : ia->second / ib->second;
+    }
+
+    // (a - b) / c, or -1 when one of them is missing.
+    double ratioWithout(const std::string& a, const std::string& b, const std::string& c) const
+    {
+        const auto ia = times.find(a);
+        const auto ib = times.find(b);
+        const auto ic = times.find(c);
+        if (ia == times.end() || ib == times.end() || ic == times.end() || ic->second <= 0)
+            return -1.0;
+        return (ia->second - ib->second) / ic->second;
     }
 
     double longest(const std::string& name) const
@@ -159,10 +190,17 @@ int main(int argc, char** argv)
     std::printf("\nRatios\n");
     printRatio("check / baseline, 1,000 entries", reporter.ratio("BM_Check/1000", "BM_CheckBaseline/1000"), 2.0);
     printRatio("check / baseline, 10,000 entries", reporter.ratio("BM_Check/10000", "BM_CheckBaseline/10000"), 2.0);
+    printRatio("check without its row map save / baseline, 1,000",
+               reporter.ratioWithout("BM_Check/1000", "BM_RowMapSave/1000", "BM_CheckBaseline/1000"), 2.0);
     printRatio("check 10,000 / check 1,000", reporter.ratio("BM_Check/10000", "BM_Check/1000"), 11.0);
     printRatio("getlastfile / baseline, 100,000 files", reporter.ratio("BM_Getlastfile", "BM_FolderBaseline"), 1.5);
     printRatio("pick with a pattern / without, 100,000 files",
                reporter.ratio("BM_GetlastfilePattern", "BM_Getlastfile"), 1.2);
+    std::printf("\nThe row map's save alone: the lock, the write and the two syncs to disk\n");
+    for (const char* rows : {"1000", "10000"}) {
+        const auto it = reporter.times.find(std::string("BM_RowMapSave/") + rows);
+        printBlock(rows, it == reporter.times.end() ? -1.0 : it->second, 0);
+    }
     std::printf("\nLongest gap between two 10 ms heartbeats of the window thread, 10,000 entries\n");
     printBlock("background check, window shown", reporter.longest("BM_BackgroundCheckBlock/0/iterations:4/manual_time"),
                50);

@@ -65,6 +65,8 @@ int ConsoleRun::check(const CommandLine& commandLine)
         watchList = WatchListFile::locate(WatchListFile::DataFolder::LookOnly).inifilename;
     const QDeadlineTimer deadline(qint64(commandLine.timeoutSeconds()) * 1000);
     const CheckReport report = WatchListCheck::run(IniFile::instance(), watchList, commandLine.showAll(), deadline);
+    // The parse of the watch list is done with, and the report's text can take its memory.
+    IniFile::instance().clearCache();
     // Rendered whole before a byte is written: a failure never leaves half a report behind.
     const QByteArray rendered = ReportFormat::render(commandLine.format(), report);
     if (!commandLine.output().isEmpty()) {

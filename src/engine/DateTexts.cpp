@@ -1,5 +1,7 @@
 #include "engine/DateTexts.h"
 
+#include "engine/TimeFormat.h"
+
 #include <QHash>
 #include <QRegularExpression>
 #include <limits>
@@ -30,6 +32,7 @@ struct Formats
     QString ownShort;  // the locale's short date form, perhaps with a two-digit year
     QString shortDate; // the same with a four-digit year
     QString longTime;
+    TimeFormat longTimeFormat; // longTime, read once
     bool twoDigitYear = false;
     // The forms a general date may have been written in, the one this program writes first;
     // built when first needed.
@@ -48,6 +51,7 @@ Formats formatsFor(const QLocale& locale)
     f.shortDate = f.ownShort;
     f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
     f.longTime = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    f.longTimeFormat = TimeFormat(f.longTime, locale);
     return f;
 }
 
@@ -132,7 +136,7 @@ QString generalDate(const QDateTime& moment)
 QString generalDate(const QDate& date, const QTime& time)
 {
     Formats& f = formats();
-    return shortDateIn(f, date) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
+    return shortDateIn(f, date) + QLatin1Char(' ') + f.longTimeFormat.render(time);
 }
 
 QString longDate(const QDate& date)

@@ -17,6 +17,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
 #include <new>
 
 namespace {
@@ -31,17 +33,53 @@ void settle(EntryReport& report, EntryReport::State state, const std::optional<F
     report.error.clear();
     if (!modified)
         return;
-    report.modified = QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
+    // Qt takes an offset of zero for UTC anyway, and keeps a UTC moment without an allocation of its own.
+    report.modified = modified->utcOffset == 0
+                          ? QDateTime(modified->date, modified->time, Qt::UTC)
+                          : QDateTime(modified->date, modified->time, Qt::OffsetFromUTC, modified->utcOffset);
     report.age = DateTexts::ageInDays(modified->date, today);
 }
+
+// The keys the walk reads of every entry, found together in one pass over its section.
+enum Key
+{
+    kFileName,
+    kDays,
+    kDescription,
+    kKind,
+    kPattern,
+    kSmallest,
+    kPostponeDate,
+    kNotActive,
+    kAdviseChanges,
+    kSeen,
+    kSeenMoment,
+    kKeyCount
+};
+
+const QStringView kKeys[kKeyCount] = {
+    u"filename",
+    u"days",
+    u"description",
+    u"non-fixed file type",
+    u"file pattern",
+    u"smallest size",
+    u"Postponedate",
+    u"Notactive",
+    u"advisechanges",
+    FileStamp::kSeenKey,
+    FileStamp::kSeenMomentKey,
+};
 
 } // namespace
 
 struct EntryChecker::Entry
 {
-    QString section;
+    qint16 number = 0;
     // The entry's keys as last read; read again after any write to the watch list file.
     IniFile::SectionValues values;
+    QStringView keys[kKeyCount]; // into `values`, empty where missing
+    void readKeys() { values.ReadViews(kKeys, keys, kKeyCount); }
     QString fileName;
     qint16 days = 0;
     QString description;
@@ -139,6 +177,10 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     if (m_progress)
         m_progress();
     Entry entry = readEntry(cnt);
+    // Room for an entry from every section at once: the list of a long watch list would otherwise
+    // be copied as it grows, and hold two copies at the moment it does.
+    if (cnt == 0 && m_collectReport)
+        result.entries.reserve(entry.values.sectionCount());
     if (entry.kind != -1)
         chooseFolderFile(entry);
     EntryReport report;
@@ -160,19 +202,25 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
 EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
 {
     Entry e;
-    e.section = WatchListFile::sectionName(cnt);
-    e.values = m_ini.ReadSection(e.section, m_inifilename);
-    e.fileName = e.values.ReadView(u"filename").toString();
-    e.days = LeadingNumber::toInt16(e.values.ReadView(u"days"));
-    e.description = e.values.ReadView(u"description").toString();
-    const QStringView kind = e.values.ReadView(u"non-fixed file type");
+    e.number = cnt;
+    // Named on the stack: only a write needs the name as a string of its own.
+    char16_t section[16] = u"file ";
+    char digits[8];
+    const auto end = std::to_chars(digits, digits + sizeof digits, int(cnt)).ptr;
+    std::copy(digits, end, section + 5);
+    e.values = m_ini.ReadSection(QStringView(section, 5 + (end - digits)), m_inifilename);
+    e.readKeys();
+    e.fileName = e.keys[kFileName].toString();
+    e.days = LeadingNumber::toInt16(e.keys[kDays]);
+    e.description = e.keys[kDescription].toString();
+    const QStringView kind = e.keys[kKind];
     e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
     if (e.kind >= 2)
         e.kind = 1;
     // Most entries hold neither key; an empty view costs no copy and no parse.
-    if (const QStringView pattern = e.values.ReadView(u"file pattern"); !pattern.isEmpty())
+    if (const QStringView pattern = e.keys[kPattern]; !pattern.isEmpty())
         e.pattern = pattern.toString();
-    if (const QStringView smallest = e.values.ReadView(u"smallest size"); !smallest.isEmpty())
+    if (const QStringView smallest = e.keys[kSmallest]; !smallest.isEmpty())
         e.smallest = SizeText::bytes(smallest);
     return e;
 }
@@ -197,9 +245,11 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     entry.fileName = chosen;
     if (m_mode == Mode::ReadOnly)
         return;
-    EntryWriter::setPickedFile(m_ini, m_inifilename, entry.section, chosen);
+    const QString section = WatchListFile::sectionName(entry.number);
+    EntryWriter::setPickedFile(m_ini, m_inifilename, section, chosen);
     // The save started from the file on disk, which another running copy may have changed.
-    entry.values = m_ini.ReadSection(entry.section, m_inifilename);
+    entry.values = m_ini.ReadSection(section, m_inifilename);
+    entry.readKeys();
 }
 
 std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)
@@ -224,9 +274,8 @@ void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt)
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
 {
-    const IniFile::SectionValues& values = entry.values;
     if (!showAll || report) {
-        const QStringView postponeDate = values.ReadView(u"Postponedate");
+        const QStringView postponeDate = entry.keys[kPostponeDate];
         const auto postponed =
             postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
         if (report)
@@ -238,7 +287,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
             return std::nullopt;
         }
     }
-    const bool removed = WatchListFile::isLoweredTrue(values.ReadView(u"Notactive"));
+    const bool removed = WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
     // An entry without a file name ends the walk; there is no file to ask about.
     if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
         if (report)
@@ -266,7 +315,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         if (report)
             settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
         if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
-            EntryWriter::markRemoved(m_ini, m_inifilename, entry.section);
+            EntryWriter::markRemoved(m_ini, m_inifilename, WatchListFile::sectionName(entry.number));
         return std::nullopt;
     }
 
@@ -282,11 +331,10 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         text = oldRowText(entry.description, age);
     if (report)
         report->size = answer.size;
-    if (WatchListFile::containsLowerTrue(values.ReadView(u"advisechanges"))) {
+    if (WatchListFile::containsLowerTrue(entry.keys[kAdviseChanges])) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
-        const QStringView stored = values.ReadView(FileStamp::kSeenKey);
-        if (!stored.isEmpty() &&
-            FileStamp::changedSince(stored, values.ReadView(FileStamp::kSeenMomentKey), *modified)) {
+        const QStringView stored = entry.keys[kSeen];
+        if (!stored.isEmpty() && FileStamp::changedSince(stored, entry.keys[kSeenMoment], *modified)) {
             text = changedRowText(entry.description);
             changed = true;
         }

@@ -524,7 +524,22 @@ FileQuery::Answer FileQuery::stat(const QString& path)
         struct stat st
         {
         };
-        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        // An ASCII name has the same bytes in every encoding, so it need not go through the
+        // converter: most names of a long watch list are.
+        // Both loops run without an early way out, so that the compiler can make them wide.
+        char name[512];
+        const qsizetype size = path.size();
+        const char16_t* chars = reinterpret_cast<const char16_t*>(path.constData());
+        char16_t all = 0;
+        for (qsizetype i = 0; i < size; ++i)
+            all |= chars[i];
+        const bool ascii = all < 0x80 && size < qsizetype(sizeof name);
+        if (ascii) {
+            for (qsizetype i = 0; i < size; ++i)
+                name[i] = char(chars[i]);
+            name[size] = '\0';
+        }
+        if (::stat(ascii ? name : QFile::encodeName(path).constData(), &st) != 0)
             return fromErrno(errno);
         return fromFields(fieldsOf(st));
     }

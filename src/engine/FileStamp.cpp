@@ -4,11 +4,15 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <atomic>
 #include <ctime>
 
 namespace FileStamp {
 
 namespace {
+
+// Counts the reads of the zone, so that a conversion kept from before the last one is not used.
+std::atomic<int> g_zoneReads{0};
 
 // Zones lie at most 14 hours either side of UTC, on quarter hours.
 constexpr qint64 kLargestOffset = 14 * 3600;
@@ -50,6 +54,7 @@ void refreshZone()
 #ifdef Q_OS_UNIX
     ::tzset();
 #endif
+    ++g_zoneReads;
 }
 
 std::optional<Local> modified(const FileQuery::Answer& answer)
@@ -58,12 +63,27 @@ std::optional<Local> modified(const FileQuery::Answer& answer)
         return std::nullopt;
 #ifdef Q_OS_UNIX
     // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
-    struct tm local
+    // The files of a watch list are often written together, in the same second: the last
+    // conversion is kept, for the same second in the same zone.
+    struct Kept
     {
+        time_t secs = 0;
+        int zoneReads = -1;
+        struct tm local
+        {
+        };
     };
+    thread_local Kept kept;
     const time_t secs = time_t(answer.mtimeSec);
-    if (!localtime_r(&secs, &local))
-        return std::nullopt;
+    const int zoneReads = g_zoneReads.load(std::memory_order_relaxed);
+    if (kept.zoneReads != zoneReads || kept.secs != secs) {
+        kept.zoneReads = -1;
+        if (!localtime_r(&secs, &kept.local))
+            return std::nullopt;
+        kept.secs = secs;
+        kept.zoneReads = zoneReads;
+    }
+    const struct tm& local = kept.local;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
                  QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(answer.mtimeNsec / 1000000)),
                  qint64(secs), int(local.tm_gmtoff)};

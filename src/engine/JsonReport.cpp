@@ -2,7 +2,7 @@
 
 #include "engine/CheckReport.h"
 
-#include <cstdio>
+#include "engine/ReportWriter.h"
 
 namespace JsonReport {
 
@@ -10,129 +10,145 @@ namespace {
 
 // Written straight into the output rather than through a JSON object model, which costs several
 // times the check itself for a long watch list.
-void appendString(QByteArray& out, const QString& text)
+void appendString(ReportWriter& out, const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    out += '"';
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned(static_cast<unsigned char>(c)));
-                out += escaped;
-            } else {
-                out += c;
+    out.add('"');
+    // Most texts are ASCII that needs no escape, which goes across in one loop.
+    const qsizetype done =
+        out.addAsciiWhile(text, [](char16_t c) { return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\'; });
+    const qsizetype from = out.size();
+    out.addUtf8(QStringView(text).sliced(done));
+    // Escaped in place only when something needs it, which a path or a description seldom does.
+    const QByteArrayView utf8 = out.tail(out.size() - from);
+    qsizetype plain = 0;
+    while (plain < utf8.size() && static_cast<unsigned char>(utf8[plain]) >= 0x20 && utf8[plain] != '"' &&
+           utf8[plain] != '\\')
+        ++plain;
+    if (plain < utf8.size()) {
+        const QByteArray rest = utf8.sliced(plain).toByteArray();
+        out.truncate(from + plain);
+        for (const char c : rest) {
+            switch (c) {
+            case '"':
+                out.add("\\\"");
+                break;
+            case '\\':
+                out.add("\\\\");
+                break;
+            case '\n':
+                out.add("\\n");
+                break;
+            case '\r':
+                out.add("\\r");
+                break;
+            case '\t':
+                out.add("\\t");
+                break;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    const char hex[] = "0123456789abcdef";
+                    const char escaped[] = {'\\', 'u', '0', '0', hex[(c >> 4) & 0xF], hex[c & 0xF]};
+                    out.add(QByteArrayView(escaped, sizeof escaped));
+                } else {
+                    out.add(c);
+                }
             }
         }
     }
-    out += '"';
+    out.add('"');
 }
 
-// ISO 8601 with the moment's own UTC offset: 2026-06-15T08:30:00+02:00.
-void appendMoment(QByteArray& out, const QDateTime& moment)
+void appendMoment(ReportWriter& out, const QDateTime& moment)
 {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
-    const int offset = moment.offsetFromUtc();
-    const int minutes = (offset < 0 ? -offset : offset) / 60;
-    char text[48];
-    std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d\"", date.year(), date.month(),
-                  date.day(), time.hour(), time.minute(), time.second(), offset < 0 ? '-' : '+', minutes / 60,
-                  minutes % 60);
-    out += text;
+    out.add('"');
+    out.addMoment(moment.date(), moment.time(), moment.offsetFromUtc());
+    out.add('"');
 }
 
-void appendKey(QByteArray& out, const char* key)
+void appendKey(ReportWriter& out, QByteArrayView key)
 {
-    out += '"';
-    out += key;
-    out += "\":";
+    out.add('"');
+    out.add(key);
+    out.add("\":");
 }
 
-void appendEntry(QByteArray& out, const EntryReport& entry)
+void appendEntry(ReportWriter& out, const EntryReport& entry)
 {
-    out += "{\"number\":";
-    out += QByteArray::number(entry.number);
-    out += ',';
-    appendKey(out, "description");
+    out.add("{\"number\":");
+    out.addNumber(entry.number);
+    out.add(",\"description\":");
     appendString(out, entry.description);
-    out += ',';
-    appendKey(out, "file");
+    out.add(",\"file\":");
     appendString(out, entry.fileName);
-    out += ",\"kind\":\"";
-    out += EntryReport::kindName(entry.kind).data();
-    out += "\",\"days\":";
-    out += QByteArray::number(entry.days);
-    out += ",\"age\":";
-    out += entry.age ? QByteArray::number(*entry.age) : QByteArray("null");
-    out += ",\"state\":\"";
-    out += EntryReport::stateName(entry.state).data();
-    out += "\",\"postponeDate\":";
-    if (entry.postponeDate)
-        out += '"' + entry.postponeDate->toString(Qt::ISODate).toLatin1() + '"';
+    out.add(",\"kind\":\"");
+    out.add(EntryReport::kindName(entry.kind));
+    out.add("\",\"days\":");
+    out.addNumber(entry.days);
+    out.add(",\"age\":");
+    if (entry.age)
+        out.addNumber(*entry.age);
     else
-        out += "null";
-    out += ",\"lastModified\":";
+        out.add("null");
+    out.add(",\"state\":\"");
+    out.add(EntryReport::stateName(entry.state));
+    out.add("\",\"postponeDate\":");
+    if (entry.postponeDate) {
+        out.add('"');
+        out.add(entry.postponeDate->toString(Qt::ISODate).toLatin1());
+        out.add('"');
+    } else {
+        out.add("null");
+    }
+    out.add(",\"lastModified\":");
     if (entry.modified)
         appendMoment(out, *entry.modified);
     else
-        out += "null";
+        out.add("null");
     // Only where there is something to say, so that the reports of reachable entries stay as they were.
     if (entry.state == EntryReport::State::Unreachable) {
-        out += ',';
+        out.add(',');
         appendKey(out, "error");
         appendString(out, entry.error);
     }
     if (!entry.pattern.isEmpty()) {
-        out += ',';
+        out.add(',');
         appendKey(out, "pattern");
         appendString(out, entry.pattern);
     }
     if (entry.smallestSize) {
-        out += ",\"smallestSize\":";
-        out += QByteArray::number(*entry.smallestSize);
-        out += ",\"size\":";
-        out += entry.size ? QByteArray::number(*entry.size) : QByteArray("null");
+        out.add(",\"smallestSize\":");
+        out.addNumber(*entry.smallestSize);
+        out.add(",\"size\":");
+        if (entry.size)
+            out.addNumber(*entry.size);
+        else
+            out.add("null");
     }
-    out += '}';
+    out.add('}');
 }
 
 } // namespace
 
 QByteArray render(const CheckReport& report)
 {
-    QByteArray out;
-    out.reserve(256 + report.entries.size() * 256);
-    out += '{';
+    qsizetype expected = 256 + report.watchList.size() * 3;
+    for (const EntryReport& entry : report.entries)
+        expected += 200 + (entry.description.size() + entry.fileName.size()) * 3 / 2;
+    ReportWriter out(expected);
+    out.add('{');
     appendKey(out, "watchList");
     appendString(out, report.watchList);
-    out += ',';
+    out.add(',');
     appendKey(out, "checkedAt");
     appendMoment(out, report.checkedAt);
-    out += ",\"entries\":[";
+    out.add(",\"entries\":[");
     for (qsizetype i = 0; i < report.entries.size(); ++i) {
         if (i > 0)
-            out += ',';
+            out.add(',');
         appendEntry(out, report.entries[i]);
     }
-    out += "]}\n";
-    return out;
+    out.add("]}\n");
+    return out.take();
 }
 
 } // namespace JsonReport

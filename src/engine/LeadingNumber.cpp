@@ -97,6 +97,16 @@ qint16 clampToInt16(double value)
 
 qint16 toInt16(QStringView text)
 {
+    // A few bare digits, as nearly every stored count is, read the same without the general route.
+    if (!text.isEmpty() && text.size() <= 4) {
+        int value = 0;
+        for (const QChar c : text) {
+            if (!isDigit(c))
+                return clampToInt16(toDouble(text));
+            value = value * 10 + (c.unicode() - u'0');
+        }
+        return qint16(value);
+    }
     return clampToInt16(toDouble(text));
 }
 

@@ -2,134 +2,232 @@
 
 #include "base/AppInfo.h"
 #include "engine/CheckReport.h"
+#include "engine/ReportWriter.h"
 
-#include <functional>
-#include <optional>
+#include <QHash>
 
 namespace PrometheusReport {
 
 namespace {
 
-// A sample's value, already in the format's number form; none leaves the entry out of the family.
-using Sample = std::function<std::optional<QByteArray>(const EntryReport&)>;
+using State = EntryReport::State;
 
-// Every metric's name starts with the product's name.
-QByteArray metric(const char* name)
+void escapeLabelInto(ReportWriter& out, const QString& value)
 {
-    return AppInfo::productName().toLower().toUtf8() + '_' + name;
-}
-
-void header(QByteArray& out, const QByteArray& name, const char* help)
-{
-    out += "# HELP " + name + ' ' + help + '\n';
-    out += "# TYPE " + name + " gauge\n";
-}
-
-// All samples of one metric together under its HELP and TYPE lines, as the format wants them.
-void family(QByteArray& out, const QList<QByteArray>& labels, const CheckReport& report, const char* suffix,
-            const char* help, const Sample& sample)
-{
-    const QByteArray name = metric(suffix);
-    header(out, name, help);
-    for (qsizetype i = 0; i < report.entries.size(); ++i) {
-        const EntryReport& entry = report.entries[i];
-        if (entry.state == EntryReport::State::Removed)
-            continue;
-        if (const auto value = sample(entry))
-            out += name + '{' + labels[i] + "} " + *value + '\n';
+    const qsizetype done =
+        out.addAsciiWhile(value, [](char16_t c) { return c < 0x80 && c != u'\\' && c != u'"' && c != u'\n'; });
+    const qsizetype from = out.size();
+    out.addUtf8(QStringView(value).sliced(done));
+    const QByteArrayView utf8 = out.tail(out.size() - from);
+    qsizetype plain = 0;
+    while (plain < utf8.size() && utf8[plain] != '\\' && utf8[plain] != '"' && utf8[plain] != '\n')
+        ++plain;
+    if (plain == utf8.size())
+        return;
+    const QByteArray rest = utf8.sliced(plain).toByteArray();
+    out.truncate(from + plain);
+    for (const char c : rest) {
+        if (c == '\\')
+            out.add("\\\\");
+        else if (c == '"')
+            out.add("\\\"");
+        else if (c == '\n')
+            out.add("\\n");
+        else
+            out.add(c);
     }
 }
 
-QByteArray flag(bool set)
+// Seconds since the epoch with the milliseconds a file time may have, in the digits and decimal
+// point of no locale.
+void addSeconds(ReportWriter& out, qint64 msecs)
 {
-    return set ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
-}
-
-// Seconds since the epoch with the milliseconds a file time may have; QByteArray::number never
-// takes the locale's digits or decimal comma.
-QByteArray seconds(const QDateTime& moment)
-{
-    const qint64 msecs = moment.toMSecsSinceEpoch();
     const qint64 whole = msecs >= 0 ? msecs / 1000 : -((-msecs + 999) / 1000);
     const qint64 fraction = msecs - whole * 1000;
+    out.addNumber(whole);
     if (fraction == 0)
-        return QByteArray::number(whole);
-    return QByteArray::number(whole) + '.' + QByteArray::number(fraction).rightJustified(3, '0');
+        return;
+    const char digits[] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
+    out.add(QByteArrayView(digits, sizeof digits));
 }
 
-std::optional<QByteArray> seconds(const std::optional<QDateTime>& moment)
+void addFlag(ReportWriter& out, bool set)
 {
-    return moment ? std::optional<QByteArray>(seconds(*moment)) : std::nullopt;
+    out.add(set ? '1' : '0');
+}
+
+// What the samples share: every metric's name starts with the product's name, and each entry's
+// label is written once, to be copied into each of its samples.
+struct Exposition
+{
+    const CheckReport& report;
+    QByteArray prefix;
+    QByteArray labels;
+    QList<qsizetype> labelEnds;
+    QHash<qint64, qint64> midnights; // EntryReport::due() by its day: the entries share few of them
+    ReportWriter out;
+};
+
+QByteArrayView label(const Exposition& e, qsizetype i)
+{
+    const qsizetype from = i == 0 ? 0 : e.labelEnds[i - 1];
+    return QByteArrayView(e.labels.constData() + from, e.labelEnds[i] - from);
+}
+
+void prepare(Exposition& e)
+{
+    e.prefix = AppInfo::productName().toLower().toUtf8() + '_';
+    ReportWriter labels(e.report.entries.size() * 48);
+    e.labelEnds.reserve(e.report.entries.size());
+    for (const EntryReport& entry : e.report.entries) {
+        labels.add("entry=\"");
+        labels.addNumber(entry.number);
+        labels.add("\",description=\"");
+        escapeLabelInto(labels, entry.description);
+        labels.add('"');
+        e.labelEnds.append(labels.size());
+    }
+    e.labels = labels.take();
+    qsizetype expected = 4096;
+    for (qsizetype i = 0; i < e.report.entries.size(); ++i)
+        expected += (label(e, i).size() + 56) * 15;
+    e.out = ReportWriter(expected);
+}
+
+void name(Exposition& e, const char* suffix)
+{
+    e.out.add(e.prefix);
+    e.out.add(QByteArrayView(suffix));
+}
+
+void header(Exposition& e, const char* suffix, const char* help)
+{
+    e.out.add("# HELP ");
+    name(e, suffix);
+    e.out.add(' ');
+    e.out.add(QByteArrayView(help));
+    e.out.add("\n# TYPE ");
+    name(e, suffix);
+    e.out.add(" gauge\n");
+}
+
+// A sample's name and the "{" that opens its labels, the same for all entries.
+QByteArray head(const Exposition& e, const char* suffix)
+{
+    return e.prefix + suffix + '{';
+}
+
+// All samples of one metric together under its HELP and TYPE lines, as the format wants them: one
+// for each entry that is not removed and for which `value` writes one (it says whether it wrote).
+template <typename Value> void family(Exposition& e, const char* suffix, const char* help, Value value)
+{
+    header(e, suffix, help);
+    const QByteArray opening = head(e, suffix);
+    for (qsizetype i = 0; i < e.report.entries.size(); ++i) {
+        const EntryReport& entry = e.report.entries[i];
+        if (entry.state == State::Removed)
+            continue;
+        const qsizetype start = e.out.size();
+        e.out.add(opening);
+        e.out.add(label(e, i));
+        e.out.add("} ");
+        if (value(e.out, entry))
+            e.out.add('\n');
+        else
+            e.out.truncate(start);
+    }
+}
+
+void states(Exposition& e)
+{
+    const char* const suffix = "entry_state";
+    header(e, suffix, "1 for the entry's current state, 0 for each other state.");
+    const QByteArray opening = head(e, suffix);
+    // What follows the entry's label on each of its lines, up to the value.
+    QList<QByteArray> tails;
+    for (const State each : EntryReport::states())
+        tails.append(",state=\"" + QByteArray(EntryReport::stateName(each).data()) + "\"} ");
+    const QList<State>& all = EntryReport::states();
+    for (qsizetype i = 0; i < e.report.entries.size(); ++i) {
+        const EntryReport& entry = e.report.entries[i];
+        if (entry.state == State::Removed)
+            continue;
+        const QByteArrayView labelText = label(e, i);
+        for (qsizetype s = 0; s < all.size(); ++s) {
+            e.out.add(opening);
+            e.out.add(labelText);
+            e.out.add(tails[s]);
+            addFlag(e.out, all[s] == entry.state);
+            e.out.add('\n');
+        }
+    }
+}
+
+qint64 dueMSecs(Exposition& e, const EntryReport& entry)
+{
+    const qint64 day = entry.modified->date().toJulianDay() + entry.days;
+    auto it = e.midnights.constFind(day);
+    if (it == e.midnights.constEnd())
+        it = e.midnights.insert(day, entry.due()->toMSecsSinceEpoch());
+    return *it;
 }
 
 } // namespace
 
 QByteArray escapeLabel(const QString& value)
 {
-    QByteArray out;
-    const QByteArray utf8 = value.toUtf8();
-    out.reserve(utf8.size());
-    for (const char c : utf8) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '"')
-            out += "\\\"";
-        else if (c == '\n')
-            out += "\\n";
-        else
-            out += c;
-    }
-    return out;
+    ReportWriter out(value.size() + 8);
+    escapeLabelInto(out, value);
+    return out.take();
 }
 
 QByteArray render(const CheckReport& report)
 {
-    QList<QByteArray> labels;
-    labels.reserve(report.entries.size());
-    for (const EntryReport& entry : report.entries) {
-        labels.append("entry=\"" + QByteArray::number(entry.number) + "\",description=\"" +
-                      escapeLabel(entry.description) + '"');
-    }
-    using State = EntryReport::State;
-    QByteArray out;
-
-    const QByteArray state = metric("entry_state");
-    header(out, state, "1 for the entry's current state, 0 for each other state.");
-    for (qsizetype i = 0; i < report.entries.size(); ++i) {
-        const EntryReport& entry = report.entries[i];
-        if (entry.state == State::Removed)
-            continue;
-        for (const State each : EntryReport::states()) {
-            out += state + '{' + labels[i] + ",state=\"" + EntryReport::stateName(each).data() + "\"} " +
-                   flag(each == entry.state) + '\n';
-        }
-    }
-    family(out, labels, report, "entry_modified_timestamp_seconds",
-           "When the entry's file last changed, in seconds since the epoch.",
-           [](const EntryReport& e) { return seconds(e.modified); });
-    family(out, labels, report, "entry_due_timestamp_seconds",
-           "From when the entry counts as old (local midnight), in seconds since the epoch.",
-           [](const EntryReport& e) { return seconds(e.due()); });
-    family(out, labels, report, "entry_size_bytes", "The size of the entry's file, in bytes.",
-           [](const EntryReport& e) {
-               return e.size ? std::optional<QByteArray>(QByteArray::number(*e.size)) : std::nullopt;
+    Exposition f{report, {}, {}, {}, {}, ReportWriter()};
+    prepare(f);
+    states(f);
+    family(f, "entry_modified_timestamp_seconds", "When the entry's file last changed, in seconds since the epoch.",
+           [](ReportWriter& out, const EntryReport& e) {
+               if (e.modified)
+                   addSeconds(out, e.modified->toMSecsSinceEpoch());
+               return e.modified.has_value();
            });
-    family(out, labels, report, "entry_stale", "1 when the entry is old.",
-           [](const EntryReport& e) { return flag(e.state == State::Old); });
-    family(out, labels, report, "entry_changed", "1 when the entry's file changed since it was last seen.",
-           [](const EntryReport& e) { return flag(e.state == State::Changed); });
-    family(out, labels, report, "entry_missing", "1 when the entry's file no longer exists.",
-           [](const EntryReport& e) { return flag(e.state == State::Missing); });
-    family(out, labels, report, "entry_unreachable", "1 when the entry's file could not be asked about.",
-           [](const EntryReport& e) { return flag(e.state == State::Unreachable); });
+    family(f, "entry_due_timestamp_seconds",
+           "From when the entry counts as old (local midnight), in seconds since the epoch.",
+           [&f](ReportWriter& out, const EntryReport& e) {
+               if (e.modified)
+                   addSeconds(out, dueMSecs(f, e));
+               return e.modified.has_value();
+           });
+    family(f, "entry_size_bytes", "The size of the entry's file, in bytes.",
+           [](ReportWriter& out, const EntryReport& e) {
+               if (e.size)
+                   out.addNumber(*e.size);
+               return e.size.has_value();
+           });
+    const auto flag = [](State state) {
+        return [state](ReportWriter& out, const EntryReport& e) {
+            addFlag(out, e.state == state);
+            return true;
+        };
+    };
+    family(f, "entry_stale", "1 when the entry is old.", flag(State::Old));
+    family(f, "entry_changed", "1 when the entry's file changed since it was last seen.", flag(State::Changed));
+    family(f, "entry_missing", "1 when the entry's file no longer exists.", flag(State::Missing));
+    family(f, "entry_unreachable", "1 when the entry's file could not be asked about.", flag(State::Unreachable));
 
-    const QByteArray timestamp = metric("check_timestamp_seconds");
-    header(out, timestamp, "When the check ran, in seconds since the epoch.");
-    out += timestamp + ' ' + QByteArray::number(report.checkedAt.toSecsSinceEpoch()) + '\n';
-    const QByteArray duration = metric("check_duration_seconds");
-    header(out, duration, "How long the check of the watch list took.");
-    out += duration + ' ' + QByteArray::number(report.durationSeconds, 'f', 6) + '\n';
-    return out;
+    ReportWriter& out = f.out;
+    header(f, "check_timestamp_seconds", "When the check ran, in seconds since the epoch.");
+    name(f, "check_timestamp_seconds");
+    out.add(' ');
+    out.addNumber(report.checkedAt.toSecsSinceEpoch());
+    out.add('\n');
+    header(f, "check_duration_seconds", "How long the check of the watch list took.");
+    name(f, "check_duration_seconds");
+    out.add(' ');
+    out.add(QByteArray::number(report.durationSeconds, 'f', 6));
+    out.add('\n');
+    return out.take();
 }
 
 } // namespace PrometheusReport

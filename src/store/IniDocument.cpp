@@ -1,8 +1,10 @@
 #include "store/IniDocument.h"
 
 #include <QStringDecoder>
+#include <QtAlgorithms>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -45,8 +47,17 @@ std::optional<QByteArray> encodeCp1252(QStringView text)
 
 bool isAsciiBytes(QByteArrayView bytes)
 {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) >= 0x80)
+    // Eight bytes at a time: the whole file goes through here once.
+    const char* data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            return false;
+    }
+    for (; i < bytes.size(); ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80)
             return false;
     }
     return true;
@@ -68,12 +79,13 @@ void appendUtf8(QByteArray& out, QStringView text)
     }
 }
 
-bool isBlank(QChar c)
+// Both run for every key looked up, so they are kept out of calls.
+Q_ALWAYS_INLINE bool isBlank(QChar c)
 {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t');
 }
 
-QStringView trimBlanks(QStringView text)
+Q_ALWAYS_INLINE QStringView trimBlanks(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -135,7 +147,12 @@ std::optional<QStringView> sectionName(QStringView line)
     const QStringView trimmed = trimBlanks(line);
     if (!trimmed.startsWith(QLatin1Char('[')))
         return std::nullopt;
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    // Section names are short: a plain loop finds the bracket sooner than a search set up for long texts.
+    qsizetype close = 1;
+    while (close < trimmed.size() && trimmed[close] != QLatin1Char(']'))
+        ++close;
+    if (close == trimmed.size())
+        close = -1;
     return trimBlanks(trimmed.mid(1, close < 0 ? trimmed.size() - 1 : close - 1));
 }
 
@@ -207,7 +224,8 @@ enum class LineKind
 };
 
 // What a line is, from its bytes: the characters that decide it are ASCII in either encoding.
-LineKind kindOf(QByteArrayView line)
+// For a key line `equals` is where its first "=" lies among the bytes.
+LineKind kindOf(QByteArrayView line, qsizetype* equals = nullptr)
 {
     qsizetype i = 0;
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
@@ -216,7 +234,11 @@ LineKind kindOf(QByteArrayView line)
         return LineKind::Other;
     if (line[i] == '[')
         return LineKind::Section;
-    return line.indexOf('=', i) >= 0 ? LineKind::Key : LineKind::Other;
+    const void* found = std::memchr(line.data() + i, '=', size_t(line.size() - i));
+    const qsizetype at = found ? static_cast<const char*>(found) - line.data() : -1;
+    if (equals)
+        *equals = at;
+    return at >= 0 ? LineKind::Key : LineKind::Other;
 }
 
 // Calls f(from, to, ending) for each line of the text, without its line break.
@@ -225,10 +247,21 @@ template <typename Ending, typename F> void forEachLineOf(QByteArrayView text, F
     const char* data = text.data();
     const qsizetype size = text.size();
     qsizetype pos = 0;
+    // The next line feed and carriage return at or after pos (size when there is none), each looked
+    // for again only once passed, so that a file of one kind of break is not searched for the other
+    // from every line.
+    qsizetype nextLf = -1;
+    qsizetype nextCr = -1;
+    const auto next = [&](char c, qsizetype& at) {
+        if (at >= pos)
+            return;
+        const void* found = std::memchr(data + pos, c, size_t(size - pos));
+        at = found ? static_cast<const char*>(found) - data : size;
+    };
     while (pos < size) {
-        qsizetype end = pos;
-        while (end < size && data[end] != '\n' && data[end] != '\r')
-            ++end;
+        next('\n', nextLf);
+        next('\r', nextCr);
+        const qsizetype end = qMin(nextLf, nextCr);
         if (end == size) {
             f(pos, end, Ending::None);
             return;
@@ -261,8 +294,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     const qsizetype bodyStart = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     doc.m_bom = bodyStart > 0;
     const QByteArrayView body = QByteArrayView(bytes).sliced(bodyStart);
-    // Most files are UTF-8 throughout; only the others are looked at line by line.
-    const bool allUtf8 = body.isValidUtf8();
+    // Most files are UTF-8 throughout, many ASCII; only the others are looked at line by line.
+    const bool allAscii = isAsciiBytes(body);
+    const bool allUtf8 = allAscii || body.isValidUtf8();
 
     // A first pass counts what the second stores, so that nothing grows in steps and the parse
     // needs no more than its final size. It also finds the encoding new lines are written in.
@@ -289,7 +323,16 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
 
-    doc.m_text.reserve(textSize);
+    // ASCII reads the same in both encodings, so the lines of such a file are widened straight into
+    // a text of their final size, in a loop the compiler makes wide.
+    char16_t* asciiText = nullptr;
+    if (allAscii) {
+        doc.m_text.reserve(textSize); // exactly: resize() alone would leave room to grow
+        doc.m_text.resize(textSize);
+        asciiText = reinterpret_cast<char16_t*>(doc.m_text.data());
+    } else {
+        doc.m_text.reserve(textSize);
+    }
     doc.m_lines.reserve(records);
     // The byte order mark is already off; a second one is text and must be kept.
     QStringDecoder utf8(QStringDecoder::Utf8,
@@ -298,7 +341,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         const QByteArrayView bytesOfLine = body.sliced(from, to - from);
         Line line{};
         line.ending = ending;
-        if (kindOf(bytesOfLine) == LineKind::Other) {
+        qsizetype equals = -1;
+        const LineKind kind = kindOf(bytesOfLine, &equals);
+        if (kind == LineKind::Other) {
             if (!doc.m_lines.isEmpty() && doc.m_lines.back().run) {
                 Line& run = doc.m_lines.back();
                 run.length = quint32(bodyStart + to - run.start);
@@ -311,8 +356,21 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             doc.m_lines.append(line);
             return;
         }
+        if (asciiText) {
+            line.start = quint32(asciiText - reinterpret_cast<const char16_t*>(doc.m_text.constData()));
+            line.length = quint32(to - from);
+            const char* bytes = bytesOfLine.data();
+            for (qsizetype i = 0; i < bytesOfLine.size(); ++i)
+                asciiText[i] = char16_t(static_cast<unsigned char>(bytes[i]));
+            asciiText += bytesOfLine.size();
+            describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
+                        kind == LineKind::Key ? equals : -1, true);
+            doc.m_lines.append(line);
+            return;
+        }
         line.start = quint32(doc.m_text.size());
-        if (isAsciiBytes(bytesOfLine)) {
+        const bool ascii = isAsciiBytes(bytesOfLine);
+        if (ascii) {
             doc.m_text.append(QLatin1String(bytesOfLine.data(), bytesOfLine.size()));
         } else if (allUtf8 || bytesOfLine.isValidUtf8()) {
             utf8.resetState();
@@ -322,7 +380,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             line.cp1252 = true;
         }
         line.length = quint32(doc.m_text.size() - line.start);
-        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line);
+        // Only in ASCII is a byte's place in the line its character's.
+        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
+                    ascii && kind == LineKind::Key ? equals : -1);
         doc.m_lines.append(line);
     });
     doc.reindex();
@@ -362,7 +422,18 @@ QByteArray IniDocument::serialize() const
 
 QStringView IniDocument::keyNameOf(int line) const
 {
-    return *keyLineName(lineText(line));
+    const quint16 equals = m_lines[line].equals;
+    if (equals == kFarEquals)
+        return *keyLineName(lineText(line));
+    return trimBlanks(lineText(line).first(equals));
+}
+
+QStringView IniDocument::valueOf(int line) const
+{
+    const QStringView text = lineText(line);
+    const quint16 equals = m_lines[line].equals;
+    const qsizetype at = equals == kFarEquals ? text.indexOf(QLatin1Char('=')) : equals;
+    return unquote(trimBlanks(text.sliced(at + 1)));
 }
 
 bool IniDocument::isIndexed(int section) const
@@ -378,12 +449,18 @@ void IniDocument::reindex()
     for (int i = 0; i < m_lines.size(); ++i) {
         if (m_lines[i].run)
             continue;
-        if (const auto name = sectionName(lineText(i))) {
+        // Most lines are keys that start with their name: no section can start there.
+        const QStringView text = lineText(i);
+        const bool mayBeSection = !text.isEmpty() && (text.front() == QLatin1Char('[') || isBlank(text.front()));
+        if (const auto name = mayBeSection ? sectionName(text) : std::nullopt) {
             // A repeated section is not numbered: the first one holds the values.
-            current = findSection(*name) >= 0 ? -1 : int(m_sections.size());
+            const size_t hash = nameHash(*name);
+            current = m_sectionIndex.find(hash, 0, [&](int section) { return isSectionNamed(section, *name); }) >= 0
+                          ? -1
+                          : int(m_sections.size());
             if (current >= 0) {
                 m_sections.append(Section{i, i});
-                m_sectionIndex.insert(nameHash(*name), 0, current);
+                m_sectionIndex.insert(hash, 0, current);
             }
             continue;
         }
@@ -428,7 +505,20 @@ int IniDocument::findSection(QStringView name, int guess) const
 
 bool IniDocument::isSectionNamed(int section, QStringView name) const
 {
-    return sameName(*sectionName(lineText(m_sections[section].header)), name);
+    const QStringView header = lineText(m_sections[section].header);
+    // A header that is just the name in brackets, as the program writes it, is told at once; a name
+    // with a "]" in it, or a header with blanks or more after it, goes the whole way.
+    if (header.size() == name.size() + 2 && header.front() == QLatin1Char('[') && header.back() == QLatin1Char(']') &&
+        !name.isEmpty() && !isBlank(name.front()) && !isBlank(name.back())) {
+        bool same = true;
+        for (qsizetype i = 0; same && i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            same = c != u']' && asciiLower(c) == asciiLower(header[i + 1].unicode());
+        }
+        if (same)
+            return true;
+    }
+    return sameName(*sectionName(header), name);
 }
 
 int IniDocument::findKey(int section, QStringView key) const
@@ -478,8 +568,53 @@ std::optional<QStringView> IniDocument::valueView(int sectionNumber, QStringView
     const int line = findKey(sectionNumber, trimBlanks(key));
     if (line < 0)
         return std::nullopt;
-    const QStringView text = lineText(line);
-    return unquote(trimBlanks(text.mid(text.indexOf(QLatin1Char('=')) + 1)));
+    return valueOf(line);
+}
+
+void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const
+{
+    std::fill(values, values + count, QStringView());
+    if (sectionNumber < 0 || sectionNumber >= m_sections.size())
+        return;
+    Q_ASSERT(std::all_of(keys, keys + count, [](QStringView key) { return isAscii(key) && trimBlanks(key) == key; }));
+    if (count > 64 || isIndexed(sectionNumber)) {
+        for (int k = 0; k < count; ++k) {
+            if (const auto value = valueView(sectionNumber, keys[k]))
+                values[k] = *value;
+        }
+        return;
+    }
+    const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+    // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
+    constexpr qsizetype kShortest = 32;
+    quint64 bySize[kShortest] = {};
+    quint64 longer = 0;
+    for (int k = 0; k < count; ++k)
+        (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
+    quint64 found = 0;
+    const Section& s = m_sections[sectionNumber];
+    for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
+        const Line& l = m_lines[line];
+        if (!l.key)
+            continue;
+        const QStringView name = keyNameOf(line);
+        // The first of duplicates wins, as in scanForKey().
+        quint64 candidates = (l.asciiName ? (name.size() < kShortest ? bySize[name.size()] : longer) : all) & ~found;
+        for (; candidates; candidates &= candidates - 1) {
+            const int k = qCountTrailingZeroBits(candidates);
+            const QStringView key = keys[k];
+            // Most names are stored as the program writes them, which a plain compare finds.
+            const bool same =
+                l.asciiName ? key.size() == name.size() &&
+                                  (std::memcmp(name.data(), key.data(), size_t(key.size()) * sizeof(QChar)) == 0 ||
+                                   sameAsciiName(name, key))
+                            : sameName(name, key);
+            if (same) {
+                values[k] = valueOf(line);
+                found |= quint64(1) << k;
+            }
+        }
+    }
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
@@ -502,11 +637,17 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
-void IniDocument::describeKey(QStringView text, Line& line)
+void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals, bool asciiText)
 {
-    const auto name = keyLineName(text);
-    line.key = name.has_value();
-    line.asciiName = name && isAscii(*name);
+    // keyLineName(), keeping where the "=" was found.
+    qsizetype equals = knownEquals;
+    if (equals < 0) {
+        const QStringView trimmed = trimBlanks(text);
+        equals = trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
+    }
+    line.key = equals >= 0;
+    line.asciiName = line.key && (asciiText || isAscii(trimBlanks(text.first(equals))));
+    line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;
 }
 
 IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252)

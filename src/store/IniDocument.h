@@ -38,6 +38,10 @@ public:
     std::optional<QString> value(int sectionNumber, const QString& key) const;
     // The same without a copy; the text stays valid until the next change.
     std::optional<QStringView> valueView(int sectionNumber, QStringView key) const;
+    // Several keys of one section at once, each found as valueView() finds it and empty when
+    // missing: a short section is read through once for all of them instead of once for each.
+    // The keys are ASCII, without blanks around them.
+    void valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
@@ -66,18 +70,28 @@ private:
         bool key : 1; // a key line, with its name before the first "="
         bool asciiName : 1;
         bool cp1252 : 1; // written in Windows-1252, else in UTF-8
+        // Where a key line's first "=" lies, kept so that a lookup need not search for it again;
+        // kFarEquals when it lies too far in.
+        quint16 equals;
     };
+    static constexpr quint16 kFarEquals = 0xFFFF;
     struct Section
     {
         int header = -1;
         int lastLine = -1; // last key line, or the header when the section has none
     };
 
-    QStringView lineText(int line) const { return QStringView(m_text).mid(m_lines[line].start, m_lines[line].length); }
+    QStringView lineText(int line) const
+    {
+        return QStringView(m_text).sliced(m_lines[line].start, m_lines[line].length);
+    }
     QStringView keyNameOf(int line) const;
+    QStringView valueOf(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
-    static void describeKey(QStringView text, Line& line);
+    // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key
+    // line; `asciiText` says that the caller knows the line to be ASCII.
+    static void describeKey(QStringView text, Line& line, qsizetype knownEquals = -1, bool asciiText = false);
     // Adds a line's text, given in pieces, to the buffer.
     Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
     void setLineText(int line, const QString& text);

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -38,7 +39,7 @@ QString IniFile::ReadString(const QString& section, const QString& key, const QS
     return value && !value->isEmpty() ? *value : def;
 }
 
-IniFile::SectionValues IniFile::ReadSection(const QString& section, const QString& path)
+IniFile::SectionValues IniFile::ReadSection(QStringView section, const QString& path)
 {
     SectionValues values;
     values.m_doc = document(path, m_trustDepth > 0);
@@ -59,6 +60,14 @@ QStringView IniFile::SectionValues::ReadView(QStringView key) const
 {
     const auto value = m_doc ? m_doc->valueView(m_section, key) : std::nullopt;
     return value ? *value : QStringView();
+}
+
+void IniFile::SectionValues::ReadViews(const QStringView* keys, QStringView* values, int count) const
+{
+    if (m_doc)
+        m_doc->valueViews(m_section, keys, values, count);
+    else
+        std::fill(values, values + count, QStringView());
 }
 
 void IniFile::InitForm(QObject* window)

@@ -66,13 +66,22 @@ public:
         QString ReadString(const QString& key, const QString& def) const;
         // The stored value without a copy, empty when missing; valid while this object lives.
         QStringView ReadView(QStringView key) const;
+        // The same for `count` keys at once, which costs about as much as one; the keys are ASCII,
+        // without blanks around them.
+        void ReadViews(const QStringView* keys, QStringView* values, int count) const;
+        // How many sections the whole file holds, 0 without a file: room to make for what is read from them.
+        int sectionCount() const { return m_doc ? m_doc->sectionCount() : 0; }
 
     private:
         friend class IniFile;
         std::shared_ptr<const IniDocument> m_doc;
         int m_section = -1;
     };
-    SectionValues ReadSection(const QString& section, const QString& path);
+    SectionValues ReadSection(QStringView section, const QString& path);
+    SectionValues ReadSection(const QString& section, const QString& path)
+    {
+        return ReadSection(QStringView(section), path);
+    }
 
     // Forget every cached parse.
     void clearCache();

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QDate>
+#include <QLatin1String>
+#include <QStringView>
+#include <QTime>
+#include <cstring>
+
+// A report's bytes put together in one buffer by plain copies. The reports of a long watch list
+// run to megabytes in many small pieces, and QByteArray's own appends cost many times a copy each.
+class ReportWriter
+{
+public:
+    explicit ReportWriter(qsizetype expected = 0);
+    // Never shared: the bytes are written through a pointer of its own.
+    ReportWriter(const ReportWriter&) = delete;
+    ReportWriter& operator=(const ReportWriter&) = delete;
+    ReportWriter(ReportWriter&&) = default;
+    ReportWriter& operator=(ReportWriter&&) = default;
+
+    void add(char c)
+    {
+        if (m_size == m_room)
+            grow(1);
+        m_data[m_size++] = c;
+    }
+    void add(QByteArrayView bytes)
+    {
+        if (!bytes.isEmpty())
+            std::memcpy(claim(bytes.size()), bytes.data(), size_t(bytes.size()));
+    }
+    // A literal's length is known here, so its copy needs no call.
+    template <qsizetype N> void add(const char (&literal)[N]) { std::memcpy(claim(N - 1), literal, N - 1); }
+    void add(QLatin1String text) { add(QByteArrayView(text.data(), text.size())); }
+    // In decimal, as QByteArray::number() writes it.
+    void addNumber(qint64 number);
+    // The text in UTF-8, as QString::toUtf8() gives it.
+    void addUtf8(QStringView text);
+    // The leading characters of the text that `plain` takes, which must all be ASCII, copied as
+    // they are; returns how many. What follows them starts a character of its own.
+    template <typename Plain> qsizetype addAsciiWhile(QStringView text, Plain plain)
+    {
+        char* to = claim(text.size());
+        const char16_t* chars = text.utf16();
+        // Most texts are taken whole, which two loops without an early way out find and copy wide.
+        bool whole = true;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            whole &= plain(chars[i]);
+        if (whole) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                to[i] = char(chars[i]);
+            return text.size();
+        }
+        qsizetype i = 0;
+        for (; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (!plain(c))
+                break;
+            to[i] = char(c);
+        }
+        m_size -= text.size() - i;
+        return i;
+    }
+    // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
+    void addMoment(QDate date, QTime time, int offsetSeconds);
+    // The last `count` bytes written, to be written again.
+    QByteArrayView tail(qsizetype count) const { return QByteArrayView(m_data + m_size - count, count); }
+    qsizetype size() const { return m_size; }
+    // Forgets what was written after the first `size` bytes.
+    void truncate(qsizetype size) { m_size = size; }
+
+    QByteArray take();
+
+private:
+    // Room for `more` bytes; returns where they go and counts them as written.
+    char* claim(qsizetype more)
+    {
+        if (m_size + more > m_room)
+            grow(more);
+        char* at = m_data + m_size;
+        m_size += more;
+        return at;
+    }
+    void grow(qsizetype more);
+
+    QByteArray m_out; // its size is the room; m_size the part written
+    // Its bytes and size, kept here: asking the array for them each time costs a check for sharing.
+    char* m_data = nullptr;
+    qsizetype m_room = 0;
+    qsizetype m_size = 0;
+};
