@@ -204,13 +204,19 @@ bool sameName(QStringView a, QStringView b)
     return a.toString().toLower() == b.toString().toLower();
 }
 
-// The name of a key line; nullopt for a blank line, a comment or a line without "=".
-std::optional<QStringView> keyLineName(QStringView line)
+// Where the "=" of a key line is; -1 for a blank line, a comment or a line without "=".
+qsizetype keyLineEquals(QStringView line)
 {
     const QStringView trimmed = trimBlanks(line);
     if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
-        return std::nullopt;
-    const qsizetype eq = line.indexOf(QLatin1Char('='));
+        return -1;
+    return line.indexOf(QLatin1Char('='));
+}
+
+// The name of a key line; nullopt for a blank line, a comment or a line without "=".
+std::optional<QStringView> keyLineName(QStringView line)
+{
+    const qsizetype eq = keyLineEquals(line);
     if (eq < 0)
         return std::nullopt;
     return trimBlanks(line.left(eq));
@@ -639,12 +645,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
 
 void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals, bool asciiText)
 {
-    // keyLineName(), keeping where the "=" was found.
-    qsizetype equals = knownEquals;
-    if (equals < 0) {
-        const QStringView trimmed = trimBlanks(text);
-        equals = trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) ? -1 : text.indexOf(QLatin1Char('='));
-    }
+    const qsizetype equals = knownEquals >= 0 ? knownEquals : keyLineEquals(text);
     line.key = equals >= 0;
     line.asciiName = line.key && (asciiText || isAscii(trimBlanks(text.first(equals))));
     line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;
