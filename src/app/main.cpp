@@ -1,11 +1,54 @@
-#include "app/Application.h"
+#include "app/WindowModule.h"
 #include "base/AppInfo.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleRun.h"
-#include "mainwindow/frmfiledsip.h"
 
 #include <QCoreApplication>
-#include <exception>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
+#include <cstdio>
+
+namespace {
+
+// The folder of the program file itself, before any application object exists to say it.
+QString programFolder(const char* argv0)
+{
+#ifdef Q_OS_LINUX
+    const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+    if (!self.isEmpty())
+        return QFileInfo(self).absolutePath();
+#endif
+    return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
+}
+
+// Loads the window's module, beside the program in a build tree or in its library folder once
+// installed, and runs the window from it.
+int runWindow(int argc, char** argv)
+{
+    const QString folder = programFolder(argv[0]) + QLatin1Char('/');
+    QStringList tried;
+    for (const char* name : {STALEGUARD_WINDOW_MODULE, STALEGUARD_WINDOW_MODULE_INSTALLED}) {
+        const QString path = folder + QLatin1String(name);
+        if (!QFileInfo::exists(path))
+            continue;
+        // Never unloaded: the window's objects live until the process ends.
+        QLibrary module(path);
+        const auto entry = reinterpret_cast<WindowModule::Entry>(module.resolve(WindowModule::kEntryName));
+        if (entry)
+            return entry(argc, argv);
+        tried.append(module.errorString());
+    }
+    if (tried.isEmpty())
+        tried.append(QStringLiteral("%1 is not installed beside it").arg(QLatin1String(STALEGUARD_WINDOW_MODULE)));
+    const QByteArray line =
+        (AppInfo::productName() + QStringLiteral(": the window cannot start: ") + tried.join(QStringLiteral("; ")))
+            .toLocal8Bit();
+    std::fprintf(stderr, "%s\n", line.constData());
+    return 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -15,27 +58,11 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(AppInfo::versionText());
 
     // Decided before any application object exists: only the window may start the window system,
-    // so a check runs where there is no display at all.
+    // so a check runs where there is no display at all, without even loading its libraries.
     const CommandLine commandLine = CommandLine::parse(CommandLine::argumentsOf(argc, argv));
     if (commandLine.action() != CommandLine::Action::Window) {
         QCoreApplication app(argc, argv);
         return ConsoleRun::exec(commandLine);
     }
-
-    Application app(argc, argv);
-    Application::setDesktopFileName(AppInfo::appId());
-    Application::setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
-    // The program ends only through its Exit command, never because its last window was hidden
-    // in the tray or a secondary window closed.
-    Application::setQuitOnLastWindowClosed(false);
-
-    frmfiledsip window;
-    try {
-        if (!window.Form_Load())
-            return 0;
-        window.showAtStart();
-    } catch (const std::exception& error) {
-        return Application::fail(error);
-    }
-    return Application::exec();
+    return runWindow(argc, argv);
 }

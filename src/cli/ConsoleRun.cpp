@@ -65,17 +65,27 @@ int ConsoleRun::check(const CommandLine& commandLine)
         watchList = WatchListFile::locate(WatchListFile::DataFolder::LookOnly).inifilename;
     const QDeadlineTimer deadline(qint64(commandLine.timeoutSeconds()) * 1000);
     const CheckReport report = WatchListCheck::run(IniFile::instance(), watchList, commandLine.showAll(), deadline);
-    // The parse of the watch list is done with, and the report's text can take its memory.
+    // The parse of the watch list is done with, and the report's pieces can take its memory.
     IniFile::instance().clearCache();
-    // Rendered whole before a byte is written: a failure never leaves half a report behind.
-    const QByteArray rendered = ReportFormat::render(commandLine.format(), report);
+    const ReportFormat::Format format = commandLine.format();
     if (!commandLine.output().isEmpty()) {
-        if (const auto failure = AtomicSave::write(commandLine.output(), rendered)) {
+        const auto failure = AtomicSave::write(
+            commandLine.output(), [&](const AtomicSave::Put& put) { return ReportFormat::write(format, report, put); });
+        if (failure) {
             writeError(QStringLiteral("could not write \"%1\": %2").arg(commandLine.output(), *failure));
             return kUnknown;
         }
-    } else if (!writeOut(rendered)) {
-        return kUnknown;
+    } else {
+        int error = 0;
+        const bool written = ReportFormat::write(format, report, [&error](QByteArrayView piece) {
+            errno = 0;
+            if (std::fwrite(piece.data(), 1, size_t(piece.size()), stdout) == size_t(piece.size()))
+                return true;
+            error = errno;
+            return false;
+        });
+        if (!finishOut(written, error))
+            return kUnknown;
     }
     return int(report.status());
 }
@@ -93,9 +103,17 @@ bool ConsoleRun::writeOut(const QByteArray& bytes)
 {
     errno = 0;
     const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    if (std::fflush(stdout) == 0 && written && !std::ferror(stdout))
-        return true;
-    const int error = errno;
+    return finishOut(written, errno);
+}
+
+bool ConsoleRun::finishOut(bool written, int error)
+{
+    if (written) {
+        errno = 0;
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+            return true;
+        error = errno;
+    }
     writeError(QStringLiteral("could not write the output: %1")
                    .arg(QString::fromLocal8Bit(error ? std::strerror(error) : "write error")));
     return false;

@@ -6,8 +6,8 @@
 class CommandLine;
 
 // The runs that need no window: help, version, wrong arguments and the check. They need only a
-// QCoreApplication, write their report to standard output in one piece and end with the monitoring
-// plugins' exit codes; every failure is one line on standard error and exit code 3.
+// QCoreApplication, write their report to standard output and end with the monitoring plugins'
+// exit codes; every failure is one line on standard error and exit code 3.
 class ConsoleRun
 {
 public:
@@ -18,5 +18,8 @@ private:
     static int unknown(const QString& message, const CommandLine& commandLine);
     // True when every byte reached standard output.
     static bool writeOut(const QByteArray& bytes);
+    // Flushes standard output after writes that went as `written` says, the first failure having
+    // set `error`; says why on standard error when a byte did not get through.
+    static bool finishOut(bool written, int error);
     static void writeError(const QString& message);
 };

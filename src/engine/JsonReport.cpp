@@ -129,12 +129,8 @@ void appendEntry(ReportWriter& out, const EntryReport& entry)
 
 } // namespace
 
-QByteArray render(const CheckReport& report)
+void write(const CheckReport& report, ReportWriter& out)
 {
-    qsizetype expected = 256 + report.watchList.size() * 3;
-    for (const EntryReport& entry : report.entries)
-        expected += 200 + (entry.description.size() + entry.fileName.size()) * 3 / 2;
-    ReportWriter out(expected);
     out.add('{');
     appendKey(out, "watchList");
     appendString(out, report.watchList);
@@ -146,8 +142,18 @@ QByteArray render(const CheckReport& report)
         if (i > 0)
             out.add(',');
         appendEntry(out, report.entries[i]);
+        out.pieceDone();
     }
     out.add("]}\n");
+}
+
+QByteArray render(const CheckReport& report)
+{
+    qsizetype expected = 256 + report.watchList.size() * 3;
+    for (const EntryReport& entry : report.entries)
+        expected += 200 + (entry.description.size() + entry.fileName.size()) * 3 / 2;
+    ReportWriter out(expected);
+    write(report, out);
     return out.take();
 }
 

@@ -65,7 +65,7 @@ struct Exposition
     QByteArray labels;
     QList<qsizetype> labelEnds;
     QHash<qint64, qint64> midnights; // EntryReport::due() by its day: the entries share few of them
-    ReportWriter out;
+    ReportWriter& out;
 };
 
 QByteArrayView label(const Exposition& e, qsizetype i)
@@ -88,10 +88,6 @@ void prepare(Exposition& e)
         e.labelEnds.append(labels.size());
     }
     e.labels = labels.take();
-    qsizetype expected = 4096;
-    for (qsizetype i = 0; i < e.report.entries.size(); ++i)
-        expected += (label(e, i).size() + 56) * 15;
-    e.out = ReportWriter(expected);
 }
 
 void name(Exposition& e, const char* suffix)
@@ -135,6 +131,7 @@ template <typename Value> void family(Exposition& e, const char* suffix, const c
             e.out.add('\n');
         else
             e.out.truncate(start);
+        e.out.pieceDone();
     }
 }
 
@@ -160,6 +157,7 @@ void states(Exposition& e)
             addFlag(e.out, all[s] == entry.state);
             e.out.add('\n');
         }
+        e.out.pieceDone();
     }
 }
 
@@ -183,7 +181,17 @@ QByteArray escapeLabel(const QString& value)
 
 QByteArray render(const CheckReport& report)
 {
-    Exposition f{report, {}, {}, {}, {}, ReportWriter()};
+    qsizetype expected = 4096;
+    for (const EntryReport& entry : report.entries)
+        expected += (entry.description.size() * 3 / 2 + 80) * 15;
+    ReportWriter out(expected);
+    write(report, out);
+    return out.take();
+}
+
+void write(const CheckReport& report, ReportWriter& out)
+{
+    Exposition f{report, {}, {}, {}, {}, out};
     prepare(f);
     states(f);
     family(f, "entry_modified_timestamp_seconds", "When the entry's file last changed, in seconds since the epoch.",
@@ -216,7 +224,6 @@ QByteArray render(const CheckReport& report)
     family(f, "entry_missing", "1 when the entry's file no longer exists.", flag(State::Missing));
     family(f, "entry_unreachable", "1 when the entry's file could not be asked about.", flag(State::Unreachable));
 
-    ReportWriter& out = f.out;
     header(f, "check_timestamp_seconds", "When the check ran, in seconds since the epoch.");
     name(f, "check_timestamp_seconds");
     out.add(' ');
@@ -227,7 +234,6 @@ QByteArray render(const CheckReport& report)
     out.add(' ');
     out.add(QByteArray::number(report.durationSeconds, 'f', 6));
     out.add('\n');
-    return out.take();
 }
 
 } // namespace PrometheusReport

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class ReportWriter;
 struct CheckReport;
 
 // The Prometheus text exposition format, for node_exporter's textfile collector: per entry its
@@ -11,6 +12,7 @@ struct CheckReport;
 namespace PrometheusReport {
 
 QByteArray render(const CheckReport& report);
+void write(const CheckReport& report, ReportWriter& out);
 // A label value with backslash, double quote and line feed escaped as the format requires.
 QByteArray escapeLabel(const QString& value);
 

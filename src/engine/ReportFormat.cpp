@@ -56,4 +56,19 @@ QByteArray render(Format format, const CheckReport& report)
     return TextReport::render(report);
 }
 
+bool write(Format format, const CheckReport& report, const ReportWriter::Sink& sink, qsizetype piece)
+{
+    if (format == Format::Json || format == Format::Prometheus) {
+        ReportWriter out(sink, piece);
+        if (format == Format::Json)
+            JsonReport::write(report, out);
+        else
+            PrometheusReport::write(report, out);
+        return out.finish();
+    }
+    // A status line and the rows that need attention: small, and put together whole.
+    const QByteArray whole = render(format, report);
+    return whole.isEmpty() || sink(whole);
+}
+
 } // namespace ReportFormat

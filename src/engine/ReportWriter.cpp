@@ -11,6 +11,26 @@ ReportWriter::ReportWriter(qsizetype expected)
     m_room = m_out.size();
 }
 
+ReportWriter::ReportWriter(Sink sink, qsizetype piece) : ReportWriter(2 * qMax<qsizetype>(piece, 1))
+{
+    m_sink = std::move(sink);
+    m_piece = qMax<qsizetype>(piece, 1);
+}
+
+void ReportWriter::handOn()
+{
+    if (!m_refused && m_size > 0)
+        m_refused = !m_sink(QByteArrayView(m_data, m_size));
+    m_size = 0;
+}
+
+bool ReportWriter::finish()
+{
+    if (m_sink)
+        handOn();
+    return !m_refused;
+}
+
 void ReportWriter::grow(qsizetype more)
 {
     m_out.resize(qMax(m_size + more, m_room * 2));

@@ -7,13 +7,21 @@
 #include <QStringView>
 #include <QTime>
 #include <cstring>
+#include <functional>
 
 // A report's bytes put together in one buffer by plain copies. The reports of a long watch list
 // run to megabytes in many small pieces, and QByteArray's own appends cost many times a copy each.
+// Given a sink, it hands the bytes on in pieces instead of holding them all: memory touched for
+// the first time costs more than rendering into it, and a piece stays in the cache.
 class ReportWriter
 {
 public:
+    // Takes the next piece; false when it could not be written.
+    using Sink = std::function<bool(QByteArrayView)>;
+    static constexpr qsizetype kPiece = 64 * 1024;
+
     explicit ReportWriter(qsizetype expected = 0);
+    ReportWriter(Sink sink, qsizetype piece = kPiece);
     // Never shared: the bytes are written through a pointer of its own.
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
@@ -73,6 +81,15 @@ public:
 
     QByteArray take();
 
+    // Where a renderer may let a piece go: nothing written before it is looked at again.
+    void pieceDone()
+    {
+        if (m_sink && m_size >= m_piece)
+            handOn();
+    }
+    // Hands on what is left; true when the sink took every piece.
+    bool finish();
+
 private:
     // Room for `more` bytes; returns where they go and counts them as written.
     char* claim(qsizetype more)
@@ -84,10 +101,15 @@ private:
         return at;
     }
     void grow(qsizetype more);
+    void handOn();
 
     QByteArray m_out; // its size is the room; m_size the part written
     // Its bytes and size, kept here: asking the array for them each time costs a check for sharing.
     char* m_data = nullptr;
     qsizetype m_room = 0;
     qsizetype m_size = 0;
+    Sink m_sink;
+    qsizetype m_piece = 0;
+    // Once a piece is refused the rest is dropped: the output is lost, and only the end says so.
+    bool m_refused = false;
 };

@@ -23,13 +23,29 @@ QString reasonFor(int error, const QSaveFile& file)
 
 std::optional<QString> write(const QString& path, const QByteArray& contents)
 {
+    return write(path, [&contents](const Put& put) { return put(contents); });
+}
+
+std::optional<QString> write(const QString& path, const std::function<bool(const Put&)>& fill)
+{
     QSaveFile file(path);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
         return reasonFor(errno, file);
-    errno = 0;
-    if (file.write(contents) != contents.size())
-        return reasonFor(errno, file);
+    std::optional<QString> failure;
+    const Put put = [&file, &failure](QByteArrayView bytes) {
+        if (failure)
+            return false;
+        errno = 0;
+        if (file.write(bytes.data(), bytes.size()) != bytes.size())
+            failure = reasonFor(errno, file);
+        return !failure;
+    };
+    const bool filled = fill(put);
+    if (failure)
+        return failure;
+    if (!filled)
+        return QStringLiteral("the contents could not be made.");
     // commit() of Qt 6.4 takes a short last write of its buffer for success and renames a cut-off
     // file over the old one; a flush of our own sees the short write first.
     errno = 0;

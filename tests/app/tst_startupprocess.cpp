@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -22,6 +23,10 @@ struct Installed
     {
         const QString built = qEnvironmentVariable("STALEGUARD_BIN");
         if (built.isEmpty() || !QFile::copy(built, program()))
+            return false;
+        // The window is a module the program loads from its own folder.
+        const QString module = QFileInfo(built).dir().filePath(QStringLiteral("staleguard-window.so"));
+        if (!QFile::copy(module, dir.filePath(QStringLiteral("staleguard-window.so"))))
             return false;
         for (const char* sub : {"config", "data", "runtime"})
             QDir(dir.path()).mkdir(QLatin1String(sub));

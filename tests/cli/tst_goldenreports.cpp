@@ -154,6 +154,31 @@ void TestGoldenReports::reportsAsBefore()
     if (qEnvironmentVariableIntValue("STALEGUARD_WRITE_GOLDEN"))
         writeAll(golden, rendered);
     QCOMPARE(rendered, readAll(golden));
+
+    // Handed on in pieces the bytes are the same, wherever the pieces break.
+    for (const qsizetype piece : {qsizetype(1), qsizetype(100), ReportWriter::kPiece}) {
+        QByteArray streamed;
+        QVERIFY(ReportFormat::write(
+            *ReportFormat::fromName(format), report,
+            [&](QByteArrayView bytes) {
+                streamed += bytes;
+                return true;
+            },
+            piece));
+        QCOMPARE(streamed.replace(QDir(m_dir.path()).path().toUtf8(), kFolder), rendered);
+    }
+    // A sink that refuses a piece is told so at the end, and is not asked again; an empty report
+    // asks nothing of it.
+    int offered = 0;
+    const bool taken = ReportFormat::write(
+        *ReportFormat::fromName(format), report,
+        [&](QByteArrayView) {
+            ++offered;
+            return false;
+        },
+        1);
+    QCOMPARE(taken, rendered.isEmpty());
+    QCOMPARE(offered, rendered.isEmpty() ? 0 : 1);
 }
 
 QTEST_GUILESS_MAIN(TestGoldenReports)
