@@ -8,7 +8,8 @@
 # By default hyperfine times them. With --callgrind each process runs once under callgrind instead
 # and the user-space instructions are compared, which a loaded machine does not disturb; that run
 # also checks 32,768 entries (the most a watch list holds) against 10,000 for linear growth.
-# Usage: bench/check_process.sh [--callgrind] PATH-TO-Staleguard. Prints the figures and the ratios.
+# Usage: bench/check_process.sh [--callgrind] PATH-TO-Staleguard. Prints the figures and the ratios,
+# and each process's peak memory.
 set -euo pipefail
 
 mode=time
@@ -121,6 +122,17 @@ for i in 0 1; do
             "$(ratio "$c" "$b")" "$target"
     done
 done
+# Peak memory (RSS), one run each at 10,000 entries: memory touched for the first time costs a page
+# fault for every 4 KiB, on top of the work done in it.
+peak() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1 | awk '{ printf "%.1f MB", $1 / 1024 }'; }
+if [ -x /usr/bin/time ]; then
+    printf '%-34s %12s\n' "peak memory, find, 10,000" "$(peak find -files0-from "$work/10000/paths0" -maxdepth 0 -printf '%T@\n')"
+    printf '%-34s %12s\n' "peak memory, --version" "$(peak "$program" --version)"
+    for format in "${formats[@]}"; do
+        # shellcheck disable=SC2046
+        printf '%-34s %12s\n' "peak memory, $format, 10,000" "$(peak $(check 10000 "$format"))"
+    done
+fi
 if [ -f "$work/peer.json" ]; then
     p=$(mean_ms "$work/peer.json" 0)
     c=$(mean_ms "$work/peer.json" 1)

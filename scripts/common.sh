@@ -9,7 +9,8 @@ TEST_PACKAGES=(clang libclang-rt-14-dev clang-format xvfb xauth openbox trayer x
     poppler-utils desktop-file-utils appstream cups cups-client cups-bsd printer-driver-cups-pdf dbus-daemon tzdata
     prometheus prometheus-node-exporter icinga2-bin curl python3 locales-all systemd groff-base dunst jq weston
     qt6-wayland fuse3 python3-fusepy procps)
-BENCH_PACKAGES=(libbenchmark-dev hyperfine valgrind monitoring-plugins-basic jq dbus-daemon git fuse3 python3-fusepy procps)
+BENCH_PACKAGES=(libbenchmark-dev hyperfine valgrind monitoring-plugins-basic jq dbus-daemon git fuse3 python3-fusepy procps
+    time)
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
 as_root() {

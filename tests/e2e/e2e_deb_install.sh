@@ -116,10 +116,15 @@ for icon in /usr/share/icons/hicolor/scalable/apps/$icon_name.svg /usr/share/ico
 done
 grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
     fail "the metainfo does not point at the launcher"
-if ldd "$program" | grep -q "not found"; then
-    ldd "$program"
-    fail "the package's dependencies leave libraries of $program unresolved"
-fi
+# The window is a module of its own, which the program loads from its library folder.
+window_module=$(ls /usr/lib/*/staleguard/staleguard-window.so 2>/dev/null | head -n 1)
+[ -n "$window_module" ] || fail "the window module is missing from /usr/lib/<arch>/staleguard/"
+for binary in "$program" "$window_module"; do
+    if ldd "$binary" | grep -q "not found"; then
+        ldd "$binary"
+        fail "the package's dependencies leave libraries of $binary unresolved"
+    fi
+done
 
 # --- Running the installed program as an ordinary user
 if [ "$(id -u)" -eq 0 ]; then

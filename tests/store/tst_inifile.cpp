@@ -2,6 +2,7 @@
 #include "PermissionsApply.h"
 #include "TestHelpers.h"
 #include "base/AppError.h"
+#include "store/AtomicSave.h"
 #include "store/FileWriteLock.h"
 #include "store/IniFile.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -50,6 +52,7 @@ private slots:
     void unreadableFileIsNeverOverwritten();
     void saveThatDoesNotFitFails_data();
     void saveThatDoesNotFitFails();
+    void savedInPiecesOrNotAtAll();
     void lockThatCannotBeHadFails_data();
     void lockThatCannotBeHadFails();
     void lockIsBrokenOnlyWhenItsHolderCannotLetGo_data();
@@ -519,6 +522,25 @@ void TestIniFile::saveThatDoesNotFitFails()
 #else
     QSKIP("Needs file size limits and tmpfs");
 #endif
+}
+
+void TestIniFile::savedInPiecesOrNotAtAll()
+{
+    const QString file = path("report.prom");
+    TestHelpers::writeAll(file, "old\n");
+    const auto pieces = [](const AtomicSave::Put& put) { return put("a ") && put("b\n"); };
+    QCOMPARE(AtomicSave::write(file, pieces), std::nullopt);
+    QCOMPARE(TestHelpers::readAll(file), QByteArray("a b\n"));
+
+    // Contents that stop short, or fail with an error, leave the last good file and nothing beside it.
+    const QStringList before = QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden);
+    QVERIFY(AtomicSave::write(file, [](const AtomicSave::Put& put) { return put("half") && false; }));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, AtomicSave::write(file, [](const AtomicSave::Put& put) -> bool {
+                                 put("half");
+                                 throw std::runtime_error("no more");
+                             }));
+    QCOMPARE(TestHelpers::readAll(file), QByteArray("a b\n"));
+    QCOMPARE(QFileInfo(file).dir().entryList(QDir::Files | QDir::Hidden), before);
 }
 
 void TestIniFile::lockThatCannotBeHadFails_data()
