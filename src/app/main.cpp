@@ -8,16 +8,25 @@
 #include <QFileInfo>
 #include <QLibrary>
 #include <cstdio>
+#include <iterator>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
 // The folder of the program file itself, before any application object exists to say it.
 QString programFolder(const char* argv0)
 {
-#ifdef Q_OS_LINUX
+#if defined(Q_OS_LINUX)
     const QString self = QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
     if (!self.isEmpty())
         return QFileInfo(self).absolutePath();
+#elif defined(Q_OS_WIN)
+    wchar_t self[32768];
+    const DWORD length = GetModuleFileNameW(nullptr, self, DWORD(std::size(self)));
+    if (length > 0 && length < std::size(self))
+        return QFileInfo(QString::fromWCharArray(self, int(length))).absolutePath();
 #endif
     return QFileInfo(QString::fromLocal8Bit(argv0)).absolutePath();
 }

@@ -36,6 +36,8 @@ std::optional<QString> write(const QString& path, const std::function<bool(const
     const Put put = [&file, &failure](QByteArrayView bytes) {
         if (failure)
             return false;
+        if (bytes.isEmpty())
+            return true;
         errno = 0;
         if (file.write(bytes.data(), bytes.size()) != bytes.size())
             failure = reasonFor(errno, file);

@@ -19,14 +19,14 @@ struct Installed
     WatchListFolder dir;
     QString program() const { return dir.filePath(QStringLiteral("Staleguard")); }
 
-    bool install()
+    bool install(bool withWindow = true)
     {
         const QString built = qEnvironmentVariable("STALEGUARD_BIN");
         if (built.isEmpty() || !QFile::copy(built, program()))
             return false;
         // The window is a module the program loads from its own folder.
         const QString module = QFileInfo(built).dir().filePath(QStringLiteral("staleguard-window.so"));
-        if (!QFile::copy(module, dir.filePath(QStringLiteral("staleguard-window.so"))))
+        if (withWindow && !QFile::copy(module, dir.filePath(QStringLiteral("staleguard-window.so"))))
             return false;
         for (const char* sub : {"config", "data", "runtime"})
             QDir(dir.path()).mkdir(QLatin1String(sub));
@@ -35,7 +35,7 @@ struct Installed
         return true;
     }
 
-    void start(QProcess& process) const
+    void start(QProcess& process, QProcess::ProcessChannelMode channels = QProcess::ForwardedErrorChannel) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -44,7 +44,7 @@ struct Installed
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.setProcessChannelMode(channels);
         process.start(program(), {});
     }
 };
@@ -89,6 +89,22 @@ private slots:
         QVERIFY2(took >= 18500, qPrintable(QString::number(took)));
         QVERIFY(!QFile::exists(app.dir.rowMapPath()));
         QCOMPARE(readAll(app.dir.iniPath()), list);
+    }
+
+    // A program installed without its window says so and ends, while its check still runs.
+    void withoutTheWindowModule()
+    {
+        Installed app;
+        QVERIFY(app.install(false));
+        writeAll(app.dir.iniPath(), "[File 0]\nfilename=/nowhere\ndays=3\ndescription=Gone\n");
+        QProcess process;
+        app.start(process, QProcess::SeparateChannels);
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY2(process.readAllStandardError().contains("the window cannot start"), "no reason given");
+        process.start(app.program(), {QStringLiteral("--check")});
+        QVERIFY(process.waitForFinished(20000));
+        QCOMPARE(process.exitCode(), 2);
     }
 };
 
