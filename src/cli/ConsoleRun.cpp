@@ -77,13 +77,8 @@ int ConsoleRun::check(const CommandLine& commandLine)
         }
     } else {
         int error = 0;
-        const bool written = ReportFormat::write(format, report, [&error](QByteArrayView piece) {
-            errno = 0;
-            if (std::fwrite(piece.data(), 1, size_t(piece.size()), stdout) == size_t(piece.size()))
-                return true;
-            error = errno;
-            return false;
-        });
+        const bool written =
+            ReportFormat::write(format, report, [&error](QByteArrayView piece) { return putOut(piece, error); });
         if (!finishOut(written, error))
             return kUnknown;
     }
@@ -101,9 +96,20 @@ int ConsoleRun::unknown(const QString& message, const CommandLine& commandLine)
 
 bool ConsoleRun::writeOut(const QByteArray& bytes)
 {
+    int error = 0;
+    const bool written = putOut(bytes, error);
+    return finishOut(written, error);
+}
+
+bool ConsoleRun::putOut(QByteArrayView bytes, int& error)
+{
+    if (bytes.isEmpty())
+        return true;
     errno = 0;
-    const bool written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size());
-    return finishOut(written, errno);
+    if (std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout) == size_t(bytes.size()))
+        return true;
+    error = errno;
+    return false;
 }
 
 bool ConsoleRun::finishOut(bool written, int error)

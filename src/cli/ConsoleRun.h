@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 class CommandLine;
@@ -18,6 +19,8 @@ private:
     static int unknown(const QString& message, const CommandLine& commandLine);
     // True when every byte reached standard output.
     static bool writeOut(const QByteArray& bytes);
+    // Writes to standard output without flushing; a failure sets `error` to the system's reason.
+    static bool putOut(QByteArrayView bytes, int& error);
     // Flushes standard output after writes that went as `written` says, the first failure having
     // set `error`; says why on standard error when a byte did not get through.
     static bool finishOut(bool written, int error);

@@ -149,10 +149,7 @@ void write(const CheckReport& report, ReportWriter& out)
 
 QByteArray render(const CheckReport& report)
 {
-    qsizetype expected = 256 + report.watchList.size() * 3;
-    for (const EntryReport& entry : report.entries)
-        expected += 200 + (entry.description.size() + entry.fileName.size()) * 3 / 2;
-    ReportWriter out(expected);
+    ReportWriter out;
     write(report, out);
     return out.take();
 }

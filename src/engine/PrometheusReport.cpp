@@ -181,10 +181,7 @@ QByteArray escapeLabel(const QString& value)
 
 QByteArray render(const CheckReport& report)
 {
-    qsizetype expected = 4096;
-    for (const EntryReport& entry : report.entries)
-        expected += (entry.description.size() * 3 / 2 + 80) * 15;
-    ReportWriter out(expected);
+    ReportWriter out;
     write(report, out);
     return out.take();
 }
