@@ -140,7 +140,6 @@ EntryChecker::Result EntryChecker::walk(bool showAll)
     const bool writes = m_mode != Mode::ReadOnly;
     if (writes && QFileInfo::exists(m_tempinifilename))
         QFile::remove(m_tempinifilename);
-    m_rowMap.clear();
     FileStamp::refreshZone();
     m_today = Clock::now().toLocalTime().date();
 
@@ -161,10 +160,24 @@ EntryChecker::Result EntryChecker::walk(bool showAll)
     if (stopped())
         return result;
 
-    if (writes && !m_rowMap.isEmpty())
-        m_ini.WriteStrings(m_tempinifilename, m_rowMap);
-    m_rowMap.clear();
+    if (writes && !result.rows.isEmpty())
+        saveRowMap(result.rows);
     return result;
+}
+
+void EntryChecker::saveRowMap(const QList<CheckRow>& rows)
+{
+    // The walk removed the file before it began, and the file holds nothing but the rows: it is
+    // written whole, in one go.
+    QByteArray text;
+    text.reserve(rows.size() * 40);
+    for (int row = 0; row < rows.size(); ++row) {
+        char digits[8];
+        const auto end = std::to_chars(digits, digits + sizeof digits, int(rows[row].entry)).ptr;
+        IniDocument::appendNewSection(text, WatchListFile::rowSectionNameOnStack(row).latin1(),
+                                      QLatin1String("realnumber"), QLatin1String(digits, end));
+    }
+    m_ini.ReplaceFile(m_tempinifilename, text);
 }
 
 bool EntryChecker::stopped() const
@@ -185,13 +198,8 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
         chooseFolderFile(entry);
     EntryReport report;
     EntryReport* const reported = m_collectReport && !entry.fileName.isEmpty() ? &report : nullptr;
-    if (const auto text = rowText(entry, showAll, reported)) {
-        if (m_mode != Mode::ReadOnly) {
-            m_rowMap.append(IniFile::Write{WatchListFile::rowSectionName(result.rows.size()),
-                                           QStringLiteral("realnumber"), QString::number(cnt)});
-        }
-        result.rows.append(CheckRow{*text, cnt});
-    }
+    if (auto text = rowText(entry, showAll, reported))
+        result.rows.append(CheckRow{std::move(*text), cnt});
     if (reported) {
         describe(report, entry, cnt);
         result.entries.append(std::move(report));
@@ -204,11 +212,7 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     Entry e;
     e.number = cnt;
     // Named on the stack: only a write needs the name as a string of its own.
-    char16_t section[16] = u"file ";
-    char digits[8];
-    const auto end = std::to_chars(digits, digits + sizeof digits, int(cnt)).ptr;
-    std::copy(digits, end, section + 5);
-    e.values = m_ini.ReadSection(QStringView(section, 5 + (end - digits)), m_inifilename);
+    e.values = m_ini.ReadSection(WatchListFile::sectionNameOnStack(cnt).view(), m_inifilename);
     e.readKeys();
     e.fileName = e.keys[kFileName].toString();
     e.days = LeadingNumber::toInt16(e.keys[kDays]);

@@ -80,6 +80,8 @@ private:
     // What the report says of a file the walk does not go on to test.
     std::optional<FileStamp::Local> stamp(const Entry& entry);
     void describe(EntryReport& report, const Entry& entry, qint16 cnt) const;
+    // The row map file: which entry each row stands for, written whole once the walk is done.
+    void saveRowMap(const QList<CheckRow>& rows);
 
     IniFile& m_ini;
     QString m_inifilename;
@@ -92,5 +94,4 @@ private:
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     std::unique_ptr<FileQuery> m_query; // one per run: the mount table as it is when the run starts
     QDate m_today;                      // taken once per run: every entry is judged against the same day
-    QList<IniFile::Write> m_rowMap;
 };

@@ -15,17 +15,6 @@ namespace WatchListFile {
 
 namespace {
 
-// One allocation per name: the check makes one for every entry.
-QString numberedName(QLatin1String prefix, int number)
-{
-    char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    QString name;
-    name.reserve(prefix.size() + (end - digits));
-    name += prefix;
-    name += QLatin1String(digits, end);
-    return name;
-}
 
 Paths pathsIn(const QString& folder)
 {
@@ -35,6 +24,28 @@ Paths pathsIn(const QString& folder)
 }
 
 } // namespace
+
+NameOnStack::NameOnStack(QLatin1String prefix, int number)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    // The prefixes are the program's own, short enough for every number.
+    Q_ASSERT(prefix.size() + (end - digits) <= qsizetype(std::size(m_chars)));
+    std::copy(prefix.begin(), prefix.end(), m_latin1);
+    std::copy(digits, end, m_latin1 + prefix.size());
+    m_size = prefix.size() + (end - digits);
+    std::copy(m_latin1, m_latin1 + m_size, m_chars);
+}
+
+NameOnStack sectionNameOnStack(qint16 entry)
+{
+    return NameOnStack(QLatin1String("file "), entry);
+}
+
+NameOnStack rowSectionNameOnStack(int row)
+{
+    return NameOnStack(QLatin1String("tempfile "), row);
+}
 
 Paths locate(const QString& programFolder, DataFolder use)
 {
@@ -56,12 +67,12 @@ Paths locate(DataFolder use)
 
 QString sectionName(qint16 entry)
 {
-    return numberedName(QLatin1String("file "), entry);
+    return sectionNameOnStack(entry).view().toString();
 }
 
 QString savedSectionName(qint16 entry)
 {
-    return numberedName(QLatin1String("File "), entry);
+    return NameOnStack(QLatin1String("File "), entry).view().toString();
 }
 
 bool containsLowerTrue(QStringView value)
@@ -88,11 +99,6 @@ bool equalsTrueIgnoringCase(QStringView value)
 bool isNotFalse(QStringView value)
 {
     return value.trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
-}
-
-QString rowSectionName(int row)
-{
-    return numberedName(QLatin1String("tempfile "), row);
 }
 
 std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)

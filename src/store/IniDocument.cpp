@@ -106,9 +106,21 @@ QStringView unquote(QStringView value)
     return value;
 }
 
+bool hasLineBreak(QStringView text)
+{
+    // Names and values are short: a plain loop is done before a search is set up.
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return true;
+    }
+    return false;
+}
+
 // A line break inside a name or value would split it into lines of its own and could forge keys.
 QString singleLine(QString text)
 {
+    if (!hasLineBreak(text))
+        return text;
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
@@ -393,6 +405,29 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     });
     doc.reindex();
     return doc;
+}
+
+void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLatin1String key, QLatin1String value)
+{
+    Q_ASSERT(!section.isEmpty() && !key.isEmpty());
+    // What a document without lines takes for its new lines.
+    const QByteArrayView lineBreak(platformEnding() == Ending::CrLf ? "\r\n" : "\n");
+    // One resize for the whole section: each append would be a call of its own, about as costly.
+    const qsizetype at = text.size();
+    text.resize(at + section.size() + key.size() + value.size() + 3 + 2 * lineBreak.size());
+    char* to = text.data() + at;
+    const auto put = [&to](const char* from, qsizetype size) {
+        std::memcpy(to, from, size_t(size));
+        to += size;
+    };
+    put("[", 1);
+    put(section.data(), section.size());
+    put("]", 1);
+    put(lineBreak.data(), lineBreak.size());
+    put(key.data(), key.size());
+    put("=", 1);
+    put(value.data(), value.size());
+    put(lineBreak.data(), lineBreak.size());
 }
 
 QByteArray IniDocument::serialize() const
@@ -746,8 +781,11 @@ void IniDocument::insertLine(int at, const QString& text)
 
 IniDocument::Ending IniDocument::newLineEnding() const
 {
-    if (m_firstEnding != Ending::None)
-        return m_firstEnding;
+    return m_firstEnding != Ending::None ? m_firstEnding : platformEnding();
+}
+
+IniDocument::Ending IniDocument::platformEnding()
+{
 #ifdef Q_OS_WIN
     return Ending::CrLf;
 #else

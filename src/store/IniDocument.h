@@ -28,6 +28,11 @@ public:
 
     static IniDocument parse(const QByteArray& bytes);
     QByteArray serialize() const;
+    // A section of one key added to the text of a new file, exactly as setValue() adds it to a
+    // document made for such a file: for a file of many sections written whole. The names and the
+    // value are ASCII and need nothing done to them (no blanks at their ends, line breaks,
+    // quotes around the value, "=" or a leading "[" or ";" in the key, "]" in the section).
+    static void appendNewSection(QByteArray& text, QLatin1String section, QLatin1String key, QLatin1String value);
 
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
@@ -107,6 +112,7 @@ private:
     void insertKeyLine(int section, const QString& key, const QString& keyLine);
     void insertLine(int at, const QString& text);
     Ending newLineEnding() const;
+    static Ending platformEnding();
 
     QByteArray m_bytes; // the file as read, shared with the caller's copy
     // The text of every key and section line in one buffer; a changed line gets its new text added

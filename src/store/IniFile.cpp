@@ -131,6 +131,14 @@ void IniFile::UpdateStrings(const QString& path, const Plan& plan)
     save(path, std::move(doc));
 }
 
+void IniFile::ReplaceFile(const QString& path, const QByteArray& text)
+{
+    const FileWriteLock lock(path);
+    saveText(path, text);
+    // Read again when next asked for, like a file another copy wrote.
+    m_cache.remove(path);
+}
+
 void IniFile::clearCache()
 {
     m_cache.clear();
@@ -167,20 +175,25 @@ std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool t
 
 void IniFile::save(const QString& path, IniDocument doc)
 {
-    if (isReadOnly(path)) {
-        throw AppError(
-            AppError::FileWrite, kSource,
-            QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
-    }
-    if (const auto failure = AtomicSave::write(path, doc.serialize())) {
-        m_cache.remove(path);
-        throw AppError(AppError::FileWrite, kSource,
-                       QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
-    }
+    saveText(path, doc.serialize());
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
     if (version)
         m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
     else
         m_cache.remove(path);
+}
+
+void IniFile::saveText(const QString& path, const QByteArray& text)
+{
+    if (isReadOnly(path)) {
+        throw AppError(
+            AppError::FileWrite, kSource,
+            QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
+    }
+    if (const auto failure = AtomicSave::write(path, text)) {
+        m_cache.remove(path);
+        throw AppError(AppError::FileWrite, kSource,
+                       QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
+    }
 }

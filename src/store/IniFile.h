@@ -43,6 +43,9 @@ public:
     // say a free entry number, no other copy can take before the file is written.
     using Plan = std::function<std::optional<QList<Write>>()>;
     void UpdateStrings(const QString& path, const Plan& plan);
+    // Replaces the whole file with `text` under the same lock, for a file that is always written
+    // whole: nothing of it as it was is kept.
+    void ReplaceFile(const QString& path, const QByteArray& text);
 
     // While a scope is open, reads trust the cached parse without asking the disk whether the file
     // changed. Our own writes keep the cache current; use it around a walk that reads many keys.
@@ -99,6 +102,7 @@ private:
     // exists but cannot be read.
     std::shared_ptr<const IniDocument> document(const QString& path, bool trustCache);
     void save(const QString& path, IniDocument doc);
+    void saveText(const QString& path, const QByteArray& text);
 
     QHash<QString, Cached> m_cache;
     int m_trustDepth = 0;

@@ -8,7 +8,6 @@
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
-#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include <QDir>
@@ -266,7 +265,7 @@ void TestEntryChecker::rowMapFollowsTheRows()
 
     QCOMPARE(m_dir->check().rows.size(), 2);
     const auto mapped = [&](int row) {
-        return ini.ReadString(WatchListFile::rowSectionName(row), QStringLiteral("realnumber"), m_dir->rowMapPath(),
+        return ini.ReadString(QStringLiteral("tempfile %1").arg(row), QStringLiteral("realnumber"), m_dir->rowMapPath(),
                               {});
     };
     QCOMPARE(mapped(0), QStringLiteral("1"));

@@ -14,6 +14,7 @@ private slots:
     void sectionsOfAnyLengthAgreeWithAFreshParse_data();
     void sectionsOfAnyLengthAgreeWithAFreshParse();
     void aGuessedSectionNeverChangesTheAnswer();
+    void aFileWrittenWholeHasTheBytesOfItsEdits();
 };
 
 void TestIniDocument::readsByTheProfileRules_data()
@@ -178,6 +179,19 @@ void TestIniDocument::sectionsOfAnyLengthAgreeWithAFreshParse()
     const QByteArray lastKey =
         added ? "new " + QByteArray::number(added - 1) + "=n" + QByteArray::number(added - 1) : "KEY 0=duplicate";
     QVERIFY(doc.serialize().endsWith(lastKey + "\n[tail]\nk=t\n"));
+}
+
+void TestIniDocument::aFileWrittenWholeHasTheBytesOfItsEdits()
+{
+    // A file written whole is written without a document; it must read back as if made by one.
+    IniDocument doc = IniDocument::parse(QByteArray());
+    QByteArray whole;
+    for (const char* value : {"12", "", "a b", "0"}) {
+        const QByteArray section = "tempfile " + QByteArray::number(doc.sectionCount());
+        doc.setValue(QString::fromLatin1(section), QStringLiteral("realnumber"), QString::fromLatin1(value));
+        IniDocument::appendNewSection(whole, QLatin1String(section), QLatin1String("realnumber"), QLatin1String(value));
+    }
+    QCOMPARE(whole, doc.serialize());
 }
 
 QTEST_GUILESS_MAIN(TestIniDocument)
