@@ -72,16 +72,15 @@ Formats& formats()
     return cached;
 }
 
-QString shortDateIn(Formats& f, const QDate& date)
+// Valid until the next call.
+const QString& shortDateIn(Formats& f, const QDate& date)
 {
     if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
         return *it;
     constexpr int kKeptDates = 4096;
     if (f.shortDates.size() >= kKeptDates)
         f.shortDates.clear();
-    const QString text = f.locale.toString(date, f.shortDate);
-    f.shortDates.insert(date, text);
-    return text;
+    return *f.shortDates.insert(date, f.locale.toString(date, f.shortDate));
 }
 
 const QStringList& generalFormsIn(Formats& f)
@@ -137,6 +136,14 @@ QString generalDate(const QDate& date, const QTime& time)
 {
     Formats& f = formats();
     return shortDateIn(f, date) + QLatin1Char(' ') + f.longTimeFormat.render(time);
+}
+
+bool isGeneralDate(QStringView text, const QDate& date, const QTime& time)
+{
+    Formats& f = formats();
+    const QString& day = shortDateIn(f, date);
+    return text.size() > day.size() && text.startsWith(day) && text[day.size()] == QLatin1Char(' ') &&
+           f.longTimeFormat.renders(text.sliced(day.size() + 1), time);
 }
 
 QString longDate(const QDate& date)

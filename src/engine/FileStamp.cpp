@@ -108,7 +108,7 @@ QString changeMoment(const Local& stamp)
 
 bool changedSince(QStringView seenText, QStringView seenMoment, const Local& stamp)
 {
-    const bool sameText = seenText == changeText(stamp);
+    const bool sameText = DateTexts::isGeneralDate(seenText, stamp.date, stamp.time);
     std::optional<QDateTime> seen;
     if (!sameText)
         seen = DateTexts::parseGeneralDate(seenText.toString());

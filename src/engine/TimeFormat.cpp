@@ -62,38 +62,67 @@ bool TimeFormat::compile()
     return true;
 }
 
+template <typename Put> bool TimeFormat::eachPiece(const QTime& time, Put put) const
+{
+    const auto number = [&put](int value, bool padded) {
+        char16_t digits[2];
+        qsizetype size = 0;
+        if (padded || value >= 10)
+            digits[size++] = char16_t(u'0' + value / 10);
+        digits[size++] = char16_t(u'0' + value % 10);
+        return put(QStringView(digits, size));
+    };
+    for (const Piece& piece : m_pieces) {
+        bool more = true;
+        switch (piece.field) {
+        case Field::Text:
+            more = put(piece.text);
+            break;
+        case Field::Hour24:
+            more = number(time.hour(), piece.padded);
+            break;
+        case Field::Hour12:
+            more = number(time.hour() % 12 == 0 ? 12 : time.hour() % 12, piece.padded);
+            break;
+        case Field::Minute:
+            more = number(time.minute(), piece.padded);
+            break;
+        case Field::Second:
+            more = number(time.second(), piece.padded);
+            break;
+        case Field::AmPm:
+            more = put(time.hour() < 12 ? m_am : m_pm);
+            break;
+        }
+        if (!more)
+            return false;
+    }
+    return true;
+}
+
 QString TimeFormat::render(const QTime& time) const
 {
     if (!m_plain || !time.isValid())
         return m_locale.toString(time, m_format);
     QString out;
     out.reserve(m_format.size() + 8);
-    const auto number = [&out](int value, bool padded) {
-        if (padded || value >= 10)
-            out += QLatin1Char(char('0' + value / 10));
-        out += QLatin1Char(char('0' + value % 10));
-    };
-    for (const Piece& piece : m_pieces) {
-        switch (piece.field) {
-        case Field::Text:
-            out += piece.text;
-            break;
-        case Field::Hour24:
-            number(time.hour(), piece.padded);
-            break;
-        case Field::Hour12:
-            number(time.hour() % 12 == 0 ? 12 : time.hour() % 12, piece.padded);
-            break;
-        case Field::Minute:
-            number(time.minute(), piece.padded);
-            break;
-        case Field::Second:
-            number(time.second(), piece.padded);
-            break;
-        case Field::AmPm:
-            out += time.hour() < 12 ? m_am : m_pm;
-            break;
-        }
-    }
+    eachPiece(time, [&out](QStringView piece) {
+        out += piece;
+        return true;
+    });
     return out;
+}
+
+bool TimeFormat::renders(QStringView text, const QTime& time) const
+{
+    if (!m_plain || !time.isValid())
+        return text == render(time);
+    qsizetype at = 0;
+    const bool same = eachPiece(time, [&](QStringView piece) {
+        if (text.size() - at < piece.size() || text.sliced(at, piece.size()) != piece)
+            return false;
+        at += piece.size();
+        return true;
+    });
+    return same && at == text.size();
 }

@@ -16,6 +16,8 @@ public:
     TimeFormat(const QString& format, const QLocale& locale);
 
     QString render(const QTime& time) const;
+    // Whether `text` is what render(time) gives, told without building it.
+    bool renders(QStringView text, const QTime& time) const;
 
 private:
     enum class Field : quint8
@@ -35,6 +37,8 @@ private:
     };
 
     bool compile();
+    // Hands each piece of a plain form's text for `time` to `put`, in order, until it answers false.
+    template <typename Put> bool eachPiece(const QTime& time, Put put) const;
 
     QString m_format;
     QLocale m_locale;

@@ -114,6 +114,10 @@ void TestDateTexts::generalDateIsStableText()
         QCOMPARE(DateTexts::generalDate(moment.toOffsetFromUtc(hours * 3600)), text);
     // A second apart is a change.
     QVERIFY(DateTexts::generalDate(moment.addSecs(1)) != text);
+    QVERIFY(DateTexts::isGeneralDate(text, moment.date(), moment.time()));
+    for (const QDateTime& other : {moment.addSecs(1), moment.addDays(1), moment.addSecs(12 * 3600)})
+        QVERIFY(!DateTexts::isGeneralDate(text, other.date(), other.time()));
+    QVERIFY(!DateTexts::isGeneralDate(text + ' ', moment.date(), moment.time()));
     QVERIFY(!text.endsWith(' '));
 }
 
