@@ -99,11 +99,14 @@ QString EntryChecker::oldRowText(const QString& description, qint16 age)
 {
     const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
     const QLatin1String unit(age == 1 ? " day old" : " days old");
+    // Most rows say this: one allocation for the whole text.
+    char digits[8];
+    const QLatin1String number(digits, std::to_chars(digits, digits + sizeof digits, int(age)).ptr);
     QString text;
-    text.reserve(description.size() + 20);
+    text.reserve(description.size() + verb.size() + number.size() + unit.size());
     text += description;
     text += verb;
-    text += QString::number(age);
+    text += number;
     text += unit;
     return text;
 }
