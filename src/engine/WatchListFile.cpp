@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <charconv>
+#include <cstring>
 
 namespace WatchListFile {
 
@@ -27,13 +28,10 @@ Paths pathsIn(const QString& folder)
 
 NameOnStack::NameOnStack(QLatin1String prefix, int number)
 {
-    char digits[12];
-    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     // The prefixes are the program's own, short enough for every number.
-    Q_ASSERT(prefix.size() + (end - digits) <= qsizetype(std::size(m_chars)));
-    std::copy(prefix.begin(), prefix.end(), m_latin1);
-    std::copy(digits, end, m_latin1 + prefix.size());
-    m_size = prefix.size() + (end - digits);
+    Q_ASSERT(prefix.size() + 11 <= qsizetype(sizeof m_latin1));
+    std::memcpy(m_latin1, prefix.data(), size_t(prefix.size()));
+    m_size = std::to_chars(m_latin1 + prefix.size(), m_latin1 + sizeof m_latin1, number).ptr - m_latin1;
     std::copy(m_latin1, m_latin1 + m_size, m_chars);
 }
 
