@@ -177,8 +177,8 @@ void EntryChecker::saveRowMap(const QList<CheckRow>& rows)
     for (int row = 0; row < rows.size(); ++row) {
         char digits[8];
         const auto end = std::to_chars(digits, digits + sizeof digits, int(rows[row].entry)).ptr;
-        IniDocument::appendNewSection(text, WatchListFile::rowSectionNameOnStack(row).latin1(),
-                                      QLatin1String("realnumber"), QLatin1String(digits, end));
+        IniDocument::appendNewSection(text, WatchListFile::rowSectionName(row).latin1(), QLatin1String("realnumber"),
+                                      QLatin1String(digits, end));
     }
     m_ini.ReplaceFile(m_tempinifilename, text);
 }

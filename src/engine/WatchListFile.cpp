@@ -9,13 +9,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <charconv>
-#include <cstring>
 
 namespace WatchListFile {
 
 namespace {
-
 
 Paths pathsIn(const QString& folder)
 {
@@ -26,23 +23,14 @@ Paths pathsIn(const QString& folder)
 
 } // namespace
 
-NameOnStack::NameOnStack(QLatin1String prefix, int number)
+NumberedName sectionNameOnStack(qint16 entry)
 {
-    // The prefixes are the program's own, short enough for every number.
-    Q_ASSERT(prefix.size() + 11 <= qsizetype(sizeof m_latin1));
-    std::memcpy(m_latin1, prefix.data(), size_t(prefix.size()));
-    m_size = std::to_chars(m_latin1 + prefix.size(), m_latin1 + sizeof m_latin1, number).ptr - m_latin1;
-    std::copy(m_latin1, m_latin1 + m_size, m_chars);
+    return NumberedName(QLatin1String("file "), entry);
 }
 
-NameOnStack sectionNameOnStack(qint16 entry)
+NumberedName rowSectionName(int row)
 {
-    return NameOnStack(QLatin1String("file "), entry);
-}
-
-NameOnStack rowSectionNameOnStack(int row)
-{
-    return NameOnStack(QLatin1String("tempfile "), row);
+    return NumberedName(QLatin1String("tempfile "), row);
 }
 
 Paths locate(const QString& programFolder, DataFolder use)
@@ -70,7 +58,7 @@ QString sectionName(qint16 entry)
 
 QString savedSectionName(qint16 entry)
 {
-    return NameOnStack(QLatin1String("File "), entry).view().toString();
+    return NumberedName(QLatin1String("File "), entry).view().toString();
 }
 
 bool containsLowerTrue(QStringView value)

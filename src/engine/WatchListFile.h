@@ -4,6 +4,8 @@
 #include <QStringView>
 #include <optional>
 
+#include "engine/NumberedName.h"
+
 class IniFile;
 
 // Where the watch list file and the row map file live, and the numbering of entries.
@@ -28,26 +30,13 @@ enum class DataFolder
 Paths locate(const QString& programFolder, DataFolder dataFolder = DataFolder::Create);
 Paths locate(DataFolder dataFolder = DataFolder::Create);
 
-// The section of entry n, "file n", and of row n of the row map, "tempfile n". Names match without regard to case; the editor's save has
+// The section of entry n, "file n". Names match without regard to case; the editor's save has
 // always written "File n", and a file it made keeps that spelling.
 QString sectionName(qint16 entry);
 QString savedSectionName(qint16 entry);
-
-// The same names held without an allocation, for the reads and writes made for every entry.
-class NameOnStack
-{
-public:
-    NameOnStack(QLatin1String prefix, int number);
-    QStringView view() const { return QStringView(m_chars, m_size); }
-    QLatin1String latin1() const { return QLatin1String(m_latin1, m_size); }
-
-private:
-    char16_t m_chars[24];
-    char m_latin1[24];
-    qsizetype m_size = 0;
-};
-NameOnStack sectionNameOnStack(qint16 entry);
-NameOnStack rowSectionNameOnStack(int row);
+// The same without an allocation, and the section of row n of the row map file, "tempfile n".
+NumberedName sectionNameOnStack(qint16 entry);
+NumberedName rowSectionName(int row);
 
 // How a stored "true" is read. The readers differ on purpose: each place keeps the rule it has
 // always had, so a value written by hand reads there as it always did.
