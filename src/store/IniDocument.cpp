@@ -106,21 +106,9 @@ QStringView unquote(QStringView value)
     return value;
 }
 
-bool hasLineBreak(QStringView text)
-{
-    // Names and values are short: a plain loop is done before a search is set up.
-    for (const QChar c : text) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
-            return true;
-    }
-    return false;
-}
-
 // A line break inside a name or value would split it into lines of its own and could forge keys.
 QString singleLine(QString text)
 {
-    if (!hasLineBreak(text))
-        return text;
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
