@@ -57,18 +57,18 @@ enum Key
     kKeyCount
 };
 
-const QStringView kKeys[kKeyCount] = {
-    u"filename",
-    u"days",
-    u"description",
-    u"non-fixed file type",
-    u"file pattern",
-    u"smallest size",
-    u"Postponedate",
-    u"Notactive",
-    u"advisechanges",
-    FileStamp::kSeenKey,
-    FileStamp::kSeenMomentKey,
+const QLatin1String kKeys[kKeyCount] = {
+    QLatin1String("filename"),
+    QLatin1String("days"),
+    QLatin1String("description"),
+    QLatin1String("non-fixed file type"),
+    QLatin1String("file pattern"),
+    QLatin1String("smallest size"),
+    QLatin1String("Postponedate"),
+    QLatin1String("Notactive"),
+    QLatin1String("advisechanges"),
+    QLatin1String(FileStamp::kSeenKey),
+    QLatin1String(FileStamp::kSeenMomentKey),
 };
 
 } // namespace

@@ -80,9 +80,9 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
         out.append({section, QStringLiteral("smallest size"), smallest});
     if (seen.replace) {
         // An empty value reads as no value at all.
-        out.append({section, QString::fromUtf16(FileStamp::kSeenKey),
+        out.append({section, QString::fromLatin1(FileStamp::kSeenKey),
                     seen.moment ? FileStamp::changeText(*seen.moment) : QString()});
-        out.append({section, QString::fromUtf16(FileStamp::kSeenMomentKey),
+        out.append({section, QString::fromLatin1(FileStamp::kSeenMomentKey),
                     seen.moment ? FileStamp::changeMoment(*seen.moment) : QString()});
     }
     return out;
@@ -117,8 +117,8 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
 bool EntryWriter::seenStored(IniFile& ini, const QString& inifilename, qint16 entry)
 {
     const QString section = WatchListFile::savedSectionName(entry);
-    const auto stored = [&](const char16_t* key) {
-        return ini.ReadString(section, QString::fromUtf16(key), inifilename, QString());
+    const auto stored = [&](const char* key) {
+        return ini.ReadString(section, QString::fromLatin1(key), inifilename, QString());
     };
     return !stored(FileStamp::kSeenKey).isEmpty() || !stored(FileStamp::kSeenMomentKey).isEmpty();
 }
@@ -204,8 +204,8 @@ void EntryWriter::acknowledge(IniFile& ini, const QString& inifilename, qint16 e
 {
     const QString section = WatchListFile::sectionName(entry);
     ini.WriteStrings(inifilename,
-                     {{section, QString::fromUtf16(FileStamp::kSeenKey), FileStamp::changeText(modified)},
-                      {section, QString::fromUtf16(FileStamp::kSeenMomentKey), FileStamp::changeMoment(modified)}});
+                     {{section, QString::fromLatin1(FileStamp::kSeenKey), FileStamp::changeText(modified)},
+                      {section, QString::fromLatin1(FileStamp::kSeenMomentKey), FileStamp::changeMoment(modified)}});
 }
 
 void EntryWriter::markRemoved(IniFile& ini, const QString& inifilename, const QString& section)

@@ -17,14 +17,6 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
                                   0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-void appendCp1252(QString& out, QByteArrayView bytes)
-{
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kCp1252High[b - 0x80]) : QChar(b));
-    }
-}
-
 // Returns nullopt when a character has no Windows-1252 byte, so the caller can fall back to UTF-8.
 std::optional<QByteArray> encodeCp1252(QStringView text)
 {
@@ -43,6 +35,27 @@ std::optional<QByteArray> encodeCp1252(QStringView text)
         out.append(static_cast<char>(0x80 + (found - kCp1252High)));
     }
     return out;
+}
+
+// How many line feeds the text holds, eight bytes at a time.
+qsizetype lineFeeds(QByteArrayView bytes)
+{
+    constexpr quint64 kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    const char* data = bytes.data();
+    qsizetype count = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        word ^= 0x0A0A0A0A0A0A0A0AULL;
+        // The high bit of each byte is set exactly where the byte was a line feed; the multiply
+        // adds the eight bits up in the top byte.
+        const quint64 feeds = ~(((word & kLow7) + kLow7) | word | kLow7) >> 7;
+        count += qsizetype((feeds * 0x0101010101010101ULL) >> 56);
+    }
+    for (; i < bytes.size(); ++i)
+        count += data[i] == '\n';
+    return count;
 }
 
 bool isAsciiBytes(QByteArrayView bytes)
@@ -79,13 +92,30 @@ void appendUtf8(QByteArray& out, QStringView text)
     }
 }
 
-// Both run for every key looked up, so they are kept out of calls.
-Q_ALWAYS_INLINE bool isBlank(QChar c)
+// The characters that shape a line are ASCII, and ASCII bytes mean the same in UTF-8 and in
+// Windows-1252: a line as read is taken apart in its bytes exactly as its text would be.
+Q_ALWAYS_INLINE char16_t unitOf(char c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+    return static_cast<unsigned char>(c);
 }
 
-Q_ALWAYS_INLINE QStringView trimBlanks(QStringView text)
+Q_ALWAYS_INLINE char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+
+Q_ALWAYS_INLINE char16_t unitOf(QLatin1Char c)
+{
+    return c.unicode();
+}
+
+// Both run for every key looked up, so they are kept out of calls.
+template <typename C> Q_ALWAYS_INLINE bool isBlank(C c)
+{
+    return unitOf(c) == u' ' || unitOf(c) == u'\t';
+}
+
+template <typename View> Q_ALWAYS_INLINE View trimBlanks(View text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -93,15 +123,15 @@ Q_ALWAYS_INLINE QStringView trimBlanks(QStringView text)
         ++begin;
     while (end > begin && isBlank(text[end - 1]))
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
-QStringView unquote(QStringView value)
+template <typename View> View unquote(View value)
 {
     if (value.size() >= 2) {
-        const QChar first = value.front();
-        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first)
-            return value.mid(1, value.size() - 2);
+        const char16_t first = unitOf(value.front());
+        if ((first == u'"' || first == u'\'') && unitOf(value.back()) == first)
+            return value.sliced(1, value.size() - 2);
     }
     return value;
 }
@@ -119,7 +149,7 @@ QString singleLine(QString text)
 QString storedForm(const QString& value)
 {
     const bool blankEnds = !value.isEmpty() && (isBlank(value.front()) || isBlank(value.back()));
-    if (blankEnds || unquote(value).size() != value.size())
+    if (blankEnds || unquote(QStringView(value)).size() != value.size())
         return QLatin1Char('"') + value + QLatin1Char('"');
     return value;
 }
@@ -128,7 +158,7 @@ QString storedForm(const QString& value)
 QString trimmedLine(const QString& text)
 {
     const QString line = singleLine(text);
-    const QStringView trimmed = trimBlanks(line);
+    const QStringView trimmed = trimBlanks(QStringView(line));
     return trimmed.size() == line.size() ? line : trimmed.toString();
 }
 
@@ -142,18 +172,16 @@ bool parsesAsSection(const QString& name)
     return !name.contains(QLatin1Char(']'));
 }
 
-std::optional<QStringView> sectionName(QStringView line)
+template <typename View> std::optional<View> sectionName(View line)
 {
-    const QStringView trimmed = trimBlanks(line);
-    if (!trimmed.startsWith(QLatin1Char('[')))
+    const View trimmed = trimBlanks(line);
+    if (trimmed.isEmpty() || unitOf(trimmed.front()) != u'[')
         return std::nullopt;
     // Section names are short: a plain loop finds the bracket sooner than a search set up for long texts.
     qsizetype close = 1;
-    while (close < trimmed.size() && trimmed[close] != QLatin1Char(']'))
+    while (close < trimmed.size() && unitOf(trimmed[close]) != u']')
         ++close;
-    if (close == trimmed.size())
-        close = -1;
-    return trimBlanks(trimmed.mid(1, close < 0 ? trimmed.size() - 1 : close - 1));
+    return trimBlanks(trimmed.sliced(1, close - 1));
 }
 
 bool isAscii(QStringView text)
@@ -172,26 +200,28 @@ char16_t asciiLower(char16_t c)
 
 // Names match as their toLower() forms do. Most are ASCII and are folded on the fly; any other
 // name takes the full route, since lowering may change its length or turn it into ASCII.
-size_t nameHash(QStringView name)
+template <typename View> size_t foldedHash(View name)
 {
-    const auto hashOf = [](QStringView folded, auto fold) {
-        quint64 h = 0xCBF29CE484222325ULL;
-        for (QChar c : folded)
-            h = (h ^ fold(c.unicode())) * 0x100000001B3ULL;
-        return size_t(h);
-    };
-    if (isAscii(name))
-        return hashOf(name, asciiLower);
-    const QString lowered = name.toString().toLower();
-    return hashOf(lowered, [](char16_t c) { return c; });
+    quint64 h = 0xCBF29CE484222325ULL;
+    for (const auto c : name)
+        h = (h ^ asciiLower(unitOf(c))) * 0x100000001B3ULL;
+    return size_t(h);
 }
 
-bool sameAsciiName(QStringView a, QStringView b)
+size_t nameHash(QStringView name)
 {
-    if (a.size() != b.size())
+    if (isAscii(name))
+        return foldedHash(name);
+    return foldedHash(QStringView(name.toString().toLower()));
+}
+
+// Whether a stored ASCII name (bytes or text) is the sought one, which is ASCII too.
+template <typename Stored, typename Sought> bool sameAsciiName(Stored stored, Sought sought)
+{
+    if (stored.size() != sought.size())
         return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiLower(a[i].unicode()) != asciiLower(b[i].unicode()))
+    for (qsizetype i = 0; i < sought.size(); ++i) {
+        if (asciiLower(unitOf(stored[i])) != asciiLower(unitOf(sought[i])))
             return false;
     }
     return true;
@@ -205,84 +235,49 @@ bool sameName(QStringView a, QStringView b)
 }
 
 // Where the "=" of a key line is; -1 for a blank line, a comment or a line without "=".
-qsizetype keyLineEquals(QStringView line)
+template <typename View> qsizetype keyLineEquals(View line)
 {
-    const QStringView trimmed = trimBlanks(line);
-    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')))
+    const View trimmed = trimBlanks(line);
+    if (trimmed.isEmpty() || unitOf(trimmed.front()) == u';')
         return -1;
-    return line.indexOf(QLatin1Char('='));
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (unitOf(line[i]) == u'=')
+            return i;
+    }
+    return -1;
 }
 
-// The name of a key line; nullopt for a blank line, a comment or a line without "=".
-std::optional<QStringView> keyLineName(QStringView line)
+// Bytes of a line as read, beyond ASCII only when `cp1252` or `utf8` says so, written as text
+// where `out` points, with room for as many characters as there are bytes; returns the end.
+QChar* decode(QChar* out, QByteArrayView bytes, bool cp1252, bool utf8)
 {
-    const qsizetype eq = keyLineEquals(line);
-    if (eq < 0)
-        return std::nullopt;
-    return trimBlanks(line.left(eq));
-}
-
-enum class LineKind
-{
-    Section,
-    Key,
-    Other
-};
-
-// What a line is, from its bytes: the characters that decide it are ASCII in either encoding.
-// For a key line `equals` is where its first "=" lies among the bytes.
-LineKind kindOf(QByteArrayView line, qsizetype* equals = nullptr)
-{
-    qsizetype i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
-        ++i;
-    if (i == line.size() || line[i] == ';')
-        return LineKind::Other;
-    if (line[i] == '[')
-        return LineKind::Section;
-    const void* found = std::memchr(line.data() + i, '=', size_t(line.size() - i));
-    const qsizetype at = found ? static_cast<const char*>(found) - line.data() : -1;
-    if (equals)
-        *equals = at;
-    return at >= 0 ? LineKind::Key : LineKind::Other;
-}
-
-// Calls f(from, to, ending) for each line of the text, without its line break.
-template <typename Ending, typename F> void forEachLineOf(QByteArrayView text, F f)
-{
-    const char* data = text.data();
-    const qsizetype size = text.size();
-    qsizetype pos = 0;
-    // The next line feed and carriage return at or after pos (size when there is none), each looked
-    // for again only once passed, so that a file of one kind of break is not searched for the other
-    // from every line.
-    qsizetype nextLf = -1;
-    qsizetype nextCr = -1;
-    const auto next = [&](char c, qsizetype& at) {
-        if (at >= pos)
-            return;
-        const void* found = std::memchr(data + pos, c, size_t(size - pos));
-        at = found ? static_cast<const char*>(found) - data : size;
-    };
-    while (pos < size) {
-        next('\n', nextLf);
-        next('\r', nextCr);
-        const qsizetype end = qMin(nextLf, nextCr);
-        if (end == size) {
-            f(pos, end, Ending::None);
-            return;
-        }
-        if (data[end] == '\n') {
-            f(pos, end, Ending::Lf);
-            pos = end + 1;
-        } else if (end + 1 < size && data[end + 1] == '\n') {
-            f(pos, end, Ending::CrLf);
-            pos = end + 2;
-        } else {
-            f(pos, end, Ending::Cr);
-            pos = end + 1;
+    if (utf8) {
+        // A byte order mark inside the file is text and is kept.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.appendToBuffer(out, bytes);
+    }
+    char16_t* const to = reinterpret_cast<char16_t*>(out);
+    const char* const from = bytes.data();
+    const qsizetype size = bytes.size();
+    if (!cp1252) {
+        // ASCII, in a loop the compiler makes wide.
+        for (qsizetype i = 0; i < size; ++i)
+            to[i] = char16_t(static_cast<unsigned char>(from[i]));
+    } else {
+        for (qsizetype i = 0; i < size; ++i) {
+            const auto b = static_cast<unsigned char>(from[i]);
+            to[i] = b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b);
         }
     }
+    return reinterpret_cast<QChar*>(to + size);
+}
+
+void appendDecoded(QString& out, QByteArrayView bytes, bool cp1252, bool utf8)
+{
+    const qsizetype at = out.size();
+    out.resize(at + bytes.size());
+    out.truncate(decode(out.data() + at, bytes, cp1252, utf8) - out.constData());
 }
 
 // Up to this many lines a section is searched line by line: its text lies together in memory,
@@ -304,93 +299,76 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     const bool allAscii = isAsciiBytes(body);
     const bool allUtf8 = allAscii || body.isValidUtf8();
 
-    // A first pass counts what the second stores, so that nothing grows in steps and the parse
-    // needs no more than its final size. It also finds the encoding new lines are written in.
-    qsizetype records = 0;
-    qsizetype textSize = 0;
-    bool inRun = false;
+    // Room for a record per line, so that the list of a file of line feeds never grows in steps:
+    // runs of other lines share one, and what is not used is never touched.
+    doc.m_lines.reserve(lineFeeds(body) + 1);
     bool utf8Beyond = false;
     bool cp1252Beyond = false;
-    forEachLineOf<Ending>(body, [&](qsizetype from, qsizetype to, Ending ending) {
+    const char* const data = body.data();
+    const qsizetype size = body.size();
+    // The next line feed and carriage return at or after `from` (size when there is none), each
+    // looked for again only once passed, so that a file of one kind of break is not searched for
+    // the other from every line.
+    qsizetype nextLf = -1;
+    qsizetype nextCr = -1;
+    const auto findNext = [&](char c, qsizetype& at, qsizetype from) {
+        if (at >= from)
+            return;
+        const void* found = std::memchr(data + from, c, size_t(size - from));
+        at = found ? static_cast<const char*>(found) - data : size;
+    };
+    qsizetype from = 0;
+    while (from < size) {
+        findNext('\n', nextLf, from);
+        findNext('\r', nextCr, from);
+        const qsizetype to = qMin(nextLf, nextCr);
+        Ending ending = Ending::None;
+        qsizetype next = to;
+        if (to < size) {
+            ending =
+                data[to] == '\n' ? Ending::Lf : (to + 1 < size && data[to + 1] == '\n' ? Ending::CrLf : Ending::Cr);
+            next = to + (ending == Ending::CrLf ? 2 : 1);
+        }
+        qsizetype first = from; // the first byte that is not a blank
+        while (first < to && (data[first] == ' ' || data[first] == '\t'))
+            ++first;
+        const bool header = first < to && data[first] == '[';
+        qsizetype equals = -1;
+        if (!header && first < to && data[first] != ';') {
+            if (const void* found = std::memchr(data + first, '=', size_t(to - first)))
+                equals = static_cast<const char*>(found) - (data + from);
+        }
+        const bool key = equals >= 0;
         if (doc.m_firstEnding == Ending::None)
             doc.m_firstEnding = ending;
-        const QByteArrayView line = body.sliced(from, to - from);
-        if (!allUtf8 && !isAsciiBytes(line))
-            (line.isValidUtf8() ? utf8Beyond : cp1252Beyond) = true;
-        if (kindOf(line) == LineKind::Other) {
-            records += inRun ? 0 : 1;
-            inRun = true;
-            return;
+        const QByteArrayView bytesOfLine(data + from, to - from);
+        const bool ascii = allAscii || isAsciiBytes(bytesOfLine);
+        const bool utf8 = !ascii && (allUtf8 || bytesOfLine.isValidUtf8());
+        (utf8 ? utf8Beyond : cp1252Beyond) |= !ascii;
+        if (!header && !key && !doc.m_lines.isEmpty() && doc.m_lines.back().run) {
+            // Blank lines, comments and lines without "=": one run, which nothing looks up.
+            Line& run = doc.m_lines.back();
+            run.length = quint32(bodyStart + to - run.start);
+            run.ending = ending;
+            from = next;
+            continue;
         }
-        ++records;
-        textSize += line.size();
-        inRun = false;
-    });
+        Line line{};
+        line.start = quint32(bodyStart + from);
+        line.length = quint32(to - from);
+        line.ending = ending;
+        line.run = !header && !key;
+        line.header = header;
+        line.key = key;
+        line.asciiName = key && (ascii || isAsciiBytes(trimBlanks(bytesOfLine.first(equals))));
+        line.cp1252 = !ascii && !utf8;
+        line.utf8 = utf8;
+        line.equals = key && equals < kFarEquals ? quint16(equals) : kFarEquals;
+        doc.m_lines.append(line);
+        from = next;
+    }
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
-
-    // ASCII reads the same in both encodings, so the lines of such a file are widened straight into
-    // a text of their final size, in a loop the compiler makes wide.
-    char16_t* asciiText = nullptr;
-    if (allAscii) {
-        doc.m_text.reserve(textSize); // exactly: resize() alone would leave room to grow
-        doc.m_text.resize(textSize);
-        asciiText = reinterpret_cast<char16_t*>(doc.m_text.data());
-    } else {
-        doc.m_text.reserve(textSize);
-    }
-    doc.m_lines.reserve(records);
-    // The byte order mark is already off; a second one is text and must be kept.
-    QStringDecoder utf8(QStringDecoder::Utf8,
-                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    forEachLineOf<Ending>(body, [&](qsizetype from, qsizetype to, Ending ending) {
-        const QByteArrayView bytesOfLine = body.sliced(from, to - from);
-        Line line{};
-        line.ending = ending;
-        qsizetype equals = -1;
-        const LineKind kind = kindOf(bytesOfLine, &equals);
-        if (kind == LineKind::Other) {
-            if (!doc.m_lines.isEmpty() && doc.m_lines.back().run) {
-                Line& run = doc.m_lines.back();
-                run.length = quint32(bodyStart + to - run.start);
-                run.ending = ending;
-                return;
-            }
-            line.run = true;
-            line.start = quint32(bodyStart + from);
-            line.length = quint32(to - from);
-            doc.m_lines.append(line);
-            return;
-        }
-        if (asciiText) {
-            line.start = quint32(asciiText - reinterpret_cast<const char16_t*>(doc.m_text.constData()));
-            line.length = quint32(to - from);
-            const char* bytes = bytesOfLine.data();
-            for (qsizetype i = 0; i < bytesOfLine.size(); ++i)
-                asciiText[i] = char16_t(static_cast<unsigned char>(bytes[i]));
-            asciiText += bytesOfLine.size();
-            describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
-                        kind == LineKind::Key ? equals : -1, true);
-            doc.m_lines.append(line);
-            return;
-        }
-        line.start = quint32(doc.m_text.size());
-        const bool ascii = isAsciiBytes(bytesOfLine);
-        if (ascii) {
-            doc.m_text.append(QLatin1String(bytesOfLine.data(), bytesOfLine.size()));
-        } else if (allUtf8 || bytesOfLine.isValidUtf8()) {
-            utf8.resetState();
-            doc.m_text.append(utf8.decode(bytesOfLine));
-        } else {
-            appendCp1252(doc.m_text, bytesOfLine);
-            line.cp1252 = true;
-        }
-        line.length = quint32(doc.m_text.size() - line.start);
-        // Only in ASCII is a byte's place in the line its character's.
-        describeKey(QStringView(doc.m_text).sliced(line.start, line.length), line,
-                    ascii && kind == LineKind::Key ? equals : -1);
-        doc.m_lines.append(line);
-    });
     doc.reindex();
     return doc;
 }
@@ -421,17 +399,17 @@ void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLat
 QByteArray IniDocument::serialize() const
 {
     QByteArray out;
-    out.reserve(m_bytes.size() + (m_text.size() - m_unusedText) + 2 * m_lines.size() + 3);
+    out.reserve(m_bytes.size() + (m_text.size() - m_unusedText) * 3 + 2 * m_lines.size() + 3);
     if (m_bom)
         out += "\xEF\xBB\xBF";
     for (int i = 0; i < m_lines.size(); ++i) {
         const Line& line = m_lines[i];
-        if (line.run)
-            out.append(m_bytes.constData() + line.start, line.length);
+        if (!line.edited)
+            out.append(bytesOf(i));
         else if (line.cp1252)
-            out += *encodeCp1252(lineText(i));
+            out += *encodeCp1252(editedText(i));
         else
-            appendUtf8(out, lineText(i));
+            appendUtf8(out, editedText(i));
         switch (line.ending) {
         case Ending::None:
             break;
@@ -449,20 +427,93 @@ QByteArray IniDocument::serialize() const
     return out;
 }
 
-QStringView IniDocument::keyNameOf(int line) const
+QString IniDocument::lineText(int line) const
 {
-    const quint16 equals = m_lines[line].equals;
-    if (equals == kFarEquals)
-        return *keyLineName(lineText(line));
-    return trimBlanks(lineText(line).first(equals));
+    if (m_lines[line].edited)
+        return editedText(line).toString();
+    QString text;
+    appendDecoded(text, bytesOf(line), m_lines[line].cp1252, m_lines[line].utf8);
+    return text;
 }
 
-QStringView IniDocument::valueOf(int line) const
+bool IniDocument::isAsciiLine(int line) const
 {
-    const QStringView text = lineText(line);
-    const quint16 equals = m_lines[line].equals;
-    const qsizetype at = equals == kFarEquals ? text.indexOf(QLatin1Char('=')) : equals;
-    return unquote(trimBlanks(text.sliced(at + 1)));
+    const Line& l = m_lines[line];
+    return l.edited ? isAscii(editedText(line)) : !l.cp1252 && !l.utf8;
+}
+
+QString IniDocument::keyNameOf(int line) const
+{
+    const Line& l = m_lines[line];
+    if (l.edited) {
+        const QStringView text = editedText(line);
+        return trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)).toString();
+    }
+    const QByteArrayView bytes = bytesOf(line);
+    const QByteArrayView name = trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals));
+    QString text;
+    appendDecoded(text, name, l.cp1252, l.utf8);
+    return text;
+}
+
+bool IniDocument::isKeyNamed(int line, QStringView key) const
+{
+    const Line& l = m_lines[line];
+    if (l.asciiName && isAscii(key)) {
+        // Most names are stored as the program writes them, in ASCII, which a plain compare finds.
+        if (l.edited) {
+            const QStringView text = editedText(line);
+            return sameAsciiName(trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)), key);
+        }
+        const QByteArrayView bytes = bytesOf(line);
+        return sameAsciiName(trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals)), key);
+    }
+    return sameName(keyNameOf(line), key);
+}
+
+bool IniDocument::isKeyNamed(int line, QLatin1String key) const
+{
+    const Line& l = m_lines[line];
+    if (!l.asciiName)
+        return sameName(keyNameOf(line), QString(key));
+    if (l.edited) {
+        const QStringView text = editedText(line);
+        return sameAsciiName(trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)), key);
+    }
+    const QByteArrayView bytes = bytesOf(line);
+    const QByteArrayView name = trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals));
+    // Names of one length mostly differ in their first letter.
+    if (name.size() != key.size() || name.isEmpty() || asciiLower(unitOf(name[0])) != asciiLower(unitOf(key[0])))
+        return name.size() == key.size() && name.isEmpty();
+    return std::memcmp(name.data(), key.data(), size_t(key.size())) == 0 || sameAsciiName(name, key);
+}
+
+size_t IniDocument::keyHash(int line) const
+{
+    const Line& l = m_lines[line];
+    if (l.asciiName && !l.edited && l.equals != kFarEquals)
+        return foldedHash(trimBlanks(bytesOf(line).first(l.equals)));
+    return nameHash(keyNameOf(line));
+}
+
+qsizetype IniDocument::valueSize(int line) const
+{
+    return m_lines[line].length;
+}
+
+QChar* IniDocument::writeValue(QChar* out, int line) const
+{
+    const Line& l = m_lines[line];
+    if (l.edited) {
+        const QStringView lineText = editedText(line);
+        const qsizetype at = l.equals == kFarEquals ? keyLineEquals(lineText) : l.equals;
+        const QStringView value = unquote(trimBlanks(lineText.sliced(at + 1)));
+        std::copy(value.begin(), value.end(), out);
+        return out + value.size();
+    }
+    const QByteArrayView bytes = bytesOf(line);
+    const qsizetype at = l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals;
+    return decode(out, unquote(trimBlanks(bytes.sliced(at + 1))), l.cp1252, l.utf8);
 }
 
 bool IniDocument::isIndexed(int section) const
@@ -475,25 +526,36 @@ void IniDocument::reindex()
     m_sections.clear();
     m_sectionIndex.reset(0);
     int current = -1;
+    QString name; // of the section line at hand, its room used again from line to line
     for (int i = 0; i < m_lines.size(); ++i) {
-        if (m_lines[i].run)
+        const Line& line = m_lines[i];
+        if (line.run)
             continue;
-        // Most lines are keys that start with their name: no section can start there.
-        const QStringView text = lineText(i);
-        const bool mayBeSection = !text.isEmpty() && (text.front() == QLatin1Char('[') || isBlank(text.front()));
-        if (const auto name = mayBeSection ? sectionName(text) : std::nullopt) {
+        if (line.header) {
+            // Most names are ASCII, hashed as they lie and turned into text only to tell apart two
+            // that hash alike.
+            const bool asciiBytes = !line.edited && !line.cp1252 && !line.utf8;
+            const QByteArrayView bytes = asciiBytes ? *sectionName(bytesOf(i)) : QByteArrayView();
+            name.clear();
+            if (line.edited)
+                name += *sectionName(editedText(i));
+            else if (!asciiBytes)
+                appendDecoded(name, *sectionName(bytesOf(i)), line.cp1252, line.utf8);
+            const size_t hash = asciiBytes ? foldedHash(bytes) : nameHash(name);
+            const auto same = [&](int section) {
+                if (asciiBytes && name.isEmpty())
+                    name.append(QLatin1String(bytes.data(), bytes.size()));
+                return isSectionNamed(section, name);
+            };
             // A repeated section is not numbered: the first one holds the values.
-            const size_t hash = nameHash(*name);
-            current = m_sectionIndex.find(hash, 0, [&](int section) { return isSectionNamed(section, *name); }) >= 0
-                          ? -1
-                          : int(m_sections.size());
+            current = m_sectionIndex.find(hash, 0, same) >= 0 ? -1 : int(m_sections.size());
             if (current >= 0) {
                 m_sections.append(Section{i, i});
                 m_sectionIndex.insert(hash, 0, current);
             }
             continue;
         }
-        if (current >= 0 && m_lines[i].key)
+        if (current >= 0 && line.key)
             m_sections[current].lastLine = i;
     }
     // Sized once for every key line of the long sections, so that it never grows in steps.
@@ -519,7 +581,7 @@ void IniDocument::indexKeyLine(int section, int lineIndex)
 {
     if (!m_lines[lineIndex].key)
         return;
-    const QStringView key = keyNameOf(lineIndex);
+    const QString key = keyNameOf(lineIndex);
     if (findKey(section, key) < 0)
         m_keyIndex.insert(nameHash(key), section, lineIndex);
 }
@@ -534,20 +596,27 @@ int IniDocument::findSection(QStringView name, int guess) const
 
 bool IniDocument::isSectionNamed(int section, QStringView name) const
 {
-    const QStringView header = lineText(m_sections[section].header);
+    const int header = m_sections[section].header;
     // A header that is just the name in brackets, as the program writes it, is told at once; a name
-    // with a "]" in it, or a header with blanks or more after it, goes the whole way.
-    if (header.size() == name.size() + 2 && header.front() == QLatin1Char('[') && header.back() == QLatin1Char(']') &&
-        !name.isEmpty() && !isBlank(name.front()) && !isBlank(name.back())) {
+    // with a "]" in it or beyond ASCII, or a header with blanks or more after it, goes the whole way.
+    const auto written = [&name](auto text) {
+        if (text.size() != name.size() + 2 || unitOf(text.front()) != u'[' || unitOf(text.back()) != u']' ||
+            name.isEmpty() || isBlank(name.front()) || isBlank(name.back()))
+            return false;
+        bool plain = true;
         bool same = true;
-        for (qsizetype i = 0; same && i < name.size(); ++i) {
+        for (qsizetype i = 0; i < name.size(); ++i) {
             const char16_t c = name[i].unicode();
-            same = c != u']' && asciiLower(c) == asciiLower(header[i + 1].unicode());
+            const char16_t stored = unitOf(text[i + 1]);
+            plain &= c != u']' && c < 0x80;
+            same &= c == stored || asciiLower(c) == asciiLower(stored);
         }
-        if (same)
-            return true;
-    }
-    return sameName(*sectionName(header), name);
+        return plain && same;
+    };
+    if (m_lines[header].edited ? written(editedText(header)) : written(bytesOf(header)))
+        return true;
+    const QString text = lineText(header);
+    return sameName(*sectionName(QStringView(text)), name);
 }
 
 int IniDocument::findKey(int section, QStringView key) const
@@ -555,20 +624,15 @@ int IniDocument::findKey(int section, QStringView key) const
     if (!isIndexed(section))
         return scanForKey(section, key);
     const Section& s = m_sections[section];
-    return m_keyIndex.find(nameHash(key), section, [&](int line) {
-        return line > s.header && line <= s.lastLine && sameName(keyNameOf(line), key);
-    });
+    return m_keyIndex.find(nameHash(key), section,
+                           [&](int line) { return line > s.header && line <= s.lastLine && isKeyNamed(line, key); });
 }
 
 int IniDocument::scanForKey(int section, QStringView key) const
 {
     // The first of duplicates wins.
-    const bool asciiKey = isAscii(key);
     for (int line = m_sections[section].header + 1; line <= m_sections[section].lastLine; ++line) {
-        const Line& l = m_lines[line];
-        if (!l.key)
-            continue;
-        if (asciiKey && l.asciiName ? sameAsciiName(keyNameOf(line), key) : sameName(keyNameOf(line), key))
+        if (m_lines[line].key && isKeyNamed(line, key))
             return line;
     }
     return -1;
@@ -586,64 +650,78 @@ int IniDocument::sectionNumber(QStringView section, int guess) const
 
 std::optional<QString> IniDocument::value(int sectionNumber, const QString& key) const
 {
-    const auto text = valueView(sectionNumber, key);
-    return text ? std::optional<QString>(text->toString()) : std::nullopt;
-}
-
-std::optional<QStringView> IniDocument::valueView(int sectionNumber, QStringView key) const
-{
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return std::nullopt;
-    const int line = findKey(sectionNumber, trimBlanks(key));
+    const int line = findKey(sectionNumber, trimBlanks(QStringView(key)));
     if (line < 0)
         return std::nullopt;
-    return valueOf(line);
+    QString text(valueSize(line), Qt::Uninitialized);
+    text.truncate(writeValue(text.data(), line) - text.constData());
+    return text;
 }
 
-void IniDocument::valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const
+void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringView* values, int count,
+                         QString& text) const
 {
     std::fill(values, values + count, QStringView());
+    text.clear();
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return;
-    Q_ASSERT(std::all_of(keys, keys + count, [](QStringView key) { return isAscii(key) && trimBlanks(key) == key; }));
-    if (count > 64 || isIndexed(sectionNumber)) {
-        for (int k = 0; k < count; ++k) {
-            if (const auto value = valueView(sectionNumber, keys[k]))
-                values[k] = *value;
-        }
-        return;
-    }
-    const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
-    // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
-    constexpr qsizetype kShortest = 32;
-    quint64 bySize[kShortest] = {};
-    quint64 longer = 0;
-    for (int k = 0; k < count; ++k)
-        (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
-    quint64 found = 0;
-    const Section& s = m_sections[sectionNumber];
-    for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
-        const Line& l = m_lines[line];
-        if (!l.key)
-            continue;
-        const QStringView name = keyNameOf(line);
-        // The first of duplicates wins, as in scanForKey().
-        quint64 candidates = (l.asciiName ? (name.size() < kShortest ? bySize[name.size()] : longer) : all) & ~found;
-        for (; candidates; candidates &= candidates - 1) {
-            const int k = qCountTrailingZeroBits(candidates);
-            const QStringView key = keys[k];
-            // Most names are stored as the program writes them, which a plain compare finds.
-            const bool same =
-                l.asciiName ? key.size() == name.size() &&
-                                  (std::memcmp(name.data(), key.data(), size_t(key.size()) * sizeof(QChar)) == 0 ||
-                                   sameAsciiName(name, key))
-                            : sameName(name, key);
-            if (same) {
-                values[k] = valueOf(line);
-                found |= quint64(1) << k;
+    Q_ASSERT(count <= 64);
+    Q_ASSERT(std::all_of(keys, keys + count, [](QLatin1String key) {
+        return isAsciiBytes(QByteArrayView(key.data(), key.size())) && trimBlanks(key).size() == key.size();
+    }));
+    int lines[64];
+    std::fill(lines, lines + count, -1);
+    if (isIndexed(sectionNumber)) {
+        for (int k = 0; k < count; ++k)
+            lines[k] = findKey(sectionNumber, QString(keys[k]));
+    } else {
+        const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+        // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
+        constexpr qsizetype kShortest = 32;
+        quint64 bySize[kShortest] = {};
+        quint64 longer = 0;
+        for (int k = 0; k < count; ++k)
+            (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
+        quint64 found = 0;
+        const Section& s = m_sections[sectionNumber];
+        for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
+            const Line& l = m_lines[line];
+            if (!l.key)
+                continue;
+            quint64 candidates = all & ~found;
+            if (l.asciiName && !l.edited && l.equals != kFarEquals) {
+                const qsizetype size = trimBlanks(bytesOf(line).first(l.equals)).size();
+                candidates &= size < kShortest ? bySize[size] : longer;
+            }
+            // The first of duplicates wins, as in scanForKey().
+            for (; candidates; candidates &= candidates - 1) {
+                const int k = qCountTrailingZeroBits(candidates);
+                if (isKeyNamed(line, keys[k])) {
+                    lines[k] = line;
+                    found |= quint64(1) << k;
+                }
             }
         }
     }
+    // Room for every value first, so that the text never moves under the views.
+    qsizetype room = 0;
+    for (int k = 0; k < count; ++k)
+        room += lines[k] >= 0 ? valueSize(lines[k]) : 0;
+    if (room == 0)
+        return;
+    text.resize(room);
+    QChar* const start = text.data();
+    QChar* at = start;
+    for (int k = 0; k < count; ++k) {
+        if (lines[k] < 0)
+            continue;
+        QChar* const end = writeValue(at, lines[k]);
+        values[k] = QStringView(at, end);
+        at = end;
+    }
+    text.truncate(at - start);
 }
 
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
@@ -655,7 +733,7 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
     if (sectionNumber < 0) {
         appendSection(cleanSection, keyLine);
     } else if (const int line = findKey(sectionNumber, cleanKey); line >= 0) {
-        const QString storedName = keyNameOf(line).toString();
+        const QString storedName = keyNameOf(line);
         setLineText(line, storedName + QLatin1Char('=') + keyLine.mid(cleanKey.size() + 1));
     } else {
         insertKeyLine(sectionNumber, cleanKey, keyLine);
@@ -666,11 +744,12 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         reindex();
 }
 
-void IniDocument::describeKey(QStringView text, Line& line, qsizetype knownEquals, bool asciiText)
+void IniDocument::describeKey(QStringView text, Line& line)
 {
-    const qsizetype equals = knownEquals >= 0 ? knownEquals : keyLineEquals(text);
+    const qsizetype equals = keyLineEquals(text);
+    line.header = sectionName(text).has_value();
     line.key = equals >= 0;
-    line.asciiName = line.key && (asciiText || isAscii(trimBlanks(text.first(equals))));
+    line.asciiName = line.key && isAscii(trimBlanks(text.first(equals)));
     line.equals = line.key && equals < kFarEquals ? quint16(equals) : kFarEquals;
 }
 
@@ -687,6 +766,7 @@ IniDocument::Line IniDocument::storedLine(std::initializer_list<QStringView> pie
         m_text += piece;
     line.length = quint32(added);
     line.ending = ending;
+    line.edited = true;
     const QStringView text = QStringView(m_text).sliced(line.start, line.length);
     describeKey(text, line);
     if (preferCp1252 && !isAscii(text)) {
@@ -701,8 +781,9 @@ void IniDocument::setLineText(int line, const QString& text)
 {
     // A line goes on in its own encoding; one that held only ASCII takes the file's.
     const Line old = m_lines[line];
-    const bool preferCp1252 = old.cp1252 || (isAscii(lineText(line)) && m_encoding == Encoding::Windows1252);
-    m_unusedText += old.length;
+    const bool preferCp1252 = old.cp1252 || (isAsciiLine(line) && m_encoding == Encoding::Windows1252);
+    if (old.edited)
+        m_unusedText += old.length;
     m_lines[line] = storedLine({text}, old.ending, preferCp1252);
     if (m_unusedText > m_text.size() / 2)
         compact();
@@ -713,7 +794,7 @@ void IniDocument::compact()
     QString text;
     text.reserve(m_text.size() - m_unusedText);
     for (Line& line : m_lines) {
-        if (line.run)
+        if (!line.edited)
             continue;
         const qsizetype start = text.size();
         text += QStringView(m_text).mid(line.start, line.length);
@@ -774,9 +855,10 @@ IniDocument::Ending IniDocument::newLineEnding() const
 
 IniDocument::Ending IniDocument::platformEnding()
 {
+    return
 #ifdef Q_OS_WIN
-    return Ending::CrLf;
+        Ending::CrLf;
 #else
-    return Ending::Lf;
+        Ending::Lf;
 #endif
 }

@@ -12,8 +12,10 @@
 // other byte (comments, order, unknown keys, line endings, a byte order mark) survives.
 // Names match without regard to case; among duplicates the first wins.
 // Each line is read on its own as UTF-8 when it is valid UTF-8 and as Windows-1252 otherwise, so
-// one stray byte cannot change how the rest of the file reads. Memory stays within a small
-// multiple of the file's size whatever it holds; a file too large for that raises std::bad_alloc.
+// one stray byte cannot change how the rest of the file reads. A line stays in the file's own
+// bytes until it is changed: names are matched there, and only the values read are turned into
+// text. Memory stays within a small multiple of the file's size whatever it holds; a file too
+// large for that raises std::bad_alloc.
 class IniDocument
 {
 public:
@@ -41,12 +43,10 @@ public:
     // `guess` is tried before the index: a walk over the sections in file order finds each at once.
     int sectionNumber(QStringView section, int guess = -1) const;
     std::optional<QString> value(int sectionNumber, const QString& key) const;
-    // The same without a copy; the text stays valid until the next change.
-    std::optional<QStringView> valueView(int sectionNumber, QStringView key) const;
-    // Several keys of one section at once, each found as valueView() finds it and empty when
-    // missing: a short section is read through once for all of them instead of once for each.
-    // The keys are ASCII, without blanks around them.
-    void valueViews(int sectionNumber, const QStringView* keys, QStringView* values, int count) const;
+    // Several keys of one section at once, each found as value() finds it and empty when missing:
+    // a short section is read through once for all of them instead of once for each. The values
+    // are put in `text`, which the views point into. The keys are ASCII, without blanks around them.
+    void values(int sectionNumber, const QLatin1String* keys, QStringView* values, int count, QString& text) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);
@@ -64,19 +64,22 @@ private:
         CrLf,
         Cr
     };
-    // A key or section line, held as text; or a run of other lines (blank, comment, no "="), which
-    // nothing looks up or changes and which is held as the file's own bytes.
+    // A key or section line; or a run of other lines (blank, comment, no "="), which nothing
+    // looks up or changes. A line as read is the file's own bytes; a changed or added line is text.
     struct Line
     {
-        quint32 start;  // in m_text, or for a run in m_bytes
+        quint32 start;  // in m_bytes, or for an edited line in m_text
         quint32 length; // for a run, with the line breaks inside it
         Ending ending;
         bool run : 1;
-        bool key : 1; // a key line, with its name before the first "="
+        bool header : 1; // a section line: its first character after blanks is "["
+        bool key : 1;    // a key line, with its name before the first "="
         bool asciiName : 1;
-        bool cp1252 : 1; // written in Windows-1252, else in UTF-8
-        // Where a key line's first "=" lies, kept so that a lookup need not search for it again;
-        // kFarEquals when it lies too far in.
+        bool edited : 1;
+        bool cp1252 : 1; // read or written in Windows-1252
+        bool utf8 : 1;   // read as UTF-8 and not ASCII
+        // Where a key line's first "=" lies (in bytes for a line as read), kept so that a lookup
+        // need not search for it again; kFarEquals when it lies too far in.
         quint16 equals;
     };
     static constexpr quint16 kFarEquals = 0xFFFF;
@@ -86,17 +89,31 @@ private:
         int lastLine = -1; // last key line, or the header when the section has none
     };
 
-    QStringView lineText(int line) const
+    QStringView editedText(int line) const
     {
         return QStringView(m_text).sliced(m_lines[line].start, m_lines[line].length);
     }
-    QStringView keyNameOf(int line) const;
-    QStringView valueOf(int line) const;
+    QByteArrayView bytesOf(int line) const
+    {
+        return QByteArrayView(m_bytes).sliced(m_lines[line].start, m_lines[line].length);
+    }
+    // The whole line as text, for what the names and values alone do not answer.
+    QString lineText(int line) const;
+    bool isAsciiLine(int line) const;
+    // A key line's name as stored, as text.
+    QString keyNameOf(int line) const;
+    bool isKeyNamed(int line, QStringView key) const;
+    // The same for an ASCII key, as the program writes its names: most often the very bytes stored.
+    bool isKeyNamed(int line, QLatin1String key) const;
+    size_t keyHash(int line) const;
+    // A key line's value written where `out` points, with room for valueSize() characters; returns its end.
+    QChar* writeValue(QChar* out, int line) const;
+    qsizetype valueSize(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
     // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key
     // line; `asciiText` says that the caller knows the line to be ASCII.
-    static void describeKey(QStringView text, Line& line, qsizetype knownEquals = -1, bool asciiText = false);
+    static void describeKey(QStringView text, Line& line);
     // Adds a line's text, given in pieces, to the buffer.
     Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
     void setLineText(int line, const QString& text);
@@ -115,8 +132,8 @@ private:
     static Ending platformEnding();
 
     QByteArray m_bytes; // the file as read, shared with the caller's copy
-    // The text of every key and section line in one buffer; a changed line gets its new text added
-    // at the end, and the buffer is rebuilt once more of it is old text than is in use.
+    // The text of every edited line in one buffer; a changed line gets its new text added at the
+    // end, and the buffer is rebuilt once more of it is old text than is in use.
     QString m_text;
     qsizetype m_unusedText = 0;
     QVector<Line> m_lines;

@@ -52,20 +52,14 @@ IniFile::SectionValues IniFile::ReadSection(QStringView section, const QString& 
 
 QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
 {
-    const QStringView value = ReadView(key);
-    return value.isEmpty() ? def : value.toString();
+    const auto value = m_doc ? m_doc->value(m_section, key) : std::nullopt;
+    return value && !value->isEmpty() ? *value : def;
 }
 
-QStringView IniFile::SectionValues::ReadView(QStringView key) const
-{
-    const auto value = m_doc ? m_doc->valueView(m_section, key) : std::nullopt;
-    return value ? *value : QStringView();
-}
-
-void IniFile::SectionValues::ReadViews(const QStringView* keys, QStringView* values, int count) const
+void IniFile::SectionValues::ReadViews(const QLatin1String* keys, QStringView* values, int count)
 {
     if (m_doc)
-        m_doc->valueViews(m_section, keys, values, count);
+        m_doc->values(m_section, keys, values, count, m_text);
     else
         std::fill(values, values + count, QStringView());
 }

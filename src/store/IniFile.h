@@ -67,11 +67,10 @@ public:
     {
     public:
         QString ReadString(const QString& key, const QString& def) const;
-        // The stored value without a copy, empty when missing; valid while this object lives.
-        QStringView ReadView(QStringView key) const;
-        // The same for `count` keys at once, which costs about as much as one; the keys are ASCII,
-        // without blanks around them.
-        void ReadViews(const QStringView* keys, QStringView* values, int count) const;
+        // The stored values of `count` keys at once, which costs about as much as one, each empty
+        // when missing; valid until this object is read again or ends. The keys are ASCII, without
+        // blanks around them.
+        void ReadViews(const QLatin1String* keys, QStringView* values, int count);
         // How many sections the whole file holds, 0 without a file: room to make for what is read from them.
         int sectionCount() const { return m_doc ? m_doc->sectionCount() : 0; }
 
@@ -79,6 +78,7 @@ public:
         friend class IniFile;
         std::shared_ptr<const IniDocument> m_doc;
         int m_section = -1;
+        QString m_text; // what the views of ReadViews point into
     };
     SectionValues ReadSection(QStringView section, const QString& path);
     SectionValues ReadSection(const QString& section, const QString& path)

@@ -70,6 +70,10 @@ void TestIniDocument::readsByTheProfileRules_data()
     QTest::newRow("case of non-ASCII names")
         << QByteArray("[\xC3\x84pfel]\n\xC3\x96l=1\n") << QString::fromUtf8("\xC3\xA4pfel")
         << QString::fromUtf8("\xC3\xB6l") << "1";
+    QTest::newRow("each line in its own encoding") << QByteArray("[s]\nd=K\xE4se\nk=K\xC3\xA4se \xEF\xBB\xBF\n") << "s"
+                                                   << "k" << QString::fromUtf8("K\xC3\xA4se \xEF\xBB\xBF");
+    QTest::newRow("Windows-1252 name") << QByteArray("[s]\nK\xE4se=1\n") << "s" << QString::fromUtf8("K\xC3\x84SE")
+                                       << "1";
     // The Kelvin sign lowers to an ASCII "k".
     QTest::newRow("non-ASCII name lowering to ASCII")
         << QByteArray("[s]\nk=1\n") << "s" << QString(QChar(0x212A)) << "1";
@@ -81,8 +85,19 @@ void TestIniDocument::readsByTheProfileRules()
     QFETCH(QString, section);
     QFETCH(QString, key);
     QFETCH(QString, expected);
-    const auto value = IniDocument::parse(text).value(section, key);
+    const IniDocument doc = IniDocument::parse(text);
+    const auto value = doc.value(section, key);
     QCOMPARE(value.value_or(QStringLiteral("<none>")), expected);
+    // Read among other keys, an ASCII key gives the same.
+    const QByteArray ascii = key.trimmed().toLatin1();
+    if (QString::fromLatin1(ascii) != key.trimmed() ||
+        std::any_of(ascii.begin(), ascii.end(), [](char c) { return c < 0; }))
+        return;
+    const QLatin1String keys[] = {QLatin1String("other"), QLatin1String(ascii), QLatin1String("k2")};
+    QStringView values[3];
+    QString held;
+    doc.values(doc.sectionNumber(section), keys, values, 3, held);
+    QCOMPARE(values[1].toString(), value.value_or(QString()));
 }
 
 void TestIniDocument::editKeepsEveryOtherByte_data()
@@ -208,5 +223,5 @@ void TestIniDocument::aGuessedSectionNeverChangesTheAnswer()
             QCOMPARE(doc.sectionNumber(name, guess), expected);
     }
     QCOMPARE(doc.sectionNumber(u"A", 0), 0);
-    QCOMPARE(doc.valueView(doc.sectionNumber(u"c", 1), u"k")->toString(), QStringLiteral("4"));
+    QCOMPARE(doc.value(doc.sectionNumber(u"c", 1), QStringLiteral("k")), QStringLiteral("4"));
 }
