@@ -78,8 +78,8 @@ struct EntryChecker::Entry
     qint16 number = 0;
     // The entry's keys as last read; read again after any write to the watch list file.
     IniFile::SectionValues values;
-    QStringView keys[kKeyCount]; // into `values`, empty where missing
-    void readKeys() { values.ReadViews(kKeys, keys, kKeyCount); }
+    QStringView keys[kKeyCount]; // into the checker's m_keyText, empty where missing
+    void readKeys(QString& text) { values.ReadViews(kKeys, keys, kKeyCount, text); }
     QString fileName;
     qint16 days = 0;
     QString description;
@@ -216,7 +216,7 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     e.number = cnt;
     // Named on the stack: only a write needs the name as a string of its own.
     e.values = m_ini.ReadSection(WatchListFile::sectionNameOnStack(cnt).view(), m_inifilename);
-    e.readKeys();
+    e.readKeys(m_keyText);
     e.fileName = e.keys[kFileName].toString();
     e.days = LeadingNumber::toInt16(e.keys[kDays]);
     e.description = e.keys[kDescription].toString();
@@ -256,7 +256,7 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     EntryWriter::setPickedFile(m_ini, m_inifilename, section, chosen);
     // The save started from the file on disk, which another running copy may have changed.
     entry.values = m_ini.ReadSection(section, m_inifilename);
-    entry.readKeys();
+    entry.readKeys(m_keyText);
 }
 
 std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)

@@ -94,4 +94,5 @@ private:
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     std::unique_ptr<FileQuery> m_query; // one per run: the mount table as it is when the run starts
     QDate m_today;                      // taken once per run: every entry is judged against the same day
+    QString m_keyText; // what the key views of the entry at hand point into, its room kept from entry to entry
 };

@@ -216,12 +216,14 @@ size_t nameHash(QStringView name)
 }
 
 // Whether a stored ASCII name (bytes or text) is the sought one, which is ASCII too.
-template <typename Stored, typename Sought> bool sameAsciiName(Stored stored, Sought sought)
+template <typename Stored, typename Sought> Q_ALWAYS_INLINE bool sameAsciiName(Stored stored, Sought sought)
 {
     if (stored.size() != sought.size())
         return false;
     for (qsizetype i = 0; i < sought.size(); ++i) {
-        if (asciiLower(unitOf(stored[i])) != asciiLower(unitOf(sought[i])))
+        const char16_t a = unitOf(stored[i]);
+        const char16_t b = unitOf(sought[i]);
+        if (a != b && asciiLower(a) != asciiLower(b))
             return false;
     }
     return true;
@@ -481,11 +483,7 @@ bool IniDocument::isKeyNamed(int line, QLatin1String key) const
         return sameAsciiName(trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)), key);
     }
     const QByteArrayView bytes = bytesOf(line);
-    const QByteArrayView name = trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals));
-    // Names of one length mostly differ in their first letter.
-    if (name.size() != key.size() || name.isEmpty() || asciiLower(unitOf(name[0])) != asciiLower(unitOf(key[0])))
-        return name.size() == key.size() && name.isEmpty();
-    return std::memcmp(name.data(), key.data(), size_t(key.size())) == 0 || sameAsciiName(name, key);
+    return sameAsciiName(trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals)), key);
 }
 
 size_t IniDocument::keyHash(int line) const
@@ -664,7 +662,7 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
                          QString& text) const
 {
     std::fill(values, values + count, QStringView());
-    text.clear();
+    text.resize(0); // keeps its room for the next section's values
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return;
     Q_ASSERT(count <= 64);
@@ -677,30 +675,22 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
         for (int k = 0; k < count; ++k)
             lines[k] = findKey(sectionNumber, QString(keys[k]));
     } else {
-        const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
-        // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
-        constexpr qsizetype kShortest = 32;
-        quint64 bySize[kShortest] = {};
-        quint64 longer = 0;
-        for (int k = 0; k < count; ++k)
-            (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
-        quint64 found = 0;
+        int left = count;
         const Section& s = m_sections[sectionNumber];
-        for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
+        for (int line = s.header + 1; line <= s.lastLine && left > 0; ++line) {
             const Line& l = m_lines[line];
             if (!l.key)
                 continue;
-            quint64 candidates = all & ~found;
-            if (l.asciiName && !l.edited && l.equals != kFarEquals) {
-                const qsizetype size = trimBlanks(bytesOf(line).first(l.equals)).size();
-                candidates &= size < kShortest ? bySize[size] : longer;
-            }
-            // The first of duplicates wins, as in scanForKey().
-            for (; candidates; candidates &= candidates - 1) {
-                const int k = qCountTrailingZeroBits(candidates);
-                if (isKeyNamed(line, keys[k])) {
+            // The first of duplicates wins, as in scanForKey(). Most names are ASCII as read, and
+            // differ from all but one key in their length.
+            const bool plain = l.asciiName && !l.edited && l.equals != kFarEquals;
+            const QByteArrayView name = plain ? trimBlanks(bytesOf(line).first(l.equals)) : QByteArrayView();
+            for (int k = 0; k < count; ++k) {
+                if (lines[k] >= 0 || (plain && keys[k].size() != name.size()))
+                    continue;
+                if (plain ? sameAsciiName(name, keys[k]) : isKeyNamed(line, keys[k])) {
                     lines[k] = line;
-                    found |= quint64(1) << k;
+                    --left;
                 }
             }
         }

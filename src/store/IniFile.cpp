@@ -56,10 +56,10 @@ QString IniFile::SectionValues::ReadString(const QString& key, const QString& de
     return value && !value->isEmpty() ? *value : def;
 }
 
-void IniFile::SectionValues::ReadViews(const QLatin1String* keys, QStringView* values, int count)
+void IniFile::SectionValues::ReadViews(const QLatin1String* keys, QStringView* values, int count, QString& text) const
 {
     if (m_doc)
-        m_doc->values(m_section, keys, values, count, m_text);
+        m_doc->values(m_section, keys, values, count, text);
     else
         std::fill(values, values + count, QStringView());
 }

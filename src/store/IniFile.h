@@ -68,9 +68,9 @@ public:
     public:
         QString ReadString(const QString& key, const QString& def) const;
         // The stored values of `count` keys at once, which costs about as much as one, each empty
-        // when missing; valid until this object is read again or ends. The keys are ASCII, without
-        // blanks around them.
-        void ReadViews(const QLatin1String* keys, QStringView* values, int count);
+        // when missing. They are put in `text`, which the views point into and whose room is used
+        // again. The keys are ASCII, without blanks around them.
+        void ReadViews(const QLatin1String* keys, QStringView* values, int count, QString& text) const;
         // How many sections the whole file holds, 0 without a file: room to make for what is read from them.
         int sectionCount() const { return m_doc ? m_doc->sectionCount() : 0; }
 
@@ -78,7 +78,6 @@ public:
         friend class IniFile;
         std::shared_ptr<const IniDocument> m_doc;
         int m_section = -1;
-        QString m_text; // what the views of ReadViews point into
     };
     SectionValues ReadSection(QStringView section, const QString& path);
     SectionValues ReadSection(const QString& section, const QString& path)
