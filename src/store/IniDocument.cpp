@@ -521,8 +521,13 @@ bool IniDocument::isIndexed(int section) const
 
 void IniDocument::reindex()
 {
+    // Sized once for every section line, so that neither grows in steps.
+    qsizetype headers = 0;
+    for (const Line& line : std::as_const(m_lines))
+        headers += line.header && !line.run;
     m_sections.clear();
-    m_sectionIndex.reset(0);
+    m_sections.reserve(headers);
+    m_sectionIndex.reset(headers);
     int current = -1;
     QString name; // of the section line at hand, its room used again from line to line
     for (int i = 0; i < m_lines.size(); ++i) {
@@ -675,22 +680,31 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
         for (int k = 0; k < count; ++k)
             lines[k] = findKey(sectionNumber, QString(keys[k]));
     } else {
-        int left = count;
+        const quint64 all = count == 64 ? ~quint64(0) : (quint64(1) << count) - 1;
+        // The keys by length: an ASCII name is held only against the keys of its own length, most often one.
+        constexpr qsizetype kShortest = 32;
+        quint64 bySize[kShortest] = {};
+        quint64 longer = 0;
+        for (int k = 0; k < count; ++k)
+            (keys[k].size() < kShortest ? bySize[keys[k].size()] : longer) |= quint64(1) << k;
+        quint64 found = 0;
         const Section& s = m_sections[sectionNumber];
-        for (int line = s.header + 1; line <= s.lastLine && left > 0; ++line) {
+        for (int line = s.header + 1; line <= s.lastLine && found != all; ++line) {
             const Line& l = m_lines[line];
             if (!l.key)
                 continue;
-            // The first of duplicates wins, as in scanForKey(). Most names are ASCII as read, and
-            // differ from all but one key in their length.
+            // Most names are ASCII as read, told apart where they lie.
             const bool plain = l.asciiName && !l.edited && l.equals != kFarEquals;
             const QByteArrayView name = plain ? trimBlanks(bytesOf(line).first(l.equals)) : QByteArrayView();
-            for (int k = 0; k < count; ++k) {
-                if (lines[k] >= 0 || (plain && keys[k].size() != name.size()))
-                    continue;
+            quint64 candidates = all & ~found;
+            if (plain)
+                candidates &= name.size() < kShortest ? bySize[name.size()] : longer;
+            // The first of duplicates wins, as in scanForKey().
+            for (; candidates; candidates &= candidates - 1) {
+                const int k = qCountTrailingZeroBits(candidates);
                 if (plain ? sameAsciiName(name, keys[k]) : isKeyNamed(line, keys[k])) {
                     lines[k] = line;
-                    --left;
+                    found |= quint64(1) << k;
                 }
             }
         }
