@@ -130,21 +130,34 @@ void IniFile::ReplaceFile(const QString& path, const QByteArray& text)
     const FileWriteLock lock(path);
     saveText(path, text);
     // Read again when next asked for, like a file another copy wrote.
-    m_cache.remove(path);
+    forget(path);
 }
 
 void IniFile::clearCache()
 {
     m_cache.clear();
+    m_last = Last();
+}
+
+void IniFile::forget(const QString& path)
+{
+    m_cache.remove(path);
+    m_last = Last();
 }
 
 std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool trustCache)
 {
+    // A walk reads one file many times over: while reads are trusted, the document found last is
+    // taken again without hashing its path.
+    if (trustCache && m_last.doc && path.constData() == m_last.path.constData() && path.size() == m_last.path.size())
+        return m_last.doc;
     const auto it = m_cache.constFind(path);
-    if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path)))
+    if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path))) {
+        m_last = Last{path, it->doc};
         return it->doc;
+    }
     // The old parse goes before the new one is made, so the two never need memory together.
-    m_cache.remove(path);
+    forget(path);
     try {
         QByteArray bytes;
         std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
@@ -172,10 +185,9 @@ void IniFile::save(const QString& path, IniDocument doc)
     saveText(path, doc.serialize());
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
+    forget(path);
     if (version)
         m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
-    else
-        m_cache.remove(path);
 }
 
 void IniFile::saveText(const QString& path, const QByteArray& text)
@@ -186,7 +198,7 @@ void IniFile::saveText(const QString& path, const QByteArray& text)
             QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
     }
     if (const auto failure = AtomicSave::write(path, text)) {
-        m_cache.remove(path);
+        forget(path);
         throw AppError(AppError::FileWrite, kSource,
                        QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
     }

@@ -103,7 +103,17 @@ private:
     void save(const QString& path, IniDocument doc);
     void saveText(const QString& path, const QByteArray& text);
 
+    // Drops the cached parse of a file.
+    void forget(const QString& path);
+
+    struct Last
+    {
+        QString path;
+        std::shared_ptr<const IniDocument> doc;
+    };
+
     QHash<QString, Cached> m_cache;
+    Last m_last; // the document the last read found; empty after any change to the cache
     int m_trustDepth = 0;
     int m_nextSection = -1; // the section after the one ReadSection found last, tried first next time
 };
