@@ -193,10 +193,13 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     if (m_progress)
         m_progress();
     Entry entry = readEntry(cnt);
-    // Room for an entry from every section at once: the list of a long watch list would otherwise
-    // be copied as it grows, and hold two copies at the moment it does.
-    if (cnt == 0 && m_collectReport)
-        result.entries.reserve(entry.values.sectionCount());
+    // Room for a row and an entry from every section at once: the lists of a long watch list would
+    // otherwise be copied as they grow, and hold two copies at the moment they do.
+    if (cnt == 0) {
+        result.rows.reserve(entry.values.sectionCount());
+        if (m_collectReport)
+            result.entries.reserve(entry.values.sectionCount());
+    }
     if (entry.kind != -1)
         chooseFolderFile(entry);
     EntryReport report;

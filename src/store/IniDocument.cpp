@@ -486,14 +486,6 @@ bool IniDocument::isKeyNamed(int line, QLatin1String key) const
     return sameAsciiName(trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals)), key);
 }
 
-size_t IniDocument::keyHash(int line) const
-{
-    const Line& l = m_lines[line];
-    if (l.asciiName && !l.edited && l.equals != kFarEquals)
-        return foldedHash(trimBlanks(bytesOf(line).first(l.equals)));
-    return nameHash(keyNameOf(line));
-}
-
 qsizetype IniDocument::valueSize(int line) const
 {
     return m_lines[line].length;

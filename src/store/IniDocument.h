@@ -105,14 +105,12 @@ private:
     bool isKeyNamed(int line, QStringView key) const;
     // The same for an ASCII key, as the program writes its names: most often the very bytes stored.
     bool isKeyNamed(int line, QLatin1String key) const;
-    size_t keyHash(int line) const;
     // A key line's value written where `out` points, with room for valueSize() characters; returns its end.
     QChar* writeValue(QChar* out, int line) const;
     qsizetype valueSize(int line) const;
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
-    // `knownEquals`, when not negative, is where the caller already found the line's "=" of a key
-    // line; `asciiText` says that the caller knows the line to be ASCII.
+    // What an edited line is: a section line, a key line and where its "=" lies.
     static void describeKey(QStringView text, Line& line);
     // Adds a line's text, given in pieces, to the buffer.
     Line storedLine(std::initializer_list<QStringView> pieces, Ending ending, bool preferCp1252);
