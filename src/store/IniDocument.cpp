@@ -1,6 +1,7 @@
 #include "store/IniDocument.h"
 
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -302,8 +303,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     const bool allUtf8 = allAscii || body.isValidUtf8();
 
     // Room for a record per line, so that the list of a file of line feeds never grows in steps:
-    // runs of other lines share one, and what is not used is never touched.
-    doc.m_lines.reserve(lineFeeds(body) + 1);
+    // runs of other lines share one, and what is not used is never touched. A record takes two
+    // bytes at least ("[" or "=" and a break), which bounds the room for a file of blank lines.
+    doc.m_lines.reserve(qMin(lineFeeds(body) + 1, body.size() / 2 + 2));
     bool utf8Beyond = false;
     bool cp1252Beyond = false;
     const char* const data = body.data();
@@ -662,13 +664,14 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
     text.resize(0); // keeps its room for the next section's values
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return;
-    Q_ASSERT(count <= 64);
     Q_ASSERT(std::all_of(keys, keys + count, [](QLatin1String key) {
         return isAsciiBytes(QByteArrayView(key.data(), key.size())) && trimBlanks(key).size() == key.size();
     }));
-    int lines[64];
-    std::fill(lines, lines + count, -1);
-    if (isIndexed(sectionNumber)) {
+    QVarLengthArray<int, 64> lines(count);
+    std::fill(lines.begin(), lines.end(), -1);
+    // One pass over the section tells the keys apart by a bit each: for more keys than a mask
+    // holds, or a section long enough to be indexed, each key is looked up on its own.
+    if (count > 64 || isIndexed(sectionNumber)) {
         for (int k = 0; k < count; ++k)
             lines[k] = findKey(sectionNumber, QString(keys[k]));
     } else {

@@ -14,6 +14,7 @@ private slots:
     void sectionsOfAnyLengthAgreeWithAFreshParse_data();
     void sectionsOfAnyLengthAgreeWithAFreshParse();
     void aGuessedSectionNeverChangesTheAnswer();
+    void manyKeysReadAtOnceAgreeWithOneAtATime();
     void aFileWrittenWholeHasTheBytesOfItsEdits();
 };
 
@@ -211,6 +212,29 @@ void TestIniDocument::aFileWrittenWholeHasTheBytesOfItsEdits()
 
 QTEST_GUILESS_MAIN(TestIniDocument)
 #include "tst_inidocument.moc"
+
+void TestIniDocument::manyKeysReadAtOnceAgreeWithOneAtATime()
+{
+    // More keys than one pass tells apart, from a short section and a long one.
+    for (const int stored : {3, 80}) {
+        QByteArray text = "[s]\n";
+        for (int i = 0; i < stored; ++i)
+            text += "Key" + QByteArray::number(i) + "=v" + QByteArray::number(i) + "\n";
+        const IniDocument doc = IniDocument::parse(text);
+        QList<QByteArray> names;
+        for (int i = 0; i < 70; ++i)
+            names.append("key" + QByteArray::number(i));
+        QList<QLatin1String> keys;
+        for (const QByteArray& name : names)
+            keys.append(QLatin1String(name));
+        QList<QStringView> values(keys.size());
+        QString held;
+        doc.values(doc.sectionNumber(u"s"), keys.constData(), values.data(), int(keys.size()), held);
+        for (int i = 0; i < keys.size(); ++i)
+            QCOMPARE(values[i].toString(),
+                     doc.value(QStringLiteral("s"), QString::fromLatin1(names[i])).value_or(QString()));
+    }
+}
 
 void TestIniDocument::aGuessedSectionNeverChangesTheAnswer()
 {
