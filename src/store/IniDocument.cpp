@@ -446,46 +446,46 @@ bool IniDocument::isAsciiLine(int line) const
     return l.edited ? isAscii(editedText(line)) : !l.cp1252 && !l.utf8;
 }
 
+template <typename View> View IniDocument::nameIn(View line, quint16 equals)
+{
+    return trimBlanks(line.first(equals == kFarEquals ? keyLineEquals(line) : equals));
+}
+
+template <typename View> View IniDocument::valueIn(View line, quint16 equals)
+{
+    return unquote(trimBlanks(line.sliced((equals == kFarEquals ? keyLineEquals(line) : equals) + 1)));
+}
+
 QString IniDocument::keyNameOf(int line) const
 {
     const Line& l = m_lines[line];
-    if (l.edited) {
-        const QStringView text = editedText(line);
-        return trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)).toString();
-    }
-    const QByteArrayView bytes = bytesOf(line);
-    const QByteArrayView name = trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals));
+    if (l.edited)
+        return nameIn(editedText(line), l.equals).toString();
     QString text;
-    appendDecoded(text, name, l.cp1252, l.utf8);
+    appendDecoded(text, nameIn(bytesOf(line), l.equals), l.cp1252, l.utf8);
     return text;
+}
+
+template <typename Key> bool IniDocument::isAsciiKeyNamed(int line, Key key) const
+{
+    const Line& l = m_lines[line];
+    return l.edited ? sameAsciiName(nameIn(editedText(line), l.equals), key)
+                    : sameAsciiName(nameIn(bytesOf(line), l.equals), key);
 }
 
 bool IniDocument::isKeyNamed(int line, QStringView key) const
 {
-    const Line& l = m_lines[line];
-    if (l.asciiName && isAscii(key)) {
-        // Most names are stored as the program writes them, in ASCII, which a plain compare finds.
-        if (l.edited) {
-            const QStringView text = editedText(line);
-            return sameAsciiName(trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)), key);
-        }
-        const QByteArrayView bytes = bytesOf(line);
-        return sameAsciiName(trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals)), key);
-    }
+    // Most names are stored as the program writes them, in ASCII, which a plain compare finds.
+    if (m_lines[line].asciiName && isAscii(key))
+        return isAsciiKeyNamed(line, key);
     return sameName(keyNameOf(line), key);
 }
 
 bool IniDocument::isKeyNamed(int line, QLatin1String key) const
 {
-    const Line& l = m_lines[line];
-    if (!l.asciiName)
-        return sameName(keyNameOf(line), QString(key));
-    if (l.edited) {
-        const QStringView text = editedText(line);
-        return sameAsciiName(trimBlanks(text.first(l.equals == kFarEquals ? keyLineEquals(text) : l.equals)), key);
-    }
-    const QByteArrayView bytes = bytesOf(line);
-    return sameAsciiName(trimBlanks(bytes.first(l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals)), key);
+    if (m_lines[line].asciiName)
+        return isAsciiKeyNamed(line, key);
+    return sameName(keyNameOf(line), QString(key));
 }
 
 qsizetype IniDocument::valueSize(int line) const
@@ -497,15 +497,11 @@ QChar* IniDocument::writeValue(QChar* out, int line) const
 {
     const Line& l = m_lines[line];
     if (l.edited) {
-        const QStringView lineText = editedText(line);
-        const qsizetype at = l.equals == kFarEquals ? keyLineEquals(lineText) : l.equals;
-        const QStringView value = unquote(trimBlanks(lineText.sliced(at + 1)));
+        const QStringView value = valueIn(editedText(line), l.equals);
         std::copy(value.begin(), value.end(), out);
         return out + value.size();
     }
-    const QByteArrayView bytes = bytesOf(line);
-    const qsizetype at = l.equals == kFarEquals ? keyLineEquals(bytes) : l.equals;
-    return decode(out, unquote(trimBlanks(bytes.sliced(at + 1))), l.cp1252, l.utf8);
+    return decode(out, valueIn(bytesOf(line), l.equals), l.cp1252, l.utf8);
 }
 
 bool IniDocument::isIndexed(int section) const
@@ -689,8 +685,8 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
             if (!l.key)
                 continue;
             // Most names are ASCII as read, told apart where they lie.
-            const bool plain = l.asciiName && !l.edited && l.equals != kFarEquals;
-            const QByteArrayView name = plain ? trimBlanks(bytesOf(line).first(l.equals)) : QByteArrayView();
+            const bool plain = l.asciiName && !l.edited;
+            const QByteArrayView name = plain ? nameIn(bytesOf(line), l.equals) : QByteArrayView();
             quint64 candidates = all & ~found;
             if (plain)
                 candidates &= name.size() < kShortest ? bySize[name.size()] : longer;

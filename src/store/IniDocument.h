@@ -100,11 +100,17 @@ private:
     // The whole line as text, for what the names and values alone do not answer.
     QString lineText(int line) const;
     bool isAsciiLine(int line) const;
+    // A key line's name, or its value without blanks and quotes around it, where they lie: in the
+    // bytes of a line as read or in the text of an edited one.
+    template <typename View> static View nameIn(View line, quint16 equals);
+    template <typename View> static View valueIn(View line, quint16 equals);
     // A key line's name as stored, as text.
     QString keyNameOf(int line) const;
     bool isKeyNamed(int line, QStringView key) const;
     // The same for an ASCII key, as the program writes its names: most often the very bytes stored.
     bool isKeyNamed(int line, QLatin1String key) const;
+    // For a name and a key both in ASCII.
+    template <typename Key> bool isAsciiKeyNamed(int line, Key key) const;
     // A key line's value written where `out` points, with room for valueSize() characters; returns its end.
     QChar* writeValue(QChar* out, int line) const;
     qsizetype valueSize(int line) const;
