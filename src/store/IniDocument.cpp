@@ -514,7 +514,7 @@ void IniDocument::reindex()
     // Sized once for every section line, so that neither grows in steps.
     qsizetype headers = 0;
     for (const Line& line : std::as_const(m_lines))
-        headers += line.header && !line.run;
+        headers += line.header;
     m_sections.clear();
     m_sections.reserve(headers);
     m_sectionIndex.reset(headers);
@@ -529,7 +529,7 @@ void IniDocument::reindex()
             // that hash alike.
             const bool asciiBytes = !line.edited && !line.cp1252 && !line.utf8;
             const QByteArrayView bytes = asciiBytes ? *sectionName(bytesOf(i)) : QByteArrayView();
-            name.clear();
+            name.truncate(0);
             if (line.edited)
                 name += *sectionName(editedText(i));
             else if (!asciiBytes)
