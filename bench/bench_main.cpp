@@ -59,6 +59,7 @@ void BM_StatsAfter(benchmark::State& state)
         for (int n = 0; before == 2 && n < int(data.filePaths().size()); ++n) {
             const IniFile::TrustedReads trusted(ini);
             QStringView values[3];
+            text.resize(0);
             ini.ReadSection(WatchListFile::sectionNameOnStack(qint16(n)).view(), inifilename)
                 .ReadViews(keys, values, 3, text);
             benchmark::DoNotOptimize(values[0]);

@@ -80,6 +80,14 @@ struct EntryChecker::Entry
     IniFile::SectionValues values;
     QStringView keys[kKeyCount]; // into the checker's m_keyText, empty where missing
     void readKeys(QString& text) { values.ReadViews(kKeys, keys, kKeyCount, text); }
+    // Moves the views along with the text they point into, when it has moved from `from` to `to`.
+    void rebase(const QChar* from, const QChar* to)
+    {
+        for (QStringView& key : keys) {
+            if (!key.isEmpty())
+                key = QStringView(to + (key.data() - from), key.size());
+        }
+    }
     QString fileName;
     qint16 days = 0;
     QString description;
@@ -87,6 +95,8 @@ struct EntryChecker::Entry
     QString unreachable;            // why the folder could not be listed; its pick is not known
     QString pattern;                // the names a folder entry's pick takes ("file pattern"), every one when empty
     std::optional<qint64> smallest; // "smallest size" in bytes, when the entry has a size test
+    std::optional<QDate> postponed; // "Postponedate", when it holds a date
+    std::optional<FileQuery::Answer> asked; // what was asked about the file while the entry was read ahead
 };
 
 EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename)
@@ -192,7 +202,9 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
 {
     if (m_progress)
         m_progress();
-    Entry entry = readEntry(cnt);
+    if (m_next >= m_ahead.size() || m_ahead[m_next].number != cnt)
+        readAhead(cnt, showAll);
+    Entry entry = std::move(m_ahead[m_next++]);
     // Room for a row and an entry from every section at once: the lists of a long watch list would
     // otherwise be copied as they grow, and hold two copies at the moment they do.
     if (cnt == 0) {
@@ -232,7 +244,54 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
         e.pattern = pattern.toString();
     if (const QStringView smallest = e.keys[kSmallest]; !smallest.isEmpty())
         e.smallest = SizeText::bytes(smallest);
+    if (const QStringView postponeDate = e.keys[kPostponeDate]; !postponeDate.isEmpty())
+        e.postponed = DateTexts::parseShortDate(postponeDate.toString());
     return e;
+}
+
+void EntryChecker::readAhead(qint16 from, bool showAll)
+{
+    m_ahead.clear();
+    m_next = 0;
+    m_keyText.resize(0);
+    for (int cnt = from; cnt <= WatchListFile::kLastEntryNumber && int(m_ahead.size()) < kReadAhead; ++cnt) {
+        const QChar* const before = m_keyText.constData();
+        m_ahead.push_back(readEntry(qint16(cnt)));
+        // The entries already read point into the text the last one made room in.
+        if (m_keyText.constData() != before) {
+            for (size_t n = 0; n + 1 < m_ahead.size(); ++n)
+                m_ahead[n].rebase(before, m_keyText.constData());
+        }
+        if (m_ahead.back().fileName.isEmpty())
+            break;
+    }
+    for (Entry& entry : m_ahead) {
+        if (entry.kind == -1 && needsFile(entry, showAll))
+            entry.asked = m_query->statAtOnce(entry.fileName);
+    }
+}
+
+bool EntryChecker::needsFile(const Entry& entry, bool showAll) const
+{
+    if (entry.fileName.isEmpty())
+        return false;
+    if (m_collectReport)
+        return true;
+    return !hidden(entry, showAll) && !entry.description.isEmpty() &&
+           !WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
+}
+
+bool EntryChecker::hidden(const Entry& entry, bool showAll) const
+{
+    // Its midnight is later than now exactly when the day itself lies after today.
+    return !showAll && entry.postponed && *entry.postponed > m_today;
+}
+
+FileQuery::Answer EntryChecker::ask(const Entry& entry)
+{
+    if (entry.asked)
+        return *entry.asked;
+    return m_query->stat(entry.fileName);
 }
 
 void EntryChecker::chooseFolderFile(Entry& entry)
@@ -257,7 +316,10 @@ void EntryChecker::chooseFolderFile(Entry& entry)
         return;
     const QString section = WatchListFile::sectionName(entry.number);
     EntryWriter::setPickedFile(m_ini, m_inifilename, section, chosen);
-    // The save started from the file on disk, which another running copy may have changed.
+    // The save started from the file on disk, which another running copy may have changed: the
+    // entries read ahead are read again.
+    m_ahead.clear();
+    m_keyText.resize(0);
     entry.values = m_ini.ReadSection(section, m_inifilename);
     entry.readKeys(m_keyText);
 }
@@ -266,7 +328,7 @@ std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)
 {
     if (!entry.unreachable.isEmpty())
         return std::nullopt;
-    return FileStamp::modified(m_query->stat(entry.fileName));
+    return FileStamp::modified(ask(entry));
 }
 
 void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt) const
@@ -284,18 +346,12 @@ void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt)
 
 std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, EntryReport* report)
 {
-    if (!showAll || report) {
-        const QStringView postponeDate = entry.keys[kPostponeDate];
-        const auto postponed =
-            postponeDate.isEmpty() ? std::nullopt : DateTexts::parseShortDate(postponeDate.toString());
+    if (report)
+        report->postponeDate = entry.postponed;
+    if (hidden(entry, showAll)) {
         if (report)
-            report->postponeDate = postponed;
-        // Its midnight is later than now exactly when the day itself lies after today.
-        if (!showAll && postponed && *postponed > m_today) {
-            if (report)
-                settle(*report, EntryReport::State::Postponed, stamp(entry), m_today);
-            return std::nullopt;
-        }
+            settle(*report, EntryReport::State::Postponed, stamp(entry), m_today);
+        return std::nullopt;
     }
     const bool removed = WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
     // An entry without a file name ends the walk; there is no file to ask about.
@@ -307,7 +363,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
 
     FileQuery::Answer answer;
     if (entry.unreachable.isEmpty())
-        answer = m_query->stat(entry.fileName);
+        answer = ask(entry);
     else {
         answer.state = FileQuery::Answer::State::Unreachable;
         answer.why = entry.unreachable;
@@ -324,8 +380,12 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     if (!modified) {
         if (report)
             settle(*report, EntryReport::State::Missing, std::nullopt, m_today);
-        if (m_mode == Mode::Refresh && m_question && m_question->removeEntry(entry.fileName))
-            EntryWriter::markRemoved(m_ini, m_inifilename, WatchListFile::sectionName(entry.number));
+        if (m_mode == Mode::Refresh && m_question) {
+            // Files asked about before the question may have changed while it waited for its answer.
+            m_ahead.clear();
+            if (m_question->removeEntry(entry.fileName))
+                EntryWriter::markRemoved(m_ini, m_inifilename, WatchListFile::sectionName(entry.number));
+        }
         return std::nullopt;
     }
 

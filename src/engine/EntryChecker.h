@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "engine/EntryReport.h"
 #include "engine/FileStamp.h"
@@ -75,6 +76,15 @@ private:
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
+    // Reads the entries from `from` on, up to kReadAhead of them, and asks about their files
+    // together: a run of queries finds what the file system keeps of them still in the
+    // processor's caches, where queries between other work would each miss them.
+    void readAhead(qint16 from, bool showAll);
+    // Whether the walk asks about the entry's file.
+    bool needsFile(const Entry& entry, bool showAll) const;
+    // Postponed, and not listed.
+    bool hidden(const Entry& entry, bool showAll) const;
+    FileQuery::Answer ask(const Entry& entry);
     void chooseFolderFile(Entry& entry);
     std::optional<QString> rowText(const Entry& entry, bool showAll, EntryReport* report);
     // What the report says of a file the walk does not go on to test.
@@ -94,5 +104,8 @@ private:
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     std::unique_ptr<FileQuery> m_query; // one per run: the mount table as it is when the run starts
     QDate m_today;                      // taken once per run: every entry is judged against the same day
-    QString m_keyText; // what the key views of the entry at hand point into, its room kept from entry to entry
+    static constexpr int kReadAhead = 64;
+    std::vector<Entry> m_ahead; // entries read, not yet examined, from m_next on
+    size_t m_next = 0;
+    QString m_keyText; // what the key views of the entries read ahead point into, its room kept from one to the next
 };

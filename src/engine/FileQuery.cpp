@@ -546,6 +546,21 @@ FileQuery::Answer FileQuery::stat(const QString& path)
     return statLocal(absoluteBytes(path), 0);
 }
 
+std::optional<FileQuery::Answer> FileQuery::statAtOnce(const QString& path)
+{
+    if (namesNothing(path) || !m_mounts.hasShares())
+        return stat(path);
+    const Route where = route(absoluteBytes(path), 0);
+    if (where.share >= 0 || where.error)
+        return std::nullopt;
+    struct stat st
+    {
+    };
+    if (::lstat(where.path.constData(), &st) != 0 || S_ISLNK(st.st_mode))
+        return std::nullopt;
+    return fromFields(fieldsOf(st));
+}
+
 FileQuery::Answer FileQuery::list(const QString& folder, const Each& each)
 {
     if (namesNothing(folder))
@@ -802,6 +817,11 @@ FileQuery::Answer FileQuery::read(const QString& path, QByteArray& bytes)
 bool FileQuery::onShare(const QString&)
 {
     return false;
+}
+
+std::optional<FileQuery::Answer> FileQuery::statAtOnce(const QString& path)
+{
+    return stat(path);
 }
 
 #endif

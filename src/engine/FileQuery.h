@@ -57,6 +57,9 @@ public:
 
     // The file or folder a path names, following links.
     Answer stat(const QString& path);
+    // The same, when it can be asked without waiting on a share; nullopt when the path lies on
+    // one, or a link in it may lead onto one, and must wait its turn.
+    std::optional<Answer> statAtOnce(const QString& path);
     // Each name of a folder with what it names (links followed), then the state of the listing
     // itself: Found when it was listed whole. Unreachable names are passed on as such.
     using Each = std::function<void(const char* name, const Answer& answer)>;

@@ -657,7 +657,6 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
                          QString& text) const
 {
     std::fill(values, values + count, QStringView());
-    text.resize(0); // keeps its room for the next section's values
     if (sectionNumber < 0 || sectionNumber >= m_sections.size())
         return;
     Q_ASSERT(std::all_of(keys, keys + count, [](QLatin1String key) {
@@ -706,9 +705,10 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
         room += lines[k] >= 0 ? valueSize(lines[k]) : 0;
     if (room == 0)
         return;
-    text.resize(room);
+    const qsizetype before = text.size();
+    text.resize(before + room);
     QChar* const start = text.data();
-    QChar* at = start;
+    QChar* at = start + before;
     for (int k = 0; k < count; ++k) {
         if (lines[k] < 0)
             continue;

@@ -45,7 +45,8 @@ public:
     std::optional<QString> value(int sectionNumber, const QString& key) const;
     // Several keys of one section at once, each found as value() finds it and empty when missing:
     // a short section is read through once for all of them instead of once for each. The values
-    // are put in `text`, which the views point into. The keys are ASCII, without blanks around them.
+    // are added to the end of `text`, which the views point into; views into it from before may be
+    // left behind when it grows. The keys are ASCII, without blanks around them.
     void values(int sectionNumber, const QLatin1String* keys, QStringView* values, int count, QString& text) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.

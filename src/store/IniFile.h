@@ -68,8 +68,8 @@ public:
     public:
         QString ReadString(const QString& key, const QString& def) const;
         // The stored values of `count` keys at once, which costs about as much as one, each empty
-        // when missing. They are put in `text`, which the views point into and whose room is used
-        // again. The keys are ASCII, without blanks around them.
+        // when missing. They are added to the end of `text`, which the views point into; views into
+        // it from before may be left behind when it grows. The keys are ASCII, without blanks around them.
         void ReadViews(const QLatin1String* keys, QStringView* values, int count, QString& text) const;
         // How many sections the whole file holds, 0 without a file: room to make for what is read from them.
         int sectionCount() const { return m_doc ? m_doc->sectionCount() : 0; }

@@ -37,6 +37,7 @@ private slots:
     void tooSmall();
     void postponedUntilTodayFromMidnight();
     void missingFileAnsweredNoThenYes();
+    void fileBackWhileTheQuestionWaitsIsFound();
     void walkEndsAtTheFirstEntryWithoutFileName();
     void rowMapFollowsTheRows();
     void folderEntriesTakeTheirChosenFile();
@@ -232,6 +233,31 @@ void TestEntryChecker::missingFileAnsweredNoThenYes()
 
     QCOMPARE(m_dir->check(true).rows.size(), 0);
     QCOMPARE(m_dir->question.asked.size(), 2);
+}
+
+void TestEntryChecker::fileBackWhileTheQuestionWaitsIsFound()
+{
+    // The user restores the next file while the question about the first is open.
+    struct Restoring : MissingFileQuestion
+    {
+        QString restore;
+        int asked = 0;
+        bool removeEntry(const QString&) override
+        {
+            TestHelpers::touch(restore, kNow.addDays(-10));
+            return ++asked > 1;
+        }
+    } question;
+    question.restore = path("later.doc");
+    const QString keys = "description=Report\ndays=2";
+    TestHelpers::writeAll(m_dir->iniPath(),
+                          entrySection(0, path("gone.doc"), keys) + entrySection(1, path("later.doc"), keys));
+    EntryChecker checker(IniFile::instance(), m_dir->iniPath(), m_dir->rowMapPath());
+    checker.setMissingFileQuestion(&question);
+    const auto result = checker.run(false);
+    QCOMPARE(question.asked, 1);
+    QCOMPARE(result.rows.size(), 1);
+    QCOMPARE(result.rows[0].entry, qint16(1));
 }
 
 void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
