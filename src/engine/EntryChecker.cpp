@@ -109,15 +109,13 @@ QString EntryChecker::oldRowText(const QString& description, qint16 age)
 {
     const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
     const QLatin1String unit(age == 1 ? " day old" : " days old");
-    // Most rows say this: one allocation for the whole text.
     char digits[8];
     const QLatin1String number(digits, std::to_chars(digits, digits + sizeof digits, int(age)).ptr);
-    QString text;
-    text.reserve(description.size() + verb.size() + number.size() + unit.size());
-    text += description;
-    text += verb;
-    text += number;
-    text += unit;
+    // Most rows say this: made in one allocation and written in place, without the appends' checks.
+    QString text(description.size() + verb.size() + number.size() + unit.size(), Qt::Uninitialized);
+    QChar* out = std::copy(description.cbegin(), description.cend(), text.data());
+    for (const QLatin1String piece : {verb, number, unit})
+        out = std::transform(piece.begin(), piece.end(), out, [](char c) { return QChar(uchar(c)); });
     return text;
 }
 

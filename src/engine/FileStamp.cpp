@@ -47,6 +47,27 @@ bool namesMoment(const QDateTime& seen, qint64 moment)
     return namesMoment(wallSeconds(seen.date(), seen.time()), moment);
 }
 
+#ifdef Q_OS_UNIX
+// The Julian day of 1970-01-01.
+constexpr qint64 kJulianEpoch = 2440588;
+
+qint64 floorDiv(qint64 a, qint64 b)
+{
+    return a / b - (a % b < 0 ? 1 : 0);
+}
+
+// Whether localtime_r's reading of `secs` is the moment moved by its offset, day and time alike.
+bool readsAs(const struct tm& local, time_t secs)
+{
+    const qint64 wall = qint64(secs) + local.tm_gmtoff;
+    const qint64 day = floorDiv(wall, 86400);
+    const int second = int(wall - day * 86400);
+    const QDate date = QDate::fromJulianDay(day + kJulianEpoch);
+    return date == QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) && second / 3600 == local.tm_hour &&
+           second / 60 % 60 == local.tm_min && second % 60 == local.tm_sec;
+}
+#endif
+
 } // namespace
 
 void refreshZone()
@@ -62,31 +83,54 @@ std::optional<Local> modified(const FileQuery::Answer& answer)
     if (!answer.isFile())
         return std::nullopt;
 #ifdef Q_OS_UNIX
-    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry.
-    // The files of a watch list are often written together, in the same second: the last
-    // conversion is kept, for the same second in the same zone.
-    struct Kept
+    const time_t secs = time_t(answer.mtimeSec);
+    const int ms = int(answer.mtimeNsec / 1000000);
+    const int zoneReads = g_zoneReads.load(std::memory_order_relaxed);
+    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry,
+    // but it is still the dearest step of a long check. Within an hour whose two ends it reads
+    // with the same offset, and as plain arithmetic on it, every second reads so: no zone changes
+    // twice within an hour, and leap seconds (zones that count them never read as plain) only add
+    // up. Files written together share their hours, so their reading is kept by the hour.
+    struct Hour
     {
-        time_t secs = 0;
+        qint64 hour = 0;
         int zoneReads = -1;
-        struct tm local
+        int offset = 0;
+        bool plain = false;
+    };
+    thread_local Hour hours[1024];
+    const qint64 hour = floorDiv(qint64(secs), 3600);
+    Hour& kept = hours[hour & 1023];
+    if (kept.zoneReads != zoneReads || kept.hour != hour) {
+        kept.zoneReads = -1;
+        struct tm first
         {
         };
-    };
-    thread_local Kept kept;
-    const time_t secs = time_t(answer.mtimeSec);
-    const int zoneReads = g_zoneReads.load(std::memory_order_relaxed);
-    if (kept.zoneReads != zoneReads || kept.secs != secs) {
-        kept.zoneReads = -1;
-        if (!localtime_r(&secs, &kept.local))
-            return std::nullopt;
-        kept.secs = secs;
+        struct tm last
+        {
+        };
+        const time_t start = time_t(hour * 3600);
+        const time_t end = start + 3599;
+        kept.plain = localtime_r(&start, &first) && localtime_r(&end, &last) && first.tm_gmtoff == last.tm_gmtoff &&
+                     readsAs(first, start) && readsAs(last, end);
+        kept.offset = int(first.tm_gmtoff);
+        kept.hour = hour;
         kept.zoneReads = zoneReads;
     }
-    const struct tm& local = kept.local;
+    if (kept.plain) {
+        const qint64 wall = qint64(secs) + kept.offset;
+        const qint64 day = floorDiv(wall, 86400);
+        const int second = int(wall - day * 86400);
+        return Local{QDate::fromJulianDay(day + kJulianEpoch), QTime(second / 3600, second / 60 % 60, second % 60, ms),
+                     qint64(secs), kept.offset};
+    }
+    struct tm local
+    {
+    };
+    if (!localtime_r(&secs, &local))
+        return std::nullopt;
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
-                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), int(answer.mtimeNsec / 1000000)),
-                 qint64(secs), int(local.tm_gmtoff)};
+                 QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), ms), qint64(secs), int(local.tm_gmtoff)};
 #else
     const QDateTime stamp =
         QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000).toLocalTime();
