@@ -263,6 +263,7 @@ void EntryChecker::readAhead(qint16 from, bool showAll)
         if (m_ahead.back().fileName.isEmpty())
             break;
     }
+    const FileQuery::Together together(*m_query);
     for (Entry& entry : m_ahead) {
         if (entry.kind == -1 && needsFile(entry, showAll))
             entry.asked = m_query->statAtOnce(entry.fileName);

@@ -326,6 +326,67 @@ void FileQuery::setMountTable(std::optional<MountTable> table)
     mountTableOverride() = std::move(table);
 }
 
+#ifdef Q_OS_UNIX
+// The folder of the file asked last, while queries are asked together. The files of one folder
+// most often follow one another in a watch list: from the second of them on, the folder is opened
+// and they are asked relative to it, which spares the walk down the whole path for each.
+struct FileQuery::HeldFolder
+{
+    QByteArray path;
+    int fd = -1; // -1 not opened yet, -2 could not be opened
+    ~HeldFolder() { close(); }
+    void close()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        path.clear();
+    }
+    int stat(const char* file, qsizetype size, struct stat* st)
+    {
+        qsizetype slash = size - 1;
+        while (slash >= 0 && file[slash] != '/')
+            --slash;
+        const char* const name = file + slash + 1;
+        if (slash <= 0 || *name == '\0' || std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+            return ::stat(file, st);
+        const QByteArrayView folder(file, slash);
+        if (folder != QByteArrayView(path)) {
+            close();
+            path = folder.toByteArray();
+            return ::stat(file, st);
+        }
+        if (fd == -1) {
+#ifdef O_PATH
+            fd = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+#else
+            fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+#endif
+            fd = fd >= 0 ? fd : -2;
+        }
+        if (fd < 0)
+            return ::stat(file, st);
+        return ::fstatat(fd, name, st, 0);
+    }
+};
+
+#else
+struct FileQuery::HeldFolder
+{
+};
+#endif
+
+FileQuery::Together::Together(FileQuery& query) : m_query(query)
+{
+    if (!m_query.m_held)
+        m_query.m_held = std::make_unique<HeldFolder>();
+}
+
+FileQuery::Together::~Together()
+{
+    m_query.m_held.reset();
+}
+
 FileQuery::FileQuery(int shareTimeoutSecs) : FileQuery(shareTimeoutSecs, currentMounts()) {}
 
 FileQuery::FileQuery(int shareTimeoutSecs, MountTable mounts)
@@ -539,7 +600,9 @@ FileQuery::Answer FileQuery::stat(const QString& path)
                 name[i] = char(chars[i]);
             name[size] = '\0';
         }
-        if (::stat(ascii ? name : QFile::encodeName(path).constData(), &st) != 0)
+        const QByteArray encoded = ascii ? QByteArray() : QFile::encodeName(path);
+        const char* const bytes = ascii ? name : encoded.constData();
+        if ((m_held ? m_held->stat(bytes, ascii ? size : encoded.size(), &st) : ::stat(bytes, &st)) != 0)
             return fromErrno(errno);
         return fromFields(fieldsOf(st));
     }

@@ -57,6 +57,20 @@ public:
 
     // The file or folder a path names, following links.
     Answer stat(const QString& path);
+    // While one lives, the files of one folder asked one after another are asked relative to the
+    // folder, opened once, and not each down its whole path: for queries made together, between
+    // which the folder is not expected to be put in the place of another.
+    class Together
+    {
+    public:
+        explicit Together(FileQuery& query);
+        ~Together();
+        Together(const Together&) = delete;
+        Together& operator=(const Together&) = delete;
+
+    private:
+        FileQuery& m_query;
+    };
     // The same, when it can be asked without waiting on a share; nullopt when the path lies on
     // one, or a link in it may lead onto one, and must wait its turn.
     std::optional<Answer> statAtOnce(const QString& path);
@@ -103,6 +117,8 @@ private:
     std::function<bool()> m_abandon;
     QHash<QByteArray, Route> m_folders;
     std::vector<std::unique_ptr<Share>> m_shares;
+    struct HeldFolder;
+    std::unique_ptr<HeldFolder> m_held; // while queries are asked together
 };
 
 // The other end of the helper: a socket to talk on, and the process (or, in tests, the thread)

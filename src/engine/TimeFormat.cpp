@@ -1,5 +1,7 @@
 #include "engine/TimeFormat.h"
 
+#include <algorithm>
+
 TimeFormat::TimeFormat(const QString& format, const QLocale& locale) : m_format(format), m_locale(locale)
 {
     m_plain = compile();
@@ -119,7 +121,8 @@ bool TimeFormat::renders(QStringView text, const QTime& time) const
         return text == render(time);
     qsizetype at = 0;
     const bool same = eachPiece(time, [&](QStringView piece) {
-        if (text.size() - at < piece.size() || text.sliced(at, piece.size()) != piece)
+        // Compared in line: the pieces are a few characters each, shorter than a call is worth.
+        if (text.size() - at < piece.size() || !std::equal(piece.begin(), piece.end(), text.begin() + at))
             return false;
         at += piece.size();
         return true;

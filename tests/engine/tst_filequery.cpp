@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 using State = FileQuery::Answer::State;
 
@@ -29,6 +30,7 @@ private slots:
     void stoppedQueryGivesUpAtOnce();
     void realHelperProcess();
     void checkListsUnreachableWithoutAsking();
+    void askedTogetherAnswersAsAlone();
 
 private:
     MountTable withShare() const;
@@ -229,3 +231,45 @@ void TestFileQuery::checkListsUnreachableWithoutAsking()
 
 QTEST_GUILESS_MAIN(TestFileQuery)
 #include "tst_filequery.moc"
+
+void TestFileQuery::askedTogetherAnswersAsAlone()
+{
+    // No share in sight: every file is asked directly.
+    FileQuery::setMountTable(MountTable::parse("1 0 8:1 / / rw - ext4 /dev/sda1 rw\n"));
+    const QString folder = local() + QStringLiteral("/f\u00e4");
+    QDir().mkpath(folder + QStringLiteral("/sub"));
+    TestHelpers::touch(folder + QStringLiteral("/a"), QDateTime::currentDateTime().addDays(-1));
+    TestHelpers::touch(folder + QStringLiteral("/b"), QDateTime::currentDateTime().addDays(-2));
+    QFile::link(folder + QStringLiteral("/a"), folder + QStringLiteral("/link"));
+    QFile::link(folder + QStringLiteral("/none"), folder + QStringLiteral("/dangling"));
+    const QStringList names{"a", "b", "link", "dangling", "none", "sub", "sub/", ".", "..", "a/x", "b", "", "a"};
+    QStringList paths;
+    for (const QString& name : names)
+        paths << folder + QLatin1Char('/') + name;
+    paths << local() + QStringLiteral("/notes.txt") << QStringLiteral("relative") << folder + QStringLiteral("/a");
+    const auto answers = [&paths](bool together) {
+        FileQuery query;
+        std::optional<FileQuery::Together> scope;
+        if (together)
+            scope.emplace(query);
+        QStringList out;
+        for (const QString& path : paths) {
+            const FileQuery::Answer a = query.stat(path);
+            out << QStringLiteral("%1 %2 %3 %4").arg(int(a.state)).arg(a.regular).arg(a.mtimeSec).arg(a.size);
+        }
+        return out;
+    };
+    QCOMPARE(answers(true), answers(false));
+
+    // A folder put in the place of another between two runs of queries is the one asked in the second.
+    FileQuery query;
+    const auto ask = [&query, &folder] {
+        const FileQuery::Together together(query);
+        query.stat(folder + QStringLiteral("/b"));
+        return query.stat(folder + QStringLiteral("/a")).state;
+    };
+    QCOMPARE(ask(), State::Found);
+    QVERIFY(QDir().rename(folder, folder + QStringLiteral(".old")));
+    QVERIFY(QDir().mkpath(folder));
+    QCOMPARE(ask(), State::Missing);
+}
