@@ -88,9 +88,16 @@ struct EntryChecker::Entry
                 key = QStringView(to + (key.data() - from), key.size());
         }
     }
-    QString fileName;
+    QString chosen; // the file a folder entry's pick made its own, in the place of the one stored
+    // "filename", or the pick of a folder entry.
+    QStringView fileName() const { return chosen.isNull() ? keys[kFileName] : QStringView(chosen); }
+    // "description", shortened for a folder entry.
+    QStringView description() const
+    {
+        const QStringView text = keys[kDescription];
+        return kind == -1 ? text : text.first(qMin(text.size(), qsizetype(kFolderDescriptionLength)));
+    }
     qint16 days = 0;
-    QString description;
     qint16 kind = -1;               // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
     QString unreachable;            // why the folder could not be listed; its pick is not known
     QString pattern;                // the names a folder entry's pick takes ("file pattern"), every one when empty
@@ -105,7 +112,7 @@ EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifil
 
 EntryChecker::~EntryChecker() = default;
 
-QString EntryChecker::oldRowText(const QString& description, qint16 age)
+QString EntryChecker::oldRowText(QStringView description, qint16 age)
 {
     const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are " : " is ");
     const QLatin1String unit(age == 1 ? " day old" : " days old");
@@ -119,20 +126,20 @@ QString EntryChecker::oldRowText(const QString& description, qint16 age)
     return text;
 }
 
-QString EntryChecker::smallRowText(const QString& description, qint64 size)
+QString EntryChecker::smallRowText(QStringView description, qint64 size)
 {
     const QLatin1String verb(description.endsWith(QLatin1Char('s')) ? " are only " : " is only ");
-    return description + verb + SizeText::format(size);
+    return description.toString() + verb + SizeText::format(size);
 }
 
-QString EntryChecker::changedRowText(const QString& description)
+QString EntryChecker::changedRowText(QStringView description)
 {
-    return description + QStringLiteral(" has changed");
+    return description.toString() + QStringLiteral(" has changed");
 }
 
-QString EntryChecker::unreachableRowText(const QString& description)
+QString EntryChecker::unreachableRowText(QStringView description)
 {
-    return description + QStringLiteral(" cannot be reached");
+    return description.toString() + QStringLiteral(" cannot be reached");
 }
 
 EntryChecker::Result EntryChecker::run(bool showAll)
@@ -213,14 +220,14 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     if (entry.kind != -1)
         chooseFolderFile(entry);
     EntryReport report;
-    EntryReport* const reported = m_collectReport && !entry.fileName.isEmpty() ? &report : nullptr;
+    EntryReport* const reported = m_collectReport && !entry.fileName().isEmpty() ? &report : nullptr;
     if (auto text = rowText(entry, showAll, reported))
         result.rows.append(CheckRow{std::move(*text), cnt});
     if (reported) {
         describe(report, entry, cnt);
         result.entries.append(std::move(report));
     }
-    return !entry.fileName.isEmpty();
+    return !entry.fileName().isEmpty();
 }
 
 EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
@@ -230,9 +237,7 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     // Named on the stack: only a write needs the name as a string of its own.
     e.values = m_ini.ReadSection(WatchListFile::sectionNameOnStack(cnt).view(), m_inifilename);
     e.readKeys(m_keyText);
-    e.fileName = e.keys[kFileName].toString();
     e.days = LeadingNumber::toInt16(e.keys[kDays]);
-    e.description = e.keys[kDescription].toString();
     const QStringView kind = e.keys[kKind];
     e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
     if (e.kind >= 2)
@@ -260,23 +265,23 @@ void EntryChecker::readAhead(qint16 from, bool showAll)
             for (size_t n = 0; n + 1 < m_ahead.size(); ++n)
                 m_ahead[n].rebase(before, m_keyText.constData());
         }
-        if (m_ahead.back().fileName.isEmpty())
+        if (m_ahead.back().fileName().isEmpty())
             break;
     }
     const FileQuery::Together together(*m_query);
     for (Entry& entry : m_ahead) {
         if (entry.kind == -1 && needsFile(entry, showAll))
-            entry.asked = m_query->statAtOnce(entry.fileName);
+            entry.asked = m_query->statAtOnce(entry.fileName());
     }
 }
 
 bool EntryChecker::needsFile(const Entry& entry, bool showAll) const
 {
-    if (entry.fileName.isEmpty())
+    if (entry.fileName().isEmpty())
         return false;
     if (m_collectReport)
         return true;
-    return !hidden(entry, showAll) && !entry.description.isEmpty() &&
+    return !hidden(entry, showAll) && !entry.description().isEmpty() &&
            !WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
 }
 
@@ -290,14 +295,12 @@ FileQuery::Answer EntryChecker::ask(const Entry& entry)
 {
     if (entry.asked)
         return *entry.asked;
-    return m_query->stat(entry.fileName);
+    return m_query->stat(entry.fileName());
 }
 
 void EntryChecker::chooseFolderFile(Entry& entry)
 {
-    if (entry.description.size() > kFolderDescriptionLength)
-        entry.description.truncate(kFolderDescriptionLength);
-    const QString folder = PathPieces::folderOf(entry.fileName);
+    const QString folder = PathPieces::folderOf(entry.fileName().toString());
     // A name without any folder part names no folder to look in; it stays as it is.
     if (folder.isEmpty())
         return;
@@ -308,9 +311,9 @@ void EntryChecker::chooseFolderFile(Entry& entry)
         return;
     }
     const QString& chosen = pick.file;
-    if (chosen == entry.fileName)
+    if (chosen == entry.fileName())
         return;
-    entry.fileName = chosen;
+    entry.chosen = chosen;
     if (m_mode == Mode::ReadOnly)
         return;
     const QString section = WatchListFile::sectionName(entry.number);
@@ -333,8 +336,8 @@ std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)
 void EntryChecker::describe(EntryReport& report, const Entry& entry, qint16 cnt) const
 {
     report.number = cnt;
-    report.description = entry.description;
-    report.fileName = entry.fileName;
+    report.description = entry.description().toString();
+    report.fileName = entry.fileName().toString();
     report.kind = entry.kind == -1 ? EntryReport::Kind::File
                                    : (entry.kind == 0 ? EntryReport::Kind::Oldest : EntryReport::Kind::Newest);
     report.days = entry.days;
@@ -354,7 +357,8 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     }
     const bool removed = WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
     // An entry without a file name ends the walk; there is no file to ask about.
-    if (entry.description.isEmpty() || removed || entry.fileName.isEmpty()) {
+    const QStringView description = entry.description();
+    if (description.isEmpty() || removed || entry.fileName().isEmpty()) {
         if (report)
             settle(*report, EntryReport::State::Removed, stamp(entry), m_today);
         return std::nullopt;
@@ -373,7 +377,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
             settle(*report, EntryReport::State::Unreachable, std::nullopt, m_today);
             report->error = answer.why;
         }
-        return unreachableRowText(entry.description);
+        return unreachableRowText(description);
     }
     const auto modified = FileStamp::modified(answer);
     if (!modified) {
@@ -382,7 +386,7 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
         if (m_mode == Mode::Refresh && m_question) {
             // Files asked about before the question may have changed while it waited for its answer.
             m_ahead.clear();
-            if (m_question->removeEntry(entry.fileName))
+            if (m_question->removeEntry(entry.fileName().toString()))
                 EntryWriter::markRemoved(m_ini, m_inifilename, WatchListFile::sectionName(entry.number));
         }
         return std::nullopt;
@@ -395,16 +399,16 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
     bool changed = false;
     // One row for the worst of what is wrong: changed before old before too small.
     if (small && !old)
-        text = smallRowText(entry.description, answer.size);
+        text = smallRowText(description, answer.size);
     else if (old || showAll)
-        text = oldRowText(entry.description, age);
+        text = oldRowText(description, age);
     if (report)
         report->size = answer.size;
     if (WatchListFile::containsLowerTrue(entry.keys[kAdviseChanges])) {
         // A missing date reads as the current one, so only a stored date needs the current rendered.
         const QStringView stored = entry.keys[kSeen];
         if (!stored.isEmpty() && FileStamp::changedSince(stored, entry.keys[kSeenMoment], *modified)) {
-            text = changedRowText(entry.description);
+            text = changedRowText(description);
             changed = true;
         }
     }

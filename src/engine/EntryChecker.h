@@ -63,10 +63,10 @@ public:
     Result run(bool showAll);
 
     // The row texts, exactly as the list shows them.
-    static QString oldRowText(const QString& description, qint16 age);
-    static QString changedRowText(const QString& description);
-    static QString smallRowText(const QString& description, qint64 size);
-    static QString unreachableRowText(const QString& description);
+    static QString oldRowText(QStringView description, qint16 age);
+    static QString changedRowText(QStringView description);
+    static QString smallRowText(QStringView description, qint64 size);
+    static QString unreachableRowText(QStringView description);
 
 private:
     struct Entry;

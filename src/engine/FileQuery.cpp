@@ -448,15 +448,15 @@ QString FileQuery::noAnswer() const
 
 namespace {
 
-QByteArray absoluteBytes(const QString& path)
+QByteArray absoluteBytes(QStringView path)
 {
-    QByteArray bytes = QFile::encodeName(path);
+    QByteArray bytes = QFile::encodeName(path.toString());
     if (!bytes.startsWith('/'))
         bytes = QFile::encodeName(QDir::currentPath()) + '/' + bytes;
     return bytes;
 }
 
-bool namesNothing(const QString& path)
+bool namesNothing(QStringView path)
 {
     // A NUL would end the name early: the system would answer for another file.
     return path.isEmpty() || path.contains(QChar(0));
@@ -575,7 +575,7 @@ FileQuery::Answer FileQuery::statLocal(const QByteArray& path, int depth)
     return statLocal(target, depth + 1);
 }
 
-FileQuery::Answer FileQuery::stat(const QString& path)
+FileQuery::Answer FileQuery::stat(QStringView path)
 {
     if (namesNothing(path))
         return Answer();
@@ -600,7 +600,7 @@ FileQuery::Answer FileQuery::stat(const QString& path)
                 name[i] = char(chars[i]);
             name[size] = '\0';
         }
-        const QByteArray encoded = ascii ? QByteArray() : QFile::encodeName(path);
+        const QByteArray encoded = ascii ? QByteArray() : QFile::encodeName(path.toString());
         const char* const bytes = ascii ? name : encoded.constData();
         if ((m_held ? m_held->stat(bytes, ascii ? size : encoded.size(), &st) : ::stat(bytes, &st)) != 0)
             return fromErrno(errno);
@@ -609,7 +609,7 @@ FileQuery::Answer FileQuery::stat(const QString& path)
     return statLocal(absoluteBytes(path), 0);
 }
 
-std::optional<FileQuery::Answer> FileQuery::statAtOnce(const QString& path)
+std::optional<FileQuery::Answer> FileQuery::statAtOnce(QStringView path)
 {
     if (namesNothing(path) || !m_mounts.hasShares())
         return stat(path);
@@ -838,10 +838,10 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
 #else
 
 // Elsewhere the file system is asked directly.
-FileQuery::Answer FileQuery::stat(const QString& path)
+FileQuery::Answer FileQuery::stat(QStringView path)
 {
     Answer answer;
-    const QFileInfo info(path);
+    const QFileInfo info(path.toString());
     if (path.isEmpty() || !info.exists())
         return answer;
     answer.state = Answer::State::Found;
@@ -882,7 +882,7 @@ bool FileQuery::onShare(const QString&)
     return false;
 }
 
-std::optional<FileQuery::Answer> FileQuery::statAtOnce(const QString& path)
+std::optional<FileQuery::Answer> FileQuery::statAtOnce(QStringView path)
 {
     return stat(path);
 }

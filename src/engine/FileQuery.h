@@ -56,7 +56,7 @@ public:
     void setAbandon(std::function<bool()> abandon) { m_abandon = std::move(abandon); }
 
     // The file or folder a path names, following links.
-    Answer stat(const QString& path);
+    Answer stat(QStringView path);
     // While one lives, the files of one folder asked one after another are asked relative to the
     // folder, opened once, and not each down its whole path: for queries made together, between
     // which the folder is not expected to be put in the place of another.
@@ -73,7 +73,7 @@ public:
     };
     // The same, when it can be asked without waiting on a share; nullopt when the path lies on
     // one, or a link in it may lead onto one, and must wait its turn.
-    std::optional<Answer> statAtOnce(const QString& path);
+    std::optional<Answer> statAtOnce(QStringView path);
     // Each name of a folder with what it names (links followed), then the state of the listing
     // itself: Found when it was listed whole. Unreachable names are passed on as such.
     using Each = std::function<void(const char* name, const Answer& answer)>;

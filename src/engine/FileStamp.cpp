@@ -66,6 +66,32 @@ bool readsAs(const struct tm& local, time_t secs)
     return date == QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) && second / 3600 == local.tm_hour &&
            second / 60 % 60 == local.tm_min && second % 60 == local.tm_sec;
 }
+
+struct HourStart
+{
+    qint64 hour = 0;
+    int zoneReads = -1;
+    int offset = 0;
+    bool plain = false; // read as the moment moved by the offset
+};
+
+// The reading of the start of an hour, kept in a table by the hour.
+const HourStart& hourStart(qint64 hour, int zoneReads)
+{
+    thread_local HourStart kept[1024];
+    HourStart& slot = kept[hour & 1023];
+    if (slot.hour != hour || slot.zoneReads != zoneReads) {
+        const time_t at = time_t(hour * 3600);
+        struct tm local
+        {
+        };
+        slot.plain = localtime_r(&at, &local) && readsAs(local, at);
+        slot.offset = int(local.tm_gmtoff);
+        slot.hour = hour;
+        slot.zoneReads = zoneReads;
+    }
+    return slot;
+}
 #endif
 
 } // namespace
@@ -87,42 +113,19 @@ std::optional<Local> modified(const FileQuery::Answer& answer)
     const int ms = int(answer.mtimeNsec / 1000000);
     const int zoneReads = g_zoneReads.load(std::memory_order_relaxed);
     // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry,
-    // but it is still the dearest step of a long check. Within an hour whose two ends it reads
-    // with the same offset, and as plain arithmetic on it, every second reads so: no zone changes
-    // twice within an hour, and leap seconds (zones that count them never read as plain) only add
-    // up. Files written together share their hours, so their reading is kept by the hour.
-    struct Hour
-    {
-        qint64 hour = 0;
-        int zoneReads = -1;
-        int offset = 0;
-        bool plain = false;
-    };
-    thread_local Hour hours[1024];
+    // but it is still the dearest step of a long check. Where it reads the starts of an hour and
+    // of the next as plain arithmetic on one offset, every second between reads so: no zone
+    // changes twice within an hour, and leap seconds (zones that count them never read as plain)
+    // only add up. The readings of the starts of hours are kept, and shared by neighbouring hours.
     const qint64 hour = floorDiv(qint64(secs), 3600);
-    Hour& kept = hours[hour & 1023];
-    if (kept.zoneReads != zoneReads || kept.hour != hour) {
-        kept.zoneReads = -1;
-        struct tm first
-        {
-        };
-        struct tm last
-        {
-        };
-        const time_t start = time_t(hour * 3600);
-        const time_t end = start + 3599;
-        kept.plain = localtime_r(&start, &first) && localtime_r(&end, &last) && first.tm_gmtoff == last.tm_gmtoff &&
-                     readsAs(first, start) && readsAs(last, end);
-        kept.offset = int(first.tm_gmtoff);
-        kept.hour = hour;
-        kept.zoneReads = zoneReads;
-    }
-    if (kept.plain) {
-        const qint64 wall = qint64(secs) + kept.offset;
+    const HourStart& start = hourStart(hour, zoneReads);
+    const HourStart& next = hourStart(hour + 1, zoneReads);
+    if (start.plain && next.plain && start.offset == next.offset) {
+        const qint64 wall = qint64(secs) + start.offset;
         const qint64 day = floorDiv(wall, 86400);
         const int second = int(wall - day * 86400);
         return Local{QDate::fromJulianDay(day + kJulianEpoch), QTime(second / 3600, second / 60 % 60, second % 60, ms),
-                     qint64(secs), kept.offset};
+                     qint64(secs), start.offset};
     }
     struct tm local
     {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <type_traits>
 
 namespace {
 
@@ -221,6 +222,11 @@ template <typename Stored, typename Sought> Q_ALWAYS_INLINE bool sameAsciiName(S
 {
     if (stored.size() != sought.size())
         return false;
+    // Most names are stored in the very letters the program writes them in.
+    if constexpr (std::is_same_v<Stored, QByteArrayView> && std::is_same_v<Sought, QLatin1String>) {
+        if (std::memcmp(stored.data(), sought.data(), size_t(sought.size())) == 0)
+            return true;
+    }
     for (qsizetype i = 0; i < sought.size(); ++i) {
         const char16_t a = unitOf(stored[i]);
         const char16_t b = unitOf(sought[i]);
@@ -264,8 +270,19 @@ QChar* decode(QChar* out, QByteArrayView bytes, bool cp1252, bool utf8)
     const char* const from = bytes.data();
     const qsizetype size = bytes.size();
     if (!cp1252) {
-        // ASCII, in a loop the compiler makes wide.
-        for (qsizetype i = 0; i < size; ++i)
+        // ASCII, four bytes at a time, each spread over two.
+        qsizetype i = 0;
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+            for (; i + 4 <= size; i += 4) {
+                quint32 four;
+                std::memcpy(&four, from + i, sizeof four);
+                quint64 wide = four;
+                wide = (wide | (wide << 16)) & 0x0000FFFF0000FFFFULL;
+                wide = (wide | (wide << 8)) & 0x00FF00FF00FF00FFULL;
+                std::memcpy(to + i, &wide, sizeof wide);
+            }
+        }
+        for (; i < size; ++i)
             to[i] = char16_t(static_cast<unsigned char>(from[i]));
     } else {
         for (qsizetype i = 0; i < size; ++i) {
@@ -310,6 +327,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     bool cp1252Beyond = false;
     const char* const data = body.data();
     const qsizetype size = body.size();
+    QList<int> headers; // the lines of the sections, for the index
     // The next line feed and carriage return at or after `from` (size when there is none), each
     // looked for again only once passed, so that a file of one kind of break is not searched for
     // the other from every line.
@@ -357,6 +375,8 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             from = next;
             continue;
         }
+        if (header)
+            headers.append(int(doc.m_lines.size()));
         Line line{};
         line.start = quint32(bodyStart + from);
         line.length = quint32(to - from);
@@ -373,7 +393,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     }
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
-    doc.reindex();
+    doc.reindex(headers);
     return doc;
 }
 
@@ -488,11 +508,6 @@ bool IniDocument::isKeyNamed(int line, QLatin1String key) const
     return sameName(keyNameOf(line), QString(key));
 }
 
-qsizetype IniDocument::valueSize(int line) const
-{
-    return m_lines[line].length;
-}
-
 QChar* IniDocument::writeValue(QChar* out, int line) const
 {
     const Line& l = m_lines[line];
@@ -511,45 +526,49 @@ bool IniDocument::isIndexed(int section) const
 
 void IniDocument::reindex()
 {
+    QList<int> headers;
+    for (int i = 0; i < int(m_lines.size()); ++i) {
+        if (m_lines[i].header)
+            headers.append(i);
+    }
+    reindex(headers);
+}
+
+void IniDocument::reindex(const QList<int>& headers)
+{
     // Sized once for every section line, so that neither grows in steps.
-    qsizetype headers = 0;
-    for (const Line& line : std::as_const(m_lines))
-        headers += line.header;
     m_sections.clear();
-    m_sections.reserve(headers);
-    m_sectionIndex.reset(headers);
-    int current = -1;
+    m_sections.reserve(headers.size());
+    m_sectionIndex.reset(headers.size());
     QString name; // of the section line at hand, its room used again from line to line
-    for (int i = 0; i < m_lines.size(); ++i) {
+    for (qsizetype h = 0; h < headers.size(); ++h) {
+        const int i = headers[h];
         const Line& line = m_lines[i];
-        if (line.run)
+        // Most names are ASCII, hashed as they lie and turned into text only to tell apart two
+        // that hash alike.
+        const bool asciiBytes = !line.edited && !line.cp1252 && !line.utf8;
+        const QByteArrayView bytes = asciiBytes ? *sectionName(bytesOf(i)) : QByteArrayView();
+        name.truncate(0);
+        if (line.edited)
+            name += *sectionName(editedText(i));
+        else if (!asciiBytes)
+            appendDecoded(name, *sectionName(bytesOf(i)), line.cp1252, line.utf8);
+        const size_t hash = asciiBytes ? foldedHash(bytes) : nameHash(name);
+        const auto same = [&](int section) {
+            if (asciiBytes && name.isEmpty())
+                name.append(QLatin1String(bytes.data(), bytes.size()));
+            return isSectionNamed(section, name);
+        };
+        // A repeated section is not numbered: the first one holds the values.
+        if (m_sectionIndex.find(hash, 0, same) >= 0)
             continue;
-        if (line.header) {
-            // Most names are ASCII, hashed as they lie and turned into text only to tell apart two
-            // that hash alike.
-            const bool asciiBytes = !line.edited && !line.cp1252 && !line.utf8;
-            const QByteArrayView bytes = asciiBytes ? *sectionName(bytesOf(i)) : QByteArrayView();
-            name.truncate(0);
-            if (line.edited)
-                name += *sectionName(editedText(i));
-            else if (!asciiBytes)
-                appendDecoded(name, *sectionName(bytesOf(i)), line.cp1252, line.utf8);
-            const size_t hash = asciiBytes ? foldedHash(bytes) : nameHash(name);
-            const auto same = [&](int section) {
-                if (asciiBytes && name.isEmpty())
-                    name.append(QLatin1String(bytes.data(), bytes.size()));
-                return isSectionNamed(section, name);
-            };
-            // A repeated section is not numbered: the first one holds the values.
-            current = m_sectionIndex.find(hash, 0, same) >= 0 ? -1 : int(m_sections.size());
-            if (current >= 0) {
-                m_sections.append(Section{i, i});
-                m_sectionIndex.insert(hash, 0, current);
-            }
-            continue;
-        }
-        if (current >= 0 && line.key)
-            m_sections[current].lastLine = i;
+        // Its last key line, found from the next section line back: few lines of other kinds
+        // come between.
+        int last = h + 1 < headers.size() ? headers[h + 1] - 1 : int(m_lines.size()) - 1;
+        while (last > i && !m_lines[last].key)
+            --last;
+        m_sectionIndex.insert(hash, 0, int(m_sections.size()));
+        m_sections.append(Section{i, last});
     }
     // Sized once for every key line of the long sections, so that it never grows in steps.
     qsizetype keyLines = 0;

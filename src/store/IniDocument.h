@@ -114,7 +114,7 @@ private:
     template <typename Key> bool isAsciiKeyNamed(int line, Key key) const;
     // A key line's value written where `out` points, with room for valueSize() characters; returns its end.
     QChar* writeValue(QChar* out, int line) const;
-    qsizetype valueSize(int line) const;
+    qsizetype valueSize(int line) const { return m_lines[line].length; }
     // A long section's keys are in m_keyIndex; a short one is searched line by line.
     bool isIndexed(int section) const;
     // What an edited line is: a section line, a key line and where its "=" lies.
@@ -124,6 +124,8 @@ private:
     void setLineText(int line, const QString& text);
     void compact();
     void reindex();
+    // The same, given the section lines in file order.
+    void reindex(const QList<int>& headers);
     void indexKeyLine(int section, int lineIndex);
     void indexKeys(int section);
     int scanForKey(int section, QStringView key) const;
