@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <mutex>
 
 #ifdef Q_OS_UNIX
@@ -459,7 +460,7 @@ QByteArray absoluteBytes(QStringView path)
 bool namesNothing(QStringView path)
 {
     // A NUL would end the name early: the system would answer for another file.
-    return path.isEmpty() || path.contains(QChar(0));
+    return path.isEmpty() || std::find(path.begin(), path.end(), QChar(0)) != path.end();
 }
 
 } // namespace
@@ -611,7 +612,7 @@ FileQuery::Answer FileQuery::stat(QStringView path)
 
 std::optional<FileQuery::Answer> FileQuery::statAtOnce(QStringView path)
 {
-    if (namesNothing(path) || !m_mounts.hasShares())
+    if (!m_mounts.hasShares() || namesNothing(path))
         return stat(path);
     const Route where = route(absoluteBytes(path), 0);
     if (where.share >= 0 || where.error)

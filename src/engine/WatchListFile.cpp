@@ -63,7 +63,12 @@ QString savedSectionName(qint16 entry)
 
 bool containsLowerTrue(QStringView value)
 {
-    return value.contains(QLatin1String("true"));
+    // Read for every entry, and most often "true" or "false" itself: shorter than a search is worth.
+    for (qsizetype i = 0; i + 4 <= value.size(); ++i) {
+        if (value[i] == u't' && value[i + 1] == u'r' && value[i + 2] == u'u' && value[i + 3] == u'e')
+            return true;
+    }
+    return false;
 }
 
 bool containsTrue(QStringView value)

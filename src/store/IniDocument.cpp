@@ -270,19 +270,8 @@ QChar* decode(QChar* out, QByteArrayView bytes, bool cp1252, bool utf8)
     const char* const from = bytes.data();
     const qsizetype size = bytes.size();
     if (!cp1252) {
-        // ASCII, four bytes at a time, each spread over two.
-        qsizetype i = 0;
-        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
-            for (; i + 4 <= size; i += 4) {
-                quint32 four;
-                std::memcpy(&four, from + i, sizeof four);
-                quint64 wide = four;
-                wide = (wide | (wide << 16)) & 0x0000FFFF0000FFFFULL;
-                wide = (wide | (wide << 8)) & 0x00FF00FF00FF00FFULL;
-                std::memcpy(to + i, &wide, sizeof wide);
-            }
-        }
-        for (; i < size; ++i)
+        // ASCII, in a loop the compiler makes wide.
+        for (qsizetype i = 0; i < size; ++i)
             to[i] = char16_t(static_cast<unsigned char>(from[i]));
     } else {
         for (qsizetype i = 0; i < size; ++i) {
@@ -322,7 +311,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     // Room for a record per line, so that the list of a file of line feeds never grows in steps:
     // runs of other lines share one, and what is not used is never touched. A record takes two
     // bytes at least ("[" or "=" and a break), which bounds the room for a file of blank lines.
-    doc.m_lines.reserve(qMin(lineFeeds(body) + 1, body.size() / 2 + 2));
+    doc.m_lines.reserve(size_t(qMin(lineFeeds(body) + 1, body.size() / 2 + 2)));
     bool utf8Beyond = false;
     bool cp1252Beyond = false;
     const char* const data = body.data();
@@ -367,7 +356,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         const bool ascii = allAscii || isAsciiBytes(bytesOfLine);
         const bool utf8 = !ascii && (allUtf8 || bytesOfLine.isValidUtf8());
         (utf8 ? utf8Beyond : cp1252Beyond) |= !ascii;
-        if (!header && !key && !doc.m_lines.isEmpty() && doc.m_lines.back().run) {
+        if (!header && !key && !doc.m_lines.empty() && doc.m_lines.back().run) {
             // Blank lines, comments and lines without "=": one run, which nothing looks up.
             Line& run = doc.m_lines.back();
             run.length = quint32(bodyStart + to - run.start);
@@ -388,7 +377,7 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         line.cp1252 = !ascii && !utf8;
         line.utf8 = utf8;
         line.equals = key && equals < kFarEquals ? quint16(equals) : kFarEquals;
-        doc.m_lines.append(line);
+        doc.m_lines.push_back(line);
         from = next;
     }
     if (cp1252Beyond && !utf8Beyond)
@@ -423,10 +412,10 @@ void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLat
 QByteArray IniDocument::serialize() const
 {
     QByteArray out;
-    out.reserve(m_bytes.size() + (m_text.size() - m_unusedText) * 3 + 2 * m_lines.size() + 3);
+    out.reserve(m_bytes.size() + (m_text.size() - m_unusedText) * 3 + 2 * qsizetype(m_lines.size()) + 3);
     if (m_bom)
         out += "\xEF\xBB\xBF";
-    for (int i = 0; i < m_lines.size(); ++i) {
+    for (int i = 0; i < int(m_lines.size()); ++i) {
         const Line& line = m_lines[i];
         if (!line.edited)
             out.append(bytesOf(i));
@@ -820,7 +809,7 @@ void IniDocument::compact()
 
 void IniDocument::appendSection(const QString& name, const QString& keyLine)
 {
-    if (!m_lines.isEmpty() && m_lines.back().ending == Ending::None)
+    if (!m_lines.empty() && m_lines.back().ending == Ending::None)
         m_lines.back().ending = newLineEnding();
     const Ending ending = newLineEnding();
     const bool cp1252 = m_encoding == Encoding::Windows1252;
@@ -828,8 +817,8 @@ void IniDocument::appendSection(const QString& name, const QString& keyLine)
     const int header = int(m_lines.size());
     m_sections.append(Section{header, header + 1});
     m_sectionIndex.insert(nameHash(name), 0, number);
-    m_lines.append(storedLine({u"[", name, u"]"}, ending, cp1252));
-    m_lines.append(storedLine({keyLine}, ending, cp1252));
+    m_lines.push_back(storedLine({u"[", name, u"]"}, ending, cp1252));
+    m_lines.push_back(storedLine({keyLine}, ending, cp1252));
 }
 
 void IniDocument::insertKeyLine(int section, const QString& key, const QString& keyLine)
@@ -837,7 +826,7 @@ void IniDocument::insertKeyLine(int section, const QString& key, const QString& 
     const bool wasIndexed = isIndexed(section);
     const int at = m_sections[section].lastLine + 1;
     insertLine(at, keyLine);
-    if (at < m_lines.size() - 1) {
+    if (at < int(m_lines.size()) - 1) {
         // Every section after the new line moves down by one; those before keep their lines.
         for (Section& later : m_sections) {
             if (later.header >= at) {
@@ -859,7 +848,7 @@ void IniDocument::insertLine(int at, const QString& text)
     // The line before may be the file's last one without a line break.
     if (at > 0 && m_lines[at - 1].ending == Ending::None)
         m_lines[at - 1].ending = newLineEnding();
-    m_lines.insert(at, storedLine({text}, newLineEnding(), m_encoding == Encoding::Windows1252));
+    m_lines.insert(m_lines.begin() + at, storedLine({text}, newLineEnding(), m_encoding == Encoding::Windows1252));
 }
 
 IniDocument::Ending IniDocument::newLineEnding() const

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <initializer_list>
 #include <optional>
+#include <vector>
 
 #include "store/IniNameIndex.h"
 
@@ -143,7 +144,7 @@ private:
     // end, and the buffer is rebuilt once more of it is old text than is in use.
     QString m_text;
     qsizetype m_unusedText = 0;
-    QVector<Line> m_lines;
+    std::vector<Line> m_lines;
     QVector<Section> m_sections;
     IniNameIndex m_sectionIndex; // section numbers by name
     IniNameIndex m_keyIndex;     // key lines of long sections by section number and name
