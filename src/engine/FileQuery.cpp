@@ -578,8 +578,6 @@ FileQuery::Answer FileQuery::statLocal(const QByteArray& path, int depth)
 
 FileQuery::Answer FileQuery::stat(QStringView path)
 {
-    if (namesNothing(path))
-        return Answer();
     // With no share mounted at all every path is local, links included: asked directly, as cheaply
     // as a query can be.
     if (!m_mounts.hasShares()) {
@@ -587,14 +585,20 @@ FileQuery::Answer FileQuery::stat(QStringView path)
         {
         };
         // An ASCII name has the same bytes in every encoding, so it need not go through the
-        // converter: most names of a long watch list are.
+        // converter: most names of a long watch list are. The same pass finds a NUL, which names
+        // nothing (see namesNothing()).
         // Both loops run without an early way out, so that the compiler can make them wide.
         char name[512];
         const qsizetype size = path.size();
         const char16_t* chars = reinterpret_cast<const char16_t*>(path.constData());
         char16_t all = 0;
-        for (qsizetype i = 0; i < size; ++i)
+        char16_t lowest = 0xFFFF;
+        for (qsizetype i = 0; i < size; ++i) {
             all |= chars[i];
+            lowest = qMin(lowest, chars[i]);
+        }
+        if (size == 0 || lowest == 0)
+            return Answer();
         const bool ascii = all < 0x80 && size < qsizetype(sizeof name);
         if (ascii) {
             for (qsizetype i = 0; i < size; ++i)
@@ -607,6 +611,8 @@ FileQuery::Answer FileQuery::stat(QStringView path)
             return fromErrno(errno);
         return fromFields(fieldsOf(st));
     }
+    if (namesNothing(path))
+        return Answer();
     return statLocal(absoluteBytes(path), 0);
 }
 
