@@ -97,6 +97,11 @@ struct EntryChecker::Entry
         const QStringView text = keys[kDescription];
         return kind == -1 ? text : text.first(qMin(text.size(), qsizetype(kFolderDescriptionLength)));
     }
+    // Neither removed nor blank; an entry without a file name ends the walk, with no file to ask about.
+    bool isActive() const
+    {
+        return !description().isEmpty() && !WatchListFile::isLoweredTrue(keys[kNotActive]) && !fileName().isEmpty();
+    }
     qint16 days = 0;
     qint16 kind = -1;               // -1 a fixed file, 0 the oldest file of a folder, anything else the newest
     QString unreachable;            // why the folder could not be listed; its pick is not known
@@ -279,10 +284,7 @@ bool EntryChecker::needsFile(const Entry& entry, bool showAll) const
 {
     if (entry.fileName().isEmpty())
         return false;
-    if (m_collectReport)
-        return true;
-    return !hidden(entry, showAll) && !entry.description().isEmpty() &&
-           !WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
+    return m_collectReport || (!hidden(entry, showAll) && entry.isActive());
 }
 
 bool EntryChecker::hidden(const Entry& entry, bool showAll) const
@@ -355,15 +357,13 @@ std::optional<QString> EntryChecker::rowText(const Entry& entry, bool showAll, E
             settle(*report, EntryReport::State::Postponed, stamp(entry), m_today);
         return std::nullopt;
     }
-    const bool removed = WatchListFile::isLoweredTrue(entry.keys[kNotActive]);
-    // An entry without a file name ends the walk; there is no file to ask about.
-    const QStringView description = entry.description();
-    if (description.isEmpty() || removed || entry.fileName().isEmpty()) {
+    if (!entry.isActive()) {
         if (report)
             settle(*report, EntryReport::State::Removed, stamp(entry), m_today);
         return std::nullopt;
     }
 
+    const QStringView description = entry.description();
     FileQuery::Answer answer;
     if (entry.unreachable.isEmpty())
         answer = ask(entry);
