@@ -56,15 +56,31 @@ qint64 floorDiv(qint64 a, qint64 b)
     return a / b - (a % b < 0 ? 1 : 0);
 }
 
+// Beyond this many seconds either side of 1970 (about 35 million years) no file's date is read by
+// the hour, so that no sum below can overflow.
+constexpr qint64 kPlainReach = qint64(1) << 50;
+
+// A moment moved by an offset, as a day and the second of that day.
+struct Wall
+{
+    QDate date;
+    int second = 0;
+};
+
+Wall wallOf(qint64 secs, qint64 offset)
+{
+    const qint64 wall = secs + offset;
+    const qint64 day = floorDiv(wall, 86400);
+    return Wall{QDate::fromJulianDay(day + kJulianEpoch), int(wall - day * 86400)};
+}
+
 // Whether localtime_r's reading of `secs` is the moment moved by its offset, day and time alike.
 bool readsAs(const struct tm& local, time_t secs)
 {
-    const qint64 wall = qint64(secs) + local.tm_gmtoff;
-    const qint64 day = floorDiv(wall, 86400);
-    const int second = int(wall - day * 86400);
-    const QDate date = QDate::fromJulianDay(day + kJulianEpoch);
-    return date == QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) && second / 3600 == local.tm_hour &&
-           second / 60 % 60 == local.tm_min && second % 60 == local.tm_sec;
+    const Wall wall = wallOf(qint64(secs), local.tm_gmtoff);
+    return wall.date == QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) &&
+           wall.second / 3600 == local.tm_hour && wall.second / 60 % 60 == local.tm_min &&
+           wall.second % 60 == local.tm_sec;
 }
 
 struct HourStart
@@ -117,15 +133,15 @@ std::optional<Local> modified(const FileQuery::Answer& answer)
     // of the next as plain arithmetic on one offset, every second between reads so: no zone
     // changes twice within an hour, and leap seconds (zones that count them never read as plain)
     // only add up. The readings of the starts of hours are kept, and shared by neighbouring hours.
-    const qint64 hour = floorDiv(qint64(secs), 3600);
-    const HourStart& start = hourStart(hour, zoneReads);
-    const HourStart& next = hourStart(hour + 1, zoneReads);
-    if (start.plain && next.plain && start.offset == next.offset) {
-        const qint64 wall = qint64(secs) + start.offset;
-        const qint64 day = floorDiv(wall, 86400);
-        const int second = int(wall - day * 86400);
-        return Local{QDate::fromJulianDay(day + kJulianEpoch), QTime(second / 3600, second / 60 % 60, second % 60, ms),
-                     qint64(secs), start.offset};
+    if (qAbs(qint64(secs)) < kPlainReach) {
+        const qint64 hour = floorDiv(qint64(secs), 3600);
+        const HourStart& start = hourStart(hour, zoneReads);
+        const HourStart& next = hourStart(hour + 1, zoneReads);
+        if (start.plain && next.plain && start.offset == next.offset) {
+            const Wall wall = wallOf(qint64(secs), start.offset);
+            return Local{wall.date, QTime(wall.second / 3600, wall.second / 60 % 60, wall.second % 60, ms),
+                         qint64(secs), start.offset};
+        }
     }
     struct tm local
     {

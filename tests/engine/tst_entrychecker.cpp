@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <ctime>
+#include <limits>
 
 using TestHelpers::entrySection;
 
@@ -446,13 +447,16 @@ void TestEntryChecker::modifiedReadsAsTheZoneDoes()
     QFETCH(QByteArray, zone);
     qputenv("TZ", zone);
     FileStamp::refreshZone();
-    const auto check = [](qint64 secs) {
+    const auto modifiedAt = [](qint64 secs) {
         FileQuery::Answer answer;
         answer.state = FileQuery::Answer::State::Found;
         answer.regular = true;
         answer.mtimeSec = secs;
         answer.mtimeNsec = 999999999;
-        const auto stamp = FileStamp::modified(answer);
+        return FileStamp::modified(answer);
+    };
+    const auto check = [&modifiedAt](qint64 secs) {
+        const auto stamp = modifiedAt(secs);
         const time_t t = time_t(secs);
         struct tm local
         {
@@ -477,6 +481,8 @@ void TestEntryChecker::modifiedReadsAsTheZoneDoes()
     const qint64 last = QDateTime(QDate(9999, 12, 31), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
     for (int n = 0; n < 20000 && !QTest::currentTestFailed(); ++n)
         check(first + qint64(random.bounded(quint64(last - first))));
+    // A date no zone can read is no date, and nothing overflows on the way.
+    QVERIFY(!modifiedAt(std::numeric_limits<qint64>::max()));
 }
 
 QTEST_GUILESS_MAIN(TestEntryChecker)
