@@ -551,13 +551,10 @@ bool FileQuery::onShare(const QString& path)
     return route(absoluteBytes(path), 0).share >= 0;
 }
 
-FileQuery::Answer FileQuery::statLocal(const QByteArray& path, int depth)
+std::optional<FileQuery::Answer> FileQuery::statHere(const Route& where)
 {
-    if (depth > kMostLinks)
-        return fromErrno(ELOOP);
-    const Route where = route(path, depth);
     if (where.share >= 0)
-        return ask(where.share, QueryProtocol::Stat, where.path, Each(), nullptr);
+        return std::nullopt;
     if (where.error)
         return fromErrno(where.error);
     struct stat st
@@ -566,8 +563,20 @@ FileQuery::Answer FileQuery::statLocal(const QByteArray& path, int depth)
     // lstat answers for everything but a link, which may lead onto a share.
     if (::lstat(where.path.constData(), &st) != 0)
         return fromErrno(errno);
-    if (!S_ISLNK(st.st_mode))
-        return fromFields(fieldsOf(st));
+    if (S_ISLNK(st.st_mode))
+        return std::nullopt;
+    return fromFields(fieldsOf(st));
+}
+
+FileQuery::Answer FileQuery::statLocal(const QByteArray& path, int depth)
+{
+    if (depth > kMostLinks)
+        return fromErrno(ELOOP);
+    const Route where = route(path, depth);
+    if (where.share >= 0)
+        return ask(where.share, QueryProtocol::Stat, where.path, Each(), nullptr);
+    if (const std::optional<Answer> answer = statHere(where))
+        return *answer;
     QByteArray target;
     if (!readLink(where.path, target))
         return fromErrno(errno ? errno : EIO);
@@ -620,15 +629,7 @@ std::optional<FileQuery::Answer> FileQuery::statAtOnce(QStringView path)
 {
     if (!m_mounts.hasShares() || namesNothing(path))
         return stat(path);
-    const Route where = route(absoluteBytes(path), 0);
-    if (where.share >= 0 || where.error)
-        return std::nullopt;
-    struct stat st
-    {
-    };
-    if (::lstat(where.path.constData(), &st) != 0 || S_ISLNK(st.st_mode))
-        return std::nullopt;
-    return fromFields(fieldsOf(st));
+    return statHere(route(absoluteBytes(path), 0));
 }
 
 FileQuery::Answer FileQuery::list(const QString& folder, const Each& each)

@@ -106,6 +106,8 @@ private:
     Route route(const QByteArray& path, int depth);
     Route folderRoute(const QByteArray& folder, int depth);
     Answer statLocal(const QByteArray& path, int depth);
+    // What a local path names, asked without following a link; nullopt for a share or a link.
+    std::optional<Answer> statHere(const Route& where);
     Answer ask(int share, char op, const QByteArray& path, const Each& each, QByteArray* bytes);
     Share& shareState(int share);
     QString noAnswer() const;
