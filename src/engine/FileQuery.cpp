@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <condition_variable>
+#include <limits>
 #include <mutex>
 
 #ifdef Q_OS_UNIX
@@ -68,6 +70,116 @@ void reapLocked()
             ++it;
     }
 }
+
+// Requests on a share not yet answered nor given up, across every query of the process. A query
+// does not ask a share while the one before it waits there for its first answer: when that one is
+// given up the share is stuck, and when it is answered the share answers. Asked at once instead, a
+// share that hangs would be waited on again in full, with a helper more: a user's refresh behind a
+// stopped check whose thread is slow to give up would freeze. A share that is answering, as through
+// a long listing, is asked at once.
+struct InLine
+{
+    QByteArray mountPoint;
+    quint64 turn;
+    qint64 sentMsecs;
+    qint64 heardMsecs; // when it last had an answer, 0 before its first
+};
+std::vector<InLine>& inLine()
+{
+    static auto* list = new std::vector<InLine>(); // outlives a query still waiting at exit
+    return *list;
+}
+std::condition_variable& lineMoved()
+{
+    static auto* moved = new std::condition_variable();
+    return *moved;
+}
+
+// A share heard from this recently is answering.
+constexpr qint64 kAnsweringMsecs = 1000;
+
+qint64 nowMsecs()
+{
+    QElapsedTimer clock;
+    clock.start();
+    return clock.msecsSinceReference();
+}
+
+// A place in the line of a share, held from the moment a query means to ask it until it is done.
+class PlaceInLine
+{
+public:
+    enum class Wait
+    {
+        Turn,    // none before it waits for the share's first answer
+        Silent,  // those before it have heard nothing from the share for the whole timeout
+        Stopped, // the query was given up, or its deadline came
+    };
+
+    explicit PlaceInLine(const QByteArray& mountPoint)
+    {
+        static quint64 turns = 0;
+        const std::lock_guard<std::mutex> lock(g_mutex);
+        m_turn = ++turns;
+        m_mountPoint = mountPoint;
+        inLine().push_back(InLine{mountPoint, m_turn, nowMsecs(), 0});
+    }
+    ~PlaceInLine()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(g_mutex);
+            auto& line = inLine();
+            line.erase(std::find_if(line.begin(), line.end(), [this](const InLine& l) { return l.turn == m_turn; }));
+        }
+        lineMoved().notify_all();
+    }
+    PlaceInLine(const PlaceInLine&) = delete;
+    PlaceInLine& operator=(const PlaceInLine&) = delete;
+
+    void heard()
+    {
+        const std::lock_guard<std::mutex> lock(g_mutex);
+        for (InLine& l : inLine()) {
+            if (l.turn == m_turn)
+                l.heardMsecs = nowMsecs();
+        }
+    }
+
+    // Waits while a request before this one waits on the same share; `waited` says whether it had to.
+    template <typename Stop> Wait waitTurn(qint64 timeoutMsecs, Stop stop, bool& waited)
+    {
+        waited = false;
+        std::unique_lock<std::mutex> lock(g_mutex);
+        for (;;) {
+            const qint64 now = nowMsecs();
+            bool before = false;
+            qint64 lastSign = 0; // of life from the share: a request sent or answered
+            for (const InLine& l : inLine()) {
+                if (l.turn >= m_turn || l.mountPoint != m_mountPoint)
+                    continue;
+                if (l.heardMsecs != 0 && now - l.heardMsecs < kAnsweringMsecs)
+                    return Wait::Turn;
+                before = true;
+                lastSign = qMax(lastSign, qMax(l.sentMsecs, l.heardMsecs));
+            }
+            if (!before)
+                return Wait::Turn;
+            if (now - lastSign >= timeoutMsecs)
+                return Wait::Silent;
+            waited = true;
+            // The check's own stop is the caller's code: it is not asked under the lock.
+            lock.unlock();
+            if (stop())
+                return Wait::Stopped;
+            lock.lock();
+            lineMoved().wait_for(lock, std::chrono::milliseconds(kSliceMsecs));
+        }
+    }
+
+private:
+    quint64 m_turn = 0;
+    QByteArray m_mountPoint;
+};
 
 #ifdef Q_OS_UNIX
 // A stuck helper outlives a `--check` run, and a monitoring engine starts one every minute: a note
@@ -445,6 +557,13 @@ QString FileQuery::noAnswer() const
     return QStringLiteral("No answer within %1 s").arg(m_timeoutSecs);
 }
 
+QString FileQuery::noAnswerAfter(qint64 waitedMsecs) const
+{
+    // The run's own deadline may have come first: say how long the share really had.
+    const qint64 waited = qMax<qint64>(1, (waitedMsecs + 500) / 1000);
+    return QStringLiteral("No answer within %1 s").arg(qMin<qint64>(waited, m_timeoutSecs));
+}
+
 #ifdef Q_OS_UNIX
 
 namespace {
@@ -725,7 +844,22 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
     };
     if (share.dead)
         return unreachable();
-    if (!share.channel) {
+    PlaceInLine place(point);
+    QElapsedTimer waiting;
+    waiting.start();
+    bool waited = false;
+    const PlaceInLine::Wait turn = place.waitTurn(
+        qint64(m_timeoutSecs) * 1000, [this] { return (m_abandon && m_abandon()) || m_deadline.hasExpired(); }, waited);
+    if (turn != PlaceInLine::Wait::Turn) {
+        share.dead = true;
+        // Silent, the share has had the whole timeout, if not all of it from this query.
+        share.why = turn == PlaceInLine::Wait::Silent ? noAnswer()
+                    : m_deadline.hasExpired()         ? noAnswerAfter(waiting.elapsed())
+                                                      : QStringLiteral("The check was stopped");
+        return unreachable();
+    }
+    // The one before may have given the share up as stuck.
+    if (!share.channel || waited) {
         if (stuckOn(point)) {
             share.dead = true;
             share.why = noAnswer();
@@ -757,8 +891,7 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
     std::string request;
     QueryProtocol::appendRequest(request, QueryProtocol::Op(op), path.toStdString());
     QDeadlineTimer progress(qint64(m_timeoutSecs) * 1000);
-    QElapsedTimer waiting;
-    waiting.start();
+    waiting.restart();
     std::size_t sent = 0;
     std::string in;
     std::size_t used = 0;
@@ -767,9 +900,7 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
         if (m_abandon && m_abandon())
             return abandonShare(QStringLiteral("The check was stopped"));
         if (progress.hasExpired() || m_deadline.hasExpired()) {
-            // The run's own deadline may have come first: say how long the share really had.
-            const qint64 waited = qMax<qint64>(1, (waiting.elapsed() + 500) / 1000);
-            return abandonShare(QStringLiteral("No answer within %1 s").arg(qMin<qint64>(waited, m_timeoutSecs)));
+            return abandonShare(noAnswerAfter(waiting.elapsed()));
         }
         if (sent < request.size()) {
             const ssize_t n = ::send(fd, request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
@@ -839,6 +970,7 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
         if (n > 0) {
             in.append(buffer, size_t(n));
             progress = QDeadlineTimer(qint64(m_timeoutSecs) * 1000);
+            place.heard();
         }
     }
 }

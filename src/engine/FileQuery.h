@@ -111,6 +111,8 @@ private:
     Answer ask(int share, char op, const QByteArray& path, const Each& each, QByteArray* bytes);
     Share& shareState(int share);
     QString noAnswer() const;
+    // The same, for a query that gave up after this long, which its run's deadline may have cut short.
+    QString noAnswerAfter(qint64 waitedMsecs) const;
     bool waitReadable(int fd, QDeadlineTimer slice);
 
     int m_timeoutSecs;

@@ -10,7 +10,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 using State = FileQuery::Answer::State;
 
@@ -28,6 +30,8 @@ private slots:
     void shareAnswersThroughTheChannel();
     void stuckShareHoldsOneHelper();
     void stoppedQueryGivesUpAtOnce();
+    void queryWaitsOnAShareBehindTheOneBeforeIt_data();
+    void queryWaitsOnAShareBehindTheOneBeforeIt();
     void realHelperProcess();
     void checkListsUnreachableWithoutAsking();
     void askedTogetherAnswersAsAlone();
@@ -182,6 +186,49 @@ void TestFileQuery::stoppedQueryGivesUpAtOnce()
     timer.restart();
     QCOMPARE(bounded.stat(share() + QStringLiteral("/sub/backup.tar")).state, State::Unreachable);
     QVERIFY(timer.elapsed() < 1000);
+}
+
+void TestFileQuery::queryWaitsOnAShareBehindTheOneBeforeIt_data()
+{
+    QTest::addColumn<bool>("shareAnswers");
+    QTest::addColumn<int>("state");
+    // A check stopped while the share hangs, whose thread gives up only later, as on a loaded machine.
+    QTest::newRow("the first is stopped") << false << int(State::Unreachable);
+    QTest::newRow("the share answers the first") << true << int(State::Found);
+}
+
+void TestFileQuery::queryWaitsOnAShareBehindTheOneBeforeIt()
+{
+    QFETCH(bool, shareAnswers);
+    QFETCH(int, state);
+    const QString file = share() + QStringLiteral("/sub/backup.tar");
+    std::atomic<bool> stop{false};
+    std::thread first([&] {
+        FileQuery query(60);
+        query.setAbandon([&stop] { return stop.load(); });
+        query.stat(file);
+    });
+    QTRY_COMPARE(m_gate->running(), 1);
+    std::thread later([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (shareAnswers)
+            m_gate->open();
+        else
+            stop = true;
+    });
+    // Asked on its own, the share would be given the whole 5 s.
+    FileQuery second(5);
+    QElapsedTimer timer;
+    timer.start();
+    const FileQuery::Answer answer = second.stat(file);
+    const qint64 waited = timer.elapsed();
+    later.join();
+    first.join();
+    QCOMPARE(int(answer.state), state);
+    QVERIFY2(waited < 2000, qPrintable(QString::number(waited)));
+    // A share that hangs holds the one helper given up, not one for each query.
+    if (!shareAnswers)
+        QCOMPARE(m_gate->opened(), 1);
 }
 
 void TestFileQuery::realHelperProcess()
