@@ -197,7 +197,8 @@ private slots:
         gate->open();
         frmfiledsip& window = load();
         gate->close();
-        QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
+        // The start's helper has ended, so the one running below is the background check's.
+        QTRY_COMPARE(gate->running(), 0);
 
         // A background check meets the share as it stops answering; the user's refresh does not
         // wait for it, nor for the share.
