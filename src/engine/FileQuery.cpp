@@ -1,6 +1,8 @@
 #include "engine/FileQuery.h"
 
+#include "engine/HelperChannel.h"
 #include "engine/LeadingNumber.h"
+#include "engine/PlaceInLine.h"
 
 #include "store/AtomicSave.h"
 
@@ -11,26 +13,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <condition_variable>
-#include <limits>
 #include <mutex>
 
 #ifdef Q_OS_UNIX
 #include "queryhelper/QueryProtocol.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 #endif
 
 namespace {
@@ -70,116 +65,6 @@ void reapLocked()
             ++it;
     }
 }
-
-// Requests on a share not yet answered nor given up, across every query of the process. A query
-// does not ask a share while the one before it waits there for its first answer: when that one is
-// given up the share is stuck, and when it is answered the share answers. Asked at once instead, a
-// share that hangs would be waited on again in full, with a helper more: a user's refresh behind a
-// stopped check whose thread is slow to give up would freeze. A share that is answering, as through
-// a long listing, is asked at once.
-struct InLine
-{
-    QByteArray mountPoint;
-    quint64 turn;
-    qint64 sentMsecs;
-    qint64 heardMsecs; // when it last had an answer, 0 before its first
-};
-std::vector<InLine>& inLine()
-{
-    static auto* list = new std::vector<InLine>(); // outlives a query still waiting at exit
-    return *list;
-}
-std::condition_variable& lineMoved()
-{
-    static auto* moved = new std::condition_variable();
-    return *moved;
-}
-
-// A share heard from this recently is answering.
-constexpr qint64 kAnsweringMsecs = 1000;
-
-qint64 nowMsecs()
-{
-    QElapsedTimer clock;
-    clock.start();
-    return clock.msecsSinceReference();
-}
-
-// A place in the line of a share, held from the moment a query means to ask it until it is done.
-class PlaceInLine
-{
-public:
-    enum class Wait
-    {
-        Turn,    // none before it waits for the share's first answer
-        Silent,  // those before it have heard nothing from the share for the whole timeout
-        Stopped, // the query was given up, or its deadline came
-    };
-
-    explicit PlaceInLine(const QByteArray& mountPoint)
-    {
-        static quint64 turns = 0;
-        const std::lock_guard<std::mutex> lock(g_mutex);
-        m_turn = ++turns;
-        m_mountPoint = mountPoint;
-        inLine().push_back(InLine{mountPoint, m_turn, nowMsecs(), 0});
-    }
-    ~PlaceInLine()
-    {
-        {
-            const std::lock_guard<std::mutex> lock(g_mutex);
-            auto& line = inLine();
-            line.erase(std::find_if(line.begin(), line.end(), [this](const InLine& l) { return l.turn == m_turn; }));
-        }
-        lineMoved().notify_all();
-    }
-    PlaceInLine(const PlaceInLine&) = delete;
-    PlaceInLine& operator=(const PlaceInLine&) = delete;
-
-    void heard()
-    {
-        const std::lock_guard<std::mutex> lock(g_mutex);
-        for (InLine& l : inLine()) {
-            if (l.turn == m_turn)
-                l.heardMsecs = nowMsecs();
-        }
-    }
-
-    // Waits while a request before this one waits on the same share; `waited` says whether it had to.
-    template <typename Stop> Wait waitTurn(qint64 timeoutMsecs, Stop stop, bool& waited)
-    {
-        waited = false;
-        std::unique_lock<std::mutex> lock(g_mutex);
-        for (;;) {
-            const qint64 now = nowMsecs();
-            bool before = false;
-            qint64 lastSign = 0; // of life from the share: a request sent or answered
-            for (const InLine& l : inLine()) {
-                if (l.turn >= m_turn || l.mountPoint != m_mountPoint)
-                    continue;
-                if (l.heardMsecs != 0 && now - l.heardMsecs < kAnsweringMsecs)
-                    return Wait::Turn;
-                before = true;
-                lastSign = qMax(lastSign, qMax(l.sentMsecs, l.heardMsecs));
-            }
-            if (!before)
-                return Wait::Turn;
-            if (now - lastSign >= timeoutMsecs)
-                return Wait::Silent;
-            waited = true;
-            // The check's own stop is the caller's code: it is not asked under the lock.
-            lock.unlock();
-            if (stop())
-                return Wait::Stopped;
-            lock.lock();
-            lineMoved().wait_for(lock, std::chrono::milliseconds(kSliceMsecs));
-        }
-    }
-
-private:
-    quint64 m_turn = 0;
-    QByteArray m_mountPoint;
-};
 
 #ifdef Q_OS_UNIX
 // A stuck helper outlives a `--check` run, and a monitoring engine starts one every minute: a note
@@ -314,85 +199,6 @@ bool readLink(const QByteArray& path, QByteArray& target)
     target = buffer;
     return true;
 }
-
-// The helper process: a socket on its standard input and output, /dev/null for its errors, and
-// nothing else of ours (it closes whatever else it inherited before it asks anything).
-class HelperChannel : public QueryChannel
-{
-public:
-    ~HelperChannel() override
-    {
-        if (m_fd >= 0)
-            abandon();
-    }
-
-    bool open(QString& why) override
-    {
-        const QByteArray program = QFile::encodeName(FileQuery::helperProgram());
-        int sv[2];
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) {
-            why = QString::fromLocal8Bit(std::strerror(errno));
-            return false;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, sv[1], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, sv[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawnattr_t attr;
-        posix_spawnattr_init(&attr);
-        sigset_t none;
-        sigemptyset(&none);
-        sigset_t all;
-        sigfillset(&all);
-        posix_spawnattr_setsigmask(&attr, &none);
-        posix_spawnattr_setsigdefault(&attr, &all);
-        posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-        char* argv[] = {const_cast<char*>(program.constData()), nullptr};
-        const int result = ::posix_spawn(&m_pid, program.constData(), &actions, &attr, argv, environ);
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attr);
-        ::close(sv[1]);
-        if (result != 0) {
-            ::close(sv[0]);
-            m_pid = -1;
-            why = QString::fromLocal8Bit(std::strerror(result));
-            return false;
-        }
-        m_fd = sv[0];
-        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
-        return true;
-    }
-
-    int socket() const override { return m_fd; }
-    qint64 processId() const override { return m_pid; }
-
-    void abandon() override
-    {
-        if (m_pid > 0)
-            ::kill(m_pid, SIGKILL);
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-
-    bool ended() override
-    {
-        if (m_pid <= 0)
-            return true;
-        int status = 0;
-        const pid_t got = ::waitpid(m_pid, &status, WNOHANG);
-        if (got == m_pid || (got < 0 && errno == ECHILD)) {
-            m_pid = -1;
-            return true;
-        }
-        return false;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_fd = -1;
-};
 
 #endif
 
@@ -849,7 +655,8 @@ FileQuery::Answer FileQuery::ask(int shareIndex, char op, const QByteArray& path
     waiting.start();
     bool waited = false;
     const PlaceInLine::Wait turn = place.waitTurn(
-        qint64(m_timeoutSecs) * 1000, [this] { return (m_abandon && m_abandon()) || m_deadline.hasExpired(); }, waited);
+        qint64(m_timeoutSecs) * 1000, kSliceMsecs,
+        [this] { return (m_abandon && m_abandon()) || m_deadline.hasExpired(); }, waited);
     if (turn != PlaceInLine::Wait::Turn) {
         share.dead = true;
         // Silent, the share has had the whole timeout, if not all of it from this query.

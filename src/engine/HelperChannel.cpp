@@ -1,0 +1,81 @@
+#include "engine/HelperChannel.h"
+
+#ifdef Q_OS_UNIX
+#include <QFile>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+HelperChannel::~HelperChannel()
+{
+    if (m_fd >= 0)
+        abandon();
+}
+
+bool HelperChannel::open(QString& why)
+{
+    const QByteArray program = QFile::encodeName(FileQuery::helperProgram());
+    int sv[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) {
+        why = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, sv[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, sv[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    char* argv[] = {const_cast<char*>(program.constData()), nullptr};
+    const int result = ::posix_spawn(&m_pid, program.constData(), &actions, &attr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    ::close(sv[1]);
+    if (result != 0) {
+        ::close(sv[0]);
+        m_pid = -1;
+        why = QString::fromLocal8Bit(std::strerror(result));
+        return false;
+    }
+    m_fd = sv[0];
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+    return true;
+}
+
+void HelperChannel::abandon()
+{
+    if (m_pid > 0)
+        ::kill(m_pid, SIGKILL);
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+bool HelperChannel::ended()
+{
+    if (m_pid <= 0)
+        return true;
+    int status = 0;
+    const pid_t got = ::waitpid(m_pid, &status, WNOHANG);
+    if (got == m_pid || (got < 0 && errno == ECHILD)) {
+        m_pid = -1;
+        return true;
+    }
+    return false;
+}
+#endif
