@@ -360,7 +360,7 @@ int FileQuery::stuckHelpers()
 
 QString FileQuery::noAnswer() const
 {
-    return QStringLiteral("No answer within %1 s").arg(m_timeoutSecs);
+    return noAnswerAfter(qint64(m_timeoutSecs) * 1000);
 }
 
 QString FileQuery::noAnswerAfter(qint64 waitedMsecs) const
