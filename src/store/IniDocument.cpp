@@ -727,6 +727,21 @@ void IniDocument::values(int sectionNumber, const QLatin1String* keys, QStringVi
     text.truncate(at - start);
 }
 
+void IniDocument::forEachKey(int sectionNumber,
+                             const std::function<void(QStringView name, QStringView value)>& each) const
+{
+    if (sectionNumber < 0 || sectionNumber >= m_sections.size())
+        return;
+    const Section& s = m_sections[sectionNumber];
+    for (int line = s.header + 1; line <= s.lastLine; ++line) {
+        if (!m_lines[line].key)
+            continue;
+        QString value(valueSize(line), Qt::Uninitialized);
+        value.truncate(writeValue(value.data(), line) - value.constData());
+        each(keyNameOf(line), value);
+    }
+}
+
 void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
 {
     const QString cleanKey = trimmedLine(key);

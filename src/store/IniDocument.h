@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QVector>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <vector>
@@ -49,6 +50,9 @@ public:
     // are added to the end of `text`, which the views point into; views into it from before may be
     // left behind when it grows. The keys are ASCII, without blanks around them.
     void values(int sectionNumber, const QLatin1String* keys, QStringView* values, int count, QString& text) const;
+    // Each key line of a section in file order, with its name without blanks around it and its value
+    // as value() reads it. A repeated key is handed on each time: the first is the one that counts.
+    void forEachKey(int sectionNumber, const std::function<void(QStringView name, QStringView value)>& each) const;
     // Replaces the first such key's line, or adds the key at the end of its section, or the section
     // at the end of the file. A value that would lose blanks or quotes on reading is quoted.
     void setValue(const QString& section, const QString& key, const QString& value);

@@ -29,6 +29,8 @@ public:
 
     // The default when the file, section or key is missing or the stored value is empty.
     QString ReadString(const QString& section, const QString& key, const QString& path, const QString& def);
+    // The parse of the file as it is now: empty for a missing file, null when it cannot be read.
+    std::shared_ptr<const IniDocument> Document(const QString& path) { return document(path, false); }
     void InitForm(QObject* window);
     // The last `count` pieces of text split by delimiter (the part after the last delimiter for count 1).
     QString LastPiece(const QString& text, int count, const QString& delimiter) const;
