@@ -7,6 +7,11 @@
 #include "background/FolderWatch.h"
 #include "background/NotificationPolicy.h"
 #include "background/TrayHostWatch.h"
+#include "engine/CheckOutcome.h"
+#include "engine/Clock.h"
+#include "engine/FileQuery.h"
+#include "engine/WatchList.h"
+#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include <QDir>
@@ -126,11 +131,18 @@ void BackgroundChecks::tryRun()
     QThread* thread = QThread::create([job] {
         try {
             IniFile ini;
-            EntryChecker checker(ini, job->inifilename, job->tempinifilename);
-            checker.setMode(EntryChecker::Mode::Unattended);
+            CheckOutcome::dropRowMap(job->tempinifilename);
+            const WatchList list = WatchList::read(ini, job->inifilename);
+            FileQuery files(WatchListFile::shareTimeout(ini, job->inifilename));
+            files.setAbandon([job] { return job->stop.load(); });
+            EntryChecker checker(files, Clock::now().toLocalTime().date());
             checker.setCollectReport(true);
             checker.setStopped([job] { return job->stop.load(); });
-            job->result = checker.run(job->showAll);
+            job->result = checker.check(list, job->showAll);
+            if (job->stop)
+                return;
+            // Nothing is asked here: a gone file waits for the next refresh the user sees.
+            CheckOutcome::store(ini, job->inifilename, job->tempinifilename, job->result);
             job->folderSamples = folderSamples(job->result.entries);
             job->result.entries.clear();
         } catch (...) {

@@ -7,6 +7,7 @@
 #include "engine/EntryWriter.h"
 #include "engine/FileQuery.h"
 #include "engine/FileStamp.h"
+#include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
@@ -117,9 +118,8 @@ bool ReminderActions::preparerightpopup()
     const qint16 entry = m_realfilenumber();
     if (entry < 0)
         return false;
-    const QString advise = IniFile::instance().ReadString(WatchListFile::sectionName(entry),
-                                                          QStringLiteral("advisechanges"), m_shared.inifilename, {});
-    m_menus.rightpopupupdatefiledate->setVisible(WatchListFile::containsTrue(advise));
+    const WatchEntry stored = WatchEntry::read(IniFile::instance(), m_shared.inifilename, entry);
+    m_menus.rightpopupupdatefiledate->setVisible(stored.popupReportsChanges());
     return true;
 }
 
@@ -187,8 +187,7 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     if (entry < 0)
         return;
     IniFile& ini = IniFile::instance();
-    const QString section = WatchListFile::sectionName(entry);
-    const QString fileName = ini.ReadString(section, QStringLiteral("filename"), m_shared.inifilename, {});
+    const QString fileName = WatchEntry::read(ini, m_shared.inifilename, entry).fileName;
     // The same reading and conversion as the check's, so the two texts compare equal until the
     // file is touched again.
     FileStamp::refreshZone();

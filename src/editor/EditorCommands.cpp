@@ -4,7 +4,7 @@
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
 #include "editor/frmaddnewfile.h"
-#include "engine/StoredEntry.h"
+#include "engine/WatchEntry.h"
 #include "store/IniFile.h"
 
 #include <QWidget>
@@ -75,5 +75,5 @@ void EditorCommands::fileeditfile_Click()
     const BusyCursor busy(m_window);
     m_shared.filenumber = entry;
     editor.setTarget(m_shared.inifilename, m_shared.filenumber);
-    editor.showEntry(StoredEntry::read(IniFile::instance(), m_shared.inifilename, m_shared.filenumber));
+    editor.showEntry(WatchEntry::read(IniFile::instance(), m_shared.inifilename, m_shared.filenumber));
 }

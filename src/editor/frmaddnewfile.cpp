@@ -15,7 +15,7 @@
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/PathPieces.h"
-#include "engine/StoredEntry.h"
+#include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
 #include "filedialog/clsOpenSave.h"
 #include "store/IniFile.h"
@@ -268,20 +268,20 @@ void frmaddnewfile::cmdok_Click()
     emit saved();
 }
 
-void frmaddnewfile::showEntry(const StoredEntry& entry)
+void frmaddnewfile::showEntry(const WatchEntry& entry)
 {
     // The info line belongs to the file it was built for.
     if (entry.fileName != cmdfilename->text())
         filedatetext.clear();
     cmdfilename->setText(entry.fileName);
-    showDays(DayCount::caption(entry.days));
+    showDays(DayCount::caption(entry.editorDays()));
     showDescription(entry.description);
-    if (entry.adviseChanges)
+    if (entry.editorReportsChanges())
         checkfilechanges->setChecked(true);
-    if (entry.type >= 0) {
+    if (const int kind = entry.editorKind(); kind >= 0) {
         Checkfixedfiles->setChecked(true);
         Framecovertypefile->hide();
-        listtypeoffile->setCurrentIndex(entry.type);
+        listtypeoffile->setCurrentIndex(kind);
     }
     txtpattern->setText(entry.pattern);
     txtsmallest->setText(entry.smallestSize);

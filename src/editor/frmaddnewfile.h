@@ -8,7 +8,7 @@
 #include "editor/EditorControls.h"
 #include "engine/EntryWriter.h"
 
-struct StoredEntry;
+struct WatchEntry;
 
 // The window that subscribes to a new file or edits an entry. It is modeless; whoever opens it
 // owns it and keeps it to one. Cancel only hides it, and OK or the close box unload it, so that
@@ -45,7 +45,7 @@ public:
     void cmdok_Click();
 
     // The edit fill: shows a stored entry. It never unticks a box nor covers the row again.
-    void showEntry(const StoredEntry& entry);
+    void showEntry(const WatchEntry& entry);
     // The values as the save takes them.
     EntryInput entryInput() const;
 

@@ -4,6 +4,7 @@
 #include "engine/FilePattern.h"
 #include "engine/FileStamp.h"
 #include "engine/SizeText.h"
+#include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
 
 #include <QDir>
@@ -49,10 +50,10 @@ QString EntryWriter::message(Result result)
 
 EntryWriter::Optional EntryWriter::storedOptional(IniFile& ini, const QString& inifilename, qint16 entry)
 {
-    const QString section = WatchListFile::savedSectionName(entry);
+    const WatchEntry stored = WatchEntry::read(ini, inifilename, entry);
     Optional out;
-    out.pattern = !ini.ReadString(section, QStringLiteral("file pattern"), inifilename, QString()).isEmpty();
-    out.smallestSize = !ini.ReadString(section, QStringLiteral("smallest size"), inifilename, QString()).isEmpty();
+    out.pattern = !stored.pattern.isEmpty();
+    out.smallestSize = !stored.smallestSize.isEmpty();
     return out;
 }
 
@@ -104,10 +105,7 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
         return out;
     }
     // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
-    if (sameFile(
-            query,
-            ini.ReadString(WatchListFile::savedSectionName(entry), QStringLiteral("filename"), inifilename, QString()),
-            input.fileName))
+    if (sameFile(query, WatchEntry::read(ini, inifilename, entry).fileName, input.fileName))
         return out;
     out.moment = FileStamp::modified(query.stat(input.fileName));
     out.replace = out.moment || anythingStored;
@@ -116,11 +114,8 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
 
 bool EntryWriter::seenStored(IniFile& ini, const QString& inifilename, qint16 entry)
 {
-    const QString section = WatchListFile::savedSectionName(entry);
-    const auto stored = [&](const char* key) {
-        return ini.ReadString(section, QString::fromLatin1(key), inifilename, QString());
-    };
-    return !stored(FileStamp::kSeenKey).isEmpty() || !stored(FileStamp::kSeenMomentKey).isEmpty();
+    const WatchEntry stored = WatchEntry::read(ini, inifilename, entry);
+    return !stored.seen.isEmpty() || !stored.seenMoment.isEmpty();
 }
 
 bool EntryWriter::sameFile(FileQuery& query, const QString& a, const QString& b)
@@ -213,8 +208,11 @@ void EntryWriter::markRemoved(IniFile& ini, const QString& inifilename, const QS
     ini.WriteStrings(inifilename, {IniFile::Write{section, QStringLiteral("Notactive"), QStringLiteral("true")}});
 }
 
-void EntryWriter::setPickedFile(IniFile& ini, const QString& inifilename, const QString& section,
-                                const QString& fileName)
+void EntryWriter::storePicks(IniFile& ini, const QString& inifilename, const QList<EntryChecker::Pick>& picks)
 {
-    ini.WriteStrings(inifilename, {IniFile::Write{section, QStringLiteral("filename"), fileName}});
+    QList<IniFile::Write> writes;
+    writes.reserve(picks.size());
+    for (const EntryChecker::Pick& pick : picks)
+        writes.append({WatchListFile::sectionName(pick.entry), QStringLiteral("filename"), pick.fileName});
+    ini.WriteStrings(inifilename, writes);
 }

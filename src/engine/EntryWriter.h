@@ -5,6 +5,7 @@
 #include <QString>
 #include <optional>
 
+#include "engine/EntryChecker.h"
 #include "engine/FileStamp.h"
 #include "store/IniFile.h"
 
@@ -75,11 +76,10 @@ public:
     static void postpone(IniFile& ini, const QString& inifilename, qint16 entry, const QDate& until, bool never);
     // "Update the File Date": the file's moment now is the one the user has seen.
     static void acknowledge(IniFile& ini, const QString& inifilename, qint16 entry, const FileStamp::Local& modified);
-    // The check's writes into the section it read: the user removed the entry when its file had
-    // gone, or a folder entry's pick is another file now.
+    // What a check hands back: the user removed the entry when its file had gone, and folder
+    // entries whose pick is another file now, stored together.
     static void markRemoved(IniFile& ini, const QString& inifilename, const QString& section);
-    static void setPickedFile(IniFile& ini, const QString& inifilename, const QString& section,
-                              const QString& fileName);
+    static void storePicks(IniFile& ini, const QString& inifilename, const QList<EntryChecker::Pick>& picks);
 
 private:
     static bool reportsChanges(const EntryInput& input);

@@ -4,6 +4,9 @@
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
+#include "engine/WatchList.h"
+#include "engine/WatchListFile.h"
+#include "store/IniFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,11 +81,15 @@ CheckReport run(IniFile& ini, const QString& watchList, bool showAll, QDeadlineT
     const QDateTime now = Clock::now().toLocalTime();
     report.checkedAt = now.toOffsetFromUtc(now.offsetFromUtc());
 
-    EntryChecker checker(ini, copy ? copy->fileName() : watchList, QString());
-    checker.setMode(EntryChecker::Mode::ReadOnly);
+    const QString readFrom = copy ? copy->fileName() : watchList;
+    const WatchList list = WatchList::read(ini, readFrom);
+    FileQuery files(WatchListFile::shareTimeout(ini, readFrom));
+    // The parse is not needed again: its memory goes before the files are asked about.
+    ini.clearCache();
+    files.setDeadline(deadline);
+    EntryChecker checker(files, now.date());
     checker.setCollectReport(true);
-    checker.setDeadline(deadline);
-    EntryChecker::Result result = checker.run(showAll);
+    EntryChecker::Result result = checker.check(list, showAll);
     report.entries = std::move(result.entries);
     report.rows.reserve(result.rows.size());
     for (const CheckRow& row : result.rows)

@@ -3,6 +3,7 @@
 #include "base/AppInfo.h"
 #include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
+#include "engine/WatchList.h"
 #include "store/IniFile.h"
 
 #include <QCoreApplication>
@@ -23,14 +24,9 @@ Paths pathsIn(const QString& folder)
 
 } // namespace
 
-NumberedName sectionNameOnStack(qint16 entry)
+QString rowSectionName(int row)
 {
-    return NumberedName(QLatin1String("file "), entry);
-}
-
-NumberedName rowSectionName(int row)
-{
-    return NumberedName(QLatin1String("tempfile "), row);
+    return QStringLiteral("tempfile ") + QString::number(row);
 }
 
 Paths locate(const QString& programFolder, DataFolder use)
@@ -53,22 +49,17 @@ Paths locate(DataFolder use)
 
 QString sectionName(qint16 entry)
 {
-    return sectionNameOnStack(entry).view().toString();
+    return QStringLiteral("file ") + QString::number(entry);
 }
 
 QString savedSectionName(qint16 entry)
 {
-    return NumberedName(QLatin1String("File "), entry).view().toString();
+    return QStringLiteral("File ") + QString::number(entry);
 }
 
 bool containsLowerTrue(QStringView value)
 {
-    // Read for every entry, and most often "true" or "false" itself: shorter than a search is worth.
-    for (qsizetype i = 0; i + 4 <= value.size(); ++i) {
-        if (value[i] == u't' && value[i + 1] == u'r' && value[i + 2] == u'u' && value[i + 3] == u'e')
-            return true;
-    }
-    return false;
+    return value.contains(QLatin1String("true"));
 }
 
 bool containsTrue(QStringView value)
@@ -78,8 +69,7 @@ bool containsTrue(QStringView value)
 
 bool isLoweredTrue(QStringView value)
 {
-    // Only a four-letter text can lower to "true", so no other needs a lowered copy.
-    return value.size() == 4 && value.toString().toLower() == QLatin1String("true");
+    return value.toString().toLower() == QLatin1String("true");
 }
 
 bool equalsTrueIgnoringCase(QStringView value)
@@ -94,17 +84,7 @@ bool isNotFalse(QStringView value)
 
 std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)
 {
-    // One look at the disk, then the walk trusts the parse it got.
-    ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), inifilename, QString());
-    const IniFile::TrustedReads trusted(ini);
-    for (int n = 0; n <= kLastEntryNumber; ++n) {
-        const QString section = sectionName(static_cast<qint16>(n));
-        const bool removed =
-            isLoweredTrue(ini.ReadString(section, QStringLiteral("Notactive"), inifilename, QString()));
-        if (removed || ini.ReadString(section, QStringLiteral("filename"), inifilename, QString()).isEmpty())
-            return static_cast<qint16>(n);
-    }
-    return std::nullopt;
+    return WatchList::read(ini, inifilename).nextFreeNumber();
 }
 
 int shareTimeout(IniFile& ini, const QString& inifilename)

@@ -4,8 +4,6 @@
 #include <QStringView>
 #include <optional>
 
-#include "engine/NumberedName.h"
-
 class IniFile;
 
 // Where the watch list file and the row map file live, and the numbering of entries.
@@ -34,9 +32,8 @@ Paths locate(DataFolder dataFolder = DataFolder::Create);
 // always written "File n", and a file it made keeps that spelling.
 QString sectionName(qint16 entry);
 QString savedSectionName(qint16 entry);
-// The same without an allocation, and the section of row n of the row map file, "tempfile n".
-NumberedName sectionNameOnStack(qint16 entry);
-NumberedName rowSectionName(int row);
+// The section of row n of the row map file, "tempfile n".
+QString rowSectionName(int row);
 
 // How a stored "true" is read. The readers differ on purpose: each place keeps the rule it has
 // always had, so a value written by hand reads there as it always did.

@@ -2,18 +2,9 @@
 
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
-#include "engine/WatchListFile.h"
+#include "engine/WatchList.h"
 #include "printing/TextPrinter.h"
 #include "store/IniFile.h"
-
-namespace {
-
-QString entryValue(const QString& inifilename, int number, const QString& key)
-{
-    return IniFile::instance().ReadString(WatchListFile::sectionName(qint16(number)), key, inifilename, QString());
-}
-
-} // namespace
 
 QString ReportPrinter::oldFilesTitle()
 {
@@ -49,42 +40,27 @@ void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
 void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
 {
     printHead(printer, allFilesTitle());
-    // One read that asks the disk, so the walk below works on the file as it is now and need not
-    // ask again for each of its many reads.
-    entryValue(inifilename, 0, QStringLiteral("filename"));
-    IniFile::TrustedReads trusted(IniFile::instance());
-    for (int number = 0; number <= WatchListFile::kLastEntryNumber; ++number) {
-        if (!printEntry(printer, inifilename, number))
-            break;
-    }
+    for (const WatchEntry& entry : WatchList::read(IniFile::instance(), inifilename).entries)
+        printEntry(printer, entry);
     printer.endDoc();
 }
 
-bool ReportPrinter::printEntry(TextPrinter& printer, const QString& inifilename, int number)
+void ReportPrinter::printEntry(TextPrinter& printer, const WatchEntry& entry)
 {
-    const QString notactive = entryValue(inifilename, number, QStringLiteral("Notactive"));
-    const QString filename = entryValue(inifilename, number, QStringLiteral("filename"));
-    if (filename.isEmpty())
-        return false;
-    if (WatchListFile::isLoweredTrue(notactive))
-        return true;
-    const QString description = entryValue(inifilename, number, QStringLiteral("description"));
-    printer.printLine(QStringLiteral("File:") + QString::number(number));
-    printer.printLine(QStringLiteral("File Description:\t ") + description);
-    printer.printLine(QStringLiteral("File Name:\t\t ") + filename);
+    if (entry.isRemoved())
+        return;
+    printer.printLine(QStringLiteral("File:") + QString::number(entry.number));
+    printer.printLine(QStringLiteral("File Description:\t ") + entry.description);
+    printer.printLine(QStringLiteral("File Name:\t\t ") + entry.fileName);
     printer.printLine(QString());
-    const QString days = entryValue(inifilename, number, QStringLiteral("days"));
-    printer.printLine(QStringLiteral("Advise if ") + days + QStringLiteral(" days old "));
+    printer.printLine(QStringLiteral("Advise if ") + entry.days + QStringLiteral(" days old "));
     // Only an entry that has them prints these lines, so that a list without them prints as it always has.
-    const QString pattern = entryValue(inifilename, number, QStringLiteral("file pattern"));
-    if (!pattern.isEmpty())
-        printer.printLine(QStringLiteral("Only files matching ") + pattern);
-    const QString smallest = entryValue(inifilename, number, QStringLiteral("smallest size"));
-    if (!smallest.isEmpty())
-        printer.printLine(QStringLiteral("Remind me if smaller than ") + smallest);
-    if (WatchListFile::isLoweredTrue(entryValue(inifilename, number, QStringLiteral("advisechanges"))))
+    if (!entry.pattern.isEmpty())
+        printer.printLine(QStringLiteral("Only files matching ") + entry.pattern);
+    if (!entry.smallestSize.isEmpty())
+        printer.printLine(QStringLiteral("Remind me if smaller than ") + entry.smallestSize);
+    if (entry.reportReportsChanges())
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));
     printer.printLine(QString());
-    return true;
 }

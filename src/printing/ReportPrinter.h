@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class TextPrinter;
+struct WatchEntry;
 
 // The two printed reports, line by line: the shared page head, then the rows of the main list
 // ("Print old files") or one block per active entry of the watch list file ("Print all my files").
@@ -19,6 +20,6 @@ public:
 
 private:
     static void printHead(TextPrinter& printer, const QString& title);
-    // False at the first entry without a file name, where the walk ends.
-    static bool printEntry(TextPrinter& printer, const QString& inifilename, int number);
+    // A removed entry prints nothing.
+    static void printEntry(TextPrinter& printer, const WatchEntry& entry);
 };

@@ -1,9 +1,11 @@
 #include "CountingQuestion.h"
+#include "engine/CheckOutcome.h"
 #include "engine/EntryChecker.h"
 
 #include "TestHelpers.h"
 #include "engine/Clock.h"
-#include "engine/MissingFileQuestion.h"
+#include "engine/FileQuery.h"
+#include "engine/WatchList.h"
 #include "store/IniFile.h"
 
 #include <QDir>
@@ -18,8 +20,8 @@ const QDateTime kNow(QDate(2026, 6, 15), QTime(12, 0));
 
 } // namespace
 
-// What each way of running the check may write and ask, on one watch list with a folder entry, a
-// missing file and an old file.
+// The check only judges; what it hands back is what its callers write and ask: on one watch list
+// with a folder entry, a missing file and an old file.
 class TestCheckModes : public QObject
 {
     Q_OBJECT
@@ -33,21 +35,8 @@ private slots:
     }
     void cleanupTestCase() { Clock::reset(); }
 
-    void writesAndAsksByMode_data()
+    void checkWritesNothingAndHandsBackWhatToDo()
     {
-        QTest::addColumn<EntryChecker::Mode>("mode");
-        QTest::addColumn<bool>("writes");
-        QTest::addColumn<bool>("asks");
-        QTest::newRow("refresh") << EntryChecker::Mode::Refresh << true << true;
-        QTest::newRow("unattended") << EntryChecker::Mode::Unattended << true << false;
-        QTest::newRow("read-only") << EntryChecker::Mode::ReadOnly << false << false;
-    }
-
-    void writesAndAsksByMode()
-    {
-        QFETCH(EntryChecker::Mode, mode);
-        QFETCH(bool, writes);
-        QFETCH(bool, asks);
         const QString ini = path("Staleguard.ini");
         const QString rowMap = path("$Staleguard.ini");
         QVERIFY(QDir(m_dir->path()).mkdir("logs"));
@@ -63,34 +52,38 @@ private slots:
         const QByteArray before = readAll(ini);
 
         IniFile& store = IniFile::instance();
-        CountingQuestion question;
-        EntryChecker checker(store, ini, rowMap);
-        checker.setMode(mode);
-        checker.setMissingFileQuestion(&question);
+        FileQuery files;
+        EntryChecker checker(files, kNow.date());
         checker.setCollectReport(true);
-        const EntryChecker::Result result = checker.run(false);
+        const EntryChecker::Result result = checker.check(WatchList::read(store, ini), false);
+        QCOMPARE(readAll(ini), before);
+        QCOMPARE(readAll(rowMap), staleMap);
 
         QCOMPARE(result.rows.size(), 2);
         QCOMPARE(result.rows[0].text, QString("Logs are 9 days old"));
         QCOMPARE(result.rows[1].entry, qint16(2));
-        QCOMPARE(question.asked, asks ? QStringList{path("gone.txt")} : QStringList{});
-        QCOMPARE(store.ReadString("file 1", "Notactive", ini, "-"), QString(asks ? "true" : "-"));
-        QCOMPARE(store.ReadString("file 0", "filename", ini, QString()),
-                 path(writes ? "logs/today.log" : "logs/last-week.log"));
-        if (writes)
-            QCOMPARE(store.ReadString("tempfile 1", "realnumber", rowMap, QString()), QString("2"));
-        else
-            QCOMPARE(readAll(rowMap), staleMap);
-        if (!writes)
-            QCOMPARE(readAll(ini), before);
-
-        // The report sees the folder's pick whether or not it was stored.
+        QCOMPARE(result.picks.size(), 1);
+        QCOMPARE(result.picks[0].fileName, path("logs/today.log"));
+        QCOMPARE(result.gone.size(), 1);
+        QCOMPARE(result.gone[0].entry, qint16(1));
+        // The report sees the folder's pick before it is stored.
         QCOMPARE(result.entries.size(), 3);
         QCOMPARE(result.entries[0].fileName, path("logs/today.log"));
         QCOMPARE(result.entries[0].kind, EntryReport::Kind::Newest);
         QCOMPARE(result.entries[0].age, std::optional<qint16>(9));
         QCOMPARE(result.entries[1].state, EntryReport::State::Missing);
         QCOMPARE(result.entries[2].state, EntryReport::State::Old);
+
+        CheckOutcome::store(store, ini, rowMap, result);
+        QCOMPARE(store.ReadString("file 0", "filename", ini, QString()), path("logs/today.log"));
+        QCOMPARE(store.ReadString("tempfile 1", "realnumber", rowMap, QString()), QString("2"));
+        QCOMPARE(store.ReadString("file 1", "Notactive", ini, "-"), QString("-"));
+
+        CountingQuestion question;
+        question.answers = {true};
+        CheckOutcome::askAboutGone(store, ini, result.gone, files, question, {});
+        QCOMPARE(question.asked, QStringList{path("gone.txt")});
+        QCOMPARE(store.ReadString("file 1", "Notactive", ini, "-"), QString("true"));
     }
 
 private:

@@ -4,6 +4,7 @@
 #include "TestHelpers.h"
 #include "WatchListFolder.h"
 #include "base/AppError.h"
+#include "engine/CheckOutcome.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -40,7 +41,7 @@ private slots:
     void tooSmall();
     void postponedUntilTodayFromMidnight();
     void missingFileAnsweredNoThenYes();
-    void fileBackWhileTheQuestionWaitsIsFound();
+    void fileBackWhileTheQuestionWaitsIsNotAskedAbout();
     void walkEndsAtTheFirstEntryWithoutFileName();
     void rowMapFollowsTheRows();
     void folderEntriesTakeTheirChosenFile();
@@ -240,7 +241,7 @@ void TestEntryChecker::missingFileAnsweredNoThenYes()
     QCOMPARE(m_dir->question.asked.size(), 2);
 }
 
-void TestEntryChecker::fileBackWhileTheQuestionWaitsIsFound()
+void TestEntryChecker::fileBackWhileTheQuestionWaitsIsNotAskedAbout()
 {
     // The user restores the next file while the question about the first is open.
     struct Restoring : MissingFileQuestion
@@ -257,12 +258,13 @@ void TestEntryChecker::fileBackWhileTheQuestionWaitsIsFound()
     const QString keys = "description=Report\ndays=2";
     TestHelpers::writeAll(m_dir->iniPath(),
                           entrySection(0, path("gone.doc"), keys) + entrySection(1, path("later.doc"), keys));
-    EntryChecker checker(IniFile::instance(), m_dir->iniPath(), m_dir->rowMapPath());
-    checker.setMissingFileQuestion(&question);
-    const auto result = checker.run(false);
+    IniFile& ini = IniFile::instance();
+    const auto result = m_dir->checkOnly();
+    FileQuery files;
+    CheckOutcome::askAboutGone(ini, m_dir->iniPath(), result.gone, files, question, {});
     QCOMPARE(question.asked, 1);
-    QCOMPARE(result.rows.size(), 1);
-    QCOMPARE(result.rows[0].entry, qint16(1));
+    QCOMPARE(m_dir->stored(1, "Notactive"), QString("<none>"));
+    QCOMPARE(m_dir->check().rows.size(), 1);
 }
 
 void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
@@ -273,9 +275,7 @@ void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
                           entrySection(0, path("old"), keys) + entrySection(1, path("old"), keys + "\nNotactive=true") +
                               entrySection(2, path("old"), keys) + entrySection(4, path("old"), keys));
     int examined = 0;
-    EntryChecker checker(IniFile::instance(), m_dir->iniPath(), m_dir->rowMapPath());
-    checker.setProgress([&examined] { ++examined; });
-    const auto result = checker.run(false);
+    const auto result = m_dir->checkOnly(false, [&examined] { ++examined; });
     QCOMPARE(result.rows.size(), 2);
     QCOMPARE(result.rows[0].entry, qint16(0));
     QCOMPARE(result.rows[1].entry, qint16(2));

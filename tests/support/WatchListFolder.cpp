@@ -1,6 +1,11 @@
 #include "WatchListFolder.h"
 
 #include "TestHelpers.h"
+#include "engine/CheckOutcome.h"
+#include "engine/Clock.h"
+#include "engine/FileQuery.h"
+#include "engine/WatchList.h"
+#include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 namespace {
@@ -21,7 +26,21 @@ QString WatchListFolder::setting(const QString& key) const
 
 EntryChecker::Result WatchListFolder::check(bool showAll)
 {
-    EntryChecker checker(IniFile::instance(), iniPath(), rowMapPath());
-    checker.setMissingFileQuestion(&question);
-    return checker.run(showAll);
+    IniFile& ini = IniFile::instance();
+    CheckOutcome::dropRowMap(rowMapPath());
+    FileQuery files(WatchListFile::shareTimeout(ini, iniPath()));
+    const EntryChecker::Result result = checkOnly(showAll);
+    CheckOutcome::store(ini, iniPath(), rowMapPath(), result);
+    CheckOutcome::askAboutGone(ini, iniPath(), result.gone, files, question, {});
+    return result;
+}
+
+EntryChecker::Result WatchListFolder::checkOnly(bool showAll, std::function<void()> progress)
+{
+    IniFile& ini = IniFile::instance();
+    FileQuery files(WatchListFile::shareTimeout(ini, iniPath()));
+    EntryChecker checker(files, Clock::now().toLocalTime().date());
+    checker.setCollectReport(true);
+    checker.setProgress(std::move(progress));
+    return checker.check(WatchList::read(ini, iniPath()), showAll);
 }

@@ -4,6 +4,7 @@
 #include "engine/EntryChecker.h"
 
 #include <QTemporaryDir>
+#include <functional>
 
 // A temporary folder standing in for the program folder: the watch list and its row map lie in it
 // under the names the program gives them there.
@@ -18,6 +19,8 @@ public:
     QString setting(const QString& key) const;
     // The check as the window runs it, with `question` answering about missing files.
     EntryChecker::Result check(bool showAll = false);
+    // The check alone, with its report: nothing written, nothing asked.
+    EntryChecker::Result checkOnly(bool showAll = false, std::function<void()> progress = {});
 
     CountingQuestion question;
 };

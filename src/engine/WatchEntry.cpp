@@ -1,0 +1,149 @@
+#include "engine/WatchEntry.h"
+
+#include "engine/DateTexts.h"
+#include "engine/FileStamp.h"
+#include "engine/LeadingNumber.h"
+#include "engine/SizeText.h"
+#include "engine/WatchListFile.h"
+#include "store/IniFile.h"
+
+namespace {
+
+constexpr int kFolderDescriptionLength = 35;
+
+// Where each stored key goes.
+struct KeyField
+{
+    QLatin1String key;
+    QString WatchEntry::*field;
+};
+
+const KeyField kFields[] = {
+    {QLatin1String("filename"), &WatchEntry::fileName},
+    {QLatin1String("days"), &WatchEntry::days},
+    {QLatin1String("description"), &WatchEntry::description},
+    {QLatin1String("Postponedate"), &WatchEntry::postponeDate},
+    {QLatin1String("Notactive"), &WatchEntry::notActive},
+    {QLatin1String("non-fixed file type"), &WatchEntry::kind},
+    {QLatin1String("advisechanges"), &WatchEntry::adviseChanges},
+    {QLatin1String(FileStamp::kSeenKey), &WatchEntry::seen},
+    {QLatin1String(FileStamp::kSeenMomentKey), &WatchEntry::seenMoment},
+    {QLatin1String("file pattern"), &WatchEntry::pattern},
+    {QLatin1String("smallest size"), &WatchEntry::smallestSize},
+};
+
+// Names match as their lowered forms do; most are ASCII and are compared as they lie.
+bool isKeyNamed(QStringView name, QLatin1String key)
+{
+    for (const QChar c : name) {
+        if (c.unicode() >= 0x80)
+            return name.toString().toLower() == QString(key).toLower();
+    }
+    return name.size() == key.size() && name.compare(key, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+WatchEntry WatchEntry::read(const IniDocument& doc, qint16 number)
+{
+    WatchEntry entry;
+    entry.number = number;
+    const int section = doc.sectionNumber(WatchListFile::sectionName(number));
+    doc.forEachKey(section, [&entry](QStringView name, QStringView value) {
+        for (const KeyField& f : kFields) {
+            QString& field = entry.*f.field;
+            // The first of repeated keys counts, as a single read of the key finds it; an empty
+            // one reads as missing, and a later one does not take its place.
+            if (isKeyNamed(name, f.key)) {
+                if (field.isNull())
+                    field = value.isEmpty() ? QString(QLatin1String("")) : value.toString();
+                return;
+            }
+        }
+    });
+    // The empty ones were kept as empty, not null, only to mark their key as found.
+    for (const KeyField& f : kFields) {
+        if ((entry.*f.field).isEmpty())
+            entry.*f.field = QString();
+    }
+    return entry;
+}
+
+WatchEntry WatchEntry::read(IniFile& ini, const QString& inifilename, qint16 number)
+{
+    const auto doc = ini.Document(inifilename);
+    if (!doc) {
+        WatchEntry entry;
+        entry.number = number;
+        return entry;
+    }
+    return read(*doc, number);
+}
+
+bool WatchEntry::isRemoved() const
+{
+    return WatchListFile::isLoweredTrue(notActive);
+}
+
+QString WatchEntry::checkDescription() const
+{
+    return checkKind() == -1 ? description : description.left(kFolderDescriptionLength);
+}
+
+qint16 WatchEntry::checkDays() const
+{
+    return LeadingNumber::toInt16(days);
+}
+
+qint16 WatchEntry::checkKind() const
+{
+    if (kind.isEmpty())
+        return -1;
+    const qint16 value = LeadingNumber::toInt16(kind);
+    return value == -1 || value == 0 ? value : qint16(1);
+}
+
+bool WatchEntry::checkReportsChanges() const
+{
+    return WatchListFile::containsLowerTrue(adviseChanges);
+}
+
+std::optional<QDate> WatchEntry::postponedUntil() const
+{
+    if (postponeDate.isEmpty())
+        return std::nullopt;
+    return DateTexts::parseShortDate(postponeDate);
+}
+
+std::optional<qint64> WatchEntry::smallestBytes() const
+{
+    if (smallestSize.isEmpty())
+        return std::nullopt;
+    return SizeText::bytes(smallestSize);
+}
+
+qint16 WatchEntry::editorDays() const
+{
+    return LeadingNumber::toInt16(days.isEmpty() ? QStringLiteral("1") : days);
+}
+
+int WatchEntry::editorKind() const
+{
+    const qint16 value = LeadingNumber::toInt16(kind.isEmpty() ? QStringLiteral("-1") : kind);
+    return value < 0 ? -1 : qMin<int>(value, 1);
+}
+
+bool WatchEntry::editorReportsChanges() const
+{
+    return WatchListFile::equalsTrueIgnoringCase(adviseChanges);
+}
+
+bool WatchEntry::popupReportsChanges() const
+{
+    return WatchListFile::containsTrue(adviseChanges);
+}
+
+bool WatchEntry::reportReportsChanges() const
+{
+    return WatchListFile::isLoweredTrue(adviseChanges);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <optional>
+
+class IniDocument;
+class IniFile;
+
+// One watched file or folder: the keys of its section as they are stored, each a null string when
+// it is missing or empty (every reader takes an empty value for its own default).
+// How a value reads is each reader's own rule, and the readers differ on purpose: each keeps the
+// rule it has always had, so that a value written by hand reads there as it always did. The rules
+// stand side by side below so that the differences show.
+struct WatchEntry
+{
+    qint16 number = 0;
+    QString fileName;      // "filename"
+    QString days;          // "days"
+    QString description;   // "description"
+    QString postponeDate;  // "Postponedate"
+    QString notActive;     // "Notactive"
+    QString kind;          // "non-fixed file type"
+    QString adviseChanges; // "advisechanges"
+    QString seen;          // "last date changed"
+    QString seenMoment;    // "last date changed utc"
+    QString pattern;       // "file pattern"
+    QString smallestSize;  // "smallest size"
+
+    // The entry's section in a parse of the watch list; the first of repeated keys counts.
+    static WatchEntry read(const IniDocument& doc, qint16 number);
+    // The same from the file as it is now.
+    static WatchEntry read(IniFile& ini, const QString& inifilename, qint16 number);
+
+    // Every reader: removed when the whole value, lowered, is "true".
+    bool isRemoved() const;
+
+    // The check leaves a folder entry's description at the 35 characters the editor allows.
+    QString checkDescription() const;
+    // The check reads a missing "days" as 0, so an entry saved without one is always due.
+    qint16 checkDays() const;
+    // The check: -1 a fixed file, 0 the oldest file of the folder, 1 the newest. Only a missing
+    // value is a fixed file: -2, say, reads as a folder entry, as every number but -1 and 0 does.
+    qint16 checkKind() const;
+    // The check reports changes for the program's own lower-case "true" anywhere in the value.
+    bool checkReportsChanges() const;
+    // "Postponedate", when it reads as a date.
+    std::optional<QDate> postponedUntil() const;
+    // "smallest size" in bytes, when the entry has a size test.
+    std::optional<qint64> smallestBytes() const;
+
+    // The editor starts a missing "days" at 1, the smallest age it offers.
+    qint16 editorDays() const;
+    // The editor: any negative number is a fixed file (-1), so -2 opens as one; 2 or more the newest.
+    int editorKind() const;
+    // The editor's box is ticked for "true" in any letter case, and nothing more.
+    bool editorReportsChanges() const;
+
+    // The pop-up offers "Update the File Date" for "true" in any letter case, anywhere in the value.
+    bool popupReportsChanges() const;
+    // The printed report says so only when the whole value, lowered, is "true".
+    bool reportReportsChanges() const;
+};
