@@ -1,0 +1,120 @@
+#include "engine/WatchEntry.h"
+#include "engine/WatchList.h"
+
+#include "store/IniDocument.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <string>
+
+// Each reader's rules for an entry's values, checked against the rules as the watch list's readers
+// have always stated them, over generated values as well as the cases where the readers differ.
+class TestWatchEntry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eachReaderReadsAStoredTrue();
+    void numbersByReader_data();
+    void numbersByReader();
+    void readsTheSectionAsStored();
+    void walkTakesTheEntriesUpToTheFirstWithoutFileName();
+};
+
+void TestWatchEntry::eachReaderReadsAStoredTrue()
+{
+    const QString letters = QStringLiteral("trueTRUE x\"1\u0130");
+    QStringList values{"true", "TRUE", "True", " true", "untrue", "true1", "tRuE", "false", "", "tru", "\u0130"};
+    QRandomGenerator random(7);
+    for (int n = 0; n < 4000; ++n) {
+        QString value;
+        for (int length = random.bounded(7); length > 0; --length)
+            value += letters[random.bounded(int(letters.size()))];
+        values.append(value);
+    }
+    for (const QString& value : values) {
+        WatchEntry entry;
+        entry.adviseChanges = value;
+        entry.notActive = value;
+        const QString lowered = value.toLower();
+        const bool exactTrue = lowered == QLatin1String("true");
+        // The list's change test: "true" with letter case as stored, anywhere in the value.
+        QCOMPARE(entry.checkReportsChanges(), value.toStdU16String().find(u"true") != std::u16string::npos);
+        // The pop-up: the value, lowercased, contains "true".
+        QCOMPARE(entry.popupReportsChanges(), lowered.contains(QLatin1String("true")));
+        // The editor: "true" in any letter case; the printed report and "Notactive": lowercased, equals "true".
+        QCOMPARE(entry.editorReportsChanges(), exactTrue);
+        QCOMPARE(entry.reportReportsChanges(), exactTrue);
+        QCOMPARE(entry.isRemoved(), exactTrue);
+    }
+}
+
+void TestWatchEntry::numbersByReader_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("checkDays");
+    QTest::addColumn<int>("editorDays");
+    QTest::addColumn<int>("checkKind");
+    QTest::addColumn<int>("editorKind");
+    // A missing value is each reader's own default: 0 days and a fixed file for the check, 1 day for the editor.
+    QTest::newRow("missing") << QString() << 0 << 1 << -1 << -1;
+    QTest::newRow("0") << "0" << 0 << 0 << 0 << 0;
+    QTest::newRow("1") << "1" << 1 << 1 << 1 << 1;
+    QTest::newRow("5 counts as the newest") << "5" << 5 << 5 << 1 << 1;
+    QTest::newRow("-1") << "-1" << -1 << -1 << -1 << -1;
+    // The check takes any number but -1 and 0 for the newest file; the editor takes a negative one for a fixed file.
+    QTest::newRow("-2") << "-2" << -2 << -2 << 1 << -1;
+    QTest::newRow("no number") << "abc" << 0 << 0 << 0 << 0;
+    QTest::newRow("halves to even") << " 2.5days" << 2 << 2 << 1 << 1;
+    QTest::newRow("beyond 16 bits") << "99999" << 32767 << 32767 << 1 << 1;
+}
+
+void TestWatchEntry::numbersByReader()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, checkDays);
+    QFETCH(int, editorDays);
+    QFETCH(int, checkKind);
+    QFETCH(int, editorKind);
+    WatchEntry entry;
+    entry.days = stored;
+    entry.kind = stored;
+    QCOMPARE(int(entry.checkDays()), checkDays);
+    QCOMPARE(int(entry.editorDays()), editorDays);
+    QCOMPARE(int(entry.checkKind()), checkKind);
+    QCOMPARE(entry.editorKind(), editorKind);
+}
+
+void TestWatchEntry::readsTheSectionAsStored()
+{
+    // Written by hand: another spelling of the section and the keys, repeats, blanks and quotes.
+    const IniDocument doc = IniDocument::parse("[file 2]\nfilename=elsewhere\n[File 3]\n FILENAME = /a b \n"
+                                               "filename=/c\ndays=\ndays=9\nDescription=\"  Tax  \"\n"
+                                               "[file 3]\nnotactive=true\n");
+    const WatchEntry entry = WatchEntry::read(doc, 3);
+    QCOMPARE(entry.number, qint16(3));
+    QCOMPARE(entry.fileName, QStringLiteral("/a b"));
+    // The first of repeated keys counts, even when it is empty: the entry has no "days".
+    QVERIFY(entry.days.isNull());
+    QCOMPARE(entry.description, QStringLiteral("  Tax  "));
+    // A repeated section adds nothing to the first.
+    QVERIFY(entry.notActive.isNull());
+    QVERIFY(WatchEntry::read(doc, 4).fileName.isNull());
+}
+
+void TestWatchEntry::walkTakesTheEntriesUpToTheFirstWithoutFileName()
+{
+    const IniDocument doc = IniDocument::parse("[file 0]\nfilename=/a\nNotactive=TRUE\n[file 1]\nfilename=/b\n"
+                                               "[file 2]\ndescription=no file\n[file 3]\nfilename=/d\n");
+    const WatchList list = WatchList::read(doc);
+    QCOMPARE(list.entries.size(), 2);
+    QCOMPARE(list.entries[1].fileName, QStringLiteral("/b"));
+    QCOMPARE(list.end, 2);
+    // A removed entry's number is free before the end of the walk.
+    QCOMPARE(list.nextFreeNumber(), std::optional<qint16>(0));
+    QCOMPARE(WatchList::read(IniDocument::parse("[file 0]\nfilename=/a\n")).nextFreeNumber(), std::optional<qint16>(1));
+    QCOMPARE(WatchList::read(IniDocument::parse(QByteArray())).end, 0);
+}
+
+QTEST_GUILESS_MAIN(TestWatchEntry)
+#include "tst_watchentry.moc"
