@@ -1,5 +1,5 @@
 #include "BenchData.h"
-#include "engine/CheckOutcome.h"
+#include "engine/CheckRun.h"
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 #include "engine/FilePattern.h"
@@ -107,7 +107,7 @@ void BM_Check(benchmark::State& state)
         FileQuery files;
         EntryChecker checker(files, Clock::now().toLocalTime().date());
         const auto result = checker.check(list, false);
-        CheckOutcome::store(ini, data.inifilename(), data.tempinifilename(), result);
+        CheckRun::store(ini, data.inifilename(), data.tempinifilename(), result);
         if (result.rows.size() != state.range(0))
             state.SkipWithError("every entry should be listed");
     }

@@ -7,11 +7,7 @@
 #include "background/FolderWatch.h"
 #include "background/NotificationPolicy.h"
 #include "background/TrayHostWatch.h"
-#include "engine/CheckOutcome.h"
-#include "engine/Clock.h"
-#include "engine/FileQuery.h"
-#include "engine/WatchList.h"
-#include "engine/WatchListFile.h"
+#include "engine/CheckRun.h"
 #include "store/IniFile.h"
 
 #include <QDir>
@@ -131,18 +127,12 @@ void BackgroundChecks::tryRun()
     QThread* thread = QThread::create([job] {
         try {
             IniFile ini;
-            CheckOutcome::dropRowMap(job->tempinifilename);
-            const WatchList list = WatchList::read(ini, job->inifilename);
-            FileQuery files(WatchListFile::shareTimeout(ini, job->inifilename));
-            files.setAbandon([job] { return job->stop.load(); });
-            EntryChecker checker(files, Clock::now().toLocalTime().date());
-            checker.setCollectReport(true);
-            checker.setStopped([job] { return job->stop.load(); });
-            job->result = checker.check(list, job->showAll);
-            if (job->stop)
-                return;
+            CheckRun::Options options;
+            options.showAll = job->showAll;
+            options.report = true;
+            options.stopped = [job] { return job->stop.load(); };
             // Nothing is asked here: a gone file waits for the next refresh the user sees.
-            CheckOutcome::store(ini, job->inifilename, job->tempinifilename, job->result);
+            job->result = CheckRun::run(ini, job->inifilename, job->tempinifilename, options);
             job->folderSamples = folderSamples(job->result.entries);
             job->result.entries.clear();
         } catch (...) {

@@ -7,6 +7,8 @@
 #include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kFolderDescriptionLength = 35;
@@ -32,14 +34,18 @@ const KeyField kFields[] = {
     {QLatin1String("smallest size"), &WatchEntry::smallestSize},
 };
 
-// Names match as their lowered forms do; most are ASCII and are compared as they lie.
-bool isKeyNamed(QStringView name, QLatin1String key)
+// The field a stored key name goes to; names match as their lowered forms do. Most are ASCII
+// and are compared as they lie.
+QString WatchEntry::*fieldNamed(QStringView name)
 {
-    for (const QChar c : name) {
-        if (c.unicode() >= 0x80)
-            return name.toString().toLower() == QString(key).toLower();
+    const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const QString lowered = ascii ? QString() : name.toString().toLower();
+    for (const KeyField& f : kFields) {
+        if (ascii ? name.size() == f.key.size() && name.compare(f.key, Qt::CaseInsensitive) == 0
+                  : lowered == QString(f.key).toLower())
+            return f.field;
     }
-    return name.size() == key.size() && name.compare(key, Qt::CaseInsensitive) == 0;
+    return nullptr;
 }
 
 } // namespace
@@ -50,16 +56,14 @@ WatchEntry WatchEntry::read(const IniDocument& doc, qint16 number)
     entry.number = number;
     const int section = doc.sectionNumber(WatchListFile::sectionName(number));
     doc.forEachKey(section, [&entry](QStringView name, QStringView value) {
-        for (const KeyField& f : kFields) {
-            QString& field = entry.*f.field;
-            // The first of repeated keys counts, as a single read of the key finds it; an empty
-            // one reads as missing, and a later one does not take its place.
-            if (isKeyNamed(name, f.key)) {
-                if (field.isNull())
-                    field = value.isEmpty() ? QString(QLatin1String("")) : value.toString();
-                return;
-            }
-        }
+        QString WatchEntry::*const named = fieldNamed(name);
+        if (!named)
+            return;
+        // The first of repeated keys counts, as a single read of the key finds it; an empty one
+        // reads as missing, and a later one does not take its place.
+        QString& field = entry.*named;
+        if (field.isNull())
+            field = value.isEmpty() ? QString(QLatin1String("")) : value.toString();
     });
     // The empty ones were kept as empty, not null, only to mark their key as found.
     for (const KeyField& f : kFields) {

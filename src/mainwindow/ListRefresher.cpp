@@ -3,11 +3,9 @@
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
-#include "engine/CheckOutcome.h"
-#include "engine/Clock.h"
+#include "engine/CheckRun.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
-#include "engine/WatchList.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/MissingFilePrompt.h"
@@ -68,28 +66,25 @@ void ListRefresher::refreshOnce()
     m_shared.cnt = 0;
 
     IniFile& ini = IniFile::instance();
-    CheckOutcome::dropRowMap(m_shared.tempinifilename);
-    const WatchList list = WatchList::read(ini, m_shared.inifilename);
-    FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));
-    files.setAbandon([this] { return isExiting(); });
-    EntryChecker checker(files, Clock::now().toLocalTime().date());
-    checker.setStopped([this] { return isExiting(); });
-    checker.setCollectReport(bool(m_refreshed));
-    checker.setProgress([this] {
+    CheckRun::Options options;
+    options.showAll = m_menus.viewshowall->isChecked();
+    options.report = bool(m_refreshed);
+    options.stopped = [this] { return isExiting(); };
+    options.progress = [this] {
         if (frmSplash* splash = this->splash())
             splash->addProgressDot();
-    });
-    const EntryChecker::Result result = checker.check(list, m_menus.viewshowall->isChecked());
+    };
+    const EntryChecker::Result result = CheckRun::run(ini, m_shared.inifilename, m_shared.tempinifilename, options);
     if (isExiting())
         return;
-    CheckOutcome::store(ini, m_shared.inifilename, m_shared.tempinifilename, result);
     m_shared.cnt = result.lastEntry;
     fillList(result.rows);
     if (m_refreshed)
         m_refreshed(result);
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
     MissingFilePrompt question(m_window);
-    CheckOutcome::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return isExiting(); });
+    FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));
+    CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return isExiting(); });
 }
 
 void ListRefresher::fillList(const QList<CheckRow>& rows)

@@ -1,5 +1,5 @@
 #include "CountingQuestion.h"
-#include "engine/CheckOutcome.h"
+#include "engine/CheckRun.h"
 #include "engine/EntryChecker.h"
 
 #include "TestHelpers.h"
@@ -74,14 +74,14 @@ private slots:
         QCOMPARE(result.entries[1].state, EntryReport::State::Missing);
         QCOMPARE(result.entries[2].state, EntryReport::State::Old);
 
-        CheckOutcome::store(store, ini, rowMap, result);
+        CheckRun::store(store, ini, rowMap, result);
         QCOMPARE(store.ReadString("file 0", "filename", ini, QString()), path("logs/today.log"));
         QCOMPARE(store.ReadString("tempfile 1", "realnumber", rowMap, QString()), QString("2"));
         QCOMPARE(store.ReadString("file 1", "Notactive", ini, "-"), QString("-"));
 
         CountingQuestion question;
         question.answers = {true};
-        CheckOutcome::askAboutGone(store, ini, result.gone, files, question, {});
+        CheckRun::askAboutGone(store, ini, result.gone, files, question, {});
         QCOMPARE(question.asked, QStringList{path("gone.txt")});
         QCOMPARE(store.ReadString("file 1", "Notactive", ini, "-"), QString("true"));
     }

@@ -4,7 +4,7 @@
 #include "TestHelpers.h"
 #include "WatchListFolder.h"
 #include "base/AppError.h"
-#include "engine/CheckOutcome.h"
+#include "engine/CheckRun.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
@@ -261,7 +261,7 @@ void TestEntryChecker::fileBackWhileTheQuestionWaitsIsNotAskedAbout()
     IniFile& ini = IniFile::instance();
     const auto result = m_dir->checkOnly();
     FileQuery files;
-    CheckOutcome::askAboutGone(ini, m_dir->iniPath(), result.gone, files, question, {});
+    CheckRun::askAboutGone(ini, m_dir->iniPath(), result.gone, files, question, {});
     QCOMPARE(question.asked, 1);
     QCOMPARE(m_dir->stored(1, "Notactive"), QString("<none>"));
     QCOMPARE(m_dir->check().rows.size(), 1);

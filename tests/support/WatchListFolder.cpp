@@ -1,7 +1,7 @@
 #include "WatchListFolder.h"
 
 #include "TestHelpers.h"
-#include "engine/CheckOutcome.h"
+#include "engine/CheckRun.h"
 #include "engine/Clock.h"
 #include "engine/FileQuery.h"
 #include "engine/WatchList.h"
@@ -27,11 +27,11 @@ QString WatchListFolder::setting(const QString& key) const
 EntryChecker::Result WatchListFolder::check(bool showAll)
 {
     IniFile& ini = IniFile::instance();
-    CheckOutcome::dropRowMap(rowMapPath());
+    CheckRun::Options options;
+    options.showAll = showAll;
+    const EntryChecker::Result result = CheckRun::run(ini, iniPath(), rowMapPath(), options);
     FileQuery files(WatchListFile::shareTimeout(ini, iniPath()));
-    const EntryChecker::Result result = checkOnly(showAll);
-    CheckOutcome::store(ini, iniPath(), rowMapPath(), result);
-    CheckOutcome::askAboutGone(ini, iniPath(), result.gone, files, question, {});
+    CheckRun::askAboutGone(ini, iniPath(), result.gone, files, question, {});
     return result;
 }
 

@@ -1,19 +1,38 @@
-#include "engine/CheckOutcome.h"
+#include "engine/CheckRun.h"
 
+#include "engine/Clock.h"
 #include "engine/EntryWriter.h"
 #include "engine/FileQuery.h"
 #include "engine/MissingFileQuestion.h"
+#include "engine/WatchList.h"
 #include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
 #include <QFile>
 
-namespace CheckOutcome {
+namespace CheckRun {
 
 void dropRowMap(const QString& tempinifilename)
 {
     if (!tempinifilename.isEmpty() && QFile::exists(tempinifilename))
         QFile::remove(tempinifilename);
+}
+
+EntryChecker::Result run(IniFile& ini, const QString& inifilename, const QString& tempinifilename,
+                         const Options& options)
+{
+    dropRowMap(tempinifilename);
+    const WatchList list = WatchList::read(ini, inifilename);
+    FileQuery files(WatchListFile::shareTimeout(ini, inifilename));
+    files.setAbandon(options.stopped);
+    EntryChecker checker(files, Clock::now().toLocalTime().date());
+    checker.setCollectReport(options.report);
+    checker.setProgress(options.progress);
+    checker.setStopped(options.stopped);
+    EntryChecker::Result result = checker.check(list, options.showAll);
+    if (!(options.stopped && options.stopped()))
+        store(ini, inifilename, tempinifilename, result);
+    return result;
 }
 
 void store(IniFile& ini, const QString& inifilename, const QString& tempinifilename, const EntryChecker::Result& result)
@@ -47,4 +66,4 @@ void askAboutGone(IniFile& ini, const QString& inifilename, const QList<EntryChe
     }
 }
 
-} // namespace CheckOutcome
+} // namespace CheckRun

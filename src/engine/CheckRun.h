@@ -8,9 +8,21 @@ class FileQuery;
 class IniFile;
 class MissingFileQuestion;
 
-// What a check hands back, carried out: by the window's refresh and by the checks that run while
-// the program sits in the tray alike. `Staleguard --check` carries out none of it.
-namespace CheckOutcome {
+// The check as the window's refresh and the checks that run while the program sits in the tray
+// both run it, and what it hands back carried out. `Staleguard --check` carries out none of it.
+namespace CheckRun {
+
+struct Options
+{
+    bool showAll = false;
+    bool report = false;            // fills the result's entries
+    std::function<void()> progress; // once per entry examined
+    std::function<bool()> stopped;  // once it says so, the files are no longer waited for and nothing is written
+};
+// The row map file dropped, the watch list read once and every entry checked; unless stopped on
+// the way, the folder picks and the row map are stored. Raises AppError when a write fails.
+EntryChecker::Result run(IniFile& ini, const QString& inifilename, const QString& tempinifilename,
+                         const Options& options);
 
 // Before a check: the row map file describes a list that is about to go.
 void dropRowMap(const QString& tempinifilename);
@@ -24,4 +36,4 @@ void store(IniFile& ini, const QString& inifilename, const QString& tempinifilen
 void askAboutGone(IniFile& ini, const QString& inifilename, const QList<EntryChecker::Gone>& gone, FileQuery& files,
                   MissingFileQuestion& question, const std::function<bool()>& stopped);
 
-} // namespace CheckOutcome
+} // namespace CheckRun
