@@ -73,6 +73,8 @@ void ListRefresher::refreshOnce()
             splash->addProgressDot();
     });
     const EntryChecker::Result result = checker.run(m_menus.viewshowall->isChecked());
+    if (frmSplash* splash = this->splash())
+        splash->drawProgress();
     if (isExiting())
         return;
     m_shared.cnt = result.lastEntry;
