@@ -10,7 +10,7 @@ TEST_PACKAGES=(clang libclang-rt-14-dev clang-format xvfb xauth openbox trayer x
     prometheus prometheus-node-exporter icinga2-bin curl python3 locales-all systemd groff-base dunst jq weston
     qt6-wayland fuse3 python3-fusepy procps)
 BENCH_PACKAGES=(libbenchmark-dev hyperfine valgrind monitoring-plugins-basic jq dbus-daemon git fuse3 python3-fusepy procps
-    time)
+    time xvfb openbox xdotool x11-utils)
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)
 
 as_root() {

@@ -1,8 +1,5 @@
 #include "engine/DateTexts.h"
 
-#include "engine/TimeFormat.h"
-
-#include <QHash>
 #include <QRegularExpression>
 #include <limits>
 
@@ -32,13 +29,10 @@ struct Formats
     QString ownShort;  // the locale's short date form, perhaps with a two-digit year
     QString shortDate; // the same with a four-digit year
     QString longTime;
-    TimeFormat longTimeFormat; // longTime, read once
     bool twoDigitYear = false;
     // The forms a general date may have been written in, the one this program writes first;
     // built when first needed.
     QStringList generalForms;
-    // Short dates already rendered: the files of a watch list share few days between them.
-    QHash<QDate, QString> shortDates;
 };
 
 Formats formatsFor(const QLocale& locale)
@@ -51,7 +45,6 @@ Formats formatsFor(const QLocale& locale)
     f.shortDate = f.ownShort;
     f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
     f.longTime = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
-    f.longTimeFormat = TimeFormat(f.longTime, locale);
     return f;
 }
 
@@ -70,17 +63,6 @@ Formats& formats()
     if (cached.locale != wanted)
         cached = formatsFor(wanted);
     return cached;
-}
-
-// Valid until the next call.
-const QString& shortDateIn(Formats& f, const QDate& date)
-{
-    if (const auto it = f.shortDates.constFind(date); it != f.shortDates.constEnd())
-        return *it;
-    constexpr int kKeptDates = 4096;
-    if (f.shortDates.size() >= kKeptDates)
-        f.shortDates.clear();
-    return *f.shortDates.insert(date, f.locale.toString(date, f.shortDate));
 }
 
 const QStringList& generalFormsIn(Formats& f)
@@ -123,7 +105,8 @@ void resetLocaleForTesting()
 
 QString shortDate(const QDate& date)
 {
-    return shortDateIn(formats(), date);
+    const Formats& f = formats();
+    return f.locale.toString(date, f.shortDate);
 }
 
 QString generalDate(const QDateTime& moment)
@@ -134,16 +117,13 @@ QString generalDate(const QDateTime& moment)
 
 QString generalDate(const QDate& date, const QTime& time)
 {
-    Formats& f = formats();
-    return shortDateIn(f, date) + QLatin1Char(' ') + f.longTimeFormat.render(time);
+    const Formats& f = formats();
+    return f.locale.toString(date, f.shortDate) + QLatin1Char(' ') + f.locale.toString(time, f.longTime);
 }
 
 bool isGeneralDate(QStringView text, const QDate& date, const QTime& time)
 {
-    Formats& f = formats();
-    const QString& day = shortDateIn(f, date);
-    return text.size() > day.size() && text.startsWith(day) && text[day.size()] == QLatin1Char(' ') &&
-           f.longTimeFormat.renders(text.sliced(day.size() + 1), time);
+    return text == generalDate(date, time);
 }
 
 QString longDate(const QDate& date)
@@ -187,11 +167,10 @@ std::optional<QDateTime> parseGeneralDate(const QString& text)
             read = read.addYears(100);
         return read;
     }
-    for (QString iso : {trimmed, QString(trimmed).replace(QLatin1Char(' '), QLatin1Char('T'))}) {
-        const QDateTime read = QDateTime::fromString(iso, Qt::ISODate);
-        if (read.isValid())
-            return read;
-    }
+    // Qt reads a blank between date and time as ISO 8601 allows, as well as a "T".
+    const QDateTime iso = QDateTime::fromString(trimmed, Qt::ISODate);
+    if (iso.isValid())
+        return iso;
     return std::nullopt;
 }
 

@@ -15,7 +15,7 @@ QString shortDate(const QDate& date);
 QString generalDate(const QDateTime& moment);
 // The same for a local date and time already taken apart.
 QString generalDate(const QDate& date, const QTime& time);
-// Whether `text` is generalDate(date, time), told without building it: the check asks for every entry.
+// Whether `text` is generalDate(date, time).
 bool isGeneralDate(QStringView text, const QDate& date, const QTime& time);
 // The long date, as captions, the editor's info line and the reports show it.
 QString longDate(const QDate& date);

@@ -3,16 +3,11 @@
 #include "engine/DateTexts.h"
 
 #include <QDateTime>
-#include <QFile>
-#include <atomic>
 #include <ctime>
 
 namespace FileStamp {
 
 namespace {
-
-// Counts the reads of the zone, so that a conversion kept from before the last one is not used.
-std::atomic<int> g_zoneReads{0};
 
 // Zones lie at most 14 hours either side of UTC, on quarter hours.
 constexpr qint64 kLargestOffset = 14 * 3600;
@@ -47,69 +42,6 @@ bool namesMoment(const QDateTime& seen, qint64 moment)
     return namesMoment(wallSeconds(seen.date(), seen.time()), moment);
 }
 
-#ifdef Q_OS_UNIX
-// The Julian day of 1970-01-01.
-constexpr qint64 kJulianEpoch = 2440588;
-
-qint64 floorDiv(qint64 a, qint64 b)
-{
-    return a / b - (a % b < 0 ? 1 : 0);
-}
-
-// Beyond this many seconds either side of 1970 (about 35 million years) no file's date is read by
-// the hour, so that no sum below can overflow.
-constexpr qint64 kPlainReach = qint64(1) << 50;
-
-// A moment moved by an offset, as a day and the second of that day.
-struct Wall
-{
-    QDate date;
-    int second = 0;
-};
-
-Wall wallOf(qint64 secs, qint64 offset)
-{
-    const qint64 wall = secs + offset;
-    const qint64 day = floorDiv(wall, 86400);
-    return Wall{QDate::fromJulianDay(day + kJulianEpoch), int(wall - day * 86400)};
-}
-
-// Whether localtime_r's reading of `secs` is the moment moved by its offset, day and time alike.
-bool readsAs(const struct tm& local, time_t secs)
-{
-    const Wall wall = wallOf(qint64(secs), local.tm_gmtoff);
-    return wall.date == QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday) &&
-           wall.second / 3600 == local.tm_hour && wall.second / 60 % 60 == local.tm_min &&
-           wall.second % 60 == local.tm_sec;
-}
-
-struct HourStart
-{
-    qint64 hour = 0;
-    int zoneReads = -1;
-    int offset = 0;
-    bool plain = false; // read as the moment moved by the offset
-};
-
-// The reading of the start of an hour, kept in a table by the hour.
-const HourStart& hourStart(qint64 hour, int zoneReads)
-{
-    thread_local HourStart kept[1024];
-    HourStart& slot = kept[hour & 1023];
-    if (slot.hour != hour || slot.zoneReads != zoneReads) {
-        const time_t at = time_t(hour * 3600);
-        struct tm local
-        {
-        };
-        slot.plain = localtime_r(&at, &local) && readsAs(local, at);
-        slot.offset = int(local.tm_gmtoff);
-        slot.hour = hour;
-        slot.zoneReads = zoneReads;
-    }
-    return slot;
-}
-#endif
-
 } // namespace
 
 void refreshZone()
@@ -117,42 +49,25 @@ void refreshZone()
 #ifdef Q_OS_UNIX
     ::tzset();
 #endif
-    ++g_zoneReads;
 }
 
 std::optional<Local> modified(const FileQuery::Answer& answer)
 {
     if (!answer.isFile())
         return std::nullopt;
+    const int ms = int(answer.mtimeNsec / 1000000);
 #ifdef Q_OS_UNIX
     const time_t secs = time_t(answer.mtimeSec);
-    const int ms = int(answer.mtimeNsec / 1000000);
-    const int zoneReads = g_zoneReads.load(std::memory_order_relaxed);
-    // localtime_r, unlike a local QDateTime, does not look at the zone file again for every entry,
-    // but it is still the dearest step of a long check. Where it reads the starts of an hour and
-    // of the next as plain arithmetic on one offset, every second between reads so: no zone
-    // changes twice within an hour, and leap seconds (zones that count them never read as plain)
-    // only add up. The readings of the starts of hours are kept, and shared by neighbouring hours.
-    if (qAbs(qint64(secs)) < kPlainReach) {
-        const qint64 hour = floorDiv(qint64(secs), 3600);
-        const HourStart& start = hourStart(hour, zoneReads);
-        const HourStart& next = hourStart(hour + 1, zoneReads);
-        if (start.plain && next.plain && start.offset == next.offset) {
-            const Wall wall = wallOf(qint64(secs), start.offset);
-            return Local{wall.date, QTime(wall.second / 3600, wall.second / 60 % 60, wall.second % 60, ms),
-                         qint64(secs), start.offset};
-        }
-    }
     struct tm local
     {
     };
     if (!localtime_r(&secs, &local))
         return std::nullopt;
+    // A leap second, which zones that count them read as :60, shows as the second before it.
     return Local{QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday),
                  QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), ms), qint64(secs), int(local.tm_gmtoff)};
 #else
-    const QDateTime stamp =
-        QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000).toLocalTime();
+    const QDateTime stamp = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + ms).toLocalTime();
     if (!stamp.isValid())
         return std::nullopt;
     return Local{stamp.date(), stamp.time(), stamp.toSecsSinceEpoch(), stamp.offsetFromUtc()};

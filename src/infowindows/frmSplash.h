@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 
@@ -16,9 +17,11 @@ class frmSplash : public QWidget
 public:
     explicit frmSplash(QWidget* parent = nullptr);
 
-    // One step of progress on the status line, repainted at once.
+    // One step of progress on the status line, drawn at most once a frame.
     void addProgressDot();
-    // Sets the status line and repaints it at once.
+    // Draws the status line at once: the end of a run of steps calls it, so that the last shows.
+    void drawProgress();
+    // Sets the status line and draws it at once.
     void setStatus(const QString& text);
 
     // The status text after one more step: a dot more, starting again once it grows past 70.
@@ -40,4 +43,6 @@ private:
     void buildLayout();
     void Form_Load();
     void centreOnScreen();
+
+    QElapsedTimer m_sinceDrawn;
 };

@@ -75,6 +75,8 @@ void ListRefresher::refreshOnce()
             splash->addProgressDot();
     };
     const EntryChecker::Result result = CheckRun::run(ini, m_shared.inifilename, m_shared.tempinifilename, options);
+    if (frmSplash* splash = this->splash())
+        splash->drawProgress();
     if (isExiting())
         return;
     m_shared.cnt = result.lastEntry;

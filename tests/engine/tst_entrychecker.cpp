@@ -13,10 +13,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
-#include <ctime>
-#include <limits>
 
 using TestHelpers::entrySection;
 
@@ -49,8 +46,6 @@ private slots:
     void entryWithoutFileNameIsNotAskedAbout();
     void seenDateOutlivesLocaleAndZone_data();
     void seenDateOutlivesLocaleAndZone();
-    void modifiedReadsAsTheZoneDoes_data();
-    void modifiedReadsAsTheZoneDoes();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -430,59 +425,6 @@ void TestEntryChecker::seenDateOutlivesLocaleAndZone()
     qputenv("TZ", zoneAfter);
     DateTexts::setLocaleForTesting(QLocale(localeAfter));
     QCOMPARE(TestHelpers::rowTexts(m_dir->check().rows), changed ? QStringList{"Memo has changed"} : QStringList{});
-}
-
-void TestEntryChecker::modifiedReadsAsTheZoneDoes_data()
-{
-    QTest::addColumn<QByteArray>("zone");
-    // Summer time by half an hour, a quarter-hour offset, a day left out, summer time stopped for a
-    // month, two hours at once, leap seconds, and rules given in the variable itself.
-    for (const char* zone : {"Australia/Lord_Howe", "Asia/Kathmandu", "Pacific/Apia", "Africa/Casablanca",
-                             "Antarctica/Troll", "Europe/London", "right/Europe/Berlin", "EST5EDT,M3.2.0,M11.1.0"})
-        QTest::newRow(zone) << QByteArray(zone);
-}
-
-void TestEntryChecker::modifiedReadsAsTheZoneDoes()
-{
-    QFETCH(QByteArray, zone);
-    qputenv("TZ", zone);
-    FileStamp::refreshZone();
-    const auto modifiedAt = [](qint64 secs) {
-        FileQuery::Answer answer;
-        answer.state = FileQuery::Answer::State::Found;
-        answer.regular = true;
-        answer.mtimeSec = secs;
-        answer.mtimeNsec = 999999999;
-        return FileStamp::modified(answer);
-    };
-    const auto check = [&modifiedAt](qint64 secs) {
-        const auto stamp = modifiedAt(secs);
-        const time_t t = time_t(secs);
-        struct tm local
-        {
-        };
-        QVERIFY(stamp && localtime_r(&t, &local));
-        QCOMPARE(stamp->date, QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
-        QCOMPARE(stamp->time, QTime(local.tm_hour, local.tm_min, qMin(local.tm_sec, 59), 999));
-        QCOMPARE(stamp->utcOffset, int(local.tm_gmtoff));
-        QCOMPARE(stamp->utcSeconds, secs);
-    };
-    // Twice in most hours, in the years of most files, the hours either side of every change included.
-    const qint64 from = QDateTime(QDate(2015, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    const qint64 to = QDateTime(QDate(2027, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    for (qint64 secs = from; secs < to && !QTest::currentTestFailed(); secs += 1747)
-        check(secs);
-    // Around the first leap second, which a zone that counts them reads one second on from.
-    const qint64 leap = QDateTime(QDate(1972, 7, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    for (qint64 secs = leap - 7200; secs < leap + 7200 && !QTest::currentTestFailed(); secs += 7)
-        check(secs);
-    QRandomGenerator random(7);
-    const qint64 first = QDateTime(QDate(1901, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    const qint64 last = QDateTime(QDate(9999, 12, 31), QTime(0, 0), Qt::UTC).toSecsSinceEpoch();
-    for (int n = 0; n < 20000 && !QTest::currentTestFailed(); ++n)
-        check(first + qint64(random.bounded(quint64(last - first))));
-    // A date no zone can read is no date, and nothing overflows on the way.
-    QVERIFY(!modifiedAt(std::numeric_limits<qint64>::max()));
 }
 
 QTEST_GUILESS_MAIN(TestEntryChecker)

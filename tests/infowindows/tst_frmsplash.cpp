@@ -72,12 +72,34 @@ private slots:
     void manyEntriesStartTheDotsAgain()
     {
         frmSplash splash;
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        // What each repaint of the status line showed.
+        struct Painted : QObject
+        {
+            QStringList texts;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    texts.append(static_cast<QLabel*>(watched)->text());
+                return false;
+            }
+        } painted;
+        splash.labelstatus->installEventFilter(&painted);
         splash.setStatus(frmSplash::checkingText());
-        for (int i = 0; i < 200; ++i) {
+        constexpr int kDots = 2000;
+        for (int i = 0; i < kDots; ++i) {
             splash.addProgressDot();
             QVERIFY(splash.labelstatus->text().size() <= 70);
             QVERIFY(splash.labelstatus->text().startsWith(frmSplash::checkingText()));
         }
+        splash.drawProgress();
+        // 44 dots fill the line, the 45th starts it again.
+        const QString last = frmSplash::checkingText() + QString(kDots % 45, QLatin1Char('.'));
+        QCOMPARE(splash.labelstatus->text(), last);
+        QCOMPARE(painted.texts.last(), last);
+        // Drawn far less often than once a dot.
+        QVERIFY2(painted.texts.size() < kDots / 10, qPrintable(QString::number(painted.texts.size())));
     }
 
     void keys_data()
