@@ -71,22 +71,40 @@ const QLatin1String kKeys[kKeyCount] = {
     QLatin1String(FileStamp::kSeenMomentKey),
 };
 
+// Names match as their toLower() forms do.
+bool sameKey(QStringView name, QLatin1String key)
+{
+    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return name.compare(key, Qt::CaseInsensitive) == 0;
+    return name.toString().toLower() == QString(key).toLower();
+}
+
 } // namespace
 
 struct EntryChecker::Entry
 {
     qint16 number = 0;
-    // The entry's keys as last read; read again after any write to the watch list file.
-    IniFile::SectionValues values;
-    QStringView keys[kKeyCount]; // into the checker's m_keyText, empty where missing
-    void readKeys(QString& text) { values.ReadViews(kKeys, keys, kKeyCount, text); }
-    // Moves the views along with the text they point into, when it has moved from `from` to `to`.
-    void rebase(const QChar* from, const QChar* to)
+    // The parse the keys were read from, which the views point into; read again after any write
+    // to the watch list file.
+    std::shared_ptr<const IniDocument> doc;
+    QStringView keys[kKeyCount]; // empty where missing
+    void readKeys(QStringView section)
     {
-        for (QStringView& key : keys) {
-            if (!key.isEmpty())
-                key = QStringView(to + (key.data() - from), key.size());
-        }
+        std::fill(std::begin(keys), std::end(keys), QStringView());
+        if (!doc)
+            return;
+        bool found[kKeyCount] = {};
+        doc->forEachKey(doc->sectionNumber(section), [this, &found](QStringView name, QStringView value) {
+            for (int k = 0; k < kKeyCount; ++k) {
+                if (!sameKey(name, kKeys[k]))
+                    continue;
+                // The first of duplicates is the one that counts.
+                if (!found[k])
+                    keys[k] = value;
+                found[k] = true;
+                return;
+            }
+        });
     }
     QString chosen; // the file a folder entry's pick made its own, in the place of the one stored
     // "filename", or the pick of a folder entry.
@@ -166,19 +184,13 @@ EntryChecker::Result EntryChecker::walk(bool showAll)
     FileStamp::refreshZone();
     m_today = Clock::now().toLocalTime().date();
 
-    // One look at the disk for a fresh parse, then the walk trusts it. Our own writes during the
-    // walk still re-read the file under the lock, and the reads after them see what they wrote.
     m_query = std::make_unique<FileQuery>(WatchListFile::shareTimeout(m_ini, m_inifilename));
     m_query->setDeadline(m_deadline);
     m_query->setAbandon([this] { return stopped(); });
     Result result;
     int cnt = 0;
-    {
-        const IniFile::TrustedReads trusted(m_ini);
-        while (checkEntry(static_cast<qint16>(cnt), showAll, result) && !stopped() &&
-               cnt < WatchListFile::kLastEntryNumber)
-            ++cnt;
-    }
+    while (checkEntry(static_cast<qint16>(cnt), showAll, result) && !stopped() && cnt < WatchListFile::kLastEntryNumber)
+        ++cnt;
     result.lastEntry = static_cast<qint16>(qMin(cnt + 1, int(WatchListFile::kLastEntryNumber)));
     if (stopped())
         return result;
@@ -217,10 +229,10 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     Entry entry = std::move(m_ahead[m_next++]);
     // Room for a row and an entry from every section at once: the lists of a long watch list would
     // otherwise be copied as they grow, and hold two copies at the moment they do.
-    if (cnt == 0) {
-        result.rows.reserve(entry.values.sectionCount());
+    if (cnt == 0 && entry.doc) {
+        result.rows.reserve(entry.doc->sectionCount());
         if (m_collectReport)
-            result.entries.reserve(entry.values.sectionCount());
+            result.entries.reserve(entry.doc->sectionCount());
     }
     if (entry.kind != -1)
         chooseFolderFile(entry);
@@ -235,13 +247,13 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     return !entry.fileName().isEmpty();
 }
 
-EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
+EntryChecker::Entry EntryChecker::readEntry(qint16 cnt, std::shared_ptr<const IniDocument> doc)
 {
     Entry e;
     e.number = cnt;
+    e.doc = std::move(doc);
     // Named on the stack: only a write needs the name as a string of its own.
-    e.values = m_ini.ReadSection(WatchListFile::sectionNameOnStack(cnt).view(), m_inifilename);
-    e.readKeys(m_keyText);
+    e.readKeys(WatchListFile::sectionNameOnStack(cnt).view());
     e.days = LeadingNumber::toInt16(e.keys[kDays]);
     const QStringView kind = e.keys[kKind];
     e.kind = kind.isEmpty() ? qint16(-1) : LeadingNumber::toInt16(kind);
@@ -261,15 +273,11 @@ void EntryChecker::readAhead(qint16 from, bool showAll)
 {
     m_ahead.clear();
     m_next = 0;
-    m_keyText.resize(0);
+    // One look at the disk for each run of entries read ahead: the parse stays cached while the
+    // file is unchanged.
+    const auto doc = m_ini.Document(m_inifilename);
     for (int cnt = from; cnt <= WatchListFile::kLastEntryNumber && int(m_ahead.size()) < kReadAhead; ++cnt) {
-        const QChar* const before = m_keyText.constData();
-        m_ahead.push_back(readEntry(qint16(cnt)));
-        // The entries already read point into the text the last one made room in.
-        if (m_keyText.constData() != before) {
-            for (size_t n = 0; n + 1 < m_ahead.size(); ++n)
-                m_ahead[n].rebase(before, m_keyText.constData());
-        }
+        m_ahead.push_back(readEntry(qint16(cnt), doc));
         if (m_ahead.back().fileName().isEmpty())
             break;
     }
@@ -323,9 +331,8 @@ void EntryChecker::chooseFolderFile(Entry& entry)
     // The save started from the file on disk, which another running copy may have changed: the
     // entries read ahead are read again.
     m_ahead.clear();
-    m_keyText.resize(0);
-    entry.values = m_ini.ReadSection(section, m_inifilename);
-    entry.readKeys(m_keyText);
+    entry.doc = m_ini.Document(m_inifilename);
+    entry.readKeys(section);
 }
 
 std::optional<FileStamp::Local> EntryChecker::stamp(const Entry& entry)

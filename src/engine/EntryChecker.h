@@ -75,7 +75,7 @@ private:
     Result walk(bool showAll);
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
-    Entry readEntry(qint16 cnt);
+    Entry readEntry(qint16 cnt, std::shared_ptr<const IniDocument> doc);
     // Reads the entries from `from` on, up to kReadAhead of them, and asks about their files
     // together: a run of queries finds what the file system keeps of them still in the
     // processor's caches, where queries between other work would each miss them.
@@ -107,5 +107,4 @@ private:
     static constexpr int kReadAhead = 64;
     std::vector<Entry> m_ahead; // entries read, not yet examined, from m_next on
     size_t m_next = 0;
-    QString m_keyText; // what the key views of the entries read ahead point into, its room kept from one to the next
 };

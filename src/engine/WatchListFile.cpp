@@ -94,14 +94,14 @@ bool isNotFalse(QStringView value)
 
 std::optional<qint16> nextFreeNumber(IniFile& ini, const QString& inifilename)
 {
-    // One look at the disk, then the walk trusts the parse it got.
-    ini.ReadString(QStringLiteral("Settings"), QStringLiteral("Start in Tray"), inifilename, QString());
-    const IniFile::TrustedReads trusted(ini);
+    // A file that cannot be read holds no entry.
+    const auto doc = ini.Document(inifilename);
+    if (!doc)
+        return 0;
     for (int n = 0; n <= kLastEntryNumber; ++n) {
-        const QString section = sectionName(static_cast<qint16>(n));
-        const bool removed =
-            isLoweredTrue(ini.ReadString(section, QStringLiteral("Notactive"), inifilename, QString()));
-        if (removed || ini.ReadString(section, QStringLiteral("filename"), inifilename, QString()).isEmpty())
+        const int section = doc->sectionNumber(sectionName(static_cast<qint16>(n)));
+        const bool removed = isLoweredTrue(doc->value(section, QStringLiteral("Notactive")).value_or(QString()));
+        if (removed || doc->value(section, QStringLiteral("filename")).value_or(QString()).isEmpty())
             return static_cast<qint16>(n);
     }
     return std::nullopt;

@@ -49,10 +49,6 @@ void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
 void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
 {
     printHead(printer, allFilesTitle());
-    // One read that asks the disk, so the walk below works on the file as it is now and need not
-    // ask again for each of its many reads.
-    entryValue(inifilename, 0, QStringLiteral("filename"));
-    IniFile::TrustedReads trusted(IniFile::instance());
     for (int number = 0; number <= WatchListFile::kLastEntryNumber; ++number) {
         if (!printEntry(printer, inifilename, number))
             break;
