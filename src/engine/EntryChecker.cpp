@@ -71,12 +71,19 @@ const QLatin1String kKeys[kKeyCount] = {
     QLatin1String(FileStamp::kSeenMomentKey),
 };
 
-// Names match as their toLower() forms do.
+// Names match as their toLower() forms do, which never changes a name's length to an ASCII key's.
 bool sameKey(QStringView name, QLatin1String key)
 {
-    if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return name.compare(key, Qt::CaseInsensitive) == 0;
-    return name.toString().toLower() == QString(key).toLower();
+    if (name.size() != key.size())
+        return false;
+    if (!std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return name.toString().toLower() == QString(key).toLower();
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; };
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (lower(name[i].unicode()) != lower(char16_t(key[i].unicode())))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
