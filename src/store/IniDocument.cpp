@@ -72,7 +72,7 @@ char16_t asciiLower(char16_t c)
 }
 
 // A name as it is matched: its toLower() form, without blanks around it. Most names are ASCII and
-// are lowered here a letter at a time, which spares --check 10% of its instructions.
+// are lowered here a letter at a time: toLower() cost --check 9.1 M of its 95 M instructions more.
 QString lowered(QStringView name)
 {
     name = trimBlanks(name);
