@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QObject>
-#include <algorithm>
 #include <new>
 
 namespace {
@@ -34,34 +33,9 @@ IniFile& IniFile::instance()
 QString IniFile::ReadString(const QString& section, const QString& key, const QString& path, const QString& def)
 {
     // A file that cannot be read answers every read with the default.
-    const auto doc = document(path, m_trustDepth > 0);
+    const auto doc = Document(path);
     const auto value = doc ? doc->value(section, key) : std::nullopt;
     return value && !value->isEmpty() ? *value : def;
-}
-
-IniFile::SectionValues IniFile::ReadSection(QStringView section, const QString& path)
-{
-    SectionValues values;
-    values.m_doc = document(path, m_trustDepth > 0);
-    if (values.m_doc) {
-        values.m_section = values.m_doc->sectionNumber(section, m_nextSection);
-        m_nextSection = values.m_section + 1;
-    }
-    return values;
-}
-
-QString IniFile::SectionValues::ReadString(const QString& key, const QString& def) const
-{
-    const auto value = m_doc ? m_doc->value(m_section, key) : std::nullopt;
-    return value && !value->isEmpty() ? *value : def;
-}
-
-void IniFile::SectionValues::ReadViews(const QLatin1String* keys, QStringView* values, int count, QString& text) const
-{
-    if (m_doc)
-        m_doc->values(m_section, keys, values, count, text);
-    else
-        std::fill(values, values + count, QStringView());
 }
 
 void IniFile::InitForm(QObject* window)
@@ -108,9 +82,9 @@ void IniFile::WriteStrings(const QString& path, const QList<Write>& writes)
 void IniFile::UpdateStrings(const QString& path, const Plan& plan)
 {
     const FileWriteLock lock(path);
-    // Under the lock, and never trusting a scope: another copy of the program may have written
-    // since we last looked, and its values must survive ours.
-    const auto current = document(path, false);
+    // Under the lock: another copy of the program may have written since we last looked, and its
+    // values must survive ours.
+    const auto current = Document(path);
     if (!current) {
         // Writing now would replace every other value of the file with nothing.
         throw AppError(AppError::FileRead, kSource,
@@ -136,26 +110,18 @@ void IniFile::ReplaceFile(const QString& path, const QByteArray& text)
 void IniFile::clearCache()
 {
     m_cache.clear();
-    m_last = Last();
 }
 
 void IniFile::forget(const QString& path)
 {
     m_cache.remove(path);
-    m_last = Last();
 }
 
-std::shared_ptr<const IniDocument> IniFile::document(const QString& path, bool trustCache)
+std::shared_ptr<const IniDocument> IniFile::Document(const QString& path)
 {
-    // A walk reads one file many times over: while reads are trusted, the document found last is
-    // taken again without hashing its path.
-    if (trustCache && m_last.doc && path.constData() == m_last.path.constData() && path.size() == m_last.path.size())
-        return m_last.doc;
     const auto it = m_cache.constFind(path);
-    if (it != m_cache.constEnd() && (trustCache || it->version->isCurrent(path))) {
-        m_last = Last{path, it->doc};
+    if (it != m_cache.constEnd() && it->version->isCurrent(path))
         return it->doc;
-    }
     // The old parse goes before the new one is made, so the two never need memory together.
     forget(path);
     try {
