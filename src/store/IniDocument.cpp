@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -130,6 +131,9 @@ bool holdsAsGiven(const QString& section, const QString& key)
     return !section.contains(u']') && !key.contains(u'=') && !key.startsWith(u'[') && !key.startsWith(u';');
 }
 
+// The line breaks by Ending.
+const char* const kBreaks[] = {"", "\n", "\r\n", "\r"};
+
 // What a document without lines takes for its new lines.
 #ifdef Q_OS_WIN
 constexpr char kPlatformBreak[] = "\r\n";
@@ -149,10 +153,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     const char* const data = bytes.constData();
     const qsizetype size = bytes.size();
     const qsizetype start = doc.m_bom ? 3 : 0;
-    // Room for every line's text and record at once, so that neither is copied as it grows: no
-    // line has more characters than bytes, and most files break their lines with line feeds.
+    // Room for the whole text at once, so that it is never copied as it grows: it has no more
+    // characters than the file has bytes.
     doc.m_text.reserve(size - start);
-    doc.m_lines.reserve(size_t(std::count(data, data + size, '\n') + 1));
     bool utf8Beyond = false;
     bool cp1252Beyond = false;
     for (qsizetype from = start; from < size;) {
@@ -160,10 +163,16 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
         bool ascii = true;
         for (; to < size && data[to] != '\n' && data[to] != '\r'; ++to)
             ascii = ascii && static_cast<unsigned char>(data[to]) < 0x80;
-        const QByteArrayView raw(data + from, to - from);
         Line line;
+        if (to < size)
+            line.ending =
+                data[to] == '\n' ? Ending::Lf : (to + 1 < size && data[to + 1] == '\n' ? Ending::CrLf : Ending::Cr);
+        if (doc.m_firstEnding == Ending::None)
+            doc.m_firstEnding = line.ending;
+        const qsizetype next = to + qsizetype(std::strlen(kBreaks[int(line.ending)]));
+        const QByteArrayView raw(data + from, next - from); // with its line break
         line.bytes = quint32(from);
-        line.byteCount = quint32(raw.size());
+        line.byteCount = quint32(to - from);
         line.text = quint32(doc.m_text.size());
         if (ascii) {
             doc.m_text += QLatin1String(raw.data(), raw.size());
@@ -176,15 +185,17 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
             line.cp1252 = true;
             cp1252Beyond = true;
         }
-        line.size = quint32(doc.m_text.size() - line.text);
-        if (to < size)
-            line.ending =
-                data[to] == '\n' ? Ending::Lf : (to + 1 < size && data[to + 1] == '\n' ? Ending::CrLf : Ending::Cr);
-        if (doc.m_firstEnding == Ending::None)
-            doc.m_firstEnding = line.ending;
-        from = line.ending == Ending::CrLf ? to + 2 : to + 1;
+        line.size = quint32(doc.m_text.size() - (next - to) - line.text);
+        from = next;
         describe(line, doc.textOf(line));
-        doc.m_lines.push_back(line);
+        Line* const run = doc.m_lines.empty() ? nullptr : &doc.m_lines.back();
+        if (line.kind == Kind::Other && run && run->kind == Kind::Other) {
+            run->byteCount = quint32(to - run->bytes);
+            run->size = line.text + line.size - run->text;
+            run->ending = line.ending;
+        } else {
+            doc.m_lines.push_back(line);
+        }
     }
     if (cp1252Beyond && !utf8Beyond)
         doc.m_encoding = Encoding::Windows1252;
@@ -207,7 +218,6 @@ void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLat
 
 QByteArray IniDocument::serialize() const
 {
-    static const char* const kBreaks[] = {"", "\n", "\r\n", "\r"};
     QByteArray out;
     out.reserve(m_bytes.size());
     if (m_bom)

@@ -67,14 +67,16 @@ private:
         Key
     };
     // A line's bytes as read, and its text. A changed or added line has new text and is written
-    // from it; its bytes, if it had any, are no longer used.
+    // from it; its bytes, if it had any, are no longer used. Other lines in a row, which nothing
+    // looks up or changes, are held as one, line breaks and all: a file of blank lines costs no
+    // more than its text.
     struct Line
     {
-        quint32 bytes = 0; // where they start in m_bytes
-        quint32 byteCount = 0;
-        quint32 text = 0; // where it starts in m_text
-        quint32 size = 0;
-        quint32 equals = 0; // where a key line's first "=" lies in its text
+        quint32 bytes = 0;     // where they start in m_bytes
+        quint32 byteCount = 0; // without the last line break
+        quint32 text = 0;      // where it starts in m_text
+        quint32 size = 0;      // without the last line break
+        quint32 equals = 0;    // where a key line's first "=" lies in its text
         Kind kind = Kind::Other;
         Ending ending = Ending::None;
         bool edited = false;
@@ -98,7 +100,7 @@ private:
     Ending newLineEnding() const;
 
     QByteArray m_bytes; // the file as read, shared with the caller's copy
-    QString m_text;     // the text of every line, each line's after the one before; new text at the end
+    QString m_text;     // the text of the file as read, line breaks and all; new text at the end
     std::vector<Line> m_lines;
     QList<int> m_sections;                // the line of each section, by number
     QHash<QString, int> m_sectionNumbers; // by lowered name
