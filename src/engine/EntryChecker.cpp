@@ -108,7 +108,6 @@ struct EntryChecker::Entry
     QString pattern;                // the names a folder entry's pick takes ("file pattern"), every one when empty
     std::optional<qint64> smallest; // "smallest size" in bytes, when the entry has a size test
     std::optional<QDate> postponed; // "Postponedate", when it holds a date
-    std::optional<FileQuery::Answer> asked; // what was asked about the file while the entry was read ahead
 };
 
 EntryChecker::EntryChecker(IniFile& ini, QString inifilename, QString tempinifilename)
@@ -213,7 +212,7 @@ bool EntryChecker::checkEntry(qint16 cnt, bool showAll, Result& result)
     if (m_progress)
         m_progress();
     if (m_next >= m_ahead.size() || m_ahead[m_next].number != cnt)
-        readAhead(cnt, showAll);
+        readAhead(cnt);
     Entry entry = std::move(m_ahead[m_next++]);
     // Room for a row and an entry from every section at once: the lists of a long watch list would
     // otherwise be copied as they grow, and hold two copies at the moment they do.
@@ -257,7 +256,7 @@ EntryChecker::Entry EntryChecker::readEntry(qint16 cnt)
     return e;
 }
 
-void EntryChecker::readAhead(qint16 from, bool showAll)
+void EntryChecker::readAhead(qint16 from)
 {
     m_ahead.clear();
     m_next = 0;
@@ -273,18 +272,6 @@ void EntryChecker::readAhead(qint16 from, bool showAll)
         if (m_ahead.back().fileName().isEmpty())
             break;
     }
-    const FileQuery::Together together(*m_query);
-    for (Entry& entry : m_ahead) {
-        if (entry.kind == -1 && needsFile(entry, showAll))
-            entry.asked = m_query->statAtOnce(entry.fileName());
-    }
-}
-
-bool EntryChecker::needsFile(const Entry& entry, bool showAll) const
-{
-    if (entry.fileName().isEmpty())
-        return false;
-    return m_collectReport || (!hidden(entry, showAll) && entry.isActive());
 }
 
 bool EntryChecker::hidden(const Entry& entry, bool showAll) const
@@ -295,8 +282,6 @@ bool EntryChecker::hidden(const Entry& entry, bool showAll) const
 
 FileQuery::Answer EntryChecker::ask(const Entry& entry)
 {
-    if (entry.asked)
-        return *entry.asked;
     return m_query->stat(entry.fileName());
 }
 

@@ -76,12 +76,8 @@ private:
     // Examines entry `cnt`; false when it ends the walk.
     bool checkEntry(qint16 cnt, bool showAll, Result& result);
     Entry readEntry(qint16 cnt);
-    // Reads the entries from `from` on, up to kReadAhead of them, and asks about their files
-    // together: a run of queries finds what the file system keeps of them still in the
-    // processor's caches, where queries between other work would each miss them.
-    void readAhead(qint16 from, bool showAll);
-    // Whether the walk asks about the entry's file.
-    bool needsFile(const Entry& entry, bool showAll) const;
+    // Reads the entries from `from` on, up to kReadAhead of them.
+    void readAhead(qint16 from);
     // Postponed, and not listed.
     bool hidden(const Entry& entry, bool showAll) const;
     FileQuery::Answer ask(const Entry& entry);
