@@ -21,7 +21,7 @@ HelperChannel::~HelperChannel()
 
 bool HelperChannel::open(QString& why)
 {
-    const QByteArray program = QFile::encodeName(FileQuery::helperProgram());
+    const QByteArray program = QFile::encodeName(m_program);
     int sv[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) {
         why = QString::fromLocal8Bit(std::strerror(errno));

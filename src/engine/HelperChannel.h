@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/FileQuery.h"
+#include "engine/QueryChannel.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/types.h>
@@ -10,6 +10,7 @@
 class HelperChannel : public QueryChannel
 {
 public:
+    explicit HelperChannel(QString program) : m_program(std::move(program)) {}
     ~HelperChannel() override;
 
     bool open(QString& why) override;
@@ -19,6 +20,7 @@ public:
     bool ended() override;
 
 private:
+    QString m_program;
     pid_t m_pid = -1;
     int m_fd = -1;
 };

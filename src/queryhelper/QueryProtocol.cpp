@@ -28,20 +28,6 @@ template <typename T> T get(const char* in)
     return value;
 }
 
-StatFields fieldsOf(int result, const struct stat& st)
-{
-    StatFields fields;
-    if (result != 0) {
-        fields.error = errno ? errno : EIO;
-        return fields;
-    }
-    fields.mode = st.st_mode;
-    fields.mtimeSec = st.st_mtim.tv_sec;
-    fields.mtimeNsec = st.st_mtim.tv_nsec;
-    fields.size = st.st_size;
-    return fields;
-}
-
 bool writeAll(int fd, std::string& bytes)
 {
     std::size_t done = 0;
@@ -155,6 +141,20 @@ bool read(const std::string& path, int out, std::string& buffer)
 }
 
 } // namespace
+
+StatFields fieldsOf(int result, const struct stat& st)
+{
+    StatFields fields;
+    if (result != 0) {
+        fields.error = errno ? errno : EIO;
+        return fields;
+    }
+    fields.mode = st.st_mode;
+    fields.mtimeSec = st.st_mtim.tv_sec;
+    fields.mtimeNsec = st.st_mtim.tv_nsec;
+    fields.size = st.st_size;
+    return fields;
+}
 
 void appendRequest(std::string& out, Op op, const std::string& path)
 {

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 // What passes between the program and its share query helper over one socket. A request is an
 // operation byte, a 32-bit length and a path; the answers are records that stream back as the
 // helper gets them, so that a listing of a slow folder shows progress while it runs. Both ends run
@@ -32,6 +34,9 @@ struct StatFields
     std::int64_t mtimeNsec = 0;
     std::int64_t size = 0;
 };
+
+// The fields of what stat() or lstat() gave back as `result` in `st`, its errno when it failed.
+StatFields fieldsOf(int result, const struct stat& st);
 
 // A file read through the helper is a watch list, never larger than the store accepts.
 inline constexpr std::int64_t kLargestRead = std::int64_t(1) << 30;

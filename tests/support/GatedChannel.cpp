@@ -1,5 +1,7 @@
 #include "GatedChannel.h"
 
+#include "engine/FileQuery.h"
+#include "engine/QueryChannel.h"
 #include "queryhelper/QueryProtocol.h"
 
 #include <sys/socket.h>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "engine/FileQuery.h"
-
 #include <atomic>
 #include <condition_variable>
 #include <memory>
