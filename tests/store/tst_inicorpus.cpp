@@ -35,7 +35,7 @@ const QList<QByteArray> kEndings = {"\n", "\r\n", "\r"};
 class Corpus
 {
 public:
-    explicit Corpus(quint32 seed) : m_random(seed) {}
+    explicit Corpus(quint32 slice) : m_random(slice) {}
     QByteArray file();
     void run(IniDocument& doc);
     QByteArray digest() const { return m_hash.result().toHex(); }
@@ -200,7 +200,7 @@ void Corpus::run(IniDocument& doc)
 
 void TestIniCorpus::corpusReadsAndWritesAsBefore_data()
 {
-    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<quint32>("slice");
     QTest::addColumn<QByteArray>("digest");
     const QList<QByteArray> digests = {"6e186387d775a6d558b421674869c5c07de64785643c179012c7873dcfaebbf0",
                                        "8b4cbc361d873c83b016f3dca08776cd3e5a30fea9d9f4ac785503eb0186e83f",
@@ -210,15 +210,15 @@ void TestIniCorpus::corpusReadsAndWritesAsBefore_data()
                                        "2d40c9980bdd60164d0a2d1c92e3114163290c446d7dc0fd8ba6e13f187ab2d3",
                                        "440ae51a0265556780968848290085be2b53f2a8d3ada1ece84b93f48738386b",
                                        "7c6fe46ceb5d7951a99cd3178962833f072cef73e9d50c6f78952edf60ecc388"};
-    for (int seed = 0; seed < int(digests.size()); ++seed)
-        QTest::addRow("files %d-%d", seed * 500, seed * 500 + 499) << quint32(seed) << digests[seed];
+    for (int slice = 0; slice < int(digests.size()); ++slice)
+        QTest::addRow("files %d-%d", slice * 500, slice * 500 + 499) << quint32(slice) << digests[slice];
 }
 
 void TestIniCorpus::corpusReadsAndWritesAsBefore()
 {
-    QFETCH(quint32, seed);
+    QFETCH(quint32, slice);
     QFETCH(QByteArray, digest);
-    Corpus corpus(seed);
+    Corpus corpus(slice);
     for (int i = 0; i < 500; ++i) {
         const QByteArray bytes = corpus.file();
         IniDocument doc = IniDocument::parse(bytes);
