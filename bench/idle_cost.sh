@@ -22,20 +22,8 @@ baseline=${2:+$(realpath "$2")}
 seconds=${IDLE_SECONDS:-60}
 rounds=${IDLE_ROUNDS:-3}
 
-# A private session bus, as a desktop has one; no notification server is on it.
-if [ -z "${STALEGUARD_BENCH_BUS:-}" ]; then
-    exec env STALEGUARD_BENCH_BUS=1 dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
-fi
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+# No notification server is on the bus.
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 unset DISPLAY WAYLAND_DISPLAY
 tick_ms=$((1000 / $(getconf CLK_TCK)))
 

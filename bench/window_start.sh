@@ -23,20 +23,7 @@ for tool in Xvfb openbox xdotool xprop dbus-run-session; do
     }
 done
 
-# A private session bus, as a desktop has one.
-if [ -z "${STALEGUARD_BENCH_BUS:-}" ]; then
-    exec env STALEGUARD_BENCH_BUS=1 dbus-run-session -- bash "${BASH_SOURCE[0]}" "$@"
-fi
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/session.sh"
 unset WAYLAND_DISPLAY
 
 # A display of its own, numbered away from the ones people and other tests take first; not reset

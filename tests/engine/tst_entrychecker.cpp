@@ -66,11 +66,7 @@ void TestEntryChecker::cleanupTestCase()
 void TestEntryChecker::cleanup()
 {
     DateTexts::resetLocaleForTesting();
-    if (m_zone.isNull())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", m_zone);
-    FileStamp::refreshZone();
+    TestHelpers::restoreZone(m_zone);
 }
 
 void TestEntryChecker::init()

@@ -1,5 +1,6 @@
 #include "engine/FileStamp.h"
 
+#include "TestHelpers.h"
 #include "engine/DateTexts.h"
 
 #include <QRandomGenerator>
@@ -43,11 +44,7 @@ qint64 utcSeconds(int year)
 void TestFileStamp::cleanup()
 {
     DateTexts::resetLocaleForTesting();
-    if (m_zone.isNull())
-        qunsetenv("TZ");
-    else
-        qputenv("TZ", m_zone);
-    FileStamp::refreshZone();
+    TestHelpers::restoreZone(m_zone);
 }
 
 void TestFileStamp::readsAsTheZoneDoes_data()

@@ -1,5 +1,6 @@
 #include "TestHelpers.h"
 
+#include "engine/FileStamp.h"
 #include "engine/WatchListFile.h"
 #include "store/IniFile.h"
 
@@ -21,6 +22,15 @@ void writeAll(const QString& path, const QByteArray& bytes)
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
     QCOMPARE(f.write(bytes), bytes.size());
+}
+
+void restoreZone(const QByteArray& zone)
+{
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    FileStamp::refreshZone();
 }
 
 void touch(const QString& path, const QDateTime& modified)
