@@ -8,8 +8,9 @@
 
 namespace {
 
-// The room left around the text, as a row's text keeps it from the list's edge.
+// The room left around the text: a little more above it, where a first row would stand.
 constexpr int kMargin = 6;
+constexpr int kTopMargin = 12;
 
 } // namespace
 
@@ -27,28 +28,38 @@ EmptyListNote::EmptyListNote(QListWidget* list)
     connect(model, &QAbstractItemModel::modelReset, this, &EmptyListNote::describe);
 }
 
-QString EmptyListNote::textFor(int watched, const QDate& day)
+QStringList EmptyListNote::linesFor(int watched, const QDate& day)
 {
     if (watched <= 0)
-        return QStringLiteral("No files watched yet. Choose File > Subscribe to a File to add one.");
-    return QStringLiteral("Nothing needs attention. Checked %1.").arg(DateTexts::longDate(day));
+        return {QStringLiteral("No files watched yet."),
+                QStringLiteral("Choose File > Subscribe to a File to add one.")};
+    return {QStringLiteral("Nothing needs attention."), QStringLiteral("Checked %1.").arg(DateTexts::longDate(day))};
 }
 
 void EmptyListNote::checked(int watched, const QDate& day)
 {
-    setText(textFor(watched, day));
+    setText(linesFor(watched, day));
 }
 
 void EmptyListNote::checking()
 {
-    setText(QString());
+    setText({});
 }
 
-void EmptyListNote::setText(const QString& text)
+void EmptyListNote::setText(const QStringList& lines)
 {
+    const QString text = lines.join(QLatin1Char(' '));
     if (text == m_text)
         return;
     m_text = text;
+    // A line that has to break never leaves its last word alone below the rest.
+    QStringList painted = lines;
+    for (QString& line : painted) {
+        const qsizetype last = line.lastIndexOf(QLatin1Char(' '));
+        if (last > 0)
+            line[last] = QChar::Nbsp;
+    }
+    m_painted = painted.join(QLatin1Char('\n'));
     describe();
     m_list->viewport()->update();
 }
@@ -72,6 +83,6 @@ void EmptyListNote::paint()
     QWidget* viewport = m_list->viewport();
     QPainter painter(viewport);
     painter.setPen(viewport->palette().color(QPalette::PlaceholderText));
-    const QRect room = viewport->rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
-    painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_text);
+    const QRect room = viewport->rect().adjusted(kMargin, kTopMargin, -kMargin, -kMargin);
+    painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_painted);
 }
