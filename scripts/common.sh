@@ -8,7 +8,7 @@ BUILD_PACKAGES=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tool
 TEST_PACKAGES=(clang libclang-rt-14-dev clang-format xvfb xauth openbox trayer xdotool x11-utils imagemagick
     poppler-utils desktop-file-utils appstream cups cups-client cups-bsd printer-driver-cups-pdf dbus-daemon tzdata
     prometheus prometheus-node-exporter icinga2-bin curl python3 locales-all systemd groff-base dunst jq weston
-    qt6-wayland fuse3 python3-fusepy procps)
+    qt6-wayland fuse3 python3-fusepy procps python3-dbus python3-gi)
 BENCH_PACKAGES=(libbenchmark-dev hyperfine valgrind monitoring-plugins-basic jq dbus-daemon git fuse3 python3-fusepy procps
     time xvfb openbox xdotool x11-utils)
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils appstream)

@@ -2,6 +2,7 @@
 
 #include "background/BackgroundCheckHost.h"
 #include "background/BackgroundOptions.h"
+#include "background/DBusFileRevealer.h"
 #include "background/DBusNotificationService.h"
 #include "background/DesktopNotifier.h"
 #include "background/FolderWatch.h"
@@ -42,6 +43,7 @@ struct BackgroundChecks::Job
 
 BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_ownService(std::make_unique<DBusNotificationService>()),
+      m_ownRevealer(std::make_unique<DBusFileRevealer>()), m_revealer(m_ownRevealer.get()),
       m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
       m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_options(new BackgroundOptions(QString(), this))
 {
@@ -66,6 +68,9 @@ void BackgroundChecks::makeNotifier(NotificationService& service)
     connect(m_notifier.get(), &DesktopNotifier::openRequested, this, &BackgroundChecks::openRequested);
     connect(m_notifier.get(), &DesktopNotifier::remindTomorrowRequested, this,
             &BackgroundChecks::remindTomorrowRequested);
+    // The file needs no window: it goes straight to the file manager.
+    connect(m_notifier.get(), &DesktopNotifier::showInFolderRequested, this,
+            [this](const QString& place) { m_revealer->reveal(place); });
 }
 
 void BackgroundChecks::useNotificationService(NotificationService& service)
@@ -158,7 +163,7 @@ void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
     if (current && !applied)
         m_pending = true;
     if (applied) {
-        emit rowsReady(job->result.rows, job->result.lastEntry);
+        emit rowsReady(job->result.rows, job->result.lastEntry, job->result.watched);
         m_folderWatch->setFiles(job->folderSamples);
         const QList<CheckRow> news = m_policy->select(job->result.rows);
         if (m_options->notifyEnabled() && !news.isEmpty())

@@ -14,6 +14,7 @@
 class BackgroundCheckHost;
 class BackgroundOptions;
 class DesktopNotifier;
+class FileRevealer;
 class FolderWatch;
 class NotificationPolicy;
 class NotificationService;
@@ -33,6 +34,8 @@ public:
 
     // Notifications go here instead of the desktop's server (tests put a recorder here).
     void useNotificationService(NotificationService& service);
+    // A notification's "Show in Folder" goes here instead of the file manager.
+    void useFileRevealer(FileRevealer& revealer) { m_revealer = &revealer; }
     // Starts the triggers; the system bus only serves the sleep signal and may be missing.
     void start(const QDBusConnection& systemBus = QDBusConnection::systemBus());
 
@@ -59,8 +62,9 @@ public:
     static QStringList folderSamples(const QList<EntryReport>& entries);
 
 signals:
-    // A check's rows, for the list to show without taking the focus or showing the window.
-    void rowsReady(const QList<CheckRow>& rows, qint16 lastEntry);
+    // A check's rows, for the list to show without taking the focus or showing the window, with
+    // how many entries it watched.
+    void rowsReady(const QList<CheckRow>& rows, qint16 lastEntry, int watched);
     // A check's rows reached the list (or were dropped as out of date).
     void checkFinished(bool applied);
     // A notification asks for the window, as the tray's "Open" does.
@@ -81,6 +85,8 @@ private:
     BackgroundCheckHost& m_host;
     std::unique_ptr<NotificationService> m_ownService;
     std::unique_ptr<DesktopNotifier> m_notifier;
+    std::unique_ptr<FileRevealer> m_ownRevealer;
+    FileRevealer* m_revealer = nullptr;
     std::unique_ptr<NotificationPolicy> m_policy;
     CheckScheduler* m_scheduler = nullptr;
     FolderWatch* m_folderWatch = nullptr;

@@ -9,6 +9,7 @@ namespace {
 
 const QString kDefaultAction = QStringLiteral("default");
 const QString kRemindAction = QStringLiteral("remind-tomorrow");
+const QString kShowAction = QStringLiteral("show-in-folder");
 constexpr int kRemembered = 32;
 
 } // namespace
@@ -41,18 +42,26 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
     message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
     if (rows.size() == 1)
         message.actions << kRemindAction << QStringLiteral("Remind me tomorrow");
+    const QString place = rows.size() == 1 ? rows.first().place : QString();
+    if (!place.isEmpty())
+        message.actions << kShowAction << QStringLiteral("Show in Folder");
     message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
     message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
 
     const qint16 entry = rows.size() == 1 ? rows.first().entry : qint16(-1);
     QPointer<DesktopNotifier> self(this);
-    return m_service.send(message, [self, entry](uint id) {
+    return m_service.send(message, [self, entry, place](uint id) {
         if (!self)
             return;
         self->m_shown.insert(id, entry);
+        if (!place.isEmpty())
+            self->m_places.insert(id, place);
         self->m_order.append(id);
-        while (self->m_order.size() > kRemembered)
-            self->m_shown.remove(self->m_order.takeFirst());
+        while (self->m_order.size() > kRemembered) {
+            const uint oldest = self->m_order.takeFirst();
+            self->m_shown.remove(oldest);
+            self->m_places.remove(oldest);
+        }
     });
 }
 
@@ -65,10 +74,13 @@ void DesktopNotifier::onAction(uint id, const QString& actionKey)
         emit openRequested();
     else if (actionKey == kRemindAction && it.value() >= 0)
         emit remindTomorrowRequested(it.value());
+    else if (actionKey == kShowAction && m_places.contains(id))
+        emit showInFolderRequested(m_places.value(id));
 }
 
 void DesktopNotifier::forget(uint id)
 {
+    m_places.remove(id);
     if (m_shown.remove(id))
         m_order.removeOne(id);
 }

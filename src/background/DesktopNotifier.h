@@ -9,8 +9,8 @@
 class NotificationService;
 
 // Tells the user on the desktop about rows that a check found, with a way back to the window and,
-// for a single row, a way to hear about it again tomorrow. It answers only what happens to its
-// own notifications.
+// for a single row, a way to hear about it again tomorrow and one to see its file. It answers
+// only what happens to its own notifications.
 class DesktopNotifier : public QObject
 {
     Q_OBJECT
@@ -27,6 +27,8 @@ public:
 signals:
     void openRequested();
     void remindTomorrowRequested(qint16 entry);
+    // "Show in Folder" on a single row's notification, with the row's place.
+    void showInFolderRequested(const QString& place);
 
 private:
     void onAction(uint id, const QString& actionKey);
@@ -35,5 +37,6 @@ private:
     NotificationService& m_service;
     // The entry a notification stands for, or -1 when it lists several.
     QHash<uint, qint16> m_shown;
-    QList<uint> m_order; // oldest first, so that a server that never says "closed" cannot grow it
+    QHash<uint, QString> m_places; // a single row's place, beside its entry
+    QList<uint> m_order;           // oldest first, so that a server that never says "closed" cannot grow it
 };

@@ -72,6 +72,11 @@ QString EntryChecker::unreachableRowText(QStringView description)
     return description.toString() + QStringLiteral(" cannot be reached");
 }
 
+QString EntryChecker::placeOf(const QString& fileName, bool found)
+{
+    return found ? fileName : PathPieces::folderOf(fileName);
+}
+
 EntryChecker::Result EntryChecker::check(const WatchList& list, bool showAll)
 {
     FileStamp::refreshZone();
@@ -93,8 +98,12 @@ EntryChecker::Result EntryChecker::check(const WatchList& list, bool showAll)
     result.lastEntry = qint16(qMin(list.end + 1, int(WatchListFile::kLastEntryNumber)));
     if (m_collectReport)
         result.entries.reserve(list.entries.size());
-    for (qsizetype n = 0; n < list.entries.size(); ++n)
-        judge(list.entries[n], found[size_t(n)], showAll, result);
+    for (qsizetype n = 0; n < list.entries.size(); ++n) {
+        const WatchEntry& entry = list.entries[n];
+        if (!entry.checkDescription().isEmpty() && !entry.isRemoved())
+            ++result.watched;
+        judge(entry, found[size_t(n)], showAll, result);
+    }
     return result;
 }
 
@@ -142,8 +151,11 @@ void EntryChecker::judge(const WatchEntry& entry, const Examined& found, bool sh
         result.picks.append(Pick{entry.number, found.fileName});
     EntryReport report;
     const QString text = judgeFile(entry, found, showAll, report);
-    if (!text.isNull())
-        result.rows.append(CheckRow{text, entry.number});
+    if (!text.isNull()) {
+        using State = EntryReport::State;
+        const bool there = report.state != State::Unreachable && report.state != State::Missing;
+        result.rows.append(CheckRow{text, entry.number, placeOf(found.fileName, there)});
+    }
     if (report.state == EntryReport::State::Missing)
         result.gone.append(Gone{entry.number, found.fileName});
     if (!m_collectReport)

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <utility>
 
 #include "engine/EntryReport.h"
 
@@ -11,11 +12,21 @@ class FileQuery;
 struct WatchEntry;
 struct WatchList;
 
-// One row of the main list: the text shown and the entry it stands for.
+// One row of the main list: the text shown, the entry it stands for and the place "Show in
+// Folder" shows for it.
 struct CheckRow
 {
+    CheckRow() = default;
+    CheckRow(QString text, qint16 entry, QString place = QString())
+        : text(std::move(text)), entry(entry), place(std::move(place))
+    {}
+
     QString text;
     qint16 entry = 0;
+    // The file the check found (a folder entry's pick), or, for a file it could not find or
+    // reach, its folder with a trailing separator. Taken from the check, so that showing it never
+    // asks a share again.
+    QString place;
 };
 
 // The check of every entry of a watch list. It asks the file system about every entry in one
@@ -46,6 +57,7 @@ public:
         QList<Pick> picks;
         QList<Gone> gone;
         qint16 lastEntry = 0; // the entry number after the one that ended the walk (`cnt`)
+        int watched = 0;      // entries neither removed nor without a description, postponed ones included
     };
 
     EntryChecker(FileQuery& query, const QDate& today);
@@ -64,6 +76,8 @@ public:
     static QString changedRowText(QStringView description);
     static QString smallRowText(QStringView description, qint64 size);
     static QString unreachableRowText(QStringView description);
+    // A row's place: `fileName` itself when the check found it, else the folder that holds it.
+    static QString placeOf(const QString& fileName, bool found);
 
 private:
     struct Examined;

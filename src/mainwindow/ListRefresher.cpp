@@ -4,10 +4,12 @@
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
 #include "engine/CheckRun.h"
+#include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/EmptyListNote.h"
 #include "mainwindow/MissingFilePrompt.h"
 #include "store/IniFile.h"
 
@@ -17,14 +19,15 @@
 namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
+constexpr int kPlaceRole = Qt::UserRole + 1;
 
 } // namespace
 
 ListRefresher::ListRefresher(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
                              const MainWindowMenus& menus, std::function<frmSplash*()> splash,
                              std::function<bool()> exiting)
-    : m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus), m_splash(std::move(splash)),
-      m_exiting(std::move(exiting))
+    : m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus), m_note(new EmptyListNote(listoldfiles)),
+      m_splash(std::move(splash)), m_exiting(std::move(exiting))
 {}
 
 void ListRefresher::updatelist()
@@ -55,6 +58,11 @@ void ListRefresher::refreshIfStale()
     updatelist();
 }
 
+void ListRefresher::noteChecked(int watched)
+{
+    m_note->checked(watched, Clock::today());
+}
+
 void ListRefresher::refreshOnce()
 {
     if (m_aboutToCheck)
@@ -63,6 +71,7 @@ void ListRefresher::refreshOnce()
         splash->setStatus(frmSplash::checkingText());
     const BusyCursor busy(m_window);
     m_list->clear();
+    m_note->checking();
     m_shared.cnt = 0;
 
     IniFile& ini = IniFile::instance();
@@ -80,7 +89,7 @@ void ListRefresher::refreshOnce()
     if (isExiting())
         return;
     m_shared.cnt = result.lastEntry;
-    fillList(result.rows);
+    fillList(result.rows, result.watched);
     if (m_refreshed)
         m_refreshed(result);
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
@@ -89,13 +98,14 @@ void ListRefresher::refreshOnce()
     CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return isExiting(); });
 }
 
-void ListRefresher::fillList(const QList<CheckRow>& rows)
+void ListRefresher::fillList(const QList<CheckRow>& rows, int watched)
 {
     QListWidget* list = m_list;
     list->clear();
     for (const CheckRow& row : rows)
         list->addItem(makeRow(row));
     m_menus.enableForRows(list->count() > 0);
+    noteChecked(watched);
 }
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)
@@ -109,6 +119,7 @@ void ListRefresher::setRow(QListWidgetItem* item, const CheckRow& row)
 {
     item->setText(row.text);
     item->setData(kEntryRole, int(row.entry));
+    item->setData(kPlaceRole, row.place);
 }
 
 qint16 ListRefresher::entryOf(const QListWidgetItem* item)
@@ -118,4 +129,15 @@ qint16 ListRefresher::entryOf(const QListWidgetItem* item)
     bool ok = false;
     const int entry = item->data(kEntryRole).toInt(&ok);
     return ok && entry >= 0 && entry <= WatchListFile::kLastEntryNumber ? qint16(entry) : qint16(-1);
+}
+
+QString ListRefresher::placeOf(const QListWidgetItem* item)
+{
+    return item ? item->data(kPlaceRole).toString() : QString();
+}
+
+const QListWidgetItem* ListRefresher::chosenRow(const QListWidget* list)
+{
+    const QListWidgetItem* current = list ? list->currentItem() : nullptr;
+    return current && current->isSelected() ? current : nullptr;
 }

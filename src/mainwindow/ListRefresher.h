@@ -5,6 +5,7 @@
 #include <QList>
 #include <functional>
 
+class EmptyListNote;
 class QListWidget;
 class QListWidgetItem;
 class frmSplash;
@@ -33,6 +34,9 @@ public:
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
     void refreshIfStale();
+    // Tells the list what to say while it has no rows, after any check that filled it: whether
+    // the watch list has entries to watch, and that it was checked today.
+    void noteChecked(int watched);
     // Told before each refresh looks at the files.
     void setAboutToCheck(std::function<void()> aboutToCheck) { m_aboutToCheck = std::move(aboutToCheck); }
     // Told of every refresh that reached the list, with every entry's file.
@@ -48,10 +52,15 @@ public:
     static void setRow(QListWidgetItem* item, const CheckRow& row);
     // The entry a row stands for; -1 for no row, or a row that names no entry.
     static qint16 entryOf(const QListWidgetItem* item);
+    // The place "Show in Folder" shows for a row (CheckRow::place); empty for no row.
+    static QString placeOf(const QListWidgetItem* item);
+    // The row the user chose, nullptr for none. A row that is only current (Ctrl+click cleared its
+    // selection, or Tab brought the focus into the list) has not been chosen.
+    static const QListWidgetItem* chosenRow(const QListWidget* list);
 
 private:
     void refreshOnce();
-    void fillList(const QList<CheckRow>& rows);
+    void fillList(const QList<CheckRow>& rows, int watched);
 
     frmSplash* splash() const { return m_splash(); }
 
@@ -61,6 +70,7 @@ private:
     QWidget* m_window;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
+    EmptyListNote* m_note; // owned by the list
     std::function<frmSplash*()> m_splash;
     std::function<bool()> m_exiting;
     bool m_refreshing = false;

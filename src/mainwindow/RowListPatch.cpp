@@ -10,7 +10,9 @@ namespace {
 
 bool same(const QListWidgetItem* item, const CheckRow& row)
 {
-    return ListRefresher::entryOf(item) == row.entry && item->text() == row.text;
+    // A folder entry's pick can move on while its row reads the same.
+    return ListRefresher::entryOf(item) == row.entry && item->text() == row.text &&
+           ListRefresher::placeOf(item) == row.place;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "base/AppInfo.h"
 #include "commands/OptionsCommands.h"
 #include "commands/ReminderActions.h"
+#include "commands/ShowInFolderCommand.h"
 #include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
@@ -62,6 +63,8 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
     m_editor = new EditorCommands(*this, this, selected);
     m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected);
+    new ShowInFolderCommand(
+        m_menus.rightpopup, [this] { return ListRefresher::placeOf(ListRefresher::chosenRow(listoldfiles)); }, this);
     m_background = std::make_unique<MainWindowBackground>(
         *this, this, listoldfiles, m_menus, [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
         MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, exiting});
@@ -258,12 +261,7 @@ qint16 frmfiledsip::getnextfreenumber()
 
 qint16 frmfiledsip::realfilenumber()
 {
-    // A row that is only current (Ctrl+click cleared its selection, or Tab brought the focus into
-    // the list) has not been chosen.
-    const QListWidgetItem* current = listoldfiles ? listoldfiles->currentItem() : nullptr;
-    if (!current || !current->isSelected())
-        return -1;
-    return ListRefresher::entryOf(current);
+    return ListRefresher::entryOf(ListRefresher::chosenRow(listoldfiles));
 }
 
 bool frmfiledsip::stopCountdown()

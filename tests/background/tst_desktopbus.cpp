@@ -21,7 +21,7 @@ QList<CheckRow> rowsOf(const QStringList& texts, qint16 firstEntry = 0)
 {
     QList<CheckRow> rows;
     for (const QString& text : texts)
-        rows.append(CheckRow{text, qint16(firstEntry + rows.size())});
+        rows.append(CheckRow{text, qint16(firstEntry + rows.size()), QStringLiteral("/srv/") + text});
     return rows;
 }
 
@@ -132,7 +132,8 @@ private slots:
         QCOMPARE(urgency.value<uchar>(), uchar(1));
         QStringList actions{QStringLiteral("default"), QStringLiteral("Open Staleguard")};
         if (remindOffered)
-            actions << QStringLiteral("remind-tomorrow") << QStringLiteral("Remind me tomorrow");
+            actions << QStringLiteral("remind-tomorrow") << QStringLiteral("Remind me tomorrow")
+                    << QStringLiteral("show-in-folder") << QStringLiteral("Show in Folder");
         QCOMPARE(call.actions, actions);
     }
 
@@ -144,8 +145,10 @@ private slots:
         DesktopNotifier notifier(service);
         QSignalSpy open(&notifier, &DesktopNotifier::openRequested);
         QSignalSpy remind(&notifier, &DesktopNotifier::remindTomorrowRequested);
+        QSignalSpy show(&notifier, &DesktopNotifier::showInFolderRequested);
 
-        QVERIFY(notifier.notifyRows({CheckRow{QStringLiteral("Backup is 8 days old"), 7}}));
+        const QString place = QStringLiteral("/srv/Nächte/backup.tar");
+        QVERIFY(notifier.notifyRows({CheckRow{QStringLiteral("Backup is 8 days old"), 7, place}}));
         QVERIFY(notifier.notifyRows(rowsOf({QStringLiteral("A has changed"), QStringLiteral("B has changed")}, 2)));
         QTRY_COMPARE(server.calls.size(), 2);
         const uint single = server.calls[0].id;
@@ -156,16 +159,21 @@ private slots:
         server.emitSignal(QStringLiteral("ActionInvoked"), {single, QStringLiteral("remind-tomorrow")});
         QTRY_COMPARE(remind.count(), 1);
         QCOMPARE(remind.first().first().value<qint16>(), qint16(7));
+        server.emitSignal(QStringLiteral("ActionInvoked"), {single, QStringLiteral("show-in-folder")});
+        QTRY_COMPARE(show.count(), 1);
+        QCOMPARE(show.first().first().toString(), place);
         server.emitSignal(QStringLiteral("ActionInvoked"), {several, QStringLiteral("default")});
         QTRY_COMPARE(open.count(), 1);
         // Someone else's notification, and one of ours that is gone.
         server.emitSignal(QStringLiteral("ActionInvoked"), {uint(999), QStringLiteral("default")});
         server.emitSignal(QStringLiteral("NotificationClosed"), {single, uint(2)});
         server.emitSignal(QStringLiteral("ActionInvoked"), {single, QStringLiteral("remind-tomorrow")});
+        server.emitSignal(QStringLiteral("ActionInvoked"), {single, QStringLiteral("show-in-folder")});
         // A last, valid click shows the ones before it were all handled.
         server.emitSignal(QStringLiteral("ActionInvoked"), {several, QStringLiteral("default")});
         QTRY_COMPARE(open.count(), 2);
         QCOMPARE(remind.count(), 1);
+        QCOMPARE(show.count(), 1);
     }
 
     void withoutServerNothingFails()

@@ -42,6 +42,8 @@ private slots:
     void walkEndsAtTheFirstEntryWithoutFileName();
     void rowMapFollowsTheRows();
     void folderEntriesTakeTheirChosenFile();
+    void placeShown_data();
+    void placeShown();
     void emptyFolderIsAskedAboutAsMissing();
     void entryWithoutFileNameIsNotAskedAbout();
     void seenDateOutlivesLocaleAndZone_data();
@@ -272,6 +274,7 @@ void TestEntryChecker::walkEndsAtTheFirstEntryWithoutFileName()
     QCOMPARE(result.rows[1].entry, qint16(2));
     QCOMPARE(examined, 4);
     QCOMPARE(result.lastEntry, qint16(4));
+    QCOMPARE(result.watched, 2);
 }
 
 void TestEntryChecker::rowMapFollowsTheRows()
@@ -285,7 +288,9 @@ void TestEntryChecker::rowMapFollowsTheRows()
     TestHelpers::writeAll(m_dir->rowMapPath(), "[tempfile 0]\nrealnumber=9\n[tempfile 5]\nrealnumber=9\n");
     IniFile& ini = IniFile::instance();
 
-    QCOMPARE(m_dir->check().rows.size(), 2);
+    const auto rows = m_dir->check().rows;
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[0].place, path("old"));
     const auto mapped = [&](int row) {
         return ini.ReadString(QStringLiteral("tempfile %1").arg(row), QStringLiteral("realnumber"), m_dir->rowMapPath(),
                               {});
@@ -321,11 +326,33 @@ void TestEntryChecker::folderEntriesTakeTheirChosenFile()
              (QStringList{"Newest is 4 days old", "Oldest is 20 days old", longName.left(35) + " is 4 days old"}));
     QCOMPARE(m_dir->stored(0, "filename"), path("logs/newest.log"));
     QCOMPARE(m_dir->stored(1, "filename"), path("logs/oldest.log"));
+    QCOMPARE(result.rows[0].place, path("logs/newest.log"));
+    QCOMPARE(result.rows[1].place, path("logs/oldest.log"));
     QCOMPARE(m_dir->stored(2, "filename"), path("logs/newest.log"));
     // Chosen even for an entry the check then leaves out.
     QCOMPARE(m_dir->stored(3, "filename"), path("logs/newest.log"));
     QCOMPARE(m_dir->stored(0, "description"), QString("Newest"));
     QCOMPARE(m_dir->stored(2, "description"), longName);
+}
+
+void TestEntryChecker::placeShown_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QString>("place");
+    QTest::newRow("fixed file") << "/srv/back ups/night.tar" << true << "/srv/back ups/night.tar";
+    QTest::newRow("folder pick") << "/srv/logs/2026-06-15.log" << true << "/srv/logs/2026-06-15.log";
+    QTest::newRow("missing") << "/srv/Nächte/état.tar" << false << "/srv/Nächte/";
+    QTest::newRow("empty folder's pick") << "/srv/logs/" << false << "/srv/logs/";
+}
+
+// A file the check could not find or reach is shown as the folder it should be in.
+void TestEntryChecker::placeShown()
+{
+    QFETCH(QString, fileName);
+    QFETCH(bool, found);
+    QFETCH(QString, place);
+    QCOMPARE(EntryChecker::placeOf(fileName, found), place);
 }
 
 void TestEntryChecker::emptyFolderIsAskedAboutAsMissing()
