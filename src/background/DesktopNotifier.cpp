@@ -9,6 +9,7 @@ namespace {
 
 const QString kDefaultAction = QStringLiteral("default");
 const QString kRemindAction = QStringLiteral("remind-tomorrow");
+const QString kRunJobAction = QStringLiteral("run-job");
 constexpr int kRemembered = 32;
 
 } // namespace
@@ -41,6 +42,8 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
     message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
     if (rows.size() == 1)
         message.actions << kRemindAction << QStringLiteral("Remind me tomorrow");
+    if (rows.size() == 1 && m_jobOffered && m_jobOffered(rows.first().entry))
+        message.actions << kRunJobAction << QStringLiteral("Run the Job Now");
     message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
     message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
 
@@ -65,6 +68,8 @@ void DesktopNotifier::onAction(uint id, const QString& actionKey)
         emit openRequested();
     else if (actionKey == kRemindAction && it.value() >= 0)
         emit remindTomorrowRequested(it.value());
+    else if (actionKey == kRunJobAction && it.value() >= 0)
+        emit runJobRequested(it.value());
 }
 
 void DesktopNotifier::forget(uint id)

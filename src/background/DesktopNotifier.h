@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <functional>
 
 class NotificationService;
 
@@ -24,15 +25,20 @@ public:
     static QString bodyText(const QList<CheckRow>& rows);
     static constexpr int kRowsShown = 5;
 
+    // Whether a single row's notification offers to run its entry's job.
+    void setJobOffer(std::function<bool(qint16 entry)> offered) { m_jobOffered = std::move(offered); }
+
 signals:
     void openRequested();
     void remindTomorrowRequested(qint16 entry);
+    void runJobRequested(qint16 entry);
 
 private:
     void onAction(uint id, const QString& actionKey);
     void forget(uint id);
 
     NotificationService& m_service;
+    std::function<bool(qint16)> m_jobOffered;
     // The entry a notification stands for, or -1 when it lists several.
     QHash<uint, qint16> m_shown;
     QList<uint> m_order; // oldest first, so that a server that never says "closed" cannot grow it
