@@ -15,6 +15,8 @@ namespace EditorJob {
 void show(EditorControls& w, const WatchEntry& entry)
 {
     w.txtjob->setText(entry.job);
+    // The program's name, at the start, says most.
+    w.txtjob->setCursorPosition(0);
     w.checkjoblate->setChecked(entry.runsJobWhenLate());
     followCommand(w);
 }
