@@ -110,9 +110,6 @@ private slots:
         QTest::newRow("old") << int(State::Old) << "backup"
                              << "true"
                              << "" << true;
-        QTest::newRow("too small") << int(State::Small) << "backup"
-                                   << "true"
-                                   << "" << true;
         QTest::newRow("missing") << int(State::Missing) << "backup"
                                  << "true"
                                  << "" << true;
@@ -125,12 +122,6 @@ private slots:
         QTest::newRow("fine") << int(State::Ok) << "backup"
                               << "true"
                               << "" << false;
-        QTest::newRow("postponed") << int(State::Postponed) << "backup"
-                                   << "true"
-                                   << "" << false;
-        QTest::newRow("removed") << int(State::Removed) << "backup"
-                                 << "true"
-                                 << "" << false;
         QTest::newRow("not asked to") << int(State::Old) << "backup"
                                       << ""
                                       << "" << false;
@@ -143,8 +134,6 @@ private slots:
         QTest::newRow("no command") << int(State::Old) << " "
                                     << "true"
                                     << "" << false;
-        QTest::newRow("started at today's first minute") << int(State::Old) << "b"
-                                                         << "true" << at(today, 0, 0) << false;
         QTest::newRow("started at today's last minute") << int(State::Old) << "b"
                                                         << "true" << at(today, 23, 59) << false;
         QTest::newRow("started today, stored in UTC")
