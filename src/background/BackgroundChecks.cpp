@@ -9,6 +9,9 @@
 #include "background/NotificationPolicy.h"
 #include "background/TrayHostWatch.h"
 #include "engine/CheckRun.h"
+#include "engine/Clock.h"
+#include "engine/LateJob.h"
+#include "engine/WatchList.h"
 #include "store/IniFile.h"
 
 #include <QDir>
@@ -38,6 +41,7 @@ struct BackgroundChecks::Job
     std::atomic<bool> stop{false};
     EntryChecker::Result result;
     QStringList folderSamples;
+    QList<qint16> lateJobs;
     std::exception_ptr error;
 };
 
@@ -64,7 +68,10 @@ BackgroundChecks::~BackgroundChecks()
 
 void BackgroundChecks::makeNotifier(NotificationService& service)
 {
+    m_service = &service;
     m_notifier = std::make_unique<DesktopNotifier>(service);
+    m_notifier->setJobOffer(m_jobOffered);
+    connect(m_notifier.get(), &DesktopNotifier::runJobRequested, this, &BackgroundChecks::runJobRequested);
     connect(m_notifier.get(), &DesktopNotifier::openRequested, this, &BackgroundChecks::openRequested);
     connect(m_notifier.get(), &DesktopNotifier::remindTomorrowRequested, this,
             &BackgroundChecks::remindTomorrowRequested);
@@ -76,6 +83,12 @@ void BackgroundChecks::makeNotifier(NotificationService& service)
 void BackgroundChecks::useNotificationService(NotificationService& service)
 {
     makeNotifier(service);
+}
+
+void BackgroundChecks::setJobOffer(std::function<bool(qint16)> offered)
+{
+    m_jobOffered = std::move(offered);
+    m_notifier->setJobOffer(m_jobOffered);
 }
 
 void BackgroundChecks::start(const QDBusConnection& systemBus)
@@ -139,6 +152,8 @@ void BackgroundChecks::tryRun()
             // Nothing is asked here: a gone file waits for the next refresh the user sees.
             job->result = CheckRun::run(ini, job->inifilename, job->tempinifilename, options);
             job->folderSamples = folderSamples(job->result.entries);
+            job->lateJobs =
+                LateJob::dueEntries(job->result.entries, WatchList::read(ini, job->inifilename), Clock::today());
             job->result.entries.clear();
         } catch (...) {
             job->error = std::current_exception();
@@ -168,6 +183,8 @@ void BackgroundChecks::finished(const std::shared_ptr<Job>& job)
         const QList<CheckRow> news = m_policy->select(job->result.rows);
         if (m_options->notifyEnabled() && !news.isEmpty())
             m_notifier->notifyRows(news);
+        if (!job->lateJobs.isEmpty())
+            emit lateJobsDue(job->lateJobs);
     }
     emit checkFinished(applied);
     // Something changed while the check ran; look again.

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class BackgroundCheckHost;
@@ -36,6 +37,10 @@ public:
     void useNotificationService(NotificationService& service);
     // A notification's "Show in Folder" goes here instead of the file manager.
     void useFileRevealer(FileRevealer& revealer) { m_revealer = &revealer; }
+    // Where notifications go now, for whoever else has something to tell the user.
+    NotificationService& notificationService() const { return *m_service; }
+    // Whether a notification of a single row offers to run its entry's job.
+    void setJobOffer(std::function<bool(qint16 entry)> offered);
     // Starts the triggers; the system bus only serves the sleep signal and may be missing.
     void start(const QDBusConnection& systemBus = QDBusConnection::systemBus());
 
@@ -71,6 +76,11 @@ signals:
     void openRequested();
     // A notification's "Remind me tomorrow": the entry postponed by one day, as the Postpone menu does.
     void remindTomorrowRequested(qint16 entry);
+    // A notification's "Run the Job Now".
+    void runJobRequested(qint16 entry);
+    // A check whose rows reached the list found these entries late, and their jobs due to start by
+    // themselves (see LateJob). Starting them, and noting the start, is the receiver's.
+    void lateJobsDue(const QList<qint16>& entries);
     // A tray host came up: the icon is made again, and a window waiting in the taskbar moves there.
     void trayHostAppeared();
 
@@ -84,6 +94,8 @@ private:
 
     BackgroundCheckHost& m_host;
     std::unique_ptr<NotificationService> m_ownService;
+    NotificationService* m_service = nullptr;
+    std::function<bool(qint16)> m_jobOffered;
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::unique_ptr<FileRevealer> m_ownRevealer;
     FileRevealer* m_revealer = nullptr;

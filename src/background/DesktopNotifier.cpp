@@ -10,6 +10,7 @@ namespace {
 const QString kDefaultAction = QStringLiteral("default");
 const QString kRemindAction = QStringLiteral("remind-tomorrow");
 const QString kShowAction = QStringLiteral("show-in-folder");
+const QString kRunJobAction = QStringLiteral("run-job");
 constexpr int kRemembered = 32;
 
 } // namespace
@@ -45,6 +46,8 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
     const QString place = rows.size() == 1 ? rows.first().place : QString();
     if (!place.isEmpty())
         message.actions << kShowAction << QStringLiteral("Show in Folder");
+    if (rows.size() == 1 && m_jobOffered && m_jobOffered(rows.first().entry))
+        message.actions << kRunJobAction << QStringLiteral("Run the Job Now");
     message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
     message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
 
@@ -76,6 +79,8 @@ void DesktopNotifier::onAction(uint id, const QString& actionKey)
         emit remindTomorrowRequested(it.value());
     else if (actionKey == kShowAction && m_places.contains(id))
         emit showInFolderRequested(m_places.value(id));
+    else if (actionKey == kRunJobAction && it.value() >= 0)
+        emit runJobRequested(it.value());
 }
 
 void DesktopNotifier::forget(uint id)

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <functional>
 
 class NotificationService;
 
@@ -24,17 +25,22 @@ public:
     static QString bodyText(const QList<CheckRow>& rows);
     static constexpr int kRowsShown = 5;
 
+    // Whether a single row's notification offers to run its entry's job.
+    void setJobOffer(std::function<bool(qint16 entry)> offered) { m_jobOffered = std::move(offered); }
+
 signals:
     void openRequested();
     void remindTomorrowRequested(qint16 entry);
     // "Show in Folder" on a single row's notification, with the row's place.
     void showInFolderRequested(const QString& place);
+    void runJobRequested(qint16 entry);
 
 private:
     void onAction(uint id, const QString& actionKey);
     void forget(uint id);
 
     NotificationService& m_service;
+    std::function<bool(qint16)> m_jobOffered;
     // The entry a notification stands for, or -1 when it lists several.
     QHash<uint, qint16> m_shown;
     QHash<uint, QString> m_places; // a single row's place, beside its entry

@@ -33,8 +33,9 @@ bool isSpace(QChar c)
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n');
 }
 
-// Splits a command line by the quoting rules; a quote left open runs to the end.
-QStringList splitArguments(const QString& line)
+// Splits a command line by the quoting rules; a quote left open runs to the end, and `open` (when
+// given) says whether one was.
+QStringList splitArguments(const QString& line, bool* open = nullptr)
 {
     QStringList arguments;
     QString current;
@@ -60,6 +61,8 @@ QStringList splitArguments(const QString& line)
     }
     if (inArgument)
         arguments << current;
+    if (open)
+        *open = inQuotes;
     return arguments;
 }
 
@@ -91,6 +94,15 @@ QString decode(const QString& stored)
     const QString line = unescapeString(stored);
     const QStringList arguments = splitArguments(line);
     return undoPercents(arguments.size() == 1 ? arguments.front() : line.trimmed());
+}
+
+std::optional<QStringList> split(const QString& line)
+{
+    bool open = false;
+    QStringList arguments = splitArguments(line, &open);
+    if (open)
+        return std::nullopt;
+    return arguments;
 }
 
 QString escapeString(const QString& text)

@@ -92,6 +92,20 @@ void buildReminderRows(EditorControls& w, QWidget* window)
     w.labsmallest->setBuddy(w.txtsmallest);
 }
 
+void buildJobRows(EditorControls& w, QWidget* window)
+{
+    w.labjob = place(new QLabel(QStringLiteral("Command that makes this file"), window), 120, 4890, 2655, 255);
+    w.txtjob = place(hintedEdit(window, "txtjob", QStringLiteral("Command that makes this file"),
+                                QStringLiteral("For example /home/me/bin/backup --nightly; run without a shell")),
+                     2850, 4845, 3975, 315);
+    w.labjob->setBuddy(w.txtjob);
+    w.checkjoblate =
+        place(new QCheckBox(QStringLiteral("Run it by itself when it is late"), window), 120, 5250, 3975, 255);
+    w.checkjoblate->setObjectName(QStringLiteral("checkjoblate"));
+    w.labjobsafety = place(new QLabel(window), 120, 5610, 6705, 255);
+    w.labjobsafety->setObjectName(QStringLiteral("labjobsafety"));
+}
+
 void buildControls(EditorControls& w, QWidget* window)
 {
     w.Frame1 = place(new QGroupBox(QStringLiteral("File name"), window), 120, 120, 5532, 975);
@@ -111,6 +125,7 @@ void buildControls(EditorControls& w, QWidget* window)
     w.labfileinfo->setAlignment(Qt::AlignCenter);
     buildFolderRows(w, window);
     buildReminderRows(w, window);
+    buildJobRows(w, window);
 
     w.Timerspinbox = new QTimer(window);
     w.Timerspinbox->setInterval(500);
@@ -122,7 +137,7 @@ void orderTabs(const EditorControls& w)
 {
     const QList<QWidget*> order{
         w.cmdok,      w.cmdcancel,   w.txtdescrip, w.checkfilechanges, w.Checkfixedfiles, w.listtypeoffile,
-        w.txtpattern, w.cmdfilename, w.SpB1,       w.txtsmallest};
+        w.txtpattern, w.cmdfilename, w.SpB1,       w.txtsmallest,      w.txtjob,          w.checkjoblate};
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

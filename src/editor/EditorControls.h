@@ -44,6 +44,10 @@ struct EditorControls
     QCheckBox* checkfilechanges = nullptr;
     QLabel* labsmallest = nullptr;
     QLineEdit* txtsmallest = nullptr;
+    QLabel* labjob = nullptr;
+    QLineEdit* txtjob = nullptr;
+    QCheckBox* checkjoblate = nullptr;
+    QLabel* labjobsafety = nullptr; // why jobs do not run from this watch list, when they do not
     QTimer* Timerspinbox = nullptr;
     QTimer* timecheckentrys = nullptr;
     VSResize* VSResize1 = nullptr;

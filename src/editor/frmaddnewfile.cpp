@@ -9,6 +9,7 @@
 #include "desktop/RegistryStore.h"
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
+#include "editor/EditorJob.h"
 #include "editor/FileInfoLine.h"
 #include "editor/ProbedFile.h"
 #include "engine/Clock.h"
@@ -36,7 +37,7 @@
 namespace {
 
 constexpr int kRetryMissingMs = 500;
-const QSize kDesignClient(6945 / 15, 4965 / 15);
+const QSize kDesignClient(6945 / 15, 6105 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
 } // namespace
@@ -57,6 +58,7 @@ void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> 
 {
     m_inifilename = inifilename;
     m_filenumber = filenumber;
+    EditorJob::showSafety(*this, inifilename);
 }
 
 void frmaddnewfile::connectControls()
@@ -74,6 +76,7 @@ void frmaddnewfile::connectControls()
     // A folder entry's info line is about the file its pick takes, which these change.
     connect(txtpattern, &QLineEdit::textChanged, this, &frmaddnewfile::probeAgain);
     connect(listtypeoffile, &QComboBox::currentTextChanged, this, &frmaddnewfile::probeAgain);
+    connect(txtjob, &QLineEdit::textChanged, this, [this] { EditorJob::followCommand(*this); });
 }
 
 void frmaddnewfile::Form_Load()
@@ -90,6 +93,7 @@ void frmaddnewfile::Form_Load()
     if (Labeldaystodelete->text().isEmpty())
         showDays(DayCount::caption(5));
     Checkfixedfiles_Click();
+    EditorJob::followCommand(*this);
 }
 
 QSize frmaddnewfile::smallestFittingSize() const
@@ -97,7 +101,8 @@ QSize frmaddnewfile::smallestFittingSize() const
     // The layout was drawn for a small face; with a wider one the window grows until no caption is cut.
     double fx = 1.0;
     double fy = 1.0;
-    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3, labpattern, labsmallest};
+    const QList<QWidget*> captions{Checkfixedfiles, checkfilechanges, Label1, Label3,
+                                   labpattern,      labsmallest,      labjob, checkjoblate};
     for (const QWidget* w : captions) {
         fx = qMax(fx, double(w->sizeHint().width()) / qMax(1, w->width()));
         fy = qMax(fy, double(w->sizeHint().height()) / qMax(1, w->height()));
@@ -255,6 +260,11 @@ void frmaddnewfile::cmdok_Click()
         Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
         return;
     }
+    // A command that cannot run is not saved; everything typed stays for the user to correct.
+    if (const QString why = EditorJob::refusal(input); !why.isEmpty()) {
+        Prompter::notify(this, why, Prompter::Icon::Information);
+        return;
+    }
     if (m_inifilename.isEmpty())
         return;
     IniFile& ini = IniFile::instance();
@@ -285,6 +295,7 @@ void frmaddnewfile::showEntry(const WatchEntry& entry)
     }
     txtpattern->setText(entry.pattern);
     txtsmallest->setText(entry.smallestSize);
+    EditorJob::show(*this, entry);
 }
 
 void frmaddnewfile::showDescription(const QString& text)
@@ -318,6 +329,7 @@ EntryInput frmaddnewfile::entryInput() const
     input.reportChanges = checkfilechanges->isChecked();
     input.pattern = txtpattern->text();
     input.smallestSize = txtsmallest->text();
+    EditorJob::read(*this, input);
     return input;
 }
 

@@ -3,6 +3,7 @@
 #include "engine/DateTexts.h"
 #include "engine/FilePattern.h"
 #include "engine/FileStamp.h"
+#include "engine/LateJob.h"
 #include "engine/SizeText.h"
 #include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
@@ -54,6 +55,8 @@ EntryWriter::Optional EntryWriter::storedOptional(IniFile& ini, const QString& i
     Optional out;
     out.pattern = !stored.pattern.isEmpty();
     out.smallestSize = !stored.smallestSize.isEmpty();
+    out.job = !stored.job.isEmpty();
+    out.jobWhenLate = !stored.jobWhenLate.isEmpty();
     return out;
 }
 
@@ -79,6 +82,13 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
     const QString smallest = input.smallestSize.trimmed();
     if (!smallest.isEmpty() || stored.smallestSize)
         out.append({section, QStringLiteral("smallest size"), smallest});
+    const QString job = input.job.trimmed();
+    if (!job.isEmpty() || stored.job)
+        out.append({section, QStringLiteral("job"), job});
+    // Without a command there is nothing to run by itself.
+    const bool whenLate = input.jobWhenLate && !job.isEmpty();
+    if (whenLate || stored.jobWhenLate)
+        out.append({section, QStringLiteral("job when late"), whenLate ? QStringLiteral("true") : QString()});
     if (seen.replace) {
         // An empty value reads as no value at all.
         out.append({section, QString::fromLatin1(FileStamp::kSeenKey),
@@ -215,4 +225,17 @@ void EntryWriter::storePicks(IniFile& ini, const QString& inifilename, const QLi
     for (const EntryChecker::Pick& pick : picks)
         writes.append({WatchListFile::sectionName(pick.entry), QStringLiteral("filename"), pick.fileName});
     ini.WriteStrings(inifilename, writes);
+}
+
+bool EntryWriter::claimLateJob(IniFile& ini, const QString& inifilename, qint16 entry, const QDateTime& now)
+{
+    bool claimed = false;
+    ini.UpdateStrings(inifilename, [&]() -> std::optional<QList<IniFile::Write>> {
+        claimed = WatchEntry::read(ini, inifilename, entry).jobStartedDay() != now.toLocalTime().date();
+        if (!claimed)
+            return std::nullopt;
+        return QList<IniFile::Write>{
+            {WatchListFile::sectionName(entry), QStringLiteral("job started"), LateJob::startedText(now)}};
+    });
+    return claimed;
 }

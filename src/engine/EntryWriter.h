@@ -20,6 +20,8 @@ struct EntryInput
     bool reportChanges = false;
     QString pattern = QString();      // a folder entry's "file pattern", empty for every file
     QString smallestSize = QString(); // "smallest size" as typed, empty for no size test
+    QString job = QString();          // the command that makes the file, empty for none
+    bool jobWhenLate = false;         // the job starts by itself when the file is late
 };
 
 // Every write of an entry's keys: the editor's save, the answers to a reminder and the check's
@@ -59,6 +61,8 @@ public:
     {
         bool pattern = false;
         bool smallestSize = false;
+        bool job = false;
+        bool jobWhenLate = false;
     };
     static Optional storedOptional(IniFile& ini, const QString& inifilename, qint16 entry);
     // The keys of the entry in the order they are written.
@@ -80,6 +84,10 @@ public:
     // entries whose pick is another file now, stored together.
     static void markRemoved(IniFile& ini, const QString& inifilename, const QString& section);
     static void storePicks(IniFile& ini, const QString& inifilename, const QList<EntryChecker::Pick>& picks);
+    // A job about to start by itself: stores `now` as its "job started", unless the entry as stored
+    // now says it started by itself today already (another copy of the program may have started it
+    // meanwhile). True when the job is to start.
+    static bool claimLateJob(IniFile& ini, const QString& inifilename, qint16 entry, const QDateTime& now);
 
 private:
     static bool reportsChanges(const EntryInput& input);

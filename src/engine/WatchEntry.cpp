@@ -2,6 +2,7 @@
 
 #include "engine/DateTexts.h"
 #include "engine/FileStamp.h"
+#include "engine/LateJob.h"
 #include "engine/LeadingNumber.h"
 #include "engine/SizeText.h"
 #include "engine/WatchListFile.h"
@@ -33,6 +34,9 @@ const KeyField kFields[] = {
     {QLatin1String(FileStamp::kSeenMomentKey), &WatchEntry::seenMoment},
     {QLatin1String("file pattern"), &WatchEntry::pattern},
     {QLatin1String("smallest size"), &WatchEntry::smallestSize},
+    {QLatin1String("job"), &WatchEntry::job},
+    {QLatin1String("job when late"), &WatchEntry::jobWhenLate},
+    {QLatin1String("job started"), &WatchEntry::jobStarted},
 };
 
 // Qt's compare without regard to case folds every character the Unicode way: by hand, reading a
@@ -176,4 +180,19 @@ bool WatchEntry::popupReportsChanges() const
 bool WatchEntry::reportReportsChanges() const
 {
     return WatchListFile::isLoweredTrue(adviseChanges);
+}
+
+bool WatchEntry::hasJob() const
+{
+    return !job.trimmed().isEmpty();
+}
+
+bool WatchEntry::runsJobWhenLate() const
+{
+    return WatchListFile::equalsTrueIgnoringCase(jobWhenLate);
+}
+
+std::optional<QDate> WatchEntry::jobStartedDay() const
+{
+    return LateJob::startedDay(jobStarted);
 }

@@ -26,6 +26,9 @@ struct WatchEntry
     QString seenMoment;    // "last date changed utc"
     QString pattern;       // "file pattern"
     QString smallestSize;  // "smallest size"
+    QString job;           // "job": the command that makes the file
+    QString jobWhenLate;   // "job when late"
+    QString jobStarted;    // "job started": when the job last started by itself
 
     // The entry's section in a parse of the watch list; the first of repeated keys counts.
     static WatchEntry read(const IniDocument& doc, qint16 number);
@@ -60,4 +63,12 @@ struct WatchEntry
     bool popupReportsChanges() const;
     // The printed report says so only when the whole value, lowered, is "true".
     bool reportReportsChanges() const;
+
+    // Whether the entry names a command that makes its file; blanks alone name none.
+    bool hasJob() const;
+    // The job starts by itself, and the editor's box is ticked, for "true" in any letter case, and
+    // nothing more.
+    bool runsJobWhenLate() const;
+    // The local day of "job started"; nullopt when it is missing or does not read as a moment.
+    std::optional<QDate> jobStartedDay() const;
 };

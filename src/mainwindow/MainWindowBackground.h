@@ -36,6 +36,7 @@ public:
     void start();
     // Stops a running check before the program ends, so that it writes nothing after Exit.
     void halt();
+    BackgroundChecks& checks() const { return *m_checks; }
 
     QString inifilename() const override;
     QString tempinifilename() const override;

@@ -2,6 +2,7 @@
 
 #include "base/AppError.h"
 #include "base/AppInfo.h"
+#include "commands/JobCommands.h"
 #include "commands/OptionsCommands.h"
 #include "commands/ReminderActions.h"
 #include "commands/ShowInFolderCommand.h"
@@ -68,6 +69,7 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     m_background = std::make_unique<MainWindowBackground>(
         *this, this, listoldfiles, m_menus, [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
         MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, exiting});
+    m_jobs = new JobCommands(*this, this, m_menus, selected, m_background->checks());
     connectHandlers();
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 class EditorCommands;
+class JobCommands;
 class ListRefresher;
 class MainWindowBackground;
 class QListWidget;
@@ -57,6 +58,7 @@ public:
 
     const MainWindowMenus& menus() const { return m_menus; }
     EditorCommands* editor() const { return m_editor; }
+    JobCommands* jobs() const { return m_jobs; }
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
@@ -90,6 +92,7 @@ private:
     VSResize* m_resize = nullptr;
     ReminderActions* m_reminders = nullptr;
     EditorCommands* m_editor = nullptr;
+    JobCommands* m_jobs = nullptr;
     std::unique_ptr<SecondCopyGuard> m_copyGuard;
     std::unique_ptr<ListRefresher> m_refresher;
     std::unique_ptr<TrayMinimizer> m_trayMinimizer;

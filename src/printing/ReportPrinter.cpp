@@ -59,6 +59,8 @@ void ReportPrinter::printEntry(TextPrinter& printer, const WatchEntry& entry)
         printer.printLine(QStringLiteral("Only files matching ") + entry.pattern);
     if (!entry.smallestSize.isEmpty())
         printer.printLine(QStringLiteral("Remind me if smaller than ") + entry.smallestSize);
+    if (entry.hasJob())
+        printer.printLine(QStringLiteral("Job:\t\t\t ") + entry.job.trimmed());
     if (entry.reportReportsChanges())
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));

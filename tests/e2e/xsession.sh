@@ -89,7 +89,8 @@ install_program() {
     mkdir -p "$dir/config" "$dir/data" "$dir/runtime"
     chmod 700 "$dir/runtime"
     cp "$STALEGUARD_BIN" "$dir/Staleguard"
-    cp "$(dirname "$STALEGUARD_BIN")/staleguard-query" "$(dirname "$STALEGUARD_BIN")/staleguard-window.so" "$dir/"
+    cp "$(dirname "$STALEGUARD_BIN")/staleguard-query" "$(dirname "$STALEGUARD_BIN")/staleguard-job" \
+        "$(dirname "$STALEGUARD_BIN")/staleguard-window.so" "$dir/"
     echo "$dir"
 }
 

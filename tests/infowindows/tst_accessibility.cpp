@@ -243,13 +243,15 @@ private slots:
         editor.Checkfixedfiles->setChecked(true);
         editor.txtdescrip->setText(QStringLiteral("Backup"));
         editor.cmdfilename->setText(m_fx->filePath(QStringLiteral("watched0.txt")));
+        editor.txtjob->setText(QStringLiteral("backup"));
         editor.show();
         QVERIFY(QTest::qWaitForWindowActive(&editor));
         QTRY_VERIFY(editor.cmdok->isEnabled());
         editor.cmdok->setFocus();
-        const QList<QWidget*> expected{
-            editor.cmdok,      editor.cmdcancel,   editor.txtdescrip, editor.Checkfixedfiles, editor.listtypeoffile,
-            editor.txtpattern, editor.cmdfilename, editor.SpB1,       editor.txtsmallest,     editor.cmdok};
+        const QList<QWidget*> expected{editor.cmdok,           editor.cmdcancel,      editor.txtdescrip,
+                                       editor.Checkfixedfiles, editor.listtypeoffile, editor.txtpattern,
+                                       editor.cmdfilename,     editor.SpB1,           editor.txtsmallest,
+                                       editor.txtjob,          editor.checkjoblate,   editor.cmdok};
         // "Also tell me when this file changes" is off in folder mode, so Tab passes it by.
         QList<QWidget*> visited{QApplication::focusWidget()};
         for (int i = 1; i < expected.size(); ++i) {

@@ -97,6 +97,12 @@ private slots:
         QTest::newRow("empty pattern and size print nothing")
             << QByteArray("[file 0]\nfilename=/x\ndays=5\nfile pattern=\nsmallest size=\n")
             << block(0, "", "/x", "5", false);
+        QTest::newRow("a job on a line of its own, blanks alone none")
+            << QByteArray(
+                   "[file 0]\nfilename=/x\ndays=5\njob= \"/opt/my tools/backup\" --nightly \nadvisechanges=true\n"
+                   "[file 1]\nfilename=/y\ndays=5\njob=\" \"\n")
+            << block(0, "", "/x", "5", true, {"Job:\t\t\t \"/opt/my tools/backup\" --nightly"}) +
+                   block(1, "", "/y", "5", false);
         QTest::newRow("days kept as stored")
             << QByteArray("[file 0]\nfilename=/x\ndays=007 or so\n") << block(0, "", "/x", "007 or so", false);
     }

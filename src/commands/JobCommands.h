@@ -1,0 +1,70 @@
+#pragma once
+
+#include "desktop/JobStarter.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class BackgroundChecks;
+class JobNotices;
+class QAction;
+class QWidget;
+struct MainWindowMenus;
+struct SharedMembers;
+struct WatchEntry;
+
+// An entry's job: "Run the Job Now" on the list's pop-up and in a row's notification, and the job
+// that starts by itself when a check finds its file late. A job runs only from a watch list file
+// that is the user's alone (JobSafety), never twice at once for one entry, and detached: it is
+// the user's, and goes on when the program ends. One that ends well has the list checked again,
+// so that a fresh file's row leaves; one that fails, or cannot start, is told to the user.
+class JobCommands : public QObject
+{
+    Q_OBJECT
+
+public:
+    using SelectedEntry = std::function<qint16()>;
+    JobCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus, SelectedEntry selected,
+                BackgroundChecks& checks);
+    ~JobCommands() override;
+
+    // Jobs start here from now on (tests put one here that starts nothing).
+    void useStarter(JobStarter& starter) { m_starter = &starter; }
+    JobNotices& notices() const { return *m_notices; }
+
+    QAction* runJobNow() const { return m_runJobNow; }
+    // Why the entry's job cannot be started now, in one line; empty when it can.
+    QString whyNotNow(qint16 entry) const;
+    bool isRunning(qint16 entry) const { return m_running.contains(entry); }
+
+    // "Run the Job Now".
+    void runNow(qint16 entry);
+    // A check found the entry late: its job starts unless it started by itself today already.
+    void runLate(qint16 entry);
+
+    static QString runJobNowCaption();
+
+private:
+    void preparePopup();
+    void start(qint16 entry, const WatchEntry& stored);
+    void ended(qint16 entry, const QString& description, const JobStarter::Outcome& outcome);
+    // Names the entry's run for the lock that tells a run still going on, to this copy and others.
+    QString lockName(qint16 entry) const;
+
+    const SharedMembers& m_shared;
+    SelectedEntry m_selected;
+    BackgroundChecks& m_checks;
+    std::unique_ptr<JobStarter> m_ownStarter;
+    JobStarter* m_starter;
+    JobNotices* m_notices;
+    QAction* m_runJobNow;
+    QSet<qint16> m_running;
+    // The day the user was told that an entry's start by itself could not be noted.
+    QHash<qint16, QDate> m_toldUnnoted;
+};
