@@ -4,7 +4,6 @@
 #include "base/AppInfo.h"
 #include "cli/CommandLine.h"
 #include "engine/CheckReport.h"
-#include "engine/NagiosReport.h"
 #include "engine/WatchListCheck.h"
 #include "engine/WatchListFile.h"
 #include "store/AtomicSave.h"
@@ -90,7 +89,7 @@ int ConsoleRun::unknown(const QString& message, const CommandLine& commandLine)
     writeError(message);
     // A monitoring system shows standard output, so it hears about the failure there too.
     if (commandLine.action() == CommandLine::Action::Check && commandLine.format() == ReportFormat::Format::Nagios)
-        writeOut(NagiosReport::unknown(message));
+        writeOut(ReportFormat::nagiosUnknown(message));
     return kUnknown;
 }
 
