@@ -45,22 +45,6 @@ void IniFile::InitForm(QObject* window)
         window->setObjectName(QString::fromLatin1(window->metaObject()->className()));
 }
 
-QString IniFile::LastPiece(const QString& text, int count, const QString& delimiter) const
-{
-    if (count < 1 || delimiter.isEmpty())
-        return QString();
-    qsizetype from = text.size();
-    for (int i = 0; i < count; ++i) {
-        if (from <= 0)
-            return text;
-        const qsizetype at = text.lastIndexOf(delimiter, from - 1);
-        if (at < 0)
-            return text;
-        from = at;
-    }
-    return text.mid(from + delimiter.size());
-}
-
 bool IniFile::FileExists(const QString& path) const
 {
     if (path.isEmpty() || path.contains(QChar(0)))
