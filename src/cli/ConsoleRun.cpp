@@ -34,10 +34,8 @@ int ConsoleRun::exec(const CommandLine& commandLine)
         case CommandLine::Action::Help:
             return writeOut(CommandLine::helpText().toUtf8()) ? 0 : kUnknown;
         case CommandLine::Action::Version:
-            return writeOut((AppInfo::productName() + QLatin1Char(' ') + QString::number(AppInfo::versionMajor()) +
-                             QLatin1Char('.') + QString::number(AppInfo::versionMinor()) + QLatin1Char('.') +
-                             QString::number(AppInfo::versionRevision()) + QLatin1Char('\n'))
-                                .toUtf8())
+            return writeOut(
+                       (AppInfo::productName() + QLatin1Char(' ') + AppInfo::version() + QLatin1Char('\n')).toUtf8())
                        ? 0
                        : kUnknown;
         case CommandLine::Action::Check:

@@ -25,8 +25,6 @@ public:
     // Never shared: the bytes are written through a pointer of its own.
     ReportWriter(const ReportWriter&) = delete;
     ReportWriter& operator=(const ReportWriter&) = delete;
-    ReportWriter(ReportWriter&&) = default;
-    ReportWriter& operator=(ReportWriter&&) = default;
 
     void add(char c)
     {

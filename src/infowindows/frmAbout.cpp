@@ -126,7 +126,7 @@ void frmAbout::buildLabels()
     titleFont.setPointSize(12);
     lblTitle->setFont(titleFont);
     lblTitle->setAlignment(Qt::AlignCenter);
-    lblTitle->setText(AppInfo::title());
+    lblTitle->setText(AppInfo::productName());
 
     lblVersion = label(this, "lblVersion", QRect(48, 32, 243, 15));
     lblVersion->setAlignment(Qt::AlignCenter);

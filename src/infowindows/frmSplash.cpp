@@ -94,7 +94,7 @@ void frmSplash::buildLayout()
     lblCompanyProduct->setText(AppInfo::companyName());
     lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), Twips::rect(2520, 1140, 2430, 765),
                                arial(32.25), Qt::AlignLeft);
-    lblProductName->setText(AppInfo::title());
+    lblProductName->setText(AppInfo::productName());
     lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), arial(15.75),
                             Qt::AlignRight);
     lblPlatform->setText(platformName());

@@ -63,8 +63,5 @@ private:
     void save(const QString& path, IniDocument doc);
     void saveText(const QString& path, const QByteArray& text);
 
-    // Drops the cached parse of a file.
-    void forget(const QString& path);
-
     QHash<QString, Cached> m_cache;
 };

@@ -725,11 +725,7 @@ void TestCheckCommand::loadsNoWindowSystem()
         QCOMPARE(other.code, 0);
         QVERIFY(other.out.contains("Staleguard"));
     }
-    const QString version = QStringLiteral("%1 %2.%3.%4\n")
-                                .arg(AppInfo::productName())
-                                .arg(AppInfo::versionMajor())
-                                .arg(AppInfo::versionMinor())
-                                .arg(AppInfo::versionRevision());
+    const QString version = QStringLiteral("%1 %2\n").arg(AppInfo::productName(), AppInfo::version());
     QCOMPARE(run({"--version"}).out, version.toUtf8());
 }
 
