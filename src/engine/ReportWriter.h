@@ -52,13 +52,14 @@ public:
         const qsizetype from = m_size;
         addUtf8(text.sliced(done));
         // Escaped in place only when something needs it, which a path or a description seldom does.
-        qsizetype plain = from;
-        while (plain < m_size && !special(m_data[plain]))
+        const QByteArrayView utf8(m_data + from, m_size - from);
+        qsizetype plain = 0;
+        while (plain < utf8.size() && !special(utf8[plain]))
             ++plain;
-        if (plain == m_size)
+        if (plain == utf8.size())
             return;
-        const QByteArray rest(m_data + plain, m_size - plain);
-        m_size = plain;
+        const QByteArray rest = utf8.sliced(plain).toByteArray();
+        m_size = from + plain;
         for (const char c : rest) {
             if (special(c))
                 escape(*this, c);

@@ -3,19 +3,15 @@
 #include "base/AppError.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace {
 
 // The classic dialog trims blanks only; tabs and NULs stay.
 QString trimBlanks(const QString& text)
 {
-    qsizetype from = 0;
-    qsizetype to = text.size();
-    while (from < to && text.at(from) == u' ')
-        ++from;
-    while (to > from && text.at(to - 1) == u' ')
-        --to;
-    return text.mid(from, to - from);
+    static const QRegularExpression blanks(QStringLiteral("^ +| +$"));
+    return QString(text).remove(blanks);
 }
 
 } // namespace
