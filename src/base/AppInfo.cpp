@@ -14,29 +14,17 @@ QString companyName()
     return QStringLiteral(STALEGUARD_COMPANY_NAME);
 }
 
-QString title()
+QString version()
 {
-    return productName();
-}
-
-int versionMajor()
-{
-    return STALEGUARD_VERSION_MAJOR;
-}
-
-int versionMinor()
-{
-    return STALEGUARD_VERSION_MINOR;
-}
-
-int versionRevision()
-{
-    return STALEGUARD_VERSION_PATCH;
+    return QStringLiteral("%1.%2.%3")
+        .arg(STALEGUARD_VERSION_MAJOR)
+        .arg(STALEGUARD_VERSION_MINOR)
+        .arg(STALEGUARD_VERSION_PATCH);
 }
 
 QString versionText()
 {
-    return QStringLiteral("Version %1.%2.%3").arg(versionMajor()).arg(versionMinor()).arg(versionRevision());
+    return QStringLiteral("Version ") + version();
 }
 
 QString appId()

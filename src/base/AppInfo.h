@@ -7,11 +7,8 @@ namespace AppInfo {
 
 QString productName();
 QString companyName();
-// The application title shown on the splash and About windows.
-QString title();
-int versionMajor();
-int versionMinor();
-int versionRevision();
+// "1.0.0"
+QString version();
 // "Version 1.0.0"
 QString versionText();
 // The desktop's name for the program (launcher, icon, metainfo).

@@ -4,7 +4,6 @@
 #include "base/AppInfo.h"
 #include "cli/CommandLine.h"
 #include "engine/CheckReport.h"
-#include "engine/NagiosReport.h"
 #include "engine/WatchListCheck.h"
 #include "engine/WatchListFile.h"
 #include "store/AtomicSave.h"
@@ -35,10 +34,8 @@ int ConsoleRun::exec(const CommandLine& commandLine)
         case CommandLine::Action::Help:
             return writeOut(CommandLine::helpText().toUtf8()) ? 0 : kUnknown;
         case CommandLine::Action::Version:
-            return writeOut((AppInfo::productName() + QLatin1Char(' ') + QString::number(AppInfo::versionMajor()) +
-                             QLatin1Char('.') + QString::number(AppInfo::versionMinor()) + QLatin1Char('.') +
-                             QString::number(AppInfo::versionRevision()) + QLatin1Char('\n'))
-                                .toUtf8())
+            return writeOut(
+                       (AppInfo::productName() + QLatin1Char(' ') + AppInfo::version() + QLatin1Char('\n')).toUtf8())
                        ? 0
                        : kUnknown;
         case CommandLine::Action::Check:
@@ -90,7 +87,7 @@ int ConsoleRun::unknown(const QString& message, const CommandLine& commandLine)
     writeError(message);
     // A monitoring system shows standard output, so it hears about the failure there too.
     if (commandLine.action() == CommandLine::Action::Check && commandLine.format() == ReportFormat::Format::Nagios)
-        writeOut(NagiosReport::unknown(message));
+        writeOut(ReportFormat::nagiosUnknown(message));
     return kUnknown;
 }
 

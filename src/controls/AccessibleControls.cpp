@@ -1,7 +1,6 @@
 #include "controls/AccessibleControls.h"
 
-#include "controls/AccessiblePressable.h"
-#include "controls/AccessibleSpinButton.h"
+#include "controls/AccessibleControl.h"
 #include "controls/ClickableLabel.h"
 #include "controls/HyperLink.h"
 #include "controls/SpinButton.h"
@@ -12,18 +11,34 @@ namespace AccessibleControls {
 
 namespace {
 
+// A label that acts as a button or a link: Space and Return press it, as a click does.
+QAccessibleInterface* pressable(QWidget* widget, QAccessible::Role role, std::function<void()> press)
+{
+    const QString name = QAccessibleActionInterface::pressAction();
+    return new AccessibleControl(widget, role, {{name, {QStringLiteral("Space"), QStringLiteral("Return")}, press}},
+                                 true);
+}
+
 QAccessibleInterface* factory(const QString& className, QObject* object)
 {
     if (className == QLatin1String("ClickableLabel")) {
         auto* label = static_cast<ClickableLabel*>(object);
-        return new AccessiblePressable(label, QAccessible::Button, [label] { label->click(); });
+        return pressable(label, QAccessible::Button, [label] { label->click(); });
     }
     if (className == QLatin1String("HyperLink")) {
         auto* link = static_cast<HyperLink*>(object);
-        return new AccessiblePressable(link, QAccessible::Link, [link] { link->activate(); });
+        return pressable(link, QAccessible::Link, [link] { link->activate(); });
     }
-    if (className == QLatin1String("SpinButton"))
-        return new AccessibleSpinButton(static_cast<SpinButton*>(object));
+    if (className == QLatin1String("SpinButton")) {
+        // A spin box whose increase and decrease step once, as a click on an arrow does.
+        auto* button = static_cast<SpinButton*>(object);
+        const auto step = [button](SpinButton::Direction direction) { return [=] { button->step(direction); }; };
+        return new AccessibleControl(
+            button, QAccessible::SpinBox,
+            {{QAccessibleActionInterface::increaseAction(), {QStringLiteral("Up")}, step(SpinButton::Up)},
+             {QAccessibleActionInterface::decreaseAction(), {QStringLiteral("Down")}, step(SpinButton::Down)}},
+            false);
+    }
     return nullptr;
 }
 

@@ -9,9 +9,6 @@
 class HyperLink : public QLabel
 {
     Q_OBJECT
-    Q_PROPERTY(QString caption READ caption WRITE setCaption)
-    Q_PROPERTY(QUrl url READ url WRITE setUrl)
-    Q_PROPERTY(bool hover READ hover WRITE setHover)
 
 public:
     // Opens an address; true when it could be opened.
@@ -24,7 +21,6 @@ public:
     QUrl url() const { return m_url; }
     void setUrl(const QUrl& url);
     // With hover on, the caption is underlined only while the pointer is over it.
-    bool hover() const { return m_hover; }
     void setHover(bool hover);
 
     // Opens the address as a click would.

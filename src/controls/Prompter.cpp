@@ -67,7 +67,7 @@ bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, I
 {
     Record record{titleOr(title), text, icon, true, false};
     if (script().scripted) {
-        record.answeredYes = nextScriptedAnswer(defaultYes);
+        record.answeredYes = script().answers.isEmpty() ? defaultYes : script().answers.dequeue();
         script().history.append(record);
         return record.answeredYes;
     }
@@ -127,11 +127,6 @@ void Prompter::setScripted(bool scripted)
     script().numbers.clear();
 }
 
-bool Prompter::isScripted()
-{
-    return script().scripted;
-}
-
 void Prompter::queueAnswer(bool yes)
 {
     script().answers.enqueue(yes);
@@ -150,9 +145,4 @@ const QList<Prompter::Record>& Prompter::history()
 void Prompter::clearHistory()
 {
     script().history.clear();
-}
-
-bool Prompter::nextScriptedAnswer(bool defaultYes)
-{
-    return script().answers.isEmpty() ? defaultYes : script().answers.dequeue();
 }

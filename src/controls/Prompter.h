@@ -45,13 +45,9 @@ public:
     // Test seam. While scripted, no box is shown: questions take the queued answers in turn
     // (the default button once the queue is empty) and every box is recorded.
     static void setScripted(bool scripted);
-    static bool isScripted();
     static void queueAnswer(bool yes);
     // The next number asked for; an empty one cancels. Without one queued, the proposal is taken.
     static void queueNumber(std::optional<int> number);
     static const QList<Record>& history();
     static void clearHistory();
-
-private:
-    static bool nextScriptedAnswer(bool defaultYes);
 };

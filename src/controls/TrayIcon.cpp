@@ -16,11 +16,10 @@ std::optional<bool>& availabilityOverride()
 
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_flashTimer(new QTimer(this)),
-      m_normalIcon(QStringLiteral(":/tray.svg")), m_flashIcon(QStringLiteral(":/trayflash.svg")),
-      m_tooltip(AppInfo::productName())
+      m_normalIcon(QStringLiteral(":/tray.svg")), m_flashIcon(QStringLiteral(":/trayflash.svg"))
 {
     m_icon->setIcon(m_normalIcon);
-    m_icon->setToolTip(m_tooltip);
+    m_icon->setToolTip(AppInfo::productName());
     m_flashTimer->setInterval(m_interval);
     connect(m_flashTimer, &QTimer::timeout, this, &TrayIcon::toggleFlash);
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
@@ -37,7 +36,6 @@ void TrayIcon::setEnabled(bool enabled)
 
 void TrayIcon::setTooltiptext(const QString& text)
 {
-    m_tooltip = text;
     m_icon->setToolTip(text);
 }
 

@@ -26,11 +26,10 @@ public:
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
-    QString tooltiptext() const { return m_tooltip; }
+    QString tooltiptext() const { return m_icon->toolTip(); }
     void setTooltiptext(const QString& text);
     bool flashenabled() const { return m_flash; }
     void setFlashenabled(bool flash);
-    int flashinterval() const { return m_interval; }
     void setFlashinterval(int msecs);
 
     // True while the icon is in the tray and alternating.
@@ -56,7 +55,6 @@ private:
     QTimer* m_flashTimer = nullptr;
     QIcon m_normalIcon;
     QIcon m_flashIcon;
-    QString m_tooltip;
     bool m_enabled = false;
     bool m_flash = false;
     int m_interval = 1000;

@@ -66,18 +66,6 @@ QStringList splitArguments(const QString& line, bool* open = nullptr)
     return arguments;
 }
 
-QString undoPercents(const QString& text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        out += text[i];
-        if (text[i] == QLatin1Char('%') && i + 1 < text.size() && text[i + 1] == QLatin1Char('%'))
-            ++i;
-    }
-    return out;
-}
-
 } // namespace
 
 namespace DesktopExec {
@@ -93,7 +81,8 @@ QString decode(const QString& stored)
 {
     const QString line = unescapeString(stored);
     const QStringList arguments = splitArguments(line);
-    return undoPercents(arguments.size() == 1 ? arguments.front() : line.trimmed());
+    QString program = arguments.size() == 1 ? arguments.front() : line.trimmed();
+    return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
 }
 
 std::optional<QStringList> split(const QString& line)
@@ -107,23 +96,15 @@ std::optional<QStringList> split(const QString& line)
 
 QString escapeString(const QString& text)
 {
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == QLatin1Char('\\'))
-            out += QStringLiteral("\\\\");
-        else if (c == QLatin1Char('\n'))
-            out += QStringLiteral("\\n");
-        else if (c == QLatin1Char('\t'))
-            out += QStringLiteral("\\t");
-        else if (c == QLatin1Char('\r'))
-            out += QStringLiteral("\\r");
-        else if (c == QLatin1Char(' ') && i == 0)
-            out += QStringLiteral("\\s"); // a leading blank would be taken for layout
-        else
-            out += c;
-    }
+    // The backslash first, so that those of the other escapes are not doubled.
+    QString out = text;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    out.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    out.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    out.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    // A leading blank would be taken for layout.
+    if (out.startsWith(QLatin1Char(' ')))
+        out.replace(0, 1, QStringLiteral("\\s"));
     return out;
 }
 

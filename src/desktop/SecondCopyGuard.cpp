@@ -53,16 +53,12 @@ bool SecondCopyGuard::holdsLock() const
 
 QString SecondCopyGuard::lockPath() const
 {
-    const QString folder = lockFolderOverride().isEmpty() ? defaultLockFolder() : lockFolderOverride();
-    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(AppInfo::productName(), userName()));
-}
-
-QString SecondCopyGuard::defaultLockFolder()
-{
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    QString folder = lockFolderOverride();
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
-    return folder;
+    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(AppInfo::productName(), userName()));
 }
 
 void SecondCopyGuard::setLockFolder(const QString& folder)

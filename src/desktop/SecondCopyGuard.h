@@ -21,7 +21,6 @@ public:
     bool holdsLock() const;
 
     QString lockPath() const;
-    static QString defaultLockFolder();
     // Tests keep their lock apart from a copy the user may be running.
     static void setLockFolder(const QString& folder);
 

@@ -38,8 +38,3 @@ void Clock::reset()
 {
     mocked().reset();
 }
-
-bool Clock::isMocked()
-{
-    return mocked().has_value();
-}

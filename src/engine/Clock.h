@@ -13,5 +13,4 @@ public:
     static void setMock(const QDateTime& moment);
     static void advanceMock(qint64 msecs);
     static void reset();
-    static bool isMocked();
 };

@@ -30,8 +30,7 @@ struct Formats
     QString shortDate; // the same with a four-digit year
     QString longTime;
     bool twoDigitYear = false;
-    // The forms a general date may have been written in, the one this program writes first;
-    // built when first needed.
+    // The forms a general date may have been written in, the one this program writes first.
     QStringList generalForms;
 };
 
@@ -45,6 +44,19 @@ Formats formatsFor(const QLocale& locale)
     f.shortDate = f.ownShort;
     f.shortDate.replace(twoDigitYear, QStringLiteral("yyyy"));
     f.longTime = withoutTimeZone(locale.timeFormat(QLocale::LongFormat));
+    f.generalForms = {f.shortDate + QLatin1Char(' ') + f.longTime};
+    const QStringList dates{f.shortDate, f.ownShort, locale.dateFormat(QLocale::LongFormat),
+                            locale.dateFormat(QLocale::NarrowFormat)};
+    const QStringList times{f.longTime, locale.timeFormat(QLocale::LongFormat), locale.timeFormat(QLocale::ShortFormat),
+                            locale.timeFormat(QLocale::NarrowFormat)};
+    for (const QString& date : dates) {
+        for (const QString& time : times) {
+            // A form without seconds cannot tell whether a file changed within the minute.
+            const QString form = date + QLatin1Char(' ') + time;
+            if (time.contains(QLatin1Char('s')) && !f.generalForms.contains(form))
+                f.generalForms.append(form);
+        }
+    }
     return f;
 }
 
@@ -63,27 +75,6 @@ Formats& formats()
     if (cached.locale != wanted)
         cached = formatsFor(wanted);
     return cached;
-}
-
-const QStringList& generalFormsIn(Formats& f)
-{
-    if (!f.generalForms.isEmpty())
-        return f.generalForms;
-    QStringList forms{f.shortDate + QLatin1Char(' ') + f.longTime};
-    const QStringList dates{f.shortDate, f.ownShort, f.locale.dateFormat(QLocale::LongFormat),
-                            f.locale.dateFormat(QLocale::NarrowFormat)};
-    const QStringList times{f.longTime, f.locale.timeFormat(QLocale::LongFormat),
-                            f.locale.timeFormat(QLocale::ShortFormat), f.locale.timeFormat(QLocale::NarrowFormat)};
-    for (const QString& date : dates) {
-        for (const QString& time : times) {
-            // A form without seconds cannot tell whether a file changed within the minute.
-            const QString form = date + QLatin1Char(' ') + time;
-            if (time.contains(QLatin1Char('s')) && !forms.contains(form))
-                forms.append(form);
-        }
-    }
-    f.generalForms = forms;
-    return f.generalForms;
 }
 
 } // namespace
@@ -157,8 +148,8 @@ std::optional<QDateTime> parseGeneralDate(const QString& text)
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
-    Formats& f = formats();
-    for (const QString& form : generalFormsIn(f)) {
+    const Formats& f = formats();
+    for (const QString& form : f.generalForms) {
         QDateTime read = f.locale.toDateTime(trimmed, form);
         if (!read.isValid())
             continue;
@@ -182,11 +173,7 @@ qint16 ageInDays(const QDateTime& then, const QDateTime& now)
 qint16 ageInDays(const QDate& then, const QDate& today)
 {
     const qint64 days = then.daysTo(today);
-    if (days > std::numeric_limits<qint16>::max())
-        return std::numeric_limits<qint16>::max();
-    if (days < std::numeric_limits<qint16>::min())
-        return std::numeric_limits<qint16>::min();
-    return static_cast<qint16>(days);
+    return qint16(qBound(qint64(std::numeric_limits<qint16>::min()), days, qint64(std::numeric_limits<qint16>::max())));
 }
 
 } // namespace DateTexts

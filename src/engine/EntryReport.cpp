@@ -4,38 +4,17 @@
 
 QLatin1String EntryReport::kindName(Kind kind)
 {
-    switch (kind) {
-    case Kind::Newest:
-        return QLatin1String("newest");
-    case Kind::Oldest:
-        return QLatin1String("oldest");
-    case Kind::File:
-        break;
-    }
-    return QLatin1String("file");
+    static constexpr QLatin1String kNames[] = {QLatin1String("file"), QLatin1String("newest"), QLatin1String("oldest")};
+    return kNames[int(kind)];
 }
 
 QLatin1String EntryReport::stateName(State state)
 {
-    switch (state) {
-    case State::Old:
-        return QLatin1String("old");
-    case State::Changed:
-        return QLatin1String("changed");
-    case State::Missing:
-        return QLatin1String("missing");
-    case State::Postponed:
-        return QLatin1String("postponed");
-    case State::Removed:
-        return QLatin1String("removed");
-    case State::Small:
-        return QLatin1String("small");
-    case State::Unreachable:
-        return QLatin1String("unreachable");
-    case State::Ok:
-        break;
-    }
-    return QLatin1String("ok");
+    // In the order the states are declared.
+    static constexpr QLatin1String kNames[] = {
+        QLatin1String("ok"),        QLatin1String("old"),     QLatin1String("changed"),     QLatin1String("missing"),
+        QLatin1String("postponed"), QLatin1String("removed"), QLatin1String("unreachable"), QLatin1String("small")};
+    return kNames[int(state)];
 }
 
 const QList<EntryReport::State>& EntryReport::states()

@@ -60,13 +60,6 @@ FileQuery::FileQuery(int shareTimeoutSecs) : FileQuery(shareTimeoutSecs, current
 
 #ifdef Q_OS_UNIX
 
-struct FileQuery::Share
-{
-    std::unique_ptr<HelperClient> client;
-    bool dead = false;
-    QString why;
-};
-
 namespace {
 
 // How often a query waiting in line looks whether it was given up.
@@ -102,25 +95,10 @@ FileQuery::FileQuery(int shareTimeoutSecs, MountTable mounts)
 
 FileQuery::~FileQuery()
 {
-    for (int i = 0; i < int(m_shares.size()); ++i) {
-        if (m_shares[i] && m_shares[i]->client)
-            StuckShares::giveUp(m_router->mounts().mount(i).point, m_shares[i]->client->release(), false);
+    for (auto& [mount, share] : m_shares) {
+        if (share.client)
+            StuckShares::giveUp(m_router->mounts().mount(mount).point, share.client->release(), false);
     }
-}
-
-void FileQuery::setHelperProgram(const QString& program)
-{
-    HelperClient::setProgram(program);
-}
-
-QString FileQuery::helperProgram()
-{
-    return HelperClient::program();
-}
-
-void FileQuery::setChannelFactory(ChannelFactory factory)
-{
-    HelperClient::setChannelFactory(std::move(factory));
 }
 
 int FileQuery::stuckHelpers()
@@ -182,15 +160,6 @@ bool FileQuery::onShare(const QString& path)
     return m_router->place(absoluteBytes(path)).share >= 0;
 }
 
-FileQuery::Share& FileQuery::shareState(int share)
-{
-    if (share >= int(m_shares.size()))
-        m_shares.resize(size_t(share) + 1);
-    if (!m_shares[size_t(share)])
-        m_shares[size_t(share)] = std::make_unique<Share>();
-    return *m_shares[size_t(share)];
-}
-
 FileQuery::Answer FileQuery::shareGone(Share& share, const QString& why)
 {
     share.dead = true;
@@ -214,7 +183,7 @@ std::optional<QString> FileQuery::waitTurn(PlaceInLine& place, bool& waited)
 
 FileQuery::Answer FileQuery::askShare(int index, char op, const QByteArray& path, const Each& each, QByteArray* bytes)
 {
-    Share& share = shareState(index);
+    Share& share = m_shares[index];
     if (share.dead)
         return Answer::unreachable(share.why);
     const QByteArray point = m_router->mounts().mount(index).point;
@@ -245,10 +214,6 @@ FileQuery::Answer FileQuery::askShare(int index, char op, const QByteArray& path
 
 #else
 
-struct FileQuery::Share
-{
-};
-
 // Elsewhere no share is told apart: every path is asked directly.
 FileQuery::FileQuery(int shareTimeoutSecs, MountTable)
     : m_timeoutSecs(qBound(kShortestTimeout, shareTimeoutSecs, kLongestTimeout))
@@ -275,15 +240,6 @@ bool FileQuery::onShare(const QString&)
 {
     return false;
 }
-
-void FileQuery::setHelperProgram(const QString&) {}
-
-QString FileQuery::helperProgram()
-{
-    return QString();
-}
-
-void FileQuery::setChannelFactory(ChannelFactory) {}
 
 int FileQuery::stuckHelpers()
 {

@@ -2,16 +2,16 @@
 
 #include "engine/FileAnswer.h"
 #include "engine/MountTable.h"
-#include "engine/QueryChannel.h"
 
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
-#include <vector>
 
+class HelperClient;
 class PathRouter;
 class PlaceInLine;
 
@@ -52,26 +52,25 @@ public:
     // Whether a path lies on a share, found without touching the share.
     bool onShare(const QString& path);
 
-    // Where the helper program is; beside the program, or in its libexec folder, when not set.
-    static void setHelperProgram(const QString& program);
-    static QString helperProgram();
-    // Tests put a channel of their own in place of the helper process.
-    using ChannelFactory = std::function<std::unique_ptr<QueryChannel>()>;
-    static void setChannelFactory(ChannelFactory factory);
     // The mount table every query made from now on starts with, in place of the system's (tests).
     static void setMountTable(std::optional<MountTable> table);
     // Helpers given up on that are still stuck, across every query of the process.
     static int stuckHelpers();
 
 private:
-    struct Share;
+    // What this query knows of a share it has asked.
+    struct Share
+    {
+        std::unique_ptr<HelperClient> client;
+        bool dead = false;
+        QString why;
+    };
 
     // A path once every link in it is followed, `links` of them on the way here.
     Answer followed(const QByteArray& path, int links);
     Answer askShare(int share, char op, const QByteArray& path, const Each& each, QByteArray* bytes);
     // Why the share is not asked after waiting in line behind the queries before; nullopt when it is.
     std::optional<QString> waitTurn(PlaceInLine& place, bool& waited);
-    Share& shareState(int share);
     Answer shareGone(Share& share, const QString& why);
     bool stopped() const { return m_abandon && m_abandon(); }
 
@@ -79,5 +78,5 @@ private:
     std::unique_ptr<PathRouter> m_router;
     QDeadlineTimer m_deadline{QDeadlineTimer::Forever};
     std::function<bool()> m_abandon;
-    std::vector<std::unique_ptr<Share>> m_shares;
+    std::map<int, Share> m_shares; // by the share's mount
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 #include <poll.h>
@@ -100,12 +101,7 @@ HelperClient::Reply HelperClient::ask(QueryProtocol::Op op, const QByteArray& pa
             return Reply{answer, false};
         if (took == Took::Garbled)
             return givenUp(QStringLiteral("The share query helper gave a garbled answer"));
-        QDeadlineTimer slice(kSliceMsecs);
-        for (const QDeadlineTimer& sooner : {progress, bounds.deadline}) {
-            if (sooner.deadline() < slice.deadline())
-                slice = sooner;
-        }
-        const qint64 got = receive(slice);
+        const qint64 got = receive(std::min({QDeadlineTimer(kSliceMsecs), progress, bounds.deadline}));
         if (got < 0)
             return givenUp(helperEnded());
         if (got > 0) {

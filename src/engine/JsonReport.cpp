@@ -1,7 +1,6 @@
 #include "engine/JsonReport.h"
 
 #include "engine/CheckReport.h"
-
 #include "engine/ReportWriter.h"
 
 namespace JsonReport {
@@ -13,48 +12,30 @@ namespace {
 void appendString(ReportWriter& out, const QString& text)
 {
     out.add('"');
-    // Most texts are ASCII that needs no escape, which goes across in one loop.
-    const qsizetype done =
-        out.addAsciiWhile(text, [](char16_t c) { return c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\'; });
-    const qsizetype from = out.size();
-    out.addUtf8(QStringView(text).sliced(done));
-    // Escaped in place only when something needs it, which a path or a description seldom does.
-    const QByteArrayView utf8 = out.tail(out.size() - from);
-    qsizetype plain = 0;
-    while (plain < utf8.size() && static_cast<unsigned char>(utf8[plain]) >= 0x20 && utf8[plain] != '"' &&
-           utf8[plain] != '\\')
-        ++plain;
-    if (plain < utf8.size()) {
-        const QByteArray rest = utf8.sliced(plain).toByteArray();
-        out.truncate(from + plain);
-        for (const char c : rest) {
-            switch (c) {
-            case '"':
-                out.add("\\\"");
-                break;
-            case '\\':
-                out.add("\\\\");
-                break;
-            case '\n':
-                out.add("\\n");
-                break;
-            case '\r':
-                out.add("\\r");
-                break;
-            case '\t':
-                out.add("\\t");
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    const char hex[] = "0123456789abcdef";
-                    const char escaped[] = {'\\', 'u', '0', '0', hex[(c >> 4) & 0xF], hex[c & 0xF]};
-                    out.add(QByteArrayView(escaped, sizeof escaped));
-                } else {
-                    out.add(c);
-                }
-            }
+    const auto special = [](char c) { return uchar(c) < 0x20 || c == '"' || c == '\\'; };
+    out.addEscaped(text, special, [](ReportWriter& to, char c) {
+        switch (c) {
+        case '"':
+            to.add("\\\"");
+            break;
+        case '\\':
+            to.add("\\\\");
+            break;
+        case '\n':
+            to.add("\\n");
+            break;
+        case '\r':
+            to.add("\\r");
+            break;
+        case '\t':
+            to.add("\\t");
+            break;
+        default:
+            const char hex[] = "0123456789abcdef";
+            const char escaped[] = {'\\', 'u', '0', '0', hex[(c >> 4) & 0xF], hex[c & 0xF]};
+            to.add(QByteArrayView(escaped, sizeof escaped));
         }
-    }
+    });
     out.add('"');
 }
 
@@ -145,13 +126,6 @@ void write(const CheckReport& report, ReportWriter& out)
         out.pieceDone();
     }
     out.add("]}\n");
-}
-
-QByteArray render(const CheckReport& report)
-{
-    ReportWriter out;
-    write(report, out);
-    return out.take();
 }
 
 } // namespace JsonReport

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <QByteArray>
-
 class ReportWriter;
 struct CheckReport;
 
 // One JSON object: the watch list's path, the check's time and every examined entry with its state.
 namespace JsonReport {
 
-QByteArray render(const CheckReport& report);
 void write(const CheckReport& report, ReportWriter& out);
 
 } // namespace JsonReport

@@ -1,9 +1,7 @@
 #include "engine/LeadingNumber.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
-#include <string>
 
 namespace LeadingNumber {
 
@@ -14,72 +12,39 @@ bool isDigit(QChar c)
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-// The digits of the leading number, with the sign taken off; "" when the text has none.
-std::string leadingDigits(QStringView text, bool& negative, qsizetype* end = nullptr)
+// The leading number with its sign, leading blanks skipped; empty when the text has none.
+QStringView leadingNumber(QStringView text)
 {
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t')))
         ++i;
-    negative = false;
-    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
-        negative = text[i] == QLatin1Char('-');
+    const qsizetype start = i;
+    if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         ++i;
-    }
-    std::string digits;
-    bool any = false;
-    while (i < n && isDigit(text[i])) {
-        digits.push_back(static_cast<char>(text[i].unicode()));
-        any = true;
+    const qsizetype digits = i;
+    while (i < n && isDigit(text[i]))
         ++i;
-    }
     if (i + 1 < n && text[i] == QLatin1Char('.') && isDigit(text[i + 1])) {
-        digits.push_back('.');
-        for (++i; i < n && isDigit(text[i]); ++i)
-            digits.push_back(static_cast<char>(text[i].unicode()));
-        any = true;
+        i += 2;
+        while (i < n && isDigit(text[i]))
+            ++i;
     }
-    if (end)
-        *end = any ? i : -1;
-    return any ? digits : std::string();
-}
-
-bool hasNonZeroWholePart(const std::string& digits)
-{
-    for (char c : digits) {
-        if (c == '.')
-            return false;
-        if (c != '0')
-            return true;
-    }
-    return false;
+    return i > digits ? text.sliced(start, i - start) : QStringView();
 }
 
 } // namespace
 
 qsizetype end(QStringView text)
 {
-    bool negative = false;
-    qsizetype at = -1;
-    leadingDigits(text, negative, &at);
-    return at;
+    const QStringView number = leadingNumber(text);
+    return number.isEmpty() ? -1 : number.data() - text.data() + number.size();
 }
 
 double toDouble(QStringView text)
 {
-    bool negative = false;
-    std::string digits = leadingDigits(text, negative);
-    if (digits.empty())
-        return 0.0;
-    if (digits.front() == '.')
-        digits.insert(digits.begin(), '0');
-    double value = 0.0;
-    const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::fixed);
-    if (res.ec == std::errc::result_out_of_range)
-        value = hasNonZeroWholePart(digits) ? std::numeric_limits<double>::infinity() : 0.0;
-    else if (res.ec != std::errc())
-        value = 0.0;
-    return negative ? -value : value;
+    // Read in the C locale; a number too large for a double is infinite, one too small is 0.
+    return leadingNumber(text).toDouble();
 }
 
 qint16 clampToInt16(double value)

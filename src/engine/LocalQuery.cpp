@@ -6,7 +6,6 @@
 #include "queryhelper/QueryProtocol.h"
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -20,27 +19,15 @@ FileAnswer LocalQuery::stat(const QByteArray& path)
 
 FileAnswer LocalQuery::list(const QByteArray& folder, const FileAnswer::Each& each, const Follow& follow)
 {
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return FileAnswer::fromErrno(errno);
-    const int fd = ::dirfd(dir);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        struct stat st
-        {
-        };
-        const int result = ::fstatat(fd, name, &st, follow ? AT_SYMLINK_NOFOLLOW : 0);
-        if (result == 0 && S_ISLNK(st.st_mode))
-            each(name, follow(folder.endsWith('/') ? folder + name : folder + '/' + name));
-        else
-            each(name, FileAnswer::fromFields(QueryProtocol::fieldsOf(result, st)));
-        errno = 0;
-    }
-    const int error = errno;
-    ::closedir(dir);
+    const int flags = follow ? AT_SYMLINK_NOFOLLOW : 0;
+    const int error =
+        QueryProtocol::listFolder(folder.constData(), flags, [&](const char* name, int result, const struct stat& st) {
+            if (result == 0 && S_ISLNK(st.st_mode))
+                each(name, follow(folder.endsWith('/') ? folder + name : folder + '/' + name));
+            else
+                each(name, FileAnswer::fromFields(QueryProtocol::fieldsOf(result, st)));
+            return true;
+        });
     return error ? FileAnswer::fromErrno(error) : FileAnswer::complete(false, 0);
 }
 

@@ -36,17 +36,7 @@ bool readLink(const QByteArray& path, QByteArray& target)
 
 QByteArray restOf(const QList<QByteArray>& parts, qsizetype from)
 {
-    QByteArray rest;
-    for (qsizetype j = from; j < parts.size(); ++j)
-        rest += '/' + parts.at(j);
-    return rest;
-}
-
-PathRouter::Route looped()
-{
-    PathRouter::Route route;
-    route.error = ELOOP;
-    return route;
+    return from < parts.size() ? '/' + parts.mid(from).join('/') : QByteArray();
 }
 
 } // namespace
@@ -57,7 +47,7 @@ PathRouter::Route PathRouter::folder(const QByteArray& path, int links)
     if (cached != m_folders.cend())
         return *cached;
     if (links > kMostLinks)
-        return looped();
+        return Route{QByteArray(), -1, ELOOP, {}};
     const Route result = resolve(path, links);
     m_folders.insert(path, result);
     return result;
@@ -120,7 +110,7 @@ PathRouter::Route PathRouter::follow(QByteArray path, int links)
 {
     for (;; ++links) {
         if (links > kMostLinks)
-            return looped();
+            return Route{QByteArray(), -1, ELOOP, {}};
         Route where = place(path, links);
         if (where.share >= 0 || where.error)
             return where;

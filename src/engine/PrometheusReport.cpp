@@ -12,30 +12,14 @@ namespace {
 
 using State = EntryReport::State;
 
-void escapeLabelInto(ReportWriter& out, const QString& value)
+// A label value with backslash, double quote and line feed escaped as the format requires.
+void addLabelValue(ReportWriter& out, const QString& value)
 {
-    const qsizetype done =
-        out.addAsciiWhile(value, [](char16_t c) { return c < 0x80 && c != u'\\' && c != u'"' && c != u'\n'; });
-    const qsizetype from = out.size();
-    out.addUtf8(QStringView(value).sliced(done));
-    const QByteArrayView utf8 = out.tail(out.size() - from);
-    qsizetype plain = 0;
-    while (plain < utf8.size() && utf8[plain] != '\\' && utf8[plain] != '"' && utf8[plain] != '\n')
-        ++plain;
-    if (plain == utf8.size())
-        return;
-    const QByteArray rest = utf8.sliced(plain).toByteArray();
-    out.truncate(from + plain);
-    for (const char c : rest) {
-        if (c == '\\')
-            out.add("\\\\");
-        else if (c == '"')
-            out.add("\\\"");
-        else if (c == '\n')
-            out.add("\\n");
-        else
-            out.add(c);
-    }
+    const auto special = [](char c) { return c == '\\' || c == '"' || c == '\n'; };
+    out.addEscaped(value, special, [](ReportWriter& to, char c) {
+        to.add('\\');
+        to.add(c == '\n' ? 'n' : c);
+    });
 }
 
 // Seconds since the epoch with the milliseconds a file time may have, in the digits and decimal
@@ -83,7 +67,7 @@ void prepare(Exposition& e)
         labels.add("entry=\"");
         labels.addNumber(entry.number);
         labels.add("\",description=\"");
-        escapeLabelInto(labels, entry.description);
+        addLabelValue(labels, entry.description);
         labels.add('"');
         e.labelEnds.append(labels.size());
     }
@@ -107,10 +91,14 @@ void header(Exposition& e, const char* suffix, const char* help)
     e.out.add(" gauge\n");
 }
 
-// A sample's name and the "{" that opens its labels, the same for all entries.
-QByteArray head(const Exposition& e, const char* suffix)
+// A metric of the check itself: one sample, without labels.
+void checkSample(Exposition& e, const char* suffix, const char* help, const QByteArray& value)
 {
-    return e.prefix + suffix + '{';
+    header(e, suffix, help);
+    name(e, suffix);
+    e.out.add(' ');
+    e.out.add(value);
+    e.out.add('\n');
 }
 
 // All samples of one metric together under its HELP and TYPE lines, as the format wants them: one
@@ -118,7 +106,8 @@ QByteArray head(const Exposition& e, const char* suffix)
 template <typename Value> void family(Exposition& e, const char* suffix, const char* help, Value value)
 {
     header(e, suffix, help);
-    const QByteArray opening = head(e, suffix);
+    // The sample's name and the "{" that opens its labels, the same for all entries.
+    const QByteArray opening = e.prefix + suffix + '{';
     for (qsizetype i = 0; i < e.report.entries.size(); ++i) {
         const EntryReport& entry = e.report.entries[i];
         if (entry.state == State::Removed)
@@ -139,7 +128,7 @@ void states(Exposition& e)
 {
     const char* const suffix = "entry_state";
     header(e, suffix, "1 for the entry's current state, 0 for each other state.");
-    const QByteArray opening = head(e, suffix);
+    const QByteArray opening = e.prefix + suffix + '{';
     // What follows the entry's label on each of its lines, up to the value.
     QList<QByteArray> tails;
     for (const State each : EntryReport::states())
@@ -171,20 +160,6 @@ qint64 dueMSecs(Exposition& e, const EntryReport& entry)
 }
 
 } // namespace
-
-QByteArray escapeLabel(const QString& value)
-{
-    ReportWriter out(value.size() + 8);
-    escapeLabelInto(out, value);
-    return out.take();
-}
-
-QByteArray render(const CheckReport& report)
-{
-    ReportWriter out;
-    write(report, out);
-    return out.take();
-}
 
 void write(const CheckReport& report, ReportWriter& out)
 {
@@ -221,16 +196,10 @@ void write(const CheckReport& report, ReportWriter& out)
     family(f, "entry_missing", "1 when the entry's file no longer exists.", flag(State::Missing));
     family(f, "entry_unreachable", "1 when the entry's file could not be asked about.", flag(State::Unreachable));
 
-    header(f, "check_timestamp_seconds", "When the check ran, in seconds since the epoch.");
-    name(f, "check_timestamp_seconds");
-    out.add(' ');
-    out.addNumber(report.checkedAt.toSecsSinceEpoch());
-    out.add('\n');
-    header(f, "check_duration_seconds", "How long the check of the watch list took.");
-    name(f, "check_duration_seconds");
-    out.add(' ');
-    out.add(QByteArray::number(report.durationSeconds, 'f', 6));
-    out.add('\n');
+    checkSample(f, "check_timestamp_seconds", "When the check ran, in seconds since the epoch.",
+                QByteArray::number(report.checkedAt.toSecsSinceEpoch()));
+    checkSample(f, "check_duration_seconds", "How long the check of the watch list took.",
+                QByteArray::number(report.durationSeconds, 'f', 6));
 }
 
 } // namespace PrometheusReport

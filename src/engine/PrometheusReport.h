@@ -1,8 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
 class ReportWriter;
 struct CheckReport;
 
@@ -11,9 +8,6 @@ struct CheckReport;
 // missing, plus when the check ran and how long it took. Removed entries are left out.
 namespace PrometheusReport {
 
-QByteArray render(const CheckReport& report);
 void write(const CheckReport& report, ReportWriter& out);
-// A label value with backslash, double quote and line feed escaped as the format requires.
-QByteArray escapeLabel(const QString& value);
 
 } // namespace PrometheusReport

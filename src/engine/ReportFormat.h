@@ -28,5 +28,7 @@ QByteArray render(Format format, const CheckReport& report);
 // piece, rendering asks for memory only a few bytes at a time, so what can fail part way is the sink.
 bool write(Format format, const CheckReport& report, const ReportWriter::Sink& sink,
            qsizetype piece = ReportWriter::kPiece);
+// The monitoring plugins' status line for a check that could not run.
+QByteArray nagiosUnknown(const QString& message);
 
 } // namespace ReportFormat

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <mutex>
 #include <unistd.h>
 #include <vector>
@@ -31,12 +32,8 @@ std::vector<Abandoned>& abandoned()
 void reapLocked()
 {
     auto& list = abandoned();
-    for (auto it = list.begin(); it != list.end();) {
-        if (it->channel->ended())
-            it = list.erase(it);
-        else
-            ++it;
-    }
+    list.erase(std::remove_if(list.begin(), list.end(), [](const Abandoned& a) { return a.channel->ended(); }),
+               list.end());
 }
 
 QString notePath(const QByteArray& mountPoint)
@@ -85,10 +82,10 @@ bool StuckShares::stuckOn(const QByteArray& mountPoint)
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         reapLocked();
-        for (const Abandoned& a : abandoned()) {
-            if (a.stuck && a.mountPoint == mountPoint)
-                return true;
-        }
+        const auto& list = abandoned();
+        if (std::any_of(list.begin(), list.end(),
+                        [&](const Abandoned& a) { return a.stuck && a.mountPoint == mountPoint; }))
+            return true;
     }
     return notedStuck(mountPoint);
 }
@@ -107,9 +104,7 @@ int StuckShares::count()
 {
     const std::lock_guard<std::mutex> lock(g_mutex);
     reapLocked();
-    int stuck = 0;
-    for (const Abandoned& a : abandoned())
-        stuck += a.stuck ? 1 : 0;
-    return stuck;
+    const auto& list = abandoned();
+    return int(std::count_if(list.begin(), list.end(), [](const Abandoned& a) { return a.stuck; }));
 }
 #endif

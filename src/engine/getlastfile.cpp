@@ -5,14 +5,13 @@
 #include <QDir>
 #include <QFile>
 
-#ifdef Q_OS_UNIX
-#include <QByteArray>
-#include <ctime>
 #include <string>
+
+#ifdef Q_OS_UNIX
+#include <ctime>
 #include <unordered_map>
 #else
 #include <QDateTime>
-#include <QFileInfo>
 #endif
 
 namespace {
@@ -24,7 +23,7 @@ namespace {
 class LocalMinutes
 {
 public:
-    qint64 of(time_t secs)
+    qint64 of(qint64 secs)
     {
         // The offset from UTC only changes at zone transitions, which lie on quarter hours; keep it per quarter.
         const qint64 quarter = floorDiv(secs, 900);
@@ -60,6 +59,26 @@ bool storable(const char* name)
     return ascii || QFile::encodeName(QFile::decodeName(name)) == QByteArrayView(name);
 }
 
+#else
+
+// Minutes since the epoch counted on the local clock.
+class LocalMinutes
+{
+public:
+    qint64 of(qint64 secs)
+    {
+        const QDateTime local = QDateTime::fromSecsSinceEpoch(secs).toLocalTime();
+        return QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch() / 60;
+    }
+};
+
+bool storable(const char*)
+{
+    return true;
+}
+
+#endif
+
 // The chosen name in the folder, or "" when it lists no file. Every failure skips the name, and so
 // does every name that cannot be stored.
 QString pickIn(FileQuery& query, const QString& folder, bool newest, const FilePattern& pattern,
@@ -71,7 +90,7 @@ QString pickIn(FileQuery& query, const QString& folder, bool newest, const FileP
     listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
         if (!answer.isFile() || !storable(name) || !pattern.matches(name))
             return;
-        const qint64 minute = minutes.of(time_t(answer.mtimeSec));
+        const qint64 minute = minutes.of(answer.mtimeSec);
         const bool take = pick.empty() || (newest ? minute > pickMinute : minute <= pickMinute);
         if (take) {
             pick = name;
@@ -80,33 +99,6 @@ QString pickIn(FileQuery& query, const QString& folder, bool newest, const FileP
     });
     return QFile::decodeName(pick.c_str());
 }
-
-#else
-
-qint64 localMinute(const QDateTime& t)
-{
-    const QDateTime local = t.toLocalTime();
-    return QDateTime(local.date(), local.time(), Qt::UTC).toSecsSinceEpoch() / 60;
-}
-
-QString pickIn(FileQuery& query, const QString& folder, bool newest, const FilePattern& pattern,
-               FileQuery::Answer& listing)
-{
-    QString pick;
-    qint64 pickMinute = 0;
-    listing = query.list(folder, [&](const char* name, const FileQuery::Answer& answer) {
-        if (!answer.isFile() || !pattern.matches(name))
-            return;
-        const qint64 minute = localMinute(QDateTime::fromSecsSinceEpoch(answer.mtimeSec));
-        if (pick.isEmpty() || (newest ? minute > pickMinute : minute <= pickMinute)) {
-            pick = QFile::decodeName(name);
-            pickMinute = minute;
-        }
-    });
-    return pick;
-}
-
-#endif
 
 } // namespace
 

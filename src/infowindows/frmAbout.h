@@ -17,11 +17,6 @@ public:
     // Shows the About window of `parent`, creating it when that has none open. Returns the window shown.
     static frmAbout* showAbout(QWidget* parent = nullptr);
 
-    static QString webPageUrl();
-    static QString mailUrl();
-    // The disclaimer and the credit line as the label shows them.
-    static QString disclaimerText();
-
     QPushButton* cmdOK = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblVersion = nullptr;
@@ -33,13 +28,7 @@ public:
     QFrame* Line1[2] = {nullptr, nullptr};
     QLabel* Label1 = nullptr;
 
-    void cmdOK_Click();
-
 private:
     explicit frmAbout(QWidget* parent);
-    void buildControls();
-    void buildLinks();
-    void buildSeparator();
-    void Form_Load();
-    void centreOnScreen();
+    void buildLabels();
 };

@@ -71,8 +71,8 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
     // The window has no title bar; assistive technology still needs to know whose it is.
     setAccessibleName(AppInfo::productName());
     buildLayout();
-    Form_Load();
-    centreOnScreen();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void frmSplash::buildLayout()
@@ -94,33 +94,21 @@ void frmSplash::buildLayout()
     lblCompanyProduct->setText(AppInfo::companyName());
     lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), Twips::rect(2520, 1140, 2430, 765),
                                arial(32.25), Qt::AlignLeft);
+    lblProductName->setText(AppInfo::productName());
     lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), arial(15.75),
                             Qt::AlignRight);
     lblPlatform->setText(platformName());
     lblVersion =
         makeLabel(Frame1, QStringLiteral("lblVersion"), Twips::rect(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
+    lblVersion->setText(AppInfo::versionText());
     labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), Twips::rect(360, 3480, 6495, 375),
                             labelFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                                        QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
                                       13.5, false),
                             Qt::AlignLeft);
     labelstatus->setText(QStringLiteral("Please Wait Checking Files."));
-    fitToText(lblCompanyProduct);
-    fitToText(lblPlatform);
-}
-
-void frmSplash::Form_Load()
-{
-    lblVersion->setText(AppInfo::versionText());
-    lblProductName->setText(AppInfo::title());
-    fitToText(lblVersion);
-    fitToText(lblProductName);
-}
-
-void frmSplash::centreOnScreen()
-{
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    for (QLabel* label : {lblCompanyProduct, lblPlatform, lblVersion, lblProductName})
+        fitToText(label);
 }
 
 void frmSplash::addProgressDot()

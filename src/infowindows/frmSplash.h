@@ -41,8 +41,6 @@ protected:
 
 private:
     void buildLayout();
-    void Form_Load();
-    void centreOnScreen();
 
     QElapsedTimer m_sinceDrawn;
 };

@@ -40,11 +40,6 @@ void PrintCommands::setPrinterFactory(PrinterFactory f)
     factory() = std::move(f);
 }
 
-std::unique_ptr<TextPrinter> PrintCommands::openDefaultPrinter()
-{
-    return QtTextPrinter::toDefaultPrinter(AppInfo::productName());
-}
-
 QStringList PrintCommands::rowTexts(const QListWidget* list)
 {
     QStringList rows;
@@ -61,7 +56,8 @@ bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>
     {
         const BusyCursor busy;
         try {
-            std::unique_ptr<TextPrinter> printer = factory() ? factory()() : openDefaultPrinter();
+            std::unique_ptr<TextPrinter> printer =
+                factory() ? factory()() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
             if (!printer)
                 throw AppError(TextPrinter::PrinterFault, QStringLiteral("PrintCommands"),
                                QStringLiteral("No printer could be opened."));

@@ -25,8 +25,6 @@ public:
 
     // An empty factory brings back the system's default printer.
     static void setPrinterFactory(PrinterFactory factory);
-    // A text printer on the system's default printer; raises AppError when there is none.
-    static std::unique_ptr<TextPrinter> openDefaultPrinter();
 
     static QStringList rowTexts(const QListWidget* list);
 

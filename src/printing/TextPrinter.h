@@ -11,7 +11,7 @@ public:
     // The number every printing failure carries in its AppError.
     static constexpr int PrinterFault = 482;
 
-    virtual ~TextPrinter();
+    virtual ~TextPrinter() = default;
 
     virtual void setFontSize(int points) = 0;
     virtual void setBold(bool bold) = 0;

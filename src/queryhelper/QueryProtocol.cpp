@@ -28,21 +28,21 @@ template <typename T> T get(const char* in)
     return value;
 }
 
+// Reads the value at `in` and moves past it.
+template <typename T> void take(const char*& in, T& value)
+{
+    std::memcpy(&value, in, sizeof value);
+    in += sizeof value;
+}
+
 bool writeAll(int fd, std::string& bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
         // A socket, so that a reader that went away shows as an error rather than SIGPIPE.
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == ENOTSOCK) {
-            const ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return false;
-            done += std::size_t(w);
-            continue;
-        }
+        ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+        if (n < 0 && errno == ENOTSOCK)
+            n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -69,30 +69,14 @@ bool readAll(int fd, char* into, std::size_t size)
 
 bool list(const std::string& folder, int out, std::string& buffer)
 {
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) {
-        appendEnd(buffer, errno);
-        return writeAll(out, buffer);
-    }
-    const int fd = ::dirfd(dir);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
-        struct stat st
-        {
-        };
-        const int result = ::fstatat(fd, name, &st, 0);
+    bool written = true;
+    const int error = listFolder(folder.c_str(), 0, [&](const char* name, int result, const struct stat& st) {
         appendName(buffer, name, std::uint32_t(std::strlen(name)), fieldsOf(result, st));
-        if (buffer.size() >= kFlushAt && !writeAll(out, buffer)) {
-            ::closedir(dir);
-            return false;
-        }
-        errno = 0;
-    }
-    const int error = errno;
-    ::closedir(dir);
+        written = buffer.size() < kFlushAt || writeAll(out, buffer);
+        return written;
+    });
+    if (!written)
+        return false;
     appendEnd(buffer, error);
     return writeAll(out, buffer);
 }
@@ -156,6 +140,30 @@ StatFields fieldsOf(int result, const struct stat& st)
     return fields;
 }
 
+int listFolder(const char* folder, int flags, const std::function<bool(const char*, int, const struct stat&)>& each)
+{
+    DIR* dir = ::opendir(folder);
+    if (!dir)
+        return errno;
+    const int fd = ::dirfd(dir);
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        struct stat st
+        {
+        };
+        const int result = ::fstatat(fd, name, &st, flags);
+        if (!each(name, result, st))
+            break;
+        errno = 0;
+    }
+    const int error = errno;
+    ::closedir(dir);
+    return error;
+}
+
 void appendRequest(std::string& out, Op op, const std::string& path)
 {
     out.push_back(op);
@@ -199,15 +207,11 @@ std::size_t takeStat(const char* in, std::size_t size, StatFields& fields)
     if (size < 1 + kStatSize || in[0] != Answer)
         return 0;
     const char* p = in + 1;
-    fields.error = get<std::int32_t>(p);
-    p += sizeof(std::int32_t);
-    fields.mode = get<std::uint32_t>(p);
-    p += sizeof(std::uint32_t);
-    fields.mtimeSec = get<std::int64_t>(p);
-    p += sizeof(std::int64_t);
-    fields.mtimeNsec = get<std::int64_t>(p);
-    p += sizeof(std::int64_t);
-    fields.size = get<std::int64_t>(p);
+    take(p, fields.error);
+    take(p, fields.mode);
+    take(p, fields.mtimeSec);
+    take(p, fields.mtimeNsec);
+    take(p, fields.size);
     return 1 + kStatSize;
 }
 

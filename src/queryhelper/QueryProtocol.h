@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 struct stat;
@@ -37,6 +38,11 @@ struct StatFields
 
 // The fields of what stat() or lstat() gave back as `result` in `st`, its errno when it failed.
 StatFields fieldsOf(int result, const struct stat& st);
+
+// Hands `each` every name of a folder but "." and "..", with what fstatat() with `flags` gave
+// back for it, until `each` returns false. Returns the errno that ended the listing, 0 when the
+// folder was listed whole; once `each` has stopped it, what it returns means nothing.
+int listFolder(const char* folder, int flags, const std::function<bool(const char*, int, const struct stat&)>& each);
 
 // A file read through the helper is a watch list, never larger than the store accepts.
 inline constexpr std::int64_t kLargestRead = std::int64_t(1) << 30;

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,30 +20,6 @@ template <typename Stamp> void fillStamp(Stamp& stamp, const struct stat& st)
     stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     stamp.device = st.st_dev;
     stamp.inode = st.st_ino;
-}
-
-// Read straight into the result: `expected` is the size the file had when opened, and one byte
-// more lets the first pass see the end. The file may still grow or shrink while being read.
-bool readAll(int fd, qint64 expected, QByteArray* contents)
-{
-    QByteArray bytes(qsizetype(qMax<qint64>(expected, 0)) + 1, Qt::Uninitialized);
-    qsizetype used = 0;
-    for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const ssize_t got = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            break;
-        used += got;
-    }
-    bytes.truncate(used);
-    if (contents)
-        *contents = std::move(bytes);
-    return true;
 }
 
 } // namespace
@@ -70,7 +45,7 @@ FileVersion::Stamp FileVersion::stampOf(const QString& path)
     return stamp;
 }
 
-std::unique_ptr<FileVersion> FileVersion::open(const QString& path, QByteArray* contents)
+std::unique_ptr<FileVersion> FileVersion::read(const QString& path, QByteArray* contents)
 {
     std::unique_ptr<FileVersion> version(new FileVersion);
     if (contents)
@@ -86,10 +61,16 @@ std::unique_ptr<FileVersion> FileVersion::open(const QString& path, QByteArray* 
     // The stamp comes from the open file, so it describes exactly the bytes read from it.
     if (::fstat(version->m_fd, &st) != 0 || !S_ISREG(st.st_mode))
         return nullptr;
-    version->m_stamp.exists = version->m_exists = true;
+    version->m_stamp.exists = true;
     fillStamp(version->m_stamp, st);
-    if (contents && !readAll(version->m_fd, st.st_size, contents))
-        return nullptr;
+    if (contents) {
+        QFile file;
+        if (!file.open(version->m_fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            return nullptr;
+        *contents = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return nullptr;
+    }
     return version;
 }
 
@@ -110,14 +91,13 @@ FileVersion::Stamp FileVersion::stampOf(const QString& path)
 }
 
 // Holding the file open would stop other writers from replacing it here, so only the stamp is kept.
-std::unique_ptr<FileVersion> FileVersion::open(const QString& path, QByteArray* contents)
+std::unique_ptr<FileVersion> FileVersion::read(const QString& path, QByteArray* contents)
 {
     std::unique_ptr<FileVersion> version(new FileVersion);
     if (contents)
         contents->clear();
     version->m_stamp = stampOf(path);
-    version->m_exists = version->m_stamp.exists;
-    if (!version->m_exists)
+    if (!version->m_stamp.exists)
         return version;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -129,14 +109,9 @@ std::unique_ptr<FileVersion> FileVersion::open(const QString& path, QByteArray* 
 
 #endif
 
-std::unique_ptr<FileVersion> FileVersion::read(const QString& path, QByteArray* contents)
-{
-    return open(path, contents);
-}
-
 std::unique_ptr<FileVersion> FileVersion::current(const QString& path)
 {
-    return open(path, nullptr);
+    return read(path, nullptr);
 }
 
 bool FileVersion::isCurrent(const QString& path) const

@@ -16,15 +16,14 @@ public:
     FileVersion(const FileVersion&) = delete;
     FileVersion& operator=(const FileVersion&) = delete;
 
-    // Reads the whole file into contents. A missing path, or one that names no regular file, is a
-    // version of its own with no contents. Null when the file exists but cannot be read.
+    // Reads the whole file into contents, unless that is null. A missing path, or one that names no
+    // regular file, is a version of its own with no contents. Null when the file exists but cannot be read.
     static std::unique_ptr<FileVersion> read(const QString& path, QByteArray* contents);
     // The version at path now, without reading it; null when it cannot be opened.
     static std::unique_ptr<FileVersion> current(const QString& path);
 
     // Whether path still names exactly this version.
     bool isCurrent(const QString& path) const;
-    bool exists() const { return m_exists; }
 
 private:
     struct Stamp
@@ -42,10 +41,8 @@ private:
     };
 
     FileVersion() = default;
-    static std::unique_ptr<FileVersion> open(const QString& path, QByteArray* contents);
     static Stamp stampOf(const QString& path);
 
     Stamp m_stamp;
-    bool m_exists = false;
     int m_fd = -1;
 };

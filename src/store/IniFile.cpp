@@ -45,22 +45,6 @@ void IniFile::InitForm(QObject* window)
         window->setObjectName(QString::fromLatin1(window->metaObject()->className()));
 }
 
-QString IniFile::LastPiece(const QString& text, int count, const QString& delimiter) const
-{
-    if (count < 1 || delimiter.isEmpty())
-        return QString();
-    qsizetype from = text.size();
-    for (int i = 0; i < count; ++i) {
-        if (from <= 0)
-            return text;
-        const qsizetype at = text.lastIndexOf(delimiter, from - 1);
-        if (at < 0)
-            return text;
-        from = at;
-    }
-    return text.mid(from + delimiter.size());
-}
-
 bool IniFile::FileExists(const QString& path) const
 {
     if (path.isEmpty() || path.contains(QChar(0)))
@@ -104,17 +88,12 @@ void IniFile::ReplaceFile(const QString& path, const QByteArray& text)
     const FileWriteLock lock(path);
     saveText(path, text);
     // Read again when next asked for, like a file another copy wrote.
-    forget(path);
+    m_cache.remove(path);
 }
 
 void IniFile::clearCache()
 {
     m_cache.clear();
-}
-
-void IniFile::forget(const QString& path)
-{
-    m_cache.remove(path);
 }
 
 std::shared_ptr<const IniDocument> IniFile::Document(const QString& path)
@@ -123,7 +102,7 @@ std::shared_ptr<const IniDocument> IniFile::Document(const QString& path)
     if (it != m_cache.constEnd() && it->version->isCurrent(path))
         return it->doc;
     // The old parse goes before the new one is made, so the two never need memory together.
-    forget(path);
+    m_cache.remove(path);
     try {
         QByteArray bytes;
         std::shared_ptr<const FileVersion> version = FileVersion::read(path, &bytes);
@@ -151,7 +130,7 @@ void IniFile::save(const QString& path, IniDocument doc)
     saveText(path, doc.serialize());
     // We still hold the lock, so the file on disk is the one just written.
     std::shared_ptr<const FileVersion> version = FileVersion::current(path);
-    forget(path);
+    m_cache.remove(path);
     if (version)
         m_cache.insert(path, Cached{version, std::make_shared<const IniDocument>(std::move(doc))});
 }
@@ -164,7 +143,7 @@ void IniFile::saveText(const QString& path, const QByteArray& text)
             QStringLiteral("Could not write \"%1\": the file is read-only.").arg(QFileInfo(path).absoluteFilePath()));
     }
     if (const auto failure = AtomicSave::write(path, text)) {
-        forget(path);
+        m_cache.remove(path);
         throw AppError(AppError::FileWrite, kSource,
                        QStringLiteral("Could not write \"%1\": %2").arg(QFileInfo(path).absoluteFilePath(), *failure));
     }

@@ -12,7 +12,7 @@
 
 class QObject;
 
-// INI values by section and key, file existence and path pieces.
+// INI values by section and key, and file existence.
 // Reads are served from a parse cached per path while the file is unchanged on disk; every write
 // takes a lock shared with other running copies, starts from the file as it is on disk then (read
 // again when another copy changed it) and replaces it atomically, so two copies lose nothing and a
@@ -33,8 +33,6 @@ public:
     // missing file, null when it cannot be read.
     std::shared_ptr<const IniDocument> Document(const QString& path);
     void InitForm(QObject* window);
-    // The last `count` pieces of text split by delimiter (the part after the last delimiter for count 1).
-    QString LastPiece(const QString& text, int count, const QString& delimiter) const;
     // True only for a file (or a link to one); a folder is not a file.
     bool FileExists(const QString& path) const;
     void WriteString(const QString& section, const QString& key, const QString& value, const QString& path);
@@ -64,9 +62,6 @@ private:
 
     void save(const QString& path, IniDocument doc);
     void saveText(const QString& path, const QByteArray& text);
-
-    // Drops the cached parse of a file.
-    void forget(const QString& path);
 
     QHash<QString, Cached> m_cache;
 };

@@ -3,9 +3,7 @@
 #include "base/AppInfo.h"
 #include "engine/CheckReport.h"
 #include "engine/EntryReport.h"
-#include "engine/JsonReport.h"
-#include "engine/NagiosReport.h"
-#include "engine/PrometheusReport.h"
+#include "engine/ReportFormat.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -447,17 +445,18 @@ void TestCheckCommand::awkwardTextsReadBackInEveryFormat()
     CheckReport report{"/srv/" + text + ".ini", QDateTime::currentDateTime(), 0.5, {entry}, {text + " is old"}};
 
     QJsonParseError error;
-    const QJsonObject root = QJsonDocument::fromJson(JsonReport::render(report), &error).object();
+    const QJsonObject root =
+        QJsonDocument::fromJson(ReportFormat::render(ReportFormat::Format::Json, report), &error).object();
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
     // Qt's parser lets a raw control character through; stricter ones do not.
-    const QByteArray json = JsonReport::render(report);
+    const QByteArray json = ReportFormat::render(ReportFormat::Format::Json, report);
     QVERIFY(std::none_of(json.begin(), json.end(), [](char c) { return uchar(c) < 0x20 && c != '\n'; }));
     QCOMPARE(root["watchList"].toString(), report.watchList);
     QCOMPARE(root["entries"][0]["description"].toString(), text);
     QCOMPARE(root["entries"][0]["file"].toString(), entry.fileName);
 
     // The first "|" anywhere starts the performance data, and every further line is long output.
-    const QByteArray nagios = NagiosReport::render(report);
+    const QByteArray nagios = ReportFormat::render(ReportFormat::Format::Nagios, report);
     const QList<QByteArray> lines = nagios.split('\n');
     QCOMPARE(nagios.indexOf('|'), lines[0].indexOf(" | ") + 1);
     const auto shown = [](QString line) { return line.replace('|', QChar(0xA6)).replace('\n', ' ').toUtf8(); };
@@ -466,7 +465,7 @@ void TestCheckCommand::awkwardTextsReadBackInEveryFormat()
     // Every line a whole sample, its description label unescaped by the format's three escapes.
     static const QRegularExpression sampleLine(R"re(^[a-z_]+(?:\{((?:[a-z]+="(?:[^"\\]|\\[\\"n])*",?)+)\})? \S+$)re");
     static const QRegularExpression description(R"re(description="((?:[^"\\]|\\.)*)")re");
-    const QByteArray metrics = PrometheusReport::render(report);
+    const QByteArray metrics = ReportFormat::render(ReportFormat::Format::Prometheus, report);
     int labelled = 0;
     for (const QByteArray& line : metrics.split('\n')) {
         if (line.isEmpty() || line.startsWith('#'))
@@ -726,11 +725,7 @@ void TestCheckCommand::loadsNoWindowSystem()
         QCOMPARE(other.code, 0);
         QVERIFY(other.out.contains("Staleguard"));
     }
-    const QString version = QStringLiteral("%1 %2.%3.%4\n")
-                                .arg(AppInfo::productName())
-                                .arg(AppInfo::versionMajor())
-                                .arg(AppInfo::versionMinor())
-                                .arg(AppInfo::versionRevision());
+    const QString version = QStringLiteral("%1 %2\n").arg(AppInfo::productName(), AppInfo::version());
     QCOMPARE(run({"--version"}).out, version.toUtf8());
 }
 

@@ -253,7 +253,7 @@ private slots:
         const QString gone = path(QStringLiteral("Old/gone.txt"));
         editor.cmdfilename->setText(gone);
         editor.filedatetext = QStringLiteral("stale");
-        answer = FileChoice{existing, 0};
+        answer = FileChoice{existing};
         QTest::mouseClick(editor.cmdfilename, Qt::LeftButton);
         QCOMPARE(labelDuringDialog.last(), gone);
         QCOMPARE(asked.last().folder, path(QStringLiteral("Old/")));

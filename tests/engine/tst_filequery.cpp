@@ -2,6 +2,7 @@
 #include "TestHelpers.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
+#include "engine/HelperClient.h"
 #include "engine/MissingFileQuestion.h"
 #include "engine/WatchList.h"
 #include "store/IniFile.h"
@@ -67,7 +68,7 @@ void TestFileQuery::cleanup()
     QTRY_COMPARE(FileQuery::stuckHelpers(), 0);
     QueryGate::uninstall();
     FileQuery::setMountTable(std::nullopt);
-    FileQuery::setHelperProgram(QString());
+    HelperClient::setProgram(QString());
 }
 
 void TestFileQuery::shareTimeout_data()
@@ -216,14 +217,14 @@ void TestFileQuery::queryWaitsOnAShareBehindTheOneBeforeIt()
 void TestFileQuery::realHelperProcess()
 {
     QueryGate::uninstall();
-    FileQuery::setHelperProgram(QStringLiteral(STALEGUARD_QUERY_HELPER));
+    HelperClient::setProgram(QStringLiteral(STALEGUARD_QUERY_HELPER));
     FileQuery query(5);
     QVERIFY(query.stat(share() + QStringLiteral("/sub/backup.tar")).isFile());
     QByteArray bytes;
     QCOMPARE(query.read(share() + QStringLiteral("/sub/nothing"), bytes).state, State::Missing);
 
     // Never asked directly instead: the entry cannot be reached, and says why.
-    FileQuery::setHelperProgram(m_dir.path() + QStringLiteral("/no-such-helper"));
+    HelperClient::setProgram(m_dir.path() + QStringLiteral("/no-such-helper"));
     FileQuery without(5);
     const FileQuery::Answer answer = without.stat(share() + QStringLiteral("/sub/backup.tar"));
     QCOMPARE(answer.state, State::Unreachable);

@@ -18,10 +18,7 @@ private slots:
         frmSplash splash;
         QCOMPARE(splash.lblCompanyProduct->text(), QStringLiteral("Quillfen"));
         QCOMPARE(splash.lblProductName->text(), QStringLiteral("Staleguard"));
-        QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version %1.%2.%3")
-                                                .arg(AppInfo::versionMajor())
-                                                .arg(AppInfo::versionMinor())
-                                                .arg(AppInfo::versionRevision()));
+        QCOMPARE(splash.lblVersion->text(), QStringLiteral("Version ") + AppInfo::version());
         QVERIFY(!splash.lblPlatform->text().isEmpty());
         QCOMPARE(splash.labelstatus->text(), QStringLiteral("Please Wait Checking Files."));
         QVERIFY(splash.imgLogo->isValid());

@@ -42,8 +42,6 @@ private slots:
     void valuesReadBackAsWritten_data();
     void valuesReadBackAsWritten();
     void fileExistsOnlyForFiles();
-    void lastPiece_data();
-    void lastPiece();
     void versionOfTheSameTimeAndSize_data();
     void versionOfTheSameTimeAndSize();
     void writeKeepsAnotherCopysChange();
@@ -237,30 +235,6 @@ void TestIniFile::fileExistsOnlyForFiles()
     QVERIFY(!ini.FileExists(path("dangling")));
     QVERIFY(!ini.FileExists(path("folderlink")));
 #endif
-}
-
-void TestIniFile::lastPiece_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("file of a path") << "C:\\Data\\report.doc" << 1 << "report.doc";
-    QTest::newRow("two pieces") << "C:\\Data\\report.doc" << 2 << "Data\\report.doc";
-    QTest::newRow("no delimiter") << "report.doc" << 1 << "report.doc";
-    QTest::newRow("trailing delimiter") << "C:\\Data\\" << 1 << "";
-    QTest::newRow("more than there are") << "a\\b" << 5 << "a\\b";
-}
-
-void TestIniFile::lastPiece()
-{
-    QFETCH(QString, text);
-    QFETCH(int, count);
-    QFETCH(QString, expected);
-    const QString piece = IniFile::instance().LastPiece(text, count, QStringLiteral("\\"));
-    QCOMPARE(piece, expected);
-    if (count == 1 && text.contains(QLatin1Char('\\')))
-        QVERIFY(text.left(text.size() - piece.size()).endsWith(QLatin1Char('\\')));
 }
 
 #ifdef Q_OS_UNIX

@@ -1,6 +1,6 @@
 #include "GatedChannel.h"
 
-#include "engine/FileQuery.h"
+#include "engine/HelperClient.h"
 #include "engine/QueryChannel.h"
 #include "queryhelper/QueryProtocol.h"
 
@@ -78,11 +78,11 @@ void QueryGate::waitOpen()
 std::shared_ptr<QueryGate> QueryGate::install()
 {
     auto gate = std::make_shared<QueryGate>();
-    FileQuery::setChannelFactory([gate] { return std::make_unique<GatedChannel>(gate); });
+    HelperClient::setChannelFactory([gate] { return std::make_unique<GatedChannel>(gate); });
     return gate;
 }
 
 void QueryGate::uninstall()
 {
-    FileQuery::setChannelFactory({});
+    HelperClient::setChannelFactory({});
 }

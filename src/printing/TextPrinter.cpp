@@ -1,3 +1,0 @@
-#include "printing/TextPrinter.h"
-
-TextPrinter::~TextPrinter() = default;
