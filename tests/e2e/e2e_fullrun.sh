@@ -127,8 +127,9 @@ sleep 0.5
 xdotool key --clearmodifiers Tab Up Up
 sleep 0.5
 shot fullrun-3-editor
-# On past the smallest size to OK, and press it.
-xdotool key --clearmodifiers Tab Tab space
+# On past the smallest size and the job's command line to OK (the "run when late" box is off
+# while there is no job), and press it.
+xdotool key --clearmodifiers Tab Tab Tab space
 wait_for 20 eval '[ -z "$(visible_window "Add file to your list")" ]' || fail "OK did not close the editor"
 # The removed entry's number is free again: the new entry takes it.
 [ "$(ini_value "file 4" filename)" = "$app/files/new.txt" ] || fail "the new file was not saved as entry 4"
