@@ -15,7 +15,7 @@ using State = EntryReport::State;
 // A label value with backslash, double quote and line feed escaped as the format requires.
 void addLabelValue(ReportWriter& out, const QString& value)
 {
-    const auto special = [](char c) { return c == '\\' || c == '"' || c == '\n'; };
+    const auto special = [](auto c) { return c == '\\' || c == '"' || c == '\n'; };
     out.addEscaped(value, special, [](ReportWriter& to, char c) {
         to.add('\\');
         to.add(c == '\n' ? 'n' : c);

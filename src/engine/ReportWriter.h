@@ -44,47 +44,6 @@ public:
     void addNumber(qint64 number);
     // The text in UTF-8, as QString::toUtf8() gives it.
     void addUtf8(QStringView text);
-    // The text in UTF-8, with every ASCII character that `special` takes written by `escape` instead.
-    template <typename Special, typename Escape> void addEscaped(QStringView text, Special special, Escape escape)
-    {
-        // Most texts are ASCII that needs no escape, which goes across in one loop.
-        const qsizetype done = addAsciiWhile(text, [&special](char16_t c) { return c < 0x80 && !special(char(c)); });
-        const qsizetype from = m_size;
-        addUtf8(text.sliced(done));
-        // Escaped in place only when something needs it, which a path or a description seldom does.
-        const QByteArrayView utf8(m_data + from, m_size - from);
-        qsizetype plain = 0;
-        while (plain < utf8.size() && !special(utf8[plain]))
-            ++plain;
-        if (plain == utf8.size())
-            return;
-        const QByteArray rest = utf8.sliced(plain).toByteArray();
-        m_size = from + plain;
-        for (const char c : rest) {
-            if (special(c))
-                escape(*this, c);
-            else
-                add(c);
-        }
-    }
-    // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
-    void addMoment(QDate date, QTime time, int offsetSeconds);
-    qsizetype size() const { return m_size; }
-    // Forgets what was written after the first `size` bytes.
-    void truncate(qsizetype size) { m_size = size; }
-
-    QByteArray take();
-
-    // Where a renderer may let a piece go: nothing written before it is looked at again.
-    void pieceDone()
-    {
-        if (m_sink && m_size >= m_piece)
-            handOn();
-    }
-    // Hands on what is left; true when the sink took every piece.
-    bool finish();
-
-private:
     // The leading characters of the text that `plain` takes, which must all be ASCII, copied as
     // they are; returns how many. What follows them starts a character of its own.
     template <typename Plain> qsizetype addAsciiWhile(QStringView text, Plain plain)
@@ -109,6 +68,55 @@ private:
         }
         m_size -= text.size() - i;
         return i;
+    }
+    // The text in UTF-8, with every ASCII character that `special` takes written by `escape` instead.
+    // `special` is asked about UTF-16 units and about the bytes as unsigned values.
+    template <typename Special, typename Escape> void addEscaped(QStringView text, Special special, Escape escape)
+    {
+        // Most texts are ASCII that needs no escape, which goes across in one loop.
+        const qsizetype done = addAsciiWhile(text, [special](char16_t c) { return c < 0x80 && !special(c); });
+        const qsizetype from = m_size;
+        addUtf8(text.sliced(done));
+        // Escaped in place only when something needs it, which a path or a description seldom does.
+        const QByteArrayView utf8(m_data + from, m_size - from);
+        qsizetype plain = 0;
+        while (plain < utf8.size() && !special(uchar(utf8[plain])))
+            ++plain;
+        if (plain < utf8.size())
+            escapeFrom(from + plain, special, escape);
+    }
+    // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
+    void addMoment(QDate date, QTime time, int offsetSeconds);
+    // The last `count` bytes written, to be written again.
+    QByteArrayView tail(qsizetype count) const { return QByteArrayView(m_data + m_size - count, count); }
+    qsizetype size() const { return m_size; }
+    // Forgets what was written after the first `size` bytes.
+    void truncate(qsizetype size) { m_size = size; }
+
+    QByteArray take();
+
+    // Where a renderer may let a piece go: nothing written before it is looked at again.
+    void pieceDone()
+    {
+        if (m_sink && m_size >= m_piece)
+            handOn();
+    }
+    // Hands on what is left; true when the sink took every piece.
+    bool finish();
+
+private:
+    // Writes the bytes from `at` on again, escaped; kept out of line, as it is seldom needed.
+    template <typename Special, typename Escape>
+    Q_NEVER_INLINE void escapeFrom(qsizetype at, Special special, Escape escape)
+    {
+        const QByteArray rest(m_data + at, m_size - at);
+        m_size = at;
+        for (const char c : rest) {
+            if (special(uchar(c)))
+                escape(*this, c);
+            else
+                add(c);
+        }
     }
     // Room for `more` bytes; returns where they go and counts them as written.
     char* claim(qsizetype more)
