@@ -66,19 +66,22 @@ FilePattern::FilePattern(QStringView text)
         piece = piece.trimmed();
         if (piece.isEmpty())
             continue;
+        // Letter by letter, not by UTF-16 unit: a letter beyond 16 bits folds as a whole.
         QString folded;
         folded.reserve(piece.size());
-        for (QChar c : piece) {
-            if (c == QLatin1Char('*') && folded.endsWith(QLatin1Char('*')))
+        for (const char32_t c : piece.toUcs4()) {
+            if (c == U'*' && folded.endsWith(QLatin1Char('*')))
                 continue;
-            folded += c.toCaseFolded();
+            const char32_t f = QChar::toCaseFolded(c);
+            folded += QString::fromUcs4(&f, 1);
         }
         m_patterns.append(folded);
     }
     for (const QString& pattern : m_patterns) {
+        // Asked of the text itself: a letter beyond Latin-1 turns into "?" on the way to Latin-1.
+        m_allAscii =
+            m_allAscii && std::all_of(pattern.begin(), pattern.end(), [](QChar c) { return c.unicode() < 0x80; });
         const QByteArray latin = pattern.toLatin1();
-        m_allAscii = m_allAscii && latin.size() == pattern.size() &&
-                     std::all_of(latin.begin(), latin.end(), [](char c) { return uchar(c) < 0x80; });
         m_ascii.emplace_back(latin.constData(), size_t(latin.size()));
     }
     if (!m_allAscii)
@@ -105,8 +108,12 @@ bool FilePattern::matches(QStringView name) const
 {
     if (takesEverything())
         return true;
+    // By whole letters, so that "?" takes one beyond 16 bits as it takes any other.
+    std::u32string folded;
+    for (const char32_t c : name.toUcs4())
+        folded += QChar::toCaseFolded(c);
     for (const QString& p : m_patterns) {
-        if (globMatch(p, name, [](QChar pc, QChar nc) { return pc == nc.toCaseFolded(); }))
+        if (globMatch(p.toStdU32String(), folded, [](char32_t pc, char32_t nc) { return pc == nc; }))
             return true;
     }
     return false;

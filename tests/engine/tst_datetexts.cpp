@@ -1,5 +1,10 @@
 #include "engine/DateTexts.h"
 
+#include "engine/FileStamp.h"
+
+#include <QRandomGenerator>
+#include <QTimeZone>
+
 #include <QTest>
 
 class TestDateTexts : public QObject
@@ -21,11 +26,18 @@ private slots:
 
 private:
     static void addLocales();
+
+    QByteArray m_zone = qgetenv("TZ");
 };
 
 void TestDateTexts::cleanup()
 {
     DateTexts::resetLocaleForTesting();
+    if (m_zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", m_zone);
+    FileStamp::refreshZone();
 }
 
 void TestDateTexts::addLocales()
@@ -146,31 +158,70 @@ void TestDateTexts::generalDateReadsBack()
 
 void TestDateTexts::countsMidnights_data()
 {
-    QTest::addColumn<QDateTime>("then");
-    QTest::addColumn<QDateTime>("now");
-    QTest::addColumn<int>("expected");
-
-    const QDate day(2026, 6, 15);
-    QTest::newRow("same day") << QDateTime(day, QTime(0, 0)) << QDateTime(day, QTime(23, 59, 59)) << 0;
-    QTest::newRow("a minute across midnight")
-        << QDateTime(day.addDays(-1), QTime(23, 59, 30)) << QDateTime(day, QTime(0, 0, 30)) << 1;
-    QTest::newRow("nearly two days, one midnight")
-        << QDateTime(day.addDays(-1), QTime(0, 0, 1)) << QDateTime(day, QTime(23, 59)) << 1;
-    QTest::newRow("future") << QDateTime(day.addDays(3), QTime(1, 0)) << QDateTime(day, QTime(12, 0)) << -3;
-    QTest::newRow("clamped high") << QDateTime(QDate(1800, 1, 1), QTime(0, 0)) << QDateTime(day, QTime(0, 0)) << 32767;
-    // A minute apart, given at the offsets furthest apart: two calendar days apart in their own zones.
-    QTest::newRow("given at other offsets")
-        << QDateTime(day, QTime(1, 0), Qt::OffsetFromUTC, 14 * 3600)
-        << QDateTime(day.addDays(-2), QTime(23, 1), Qt::OffsetFromUTC, -12 * 3600) << 0;
-    QTest::newRow("clamped low") << QDateTime(QDate(2300, 1, 1), QTime(0, 0)) << QDateTime(day, QTime(0, 0)) << -32768;
+    QTest::addColumn<QStringList>("zones"); // one per case in turn, so that the zone also changes while running
+    QTest::newRow("UTC") << QStringList{"UTC"};
+    QTest::newRow("New York") << QStringList{"America/New_York"};
+    QTest::newRow("Lord Howe, half an hour of summer time") << QStringList{"Australia/Lord_Howe"};
+    QTest::newRow("Kathmandu, a quarter hour") << QStringList{"Asia/Kathmandu"};
+    QTest::newRow("Apia, a day left out") << QStringList{"Pacific/Apia"};
+    QTest::newRow("St. John's") << QStringList{"America/St_Johns"};
+    QTest::newRow("the zone changes") << QStringList{"Europe/Berlin", "Pacific/Kiritimati", "Etc/GMT+12",
+                                                     "Australia/Lord_Howe", "UTC"};
 }
 
 void TestDateTexts::countsMidnights()
 {
-    QFETCH(QDateTime, then);
-    QFETCH(QDateTime, now);
-    QFETCH(int, expected);
-    QCOMPARE(int(DateTexts::ageInDays(then, now)), expected);
+    QFETCH(QStringList, zones);
+    QRandomGenerator random(31);
+    const auto secs = [](int year) { return QDateTime(QDate(year, 1, 1), QTime(0, 0), Qt::UTC).toSecsSinceEpoch(); };
+    // The moments at which the zones' offsets change, for moments around them.
+    QList<qint64> changes;
+    for (const QString& zone : zones) {
+        for (const auto& change : QTimeZone(zone.toLatin1())
+                                      .transitions(QDateTime::fromSecsSinceEpoch(secs(2010), Qt::UTC),
+                                                   QDateTime::fromSecsSinceEpoch(secs(2030), Qt::UTC)))
+            changes << change.atUtc.toSecsSinceEpoch();
+    }
+    for (int n = 0; n < 3000 && !QTest::currentTestFailed(); ++n) {
+        const QByteArray zone = zones[n % zones.size()].toLatin1();
+        qputenv("TZ", zone);
+        FileStamp::refreshZone();
+        const QTimeZone reference(zone);
+        // Two moments near each other, a change of offset or a midnight; now and then far apart.
+        const qint64 around = changes.isEmpty() || random.bounded(3) == 0
+                                  ? secs(1990) + qint64(random.bounded(quint64(secs(2060) - secs(1990))))
+                                  : changes[random.bounded(int(changes.size()))];
+        const auto close = [&](qint64 from) {
+            const qint64 spread = random.bounded(2) ? 3 * 86400 : 7200;
+            return from - spread + qint64(random.bounded(quint64(2 * spread + 1)));
+        };
+        const qint64 now = close(around);
+        // Now and then a file more than 16 bits of days away, either way.
+        const qint64 far = 86400 * qint64(random.bounded(32770, 60000)) * (random.bounded(2) ? 1 : -1);
+        const qint64 then = random.bounded(8) ? close(around) : now + far;
+        const int expected = int(qBound(qint64(-32768),
+                                        QDateTime::fromSecsSinceEpoch(then, reference)
+                                            .date()
+                                            .daysTo(QDateTime::fromSecsSinceEpoch(now, reference).date()),
+                                        qint64(32767)));
+        // Given at any offset: only the moment counts.
+        const int offsetA = 900 * int(random.bounded(-48, 57));
+        const int offsetB = 900 * int(random.bounded(-48, 57));
+        const QString what = QString::fromLatin1(zone) + QLatin1Char(' ') + QString::number(then) + QLatin1Char(' ') +
+                             QString::number(now);
+        QVERIFY2(DateTexts::ageInDays(QDateTime::fromSecsSinceEpoch(then, Qt::OffsetFromUTC, offsetA),
+                                      QDateTime::fromSecsSinceEpoch(now, Qt::OffsetFromUTC, offsetB)) == expected,
+                 qPrintable(what));
+        // As the check counts it: the file's local date, against today's.
+        FileAnswer answer;
+        answer.state = FileAnswer::State::Found;
+        answer.regular = true;
+        answer.mtimeSec = then;
+        const auto stamp = FileStamp::modified(answer);
+        QVERIFY2(stamp, qPrintable(what));
+        QVERIFY2(DateTexts::ageInDays(stamp->date, QDateTime::fromSecsSinceEpoch(now, reference).date()) == expected,
+                 qPrintable(what));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestDateTexts)

@@ -1,4 +1,5 @@
 #include "engine/FileQuery.h"
+#include "engine/FileStamp.h"
 #include "engine/getlastfile.h"
 
 #include "TestHelpers.h"
@@ -6,8 +7,11 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
+#include <algorithm>
 
 class TestGetLastFile : public QObject
 {
@@ -15,8 +19,9 @@ class TestGetLastFile : public QObject
 
 private slots:
     void init();
-    void picksByWholeMinutes_data();
-    void picksByWholeMinutes();
+    void cleanup();
+    void tiesFollowTheListing_data();
+    void tiesFollowTheListing();
     void trailingSeparatorMakesNoDifference();
     void foldersWithoutFiles_data();
     void foldersWithoutFiles();
@@ -31,12 +36,22 @@ private:
     QStringList listingOrder() const;
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_zone = qgetenv("TZ");
 };
 
 void TestGetLastFile::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+}
+
+void TestGetLastFile::cleanup()
+{
+    if (m_zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", m_zone);
+    FileStamp::refreshZone();
 }
 
 // The platform's listing order, which the tie rules follow.
@@ -51,43 +66,55 @@ QStringList TestGetLastFile::listingOrder() const
     return names;
 }
 
-void TestGetLastFile::picksByWholeMinutes_data()
+void TestGetLastFile::tiesFollowTheListing_data()
 {
-    QTest::addColumn<QTime>("timeA");
-    QTest::addColumn<QTime>("timeB");
-    QTest::addColumn<bool>("newest");
-    // "a", "b", or "first"/"last" for whichever the listing returns first/last
-    QTest::addColumn<QString>("expected");
-
-    const QTime t1000(10, 0, 0), t1000_59(10, 0, 59), t1001(10, 1, 0);
-    QTest::newRow("newest, later minute") << t1000_59 << t1001 << true << "b";
-    QTest::newRow("oldest, earlier minute") << t1000_59 << t1001 << false << "a";
-    QTest::newRow("newest, same minute: first listed") << t1000 << t1000_59 << true << "first";
-    QTest::newRow("oldest, same minute: last listed") << t1000 << t1000_59 << false << "last";
-    QTest::newRow("newest, same minute the other way round: first listed") << t1000_59 << t1000 << true << "first";
-    QTest::newRow("oldest, same minute the other way round: last listed") << t1000_59 << t1000 << false << "last";
-    QTest::newRow("newest, same second: first listed") << t1001 << t1001 << true << "first";
-    QTest::newRow("oldest, same second: last listed") << t1001 << t1001 << false << "last";
+    QTest::addColumn<QByteArray>("zone");
+    QTest::addColumn<QDate>("from"); // times lie around the zone's first change of offset after this day
+    // Whole minutes as the local clock shows them: hours that repeat, and offsets off the hour.
+    QTest::newRow("UTC") << QByteArray("UTC") << QDate(2026, 1, 1);
+    QTest::newRow("Berlin, an hour again") << QByteArray("Europe/Berlin") << QDate(2026, 7, 1);
+    QTest::newRow("Berlin, an hour left out") << QByteArray("Europe/Berlin") << QDate(2026, 1, 1);
+    QTest::newRow("Lord Howe, half an hour again") << QByteArray("Australia/Lord_Howe") << QDate(2026, 1, 1);
+    QTest::newRow("Kathmandu") << QByteArray("Asia/Kathmandu") << QDate(2026, 1, 1);
 }
 
-void TestGetLastFile::picksByWholeMinutes()
+void TestGetLastFile::tiesFollowTheListing()
 {
-    QFETCH(QTime, timeA);
-    QFETCH(QTime, timeB);
-    QFETCH(bool, newest);
-    QFETCH(QString, expected);
-
-    const QDate day = QDate::currentDate().addDays(-3);
-    TestHelpers::touch(path("a"), QDateTime(day, timeA));
-    TestHelpers::touch(path("b"), QDateTime(day, timeB));
-    const QStringList order = listingOrder();
-    QCOMPARE(order.size(), 2);
-    QString name = expected;
-    if (expected == "first")
-        name = order.first();
-    else if (expected == "last")
-        name = order.last();
-    QCOMPARE(getlastfile(m_dir->path(), newest), path(name));
+    QFETCH(QByteArray, zone);
+    QFETCH(QDate, from);
+    qputenv("TZ", zone);
+    FileStamp::refreshZone();
+    const QTimeZone local(zone);
+    const QDateTime start(from, QTime(0, 0), Qt::UTC);
+    const auto change = local.nextTransition(start);
+    const qint64 around = (change.atUtc.isValid() ? change.atUtc : start).toSecsSinceEpoch();
+    const QStringList names{"a", "b", "c", ".hidden", "d.log", "e"};
+    QRandomGenerator random(41);
+    for (int n = 0; n < 200 && !QTest::currentTestFailed(); ++n) {
+        init();
+        QMap<QString, qint64> times;
+        for (int count = random.bounded(1, 6); count > 0; --count) {
+            // A handful of seconds either side of a few minute boundaries, so that ties are common.
+            const qint64 secs = around + 60 * random.bounded(-3, 3) + QList<int>{0, 1, 59, -1, 30}[random.bounded(5)] +
+                                (random.bounded(2) ? 0 : 3600 * random.bounded(-1, 2));
+            const QString name = names[random.bounded(int(names.size()))];
+            times[name] = secs;
+            TestHelpers::touch(path(name), QDateTime::fromSecsSinceEpoch(secs, Qt::UTC));
+        }
+        const auto minute = [&](const QString& name) {
+            const QDateTime wall = QDateTime::fromSecsSinceEpoch(times[name], local);
+            return QDateTime(wall.date(), wall.time(), Qt::UTC).toSecsSinceEpoch() / 60;
+        };
+        // Newest: the first listed of the latest minute; oldest: the last listed of the earliest.
+        const QStringList order = listingOrder();
+        QList<qint64> minutes;
+        for (const QString& name : order)
+            minutes << minute(name);
+        const QString newest = order[minutes.indexOf(*std::max_element(minutes.begin(), minutes.end()))];
+        const QString oldest = order[minutes.lastIndexOf(*std::min_element(minutes.begin(), minutes.end()))];
+        QCOMPARE(getlastfile(m_dir->path(), true), path(newest));
+        QCOMPARE(getlastfile(m_dir->path(), false), path(oldest));
+    }
 }
 
 void TestGetLastFile::trailingSeparatorMakesNoDifference()

@@ -15,6 +15,7 @@ class TestWatchEntry : public QObject
 
 private slots:
     void eachReaderReadsAStoredTrue();
+    void findsItsSectionAndKeysInAnyCase();
     void numbersByReader_data();
     void numbersByReader();
     void readsTheSectionAsStored();
@@ -23,19 +24,29 @@ private slots:
 
 void TestWatchEntry::eachReaderReadsAStoredTrue()
 {
-    const QString letters = QStringLiteral("trueTRUE x\"1\u0130");
-    QStringList values{"true", "TRUE", "True", " true", "untrue", "true1", "tRuE", "false", "", "tru", "\u0130"};
+    // Values as a hand may write them: letter case, blanks, quotes, the letters of "true" and more.
+    const QStringList pieces{"t",    "r",    "u", "e",  "T",  "R", "U", "E",
+                             "true", "TRUE", " ", "\t", "\"", "'", "x", "\u0130"};
+    QStringList lines{"true", "TRUE", " true ", "\"true\"", "' true'", "\"TRUE", "untrue", "", "\"\"", "\u0130"};
     QRandomGenerator random(7);
     for (int n = 0; n < 4000; ++n) {
-        QString value;
+        QString line;
         for (int length = random.bounded(7); length > 0; --length)
-            value += letters[random.bounded(int(letters.size()))];
-        values.append(value);
+            line += pieces[random.bounded(int(pieces.size()))];
+        lines.append(line);
     }
-    for (const QString& value : values) {
-        WatchEntry entry;
-        entry.adviseChanges = value;
-        entry.notActive = value;
+    for (const QString& line : lines) {
+        const WatchEntry entry = WatchEntry::read(
+            IniDocument::parse(("[file 0]\nadvisechanges=" + line + "\nNotactive=" + line + "\n").toUtf8()), 0);
+        // The store hands on the value without the blanks around it and one pair of quotes.
+        QString value = line;
+        while (!value.isEmpty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove(0, 1);
+        while (!value.isEmpty() && (value.back() == ' ' || value.back() == '\t'))
+            value.chop(1);
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+            value = value.mid(1, value.size() - 2);
+        QCOMPARE(entry.adviseChanges, value.isEmpty() ? QString() : value);
         const QString lowered = value.toLower();
         const bool exactTrue = lowered == QLatin1String("true");
         // The list's change test: "true" with letter case as stored, anywhere in the value.
@@ -46,6 +57,30 @@ void TestWatchEntry::eachReaderReadsAStoredTrue()
         QCOMPARE(entry.editorReportsChanges(), exactTrue);
         QCOMPARE(entry.reportReportsChanges(), exactTrue);
         QCOMPARE(entry.isRemoved(), exactTrue);
+    }
+}
+
+void TestWatchEntry::findsItsSectionAndKeysInAnyCase()
+{
+    // Section "file " + the number and the key names, matched as their lowered forms are, blanks
+    // around them aside; any other spelling names something else.
+    const QStringList words{"file", "File", "FILE", "fIlE", "fi le", "files", "f\u0130le", "fıle", "file"};
+    const QStringList gaps{" ", " ", "  ", "\t", ""};
+    const QStringList blanks{"", "", " ", "\t", " \t"};
+    const QStringList numbers{"3", "3", "03", "+3", "3.0", "30"};
+    const QStringList keys{"days", "DAYS", "Days", "d ays", "dayz", "D\u0130YS", "days"};
+    QRandomGenerator random(8);
+    const auto pick = [&random](const QStringList& pool) { return pool[random.bounded(int(pool.size()))]; };
+    for (int n = 0; n < 4000; ++n) {
+        const QString word = pick(words);
+        const QString gap = pick(gaps);
+        const QString number = pick(numbers);
+        const QString key = pick(keys);
+        const QString text = "[" + pick(blanks) + word + gap + number + pick(blanks) + "]\n" + pick(blanks) + key +
+                             pick(blanks) + "=9\n";
+        const bool found = (word + gap + number).toLower() == QLatin1String("file 3") && key.toLower() == "days";
+        QVERIFY2(WatchEntry::read(IniDocument::parse(text.toUtf8()), 3).days == (found ? "9" : QString()),
+                 qPrintable(text));
     }
 }
 
