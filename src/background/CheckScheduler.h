@@ -49,12 +49,13 @@ signals:
 private slots:
     // Qt D-Bus reaches bus signals only through slots named by text.
     void onPrepareForSleep(bool sleeping);
+    // A slot, so that a test can tick it without waiting the minutes out.
+    void intervalFired();
 
 private:
     void aimAtMidnight();
     void aimAtMidnightAfter(const QDateTime& moment);
     void midnightFired();
-    void intervalFired();
     // Notes a tick of either timer; true when the wall clock jumped since the last one.
     bool wallClockJumped();
 

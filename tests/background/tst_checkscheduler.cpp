@@ -1,6 +1,7 @@
 #include "background/CheckScheduler.h"
 #include "engine/Clock.h"
 
+#include <QMetaEnum>
 #include <QSignalSpy>
 #include <QTest>
 #include <ctime>
@@ -122,6 +123,49 @@ private slots:
             QCOMPARE(int(due.first().first().value<CheckScheduler::Reason>()), reason);
         QCOMPARE(scheduler.midnightTarget(), local(next));
         QVERIFY(scheduler.midnightDelayMsecs() > 1000);
+    }
+    // What the machine does between the timers' ticks, step by step: the wall clock moving on
+    // while the timers stand still (a sleep), logind's signals, and an interval tick.
+    void sleepAndInterval_data()
+    {
+        QTest::addColumn<QStringList>("steps"); // "+<hours>" moves the wall clock alone; "doze", "wake", "tick"
+        QTest::addColumn<QString>("checks");    // the reasons given, in turn
+        QTest::addColumn<QString>("next");      // the midnight then aimed at
+
+        const QString tonight = QStringLiteral("2024-05-02T00:00:00Z");
+        const QString tomorrow = QStringLiteral("2024-05-03T00:00:00Z");
+        QTest::newRow("an interval on time") << QStringList{"tick"} << "Interval" << tonight;
+        QTest::newRow("going to sleep checks nothing") << QStringList{"doze"} << "" << tonight;
+        QTest::newRow("woken after the night") << QStringList{"doze", "+10", "wake"} << "Wake" << tomorrow;
+        QTest::newRow("the interval after a wake") << QStringList{"+10", "wake", "tick"} << "Wake Interval" << tomorrow;
+        QTest::newRow("a sleep only the interval sees") << QStringList{"+48", "tick"} << "Wake"
+                                                        << "2024-05-04T00:00:00Z";
+    }
+
+    void sleepAndInterval()
+    {
+        QFETCH(QStringList, steps);
+        setZone("UTC");
+        Clock::setMock(local(QStringLiteral("2024-05-01T22:00:00Z")));
+        CheckScheduler scheduler;
+        QStringList checks;
+        connect(&scheduler, &CheckScheduler::checkDue, this, [&checks](CheckScheduler::Reason reason) {
+            checks << QString::fromLatin1(QMetaEnum::fromType<CheckScheduler::Reason>().valueToKey(int(reason)));
+        });
+        scheduler.start(QDBusConnection(QStringLiteral("none")));
+        for (const QString& step : steps) {
+            if (step.startsWith(QLatin1Char('+')))
+                Clock::advanceMock(step.mid(1).toLongLong() * 3600 * 1000);
+            else if (step == QLatin1String("tick"))
+                QVERIFY(QMetaObject::invokeMethod(&scheduler, "intervalFired"));
+            else
+                QVERIFY(QMetaObject::invokeMethod(&scheduler, "onPrepareForSleep",
+                                                  Q_ARG(bool, step == QLatin1String("doze"))));
+        }
+        QTEST(checks.join(QLatin1Char(' ')), "checks");
+        QFETCH(QString, next);
+        QCOMPARE(scheduler.midnightTarget(), local(next));
+        QCOMPARE(qint64(scheduler.midnightDelayMsecs()), Clock::now().msecsTo(local(next)));
     }
 };
 

@@ -132,6 +132,9 @@ void TestHelperClient::answers_data()
     row("the run's deadline first", Op::Stat, {}, 0, false, {60, 1600, -1}, "unreachable: No answer within 2 s [] ",
         true, 1600);
     row("stopped", Op::List, {}, 0, false, {60, -1, 100}, "unreachable: The check was stopped [] ", true, 100);
+    // However steadily the helper answers, the run's deadline ends the wait.
+    row("steady past the run's deadline", Op::List, {name("a"), name("b"), name("c"), end(0)}, 600, false,
+        {1, 1000, -1}, "unreachable: No answer within 1 s [a] ", true, 1000);
 }
 
 void TestHelperClient::answers()

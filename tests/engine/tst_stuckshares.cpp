@@ -52,6 +52,8 @@ private slots:
     void notesTellLaterRuns();
     void waitInLine_data();
     void waitInLine();
+    void lineOverTime_data();
+    void lineOverTime();
 
 private:
     QStringList notes() const;
@@ -103,15 +105,18 @@ void TestStuckShares::stuckUntilItsHelperEnds()
 void TestStuckShares::notesTellLaterRuns_data()
 {
     QTest::addColumn<QString>("process");
+    QTest::addColumn<bool>("givenUpStuck"); // false: only left to end, as its query was done
     QTest::addColumn<bool>("stuck");
-    QTest::newRow("a helper still stuck") << QStringLiteral("helper") << true;
-    QTest::newRow("its pid now another program's") << QStringLiteral("other") << false;
-    QTest::newRow("a helper that has ended") << QStringLiteral("ended") << false;
+    QTest::newRow("a helper still stuck") << QStringLiteral("helper") << true << true;
+    QTest::newRow("a helper only left to end") << QStringLiteral("helper") << false << false;
+    QTest::newRow("its pid now another program's") << QStringLiteral("other") << true << false;
+    QTest::newRow("a helper that has ended") << QStringLiteral("ended") << true << false;
 }
 
 void TestStuckShares::notesTellLaterRuns()
 {
     QFETCH(QString, process);
+    QFETCH(bool, givenUpStuck);
     QFETCH(bool, stuck);
     HelperChannel helper{QStringLiteral(STALEGUARD_QUERY_HELPER)};
     qint64 pid = QCoreApplication::applicationPid();
@@ -127,8 +132,8 @@ void TestStuckShares::notesTellLaterRuns()
     }
     // What an earlier run left: its own record of the helper went with it.
     StuckShares::giveUp("/mnt/a", std::make_unique<EndingChannel>(std::make_shared<std::atomic<bool>>(true), pid),
-                        true);
-    QCOMPARE(notes().size(), 1);
+                        givenUpStuck);
+    QCOMPARE(notes().size(), givenUpStuck ? 1 : 0);
     QCOMPARE(StuckShares::stuckOn("/mnt/a"), stuck);
     QVERIFY(!StuckShares::stuckOn("/mnt/b"));
     QCOMPARE(notes().size(), stuck ? 1 : 0);
@@ -189,6 +194,55 @@ void TestStuckShares::waitInLine()
     QFETCH(int, takes);
     QCOMPARE(waited, takes > 0);
     QVERIFY2(took >= takes - 20 && took < takes + 500, qPrintable(QString::number(took)));
+}
+
+void TestStuckShares::lineOverTime_data()
+{
+    // Moments in ms from when the request before was sent; the share's timeout is 3 s.
+    QTest::addColumn<int>("heardAt"); // the share answers the request before
+    QTest::addColumn<int>("joinAt");  // the later query comes, when that answer is no longer fresh
+    QTest::addColumn<int>("leaveAt"); // the request before is done, -1 never
+    QTest::addColumn<PlaceInLine::Wait>("expected");
+    QTest::addColumn<int>("takes"); // ms from joining, about
+    using W = PlaceInLine::Wait;
+    // The timeout runs from the share's last answer, not from when the request was sent.
+    QTest::newRow("heard long after it was sent") << 1000 << 2100 << 3500 << W::Turn << 1400;
+    QTest::newRow("silent for the timeout since") << 200 << 1300 << -1 << W::Silent << 1900;
+}
+
+void TestStuckShares::lineOverTime()
+{
+    QFETCH(int, heardAt);
+    QFETCH(int, joinAt);
+    QFETCH(int, leaveAt);
+    QElapsedTimer since;
+    since.start();
+    std::optional<PlaceInLine> earlier;
+    earlier.emplace("/mnt/a");
+    const auto sleepUntil = [&since](int at) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(at - since.elapsed()));
+    };
+    std::thread share([&] {
+        sleepUntil(heardAt);
+        earlier->heard();
+        if (leaveAt >= 0) {
+            sleepUntil(leaveAt);
+            earlier.reset();
+        }
+    });
+    sleepUntil(joinAt);
+    PlaceInLine place("/mnt/a");
+    QElapsedTimer timer;
+    timer.start();
+    bool waited = false;
+    const PlaceInLine::Wait wait = place.waitTurn(
+        3000, 20, [] { return false; }, waited);
+    const qint64 took = timer.elapsed();
+    share.join();
+    QTEST(wait, "expected");
+    QVERIFY(waited);
+    QFETCH(int, takes);
+    QVERIFY2(took >= takes - 100 && took < takes + 400, qPrintable(QString::number(took)));
 }
 
 QTEST_GUILESS_MAIN(TestStuckShares)
