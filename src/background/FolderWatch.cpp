@@ -92,7 +92,9 @@ bool FolderWatch::isOwnFile(const QString& folder, const QString& name) const
 
 void FolderWatch::rewatch()
 {
-    drainEvents();
+    // A change that came in since the last look still asks for a check.
+    if (drainEvents())
+        openWindow();
     // Two names for one folder (a link, a "/.." in a path) must not cost two watches.
     QSet<QString> target;
     // A share is never watched: adding the watch (or resolving its name) can hang on a share that

@@ -106,6 +106,17 @@ private slots:
         QCOMPARE(changed.count(), 1);
     }
 
+    void changeQueuedAtRewatchStillCounts()
+    {
+        FolderWatch watch(kDebounce);
+        watch.setFiles({path(QStringLiteral("logs/a.log"))});
+        QSignalSpy changed(&watch, &FolderWatch::changed);
+        // Before the event loop hears of it, as when a check ends with the change queued.
+        TestHelpers::touch(path(QStringLiteral("logs/b.log")), QDateTime::currentDateTime());
+        watch.setFiles({path(QStringLiteral("logs/a.log"))});
+        QTRY_COMPARE(changed.count(), 1);
+    }
+
     void ownFilesAreNoChange()
     {
         FolderWatch watch(kDebounce);
