@@ -97,6 +97,7 @@ void BackgroundChecks::start(const QDBusConnection& systemBus)
         return;
     m_started = true;
     m_options->setInifilename(m_host.inifilename());
+    m_folderWatch->setOwnFiles({m_host.tempinifilename()});
     connect(m_options, &BackgroundOptions::checkEveryChanged, m_scheduler, &CheckScheduler::setIntervalMinutes);
     m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
     m_scheduler->start(systemBus);

@@ -61,9 +61,40 @@ void FolderWatch::setFiles(const QStringList& paths)
     rewatch();
 }
 
+void FolderWatch::setOwnFiles(const QStringList& paths)
+{
+    m_ownNames.clear();
+    for (const QString& path : paths) {
+        if (path.isEmpty())
+            continue;
+        const QFileInfo file(QDir::cleanPath(path));
+        const QString real = QFileInfo(file.absolutePath()).canonicalFilePath();
+        m_ownNames[real.isEmpty() ? file.absolutePath() : real].append(file.fileName());
+    }
+}
+
+bool FolderWatch::isOwnFile(const QString& folder, const QString& name) const
+{
+    for (const QString& own : m_ownNames.value(folder)) {
+        if (name == own || (name.startsWith(own) && name.at(own.size()) == QLatin1Char('.')))
+            return true;
+    }
+    // A file opened unnamed (O_TMPFILE), as every save of ours is, shows up as "#<inode>" until it
+    // is linked in under its real name, which is an event of its own.
+    if (name.size() > 1 && name.front() == QLatin1Char('#')) {
+        bool number = false;
+        name.mid(1).toULongLong(&number);
+        if (number && !QFileInfo::exists(folder + QLatin1Char('/') + name))
+            return true;
+    }
+    return false;
+}
+
 void FolderWatch::rewatch()
 {
-    drainEvents();
+    // A change that came in since the last look still asks for a check.
+    if (drainEvents())
+        openWindow();
     // Two names for one folder (a link, a "/.." in a path) must not cost two watches.
     QSet<QString> target;
     // A share is never watched: adding the watch (or resolving its name) can hang on a share that
@@ -127,11 +158,12 @@ void FolderWatch::removeFolder(const QString& folder)
     m_watcher->removePath(folder);
 }
 
-void FolderWatch::drainEvents()
+bool FolderWatch::drainEvents()
 {
+    bool changed = false;
 #ifdef Q_OS_LINUX
     if (m_inotify < 0)
-        return;
+        return changed;
     alignas(inotify_event) char buffer[16 * 1024];
     for (;;) {
         const ssize_t got = ::read(m_inotify, buffer, sizeof buffer);
@@ -139,18 +171,29 @@ void FolderWatch::drainEvents()
             break;
         for (ssize_t at = 0; at < got;) {
             const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            const QString folder = m_folderOfWatch.value(event->wd);
             // The kernel ends a watch whose folder was deleted or unmounted.
             if (event->mask & IN_IGNORED)
                 m_watched.remove(m_folderOfWatch.take(event->wd));
+            // The name runs to its first NUL; the kernel pads it with more.
+            if (event->len == 0 || !isOwnFile(folder, QFile::decodeName(event->name)))
+                changed = true;
             at += ssize_t(sizeof(inotify_event)) + event->len;
         }
     }
 #endif
+    return changed;
 }
 
 void FolderWatch::onActivity()
 {
-    drainEvents();
+    if (m_notifier && !drainEvents())
+        return;
+    openWindow();
+}
+
+void FolderWatch::openWindow()
+{
     if (m_debounce.isActive())
         return;
     // The first change opens the window; until it ends, the folders are not listened to, so a

@@ -29,6 +29,11 @@ public:
     void setFiles(const QStringList& paths);
     // Watches again the folders that were missing, or disappeared and came back.
     void rewatch();
+    // The program's own files, which every check rewrites: a change to one of them (or to the lock
+    // and temporary files written beside it) is no change of its folder. Were it one, a watched
+    // folder holding them would start a check after every check, for ever. Only inotify names the
+    // file that changed, so elsewhere their changes still count.
+    void setOwnFiles(const QStringList& paths);
 
     // The folders being watched now.
     QStringList watchedFolders() const;
@@ -38,11 +43,14 @@ signals:
 
 private:
     void onActivity();
+    void openWindow();
     void onWindowEnded();
     void addFolder(const QString& folder);
     void removeFolder(const QString& folder);
-    // Reads what inotify has queued; forgets the folders whose watch ended.
-    void drainEvents();
+    // Reads what inotify has queued; forgets the folders whose watch ended. True when something
+    // other than the program's own files changed.
+    bool drainEvents();
+    bool isOwnFile(const QString& folder, const QString& name) const;
 
     QTimer m_debounce;
     QSet<QString> m_wanted;  // absolute folder paths, as the files name them
@@ -51,4 +59,5 @@ private:
     int m_inotify = -1;
     QSocketNotifier* m_notifier = nullptr;
     QHash<int, QString> m_folderOfWatch;
+    QHash<QString, QStringList> m_ownNames; // by real folder path
 };

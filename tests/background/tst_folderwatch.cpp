@@ -1,6 +1,7 @@
 #include "TestHelpers.h"
 #include "background/FolderWatch.h"
 #include "engine/FileQuery.h"
+#include "store/IniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -103,6 +104,36 @@ private slots:
         QTRY_COMPARE(changed.count(), 1);
         QTest::qWait(int(kDebounce.count() * 2));
         QCOMPARE(changed.count(), 1);
+    }
+
+    void changeQueuedAtRewatchStillCounts()
+    {
+        FolderWatch watch(kDebounce);
+        watch.setFiles({path(QStringLiteral("logs/a.log"))});
+        QSignalSpy changed(&watch, &FolderWatch::changed);
+        // Before the event loop hears of it, as when a check ends with the change queued.
+        TestHelpers::touch(path(QStringLiteral("logs/b.log")), QDateTime::currentDateTime());
+        watch.setFiles({path(QStringLiteral("logs/a.log"))});
+        QTRY_COMPARE(changed.count(), 1);
+    }
+
+    void ownFilesAreNoChange()
+    {
+        FolderWatch watch(kDebounce);
+        const QString own = path(QStringLiteral("logs/$rows.ini"));
+        watch.setFiles({path(QStringLiteral("logs/a.log"))});
+        watch.setOwnFiles({own});
+        QSignalSpy changed(&watch, &FolderWatch::changed);
+        IniFile ini;
+        ini.ReplaceFile(own, "[row 0]\n");
+        ini.ReplaceFile(own, "[row 0]\n[row 1]\n");
+        QVERIFY(QFile::remove(own));
+        QTest::qWait(int(kDebounce.count() * 3));
+        QCOMPARE(changed.count(), 0);
+
+        // Named like an unnamed file in the making, but there for all to see.
+        TestHelpers::touch(path(QStringLiteral("logs/#42")), QDateTime::currentDateTime());
+        QTRY_COMPARE(changed.count(), 1);
     }
 
     void folderThatComesBackIsWatchedAgain_data()
