@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # On a real X display with a real notification daemon (dunst) on a private session bus: Staleguard
-# sits in the tray over an old backup whose job is set to run by itself, and checks every minute.
-# The first check starts the job, which fails; its failure, with the exit status and the last line
-# it wrote to its error output, reaches the daemon. The checks of the following minutes do not
-# start it again, and neither does a check from a script. (Days of such checks, across midnight and
-# restarts, run in-process with the clock pinned: tst_jobkeys for the rule, tst_jobcommands through
-# the window's own checks and the real watcher.)
+# sits in the tray over an old backup whose job is set to run by itself. The first check of its own,
+# brought on by a change in the backup's folder, starts the job, which fails; its failure, with the
+# exit status and the last line it wrote to its error output, reaches the daemon. The checks that
+# follow do not start it again, and neither does a check from a script. (Days of such checks, across
+# midnight and restarts, run in-process with the clock pinned: tst_jobkeys for the rule,
+# tst_jobcommands through the window's own checks and the real watcher.)
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/privatebus.sh"
@@ -24,6 +24,12 @@ job_notices() {
     notification_bodies | grep -c '^The job for Nightly backup' || true
 }
 
+# The row map, written whole at the end of every check, no longer lists the report (entry 1).
+report_row_gone() {
+    local map
+    map=$(cat "$app/\$Staleguard.ini" 2>/dev/null) && [ -n "$map" ] && ! grep -q '^realnumber=1' <<<"$map"
+}
+
 start_display
 start_notification_daemon
 
@@ -38,9 +44,16 @@ echo "rsync: no space left on device" >&2
 exit 12
 SH
 chmod 700 "$app/backup"
+# A second, fresh file: made old, its row shows that a check ran to the end.
+touch "$app/report.txt"
 cat >>"$app/Staleguard.ini" <<INI
 job=$app/backup --nightly
 job when late=true
+
+[file 1]
+filename=$app/report.txt
+days=3
+description=Weekly report
 INI
 chmod 600 "$app/Staleguard.ini"
 
@@ -49,13 +62,17 @@ chmod 600 "$app/Staleguard.ini"
 [ $? -eq 2 ] || fail "--check did not report the old file"
 [ -e "$app/runs" ] && fail "--check ran the job"
 
+icons_before=$(tray_icons)
 run_program "$app"
 pid=$LAST_PID
 # The start-up refresh is the user's: it lists the row and starts nothing.
-sleep 5
+wait_for 60 eval '[ "$(tray_icons)" -gt "$icons_before" ]' || fail "the program did not go to the tray"
+sleep 2
 [ -e "$app/runs" ] && fail "the job started with the program, before any check of its own"
 
-wait_for 100 test -s "$app/runs" || fail "no check started the job within 100 s"
+# Something else in the backup's folder changes; the check that brings on starts the job.
+touch "$app/backup.log"
+wait_for 20 test -s "$app/runs" || fail "no check started the job within 20 s of a change in its folder"
 wait_for 20 eval '[ "$(notifications_seen)" -gt 0 ]' || fail "no notification came for the failed job"
 sleep 0.5
 [ "$(notifications_shown)" -gt 0 ] && shot job-failed
@@ -67,10 +84,17 @@ grep -qx "It last wrote: rsync: no space left on device" <<<"$body" ||
     fail "the notification does not give the last line: '$body'"
 grep -q '^job started=' "$app/Staleguard.ini" || fail "the start was not noted in the watch list"
 
-# Two more checks, a minute apart: the job does not run again today.
-sleep 130
+# Two more checks: the job does not run again today. The first shows it ran to the end by telling of
+# the report gone old, which it does just before it starts late jobs; the second, by taking the
+# report's row out of the row map. A job started by either would write to its file within seconds.
+touch -d "10 days ago" "$app/report.txt"
+wait_for 20 notification_came "Weekly report is 10 days old" ||
+    fail "no check told of the report gone old: $(notification_bodies)"
+touch "$app/report.txt"
+wait_for 20 report_row_gone || fail "no check took the report's row away"
+sleep 2
 kill -0 "$pid" 2>/dev/null || fail "the program ended"
-[ "$(wc -l <"$app/runs")" -eq 1 ] || fail "the job ran $(wc -l <"$app/runs") times in three checks"
+[ "$(wc -l <"$app/runs")" -eq 1 ] || fail "the job ran $(wc -l <"$app/runs") times"
 dunstctl close-all
 [ "$(job_notices)" -eq 1 ] || fail "the failure was told $(job_notices) times"
 echo "PASS: notification in $SHOTS/job-failed.png"

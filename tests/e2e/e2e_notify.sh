@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # On a real X display with a tray host and a real notification daemon (dunst) on a private session
-# bus: Staleguard starts in the tray with a fresh file and checks again every minute; the file's
-# time is then set back past its threshold, and a desktop notification naming the row must arrive
-# while the window stays in the tray. The notification is photographed into the e2e folder.
+# bus: Staleguard starts in the tray with two fresh files; the first file's time is then set back
+# past its threshold, and a desktop notification naming the row must arrive while the window stays
+# in the tray. The notification is photographed into the e2e folder. When the second file goes old
+# too, the check that tells of it does not tell of the first row again.
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/privatebus.sh"
@@ -23,6 +24,14 @@ start_notification_daemon
 
 app=$(install_program app)
 write_going_stale_list "$app"
+touch "$app/report.txt"
+cat >>"$app/Staleguard.ini" <<INI
+
+[file 1]
+filename=$app/report.txt
+days=3
+description=Weekly report
+INI
 
 icons_before=$(tray_icons)
 run_program "$app"
@@ -53,7 +62,10 @@ grep -qx "Nightly backup is 10 days old" <<<"$body" || fail "the notification's 
 [ "$(tray_icons)" -gt "$icons_before" ] || fail "the icon left the tray"
 wait_for 10 icon_flashing || fail "the icon does not flash for the new row"
 
-# The same row is no news: the next interval check stays quiet.
-sleep 70
-[ "$(notifications_seen)" -eq 1 ] || fail "the same row was told about again: $(notification_bodies)"
+# The same row is no news: the next check tells of the report alone.
+touch -d "10 days ago" "$app/report.txt"
+wait_for 20 notification_came "Weekly report is 10 days old" ||
+    fail "no notification within 20 s after the report went stale: $(notification_bodies)"
+[ "$(notifications_seen)" -eq 2 ] && [ "$(notification_bodies | grep -cx 'Nightly backup is 10 days old')" -eq 1 ] ||
+    fail "the same row was told about again: $(notification_bodies)"
 echo "PASS: notification in $SHOTS/notification.png"

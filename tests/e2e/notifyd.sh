@@ -61,6 +61,13 @@ notification_bodies() {
     notification_field body
 }
 
+# True once a notification with the body $1 has come. Only closed ones can be read, so it closes
+# those on screen.
+notification_came() {
+    dunstctl close-all
+    notification_bodies | grep -qx "$1"
+}
+
 # True when the tray host's panel changes while watched for a little over the flash interval.
 icon_flashing() {
     local panel i
