@@ -195,7 +195,7 @@ const QStringList kValueBits{"",  "x", " ",      "\t",     "\"",     "'",      "
 class Generator
 {
 public:
-    explicit Generator(quint32 seed) : m_random(seed) {}
+    explicit Generator(quint32 slice) : m_random(slice) {}
     int below(int n) { return int(m_random.bounded(n)); }
     QString pick(const QStringList& pool) { return pool[below(int(pool.size()))]; }
     QString value()
@@ -246,15 +246,15 @@ private:
 
 void TestIniModel::editsAgreeWithTheModel_data()
 {
-    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<quint32>("slice");
     for (quint32 slice = 0; slice < 4; ++slice)
         QTest::addRow("slice %u", slice) << slice;
 }
 
 void TestIniModel::editsAgreeWithTheModel()
 {
-    QFETCH(quint32, seed);
-    Generator make(seed);
+    QFETCH(quint32, slice);
+    Generator make(slice);
     for (int run = 0; run < 500; ++run) {
         const QByteArray file = make.file();
         IniDocument doc = IniDocument::parse(file);
