@@ -1,5 +1,6 @@
 #include "desktop/WatchedJobStarter.h"
 
+#include "jobwatch/FreshSpawn.h"
 #include "jobwatch/JobReport.h"
 
 #include <QCoreApplication>
@@ -20,7 +21,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 #endif
 
 namespace {
@@ -147,19 +147,9 @@ QString spawnWatcher(const QStringList& argv, long& pid, int& fd)
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
     pid_t child = 0;
-    const int result = ::posix_spawn(&child, args.front(), &actions, &attr, args.data(), environ);
+    const int result = FreshSpawn::start(child, args.front(), actions, args.data(), true);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
     ::close(pipe[1]);
     if (result != 0) {
         ::close(pipe[0]);

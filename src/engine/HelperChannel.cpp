@@ -1,6 +1,8 @@
 #include "engine/HelperChannel.h"
 
 #ifdef Q_OS_UNIX
+#include "jobwatch/FreshSpawn.h"
+
 #include <QFile>
 #include <cerrno>
 #include <csignal>
@@ -10,8 +12,6 @@
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 HelperChannel::~HelperChannel()
 {
@@ -32,19 +32,9 @@ bool HelperChannel::open(QString& why)
     posix_spawn_file_actions_adddup2(&actions, sv[1], STDIN_FILENO);
     posix_spawn_file_actions_adddup2(&actions, sv[1], STDOUT_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     char* argv[] = {const_cast<char*>(program.constData()), nullptr};
-    const int result = ::posix_spawn(&m_pid, program.constData(), &actions, &attr, argv, environ);
+    const int result = FreshSpawn::start(m_pid, program.constData(), actions, argv, false);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
     ::close(sv[1]);
     if (result != 0) {
         ::close(sv[0]);

@@ -1,5 +1,6 @@
 #include "jobwatch/JobWatcher.h"
 
+#include "jobwatch/FreshSpawn.h"
 #include "jobwatch/JobReport.h"
 #include "jobwatch/LastLine.h"
 
@@ -13,8 +14,6 @@
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace {
 
@@ -110,21 +109,9 @@ int run(const char* lock, char* const argv[], int reportFd)
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-    // The job starts with every signal as a fresh program has it, SIGPIPE included, which this
-    // process ignores.
-    posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none;
-    sigemptyset(&none);
-    sigset_t all;
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int result = ::posix_spawn(&pid, argv[0], &actions, &attr, argv, environ);
+    const int result = FreshSpawn::start(pid, argv[0], actions, argv, false);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
     ::close(err[1]);
     if (result != 0) {
         ::close(err[0]);

@@ -1,0 +1,29 @@
+#include "jobwatch/FreshSpawn.h"
+
+#include <csignal>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace FreshSpawn {
+
+int start(pid_t& pid, const char* path, const posix_spawn_file_actions_t& actions, char* const argv[], bool ownSession)
+{
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none;
+    sigemptyset(&none);
+    sigset_t all;
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    short flags = POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    if (ownSession)
+        flags |= POSIX_SPAWN_SETSID;
+    posix_spawnattr_setflags(&attr, flags);
+    const int result = ::posix_spawn(&pid, path, &actions, &attr, argv, environ);
+    posix_spawnattr_destroy(&attr);
+    return result;
+}
+
+} // namespace FreshSpawn
