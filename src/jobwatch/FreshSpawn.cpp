@@ -1,6 +1,7 @@
 #include "jobwatch/FreshSpawn.h"
 
 #include <csignal>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -24,6 +25,17 @@ int start(pid_t& pid, const char* path, const posix_spawn_file_actions_t& action
     const int result = ::posix_spawn(&pid, path, &actions, &attr, argv, environ);
     posix_spawnattr_destroy(&attr);
     return result;
+}
+
+void closeInherited()
+{
+#ifdef SYS_close_range
+    if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0)
+        return;
+#endif
+    const long highest = ::sysconf(_SC_OPEN_MAX);
+    for (long fd = 3; fd < (highest > 0 && highest < 65536 ? highest : 65536); ++fd)
+        ::close(int(fd));
 }
 
 } // namespace FreshSpawn

@@ -3,13 +3,19 @@
 #include <spawn.h>
 #include <sys/types.h>
 
-// Starts a program with every signal as a fresh program has it: none blocked and each at its
-// default, SIGPIPE included, which the starting process may ignore. The program, the job watcher
-// and the query helper all start their children this way.
+// How a child process of ours starts: the query helper and the job watcher, started by the
+// program, and the job, started by the watcher.
 namespace FreshSpawn {
 
-// With `ownSession` the child leads a session of its own, out of reach of the starter's terminal
-// and process group. Returns 0, or posix_spawn's error number.
+// Starts a program with every signal as a fresh program has it: none blocked and each at its
+// default, SIGPIPE included, which the starting process may ignore. With `ownSession` the child
+// leads a session of its own, out of reach of the starter's terminal and process group. Returns 0,
+// or posix_spawn's error number.
 int start(pid_t& pid, const char* path, const posix_spawn_file_actions_t& actions, char* const argv[], bool ownSession);
+
+// Called first thing in such a child: closes every descriptor but the standard three, so that
+// whatever its starter left open (a display connection, a lock) does not stay open for as long as
+// the child lives, which a job or a hung share may make hours.
+void closeInherited();
 
 } // namespace FreshSpawn

@@ -11,7 +11,6 @@
 #include <spawn.h>
 #include <string>
 #include <sys/file.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -127,17 +126,6 @@ int run(const char* lock, char* const argv[], int reportFd)
     report += WIFSIGNALED(status) ? JobReport::signalled(WTERMSIG(status)) : JobReport::exited(WEXITSTATUS(status));
     put(reportFd, report);
     return 0;
-}
-
-void closeInherited()
-{
-#ifdef SYS_close_range
-    if (::syscall(SYS_close_range, 3U, ~0U, 0U) == 0)
-        return;
-#endif
-    const long highest = ::sysconf(_SC_OPEN_MAX);
-    for (long fd = 3; fd < (highest > 0 && highest < 65536 ? highest : 65536); ++fd)
-        ::close(int(fd));
 }
 
 } // namespace JobWatcher

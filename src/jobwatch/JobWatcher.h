@@ -10,8 +10,4 @@ namespace JobWatcher {
 // earlier run still holds that lock does not start. Returns the watcher's exit status.
 int run(const char* lock, char* const argv[], int reportFd);
 
-// Closes every descriptor but the standard three: whatever the starter left open (its display
-// connection, its locks) must not stay open for as long as a job runs.
-void closeInherited();
-
 } // namespace JobWatcher
