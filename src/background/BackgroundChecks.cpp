@@ -47,7 +47,7 @@ struct BackgroundChecks::Job
 
 BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QObject* parent)
     : QObject(parent), m_host(host), m_ownService(std::make_unique<DBusNotificationService>()),
-      m_ownRevealer(std::make_unique<DBusFileRevealer>()), m_revealer(m_ownRevealer.get()),
+      m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this)),
       m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
       m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_options(new BackgroundOptions(QString(), this))
 {

@@ -15,7 +15,7 @@
 class BackgroundCheckHost;
 class BackgroundOptions;
 class DesktopNotifier;
-class FileRevealer;
+class DBusFileRevealer;
 class FolderWatch;
 class NotificationPolicy;
 class NotificationService;
@@ -35,8 +35,6 @@ public:
 
     // Notifications go here instead of the desktop's server (tests put a recorder here).
     void useNotificationService(NotificationService& service);
-    // A notification's "Show in Folder" goes here instead of the file manager.
-    void useFileRevealer(FileRevealer& revealer) { m_revealer = &revealer; }
     // Where notifications go now, for whoever else has something to tell the user.
     NotificationService& notificationService() const { return *m_service; }
     // Whether a notification of a single row offers to run its entry's job.
@@ -97,8 +95,7 @@ private:
     NotificationService* m_service = nullptr;
     std::function<bool(qint16)> m_jobOffered;
     std::unique_ptr<DesktopNotifier> m_notifier;
-    std::unique_ptr<FileRevealer> m_ownRevealer;
-    FileRevealer* m_revealer = nullptr;
+    DBusFileRevealer* m_revealer;
     std::unique_ptr<NotificationPolicy> m_policy;
     CheckScheduler* m_scheduler = nullptr;
     FolderWatch* m_folderWatch = nullptr;

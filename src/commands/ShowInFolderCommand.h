@@ -1,13 +1,10 @@
 #pragma once
 
-#include "background/FileRevealer.h"
-
 #include <QObject>
 #include <QString>
 #include <functional>
-#include <memory>
 
-class QAction;
+class DBusFileRevealer;
 class QMenu;
 
 // "Show in Folder" on the list's pop-up: the selected row's file in the user's file manager.
@@ -19,16 +16,12 @@ public:
     // The place of the selected row (CheckRow::place), empty when no row is selected.
     using SelectedPlace = std::function<QString()>;
 
-    // Adds the item below the pop-up's others; without a revealer it asks the session bus.
-    ShowInFolderCommand(QMenu* rightpopup, SelectedPlace selectedPlace, QObject* parent,
-                        std::unique_ptr<FileRevealer> revealer = {});
-    ~ShowInFolderCommand() override;
+    // Adds the item below the pop-up's others.
+    ShowInFolderCommand(QMenu* rightpopup, SelectedPlace selectedPlace, QObject* parent);
 
-    QAction* action() const { return m_action; }
     void rightpopupshowinfolder_Click();
 
 private:
     SelectedPlace m_selectedPlace;
-    std::unique_ptr<FileRevealer> m_revealer;
-    QAction* m_action;
+    DBusFileRevealer* m_revealer;
 };
