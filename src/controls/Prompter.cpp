@@ -56,16 +56,11 @@ QMessageBox::Icon boxIcon(Prompter::Icon icon)
     return QMessageBox::NoIcon;
 }
 
-QString titleOr(const QString& title)
-{
-    return title.isEmpty() ? AppInfo::productName() : title;
-}
-
 } // namespace
 
-bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, Icon icon, const QString& title)
+bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, Icon icon)
 {
-    Record record{titleOr(title), text, icon, true, false};
+    Record record{AppInfo::productName(), text, icon, true, false};
     if (script().scripted) {
         record.answeredYes = script().answers.isEmpty() ? defaultYes : script().answers.dequeue();
         script().history.append(record);
@@ -79,9 +74,9 @@ bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, I
     return record.answeredYes;
 }
 
-void Prompter::notify(QWidget* parent, const QString& text, Icon icon, const QString& title)
+void Prompter::notify(QWidget* parent, const QString& text, Icon icon)
 {
-    Record record{titleOr(title), text, icon, false, false};
+    Record record{AppInfo::productName(), text, icon, false, false};
     script().history.append(record);
     if (script().scripted)
         return;
@@ -100,10 +95,9 @@ void Prompter::closeAll()
     }
 }
 
-std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int value, int min, int max,
-                                       const QString& title)
+std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int value, int min, int max)
 {
-    Record record{titleOr(title), text, Icon::Question, true, false};
+    Record record{AppInfo::productName(), text, Icon::Question, true, false};
     std::optional<int> answer;
     if (script().scripted) {
         answer = script().numbers.isEmpty() ? std::optional<int>(value) : script().numbers.dequeue();

@@ -29,15 +29,14 @@ public:
         bool answeredYes = false;
     };
 
-    // A Yes/No question with the product name as title unless one is given. True means Yes.
-    static bool askYesNo(QWidget* parent, const QString& text, bool defaultYes = true, Icon icon = Icon::None,
-                         const QString& title = QString());
-    // A notice with an OK button. An empty title means the product name.
-    static void notify(QWidget* parent, const QString& text, Icon icon, const QString& title = QString());
+    // Every box has the product name as its title.
+    // A Yes/No question. True means Yes.
+    static bool askYesNo(QWidget* parent, const QString& text, bool defaultYes = true, Icon icon = Icon::None);
+    // A notice with an OK button.
+    static void notify(QWidget* parent, const QString& text, Icon icon);
 
     // A whole number between min and max, proposing `value`; nothing when the user cancels.
-    static std::optional<int> askNumber(QWidget* parent, const QString& text, int value, int min, int max,
-                                        const QString& title = QString());
+    static std::optional<int> askNumber(QWidget* parent, const QString& text, int value, int min, int max);
     // Closes every box on screen as its Esc would: a question answers No, a notice is taken as
     // read. For the end of the program, which must not wait for an answer.
     static void closeAll();
