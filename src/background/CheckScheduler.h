@@ -34,7 +34,6 @@ public:
     // 0 turns the interval off. Before start() the minutes are only kept for it.
     void setIntervalMinutes(int minutes);
 
-    int intervalMinutes() const { return m_intervalMinutes; }
     bool listensForSleep() const { return m_sleepSignal; }
     // The moment the midnight timer waits for, and how long it waited from when it was aimed.
     QDateTime midnightTarget() const { return m_target; }

@@ -8,15 +8,15 @@
 
 BackgroundMenuItems::BackgroundMenuItems(QMenu* options, BackgroundOptions& settings, QWidget* dialogParent)
     : QObject(options), m_settings(settings), m_dialogParent(dialogParent),
-      m_notifyItem(options->addAction(QStringLiteral("&Notify me on the desktop"))),
-      m_checkEveryItem(options->addAction(QStringLiteral("Chec&k again every…")))
+      m_notifyItem(options->addAction(QStringLiteral("&Notify me on the desktop")))
 {
     m_notifyItem->setObjectName(QStringLiteral("optionsnotify"));
     m_notifyItem->setCheckable(true);
     m_notifyItem->setChecked(true);
-    m_checkEveryItem->setObjectName(QStringLiteral("optionscheckevery"));
+    QAction* checkEveryItem = options->addAction(QStringLiteral("Chec&k again every…"));
+    checkEveryItem->setObjectName(QStringLiteral("optionscheckevery"));
     connect(m_notifyItem, &QAction::triggered, this, &BackgroundMenuItems::toggleNotify);
-    connect(m_checkEveryItem, &QAction::triggered, this, &BackgroundMenuItems::askCheckEvery);
+    connect(checkEveryItem, &QAction::triggered, this, &BackgroundMenuItems::askCheckEvery);
     connect(&m_settings, &BackgroundOptions::saveFailed, this, &BackgroundMenuItems::tellSaveFailed);
 }
 

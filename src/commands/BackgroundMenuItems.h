@@ -28,7 +28,6 @@ public:
     bool askCheckEvery();
 
     QAction* notifyItem() const { return m_notifyItem; }
-    QAction* checkEveryItem() const { return m_checkEveryItem; }
 
 private:
     void tellSaveFailed(const QString& message);
@@ -36,5 +35,4 @@ private:
     BackgroundOptions& m_settings;
     QWidget* m_dialogParent;
     QAction* m_notifyItem;
-    QAction* m_checkEveryItem;
 };
