@@ -14,16 +14,11 @@ QList<CheckRow> NotificationPolicy::select(const QList<CheckRow>& rows)
         m_toldOn.insert(row.entry, today);
         news.append(row);
     }
-    remember(rows);
+    acknowledge(rows);
     return news;
 }
 
 void NotificationPolicy::acknowledge(const QList<CheckRow>& rows)
-{
-    remember(rows);
-}
-
-void NotificationPolicy::remember(const QList<CheckRow>& rows)
 {
     m_previous.clear();
     for (const CheckRow& row : rows)

@@ -21,8 +21,6 @@ public:
     void acknowledge(const QList<CheckRow>& rows);
 
 private:
-    void remember(const QList<CheckRow>& rows);
-
     QSet<QPair<qint16, QString>> m_previous;
     QHash<qint16, QDate> m_toldOn;
 };

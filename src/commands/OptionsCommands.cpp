@@ -98,10 +98,8 @@ void OptionsCommands::optionrun_Click()
     RegistryStore& registry = RegistryStore::instance();
     int flag = 0;
     try {
-        const QString current =
-            registry.GetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), flag, QString());
         // What is stored, not the tick, decides whether this click adds or removes the entry.
-        if (!current.isEmpty())
+        if (!readRunValue().isEmpty())
             registry.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), flag);
         else
             registry.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), runValueData(),

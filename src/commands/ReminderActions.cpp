@@ -18,6 +18,26 @@
 #include <QMenu>
 #include <QMouseEvent>
 
+namespace {
+
+int postponeDays(int code)
+{
+    switch (code) {
+    case 0:
+        return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 7;
+    case 3:
+        return 30;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 ReminderActions::ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
                                  const MainWindowMenus& menus, SelectedEntry realfilenumber)
     : QObject(window), m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus),
@@ -55,9 +75,8 @@ bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
 
 void ReminderActions::popUpAtSelection()
 {
-    QListWidget* list = m_list;
-    const QRect rect = list->visualItemRect(list->currentItem());
-    listoldfiles_Mouseup(list->viewport()->mapToGlobal(rect.center()));
+    const QRect rect = m_list->visualItemRect(m_list->currentItem());
+    listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
 }
 
 void ReminderActions::connectMenus()
@@ -77,40 +96,9 @@ void ReminderActions::connectMenus()
     connect(m_menus.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
 }
 
-int ReminderActions::postponeDays(int code)
-{
-    switch (code) {
-    case 0:
-        return 1;
-    case 1:
-        return 2;
-    case 2:
-        return 7;
-    case 3:
-        return 30;
-    default:
-        return 0;
-    }
-}
-
-QDate ReminderActions::postponeDate(int code, const QDate& today)
-{
-    return today.addDays(postponeDays(code));
-}
-
-QString ReminderActions::neverQuestion()
-{
-    return QStringLiteral("This option will delete this file from your list, are you sure ?");
-}
-
-QString ReminderActions::selectFirstMessage()
-{
-    return QStringLiteral("You must first select an item from the list");
-}
-
 void ReminderActions::warnSelectFirst(QWidget* parent)
 {
-    Prompter::notify(parent, selectFirstMessage(), Prompter::Icon::Stop);
+    Prompter::notify(parent, QStringLiteral("You must first select an item from the list"), Prompter::Icon::Stop);
 }
 
 bool ReminderActions::preparerightpopup()
@@ -146,7 +134,7 @@ void ReminderActions::postponeentry(int code)
 
 void ReminderActions::postpone(qint16 entry, int code)
 {
-    EntryWriter::postpone(IniFile::instance(), m_shared.inifilename, entry, postponeDate(code, Clock::today()),
+    EntryWriter::postpone(IniFile::instance(), m_shared.inifilename, entry, Clock::today().addDays(postponeDays(code)),
                           code == 4);
     emit listChanged();
 }
@@ -177,7 +165,8 @@ void ReminderActions::rightpopupnev_Click()
     const qint16 entry = selectedEntryOrWarn();
     if (entry < 0)
         return;
-    if (Prompter::askYesNo(m_window, neverQuestion(), true))
+    if (Prompter::askYesNo(m_window, QStringLiteral("This option will delete this file from your list, are you sure ?"),
+                           true))
         postpone(entry, 4);
 }
 

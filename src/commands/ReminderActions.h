@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDate>
 #include <QObject>
 #include <QPoint>
 #include <functional>
@@ -23,17 +22,14 @@ public:
     ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
                     const MainWindowMenus& menus, SelectedEntry realfilenumber);
 
-    // Days added to today for a postpone code (0: 1 day, 1: 2 days, 2: a week, 3: 30 days, 4: never).
-    static int postponeDays(int code);
-    static QDate postponeDate(int code, const QDate& today);
-
     // Shows the pop-up at a global position when a row is selected.
     void listoldfiles_Mouseup(const QPoint& globalPos);
     // Sets up the pop-up for the selected row; false when there is nothing to show it for.
     bool preparerightpopup();
 
     void postponeentry(int code);
-    // Postpones the given entry, selected or not, and refreshes the list.
+    // Postpones the given entry, selected or not, and refreshes the list. The codes: 0 one day,
+    // 1 two days, 2 a week, 3 thirty days, 4 never.
     void postpone(qint16 entry, int code);
 
     void rightpopup1_Click();
@@ -50,8 +46,6 @@ public:
     void postpone30days_Click();
     void postponenever_Click();
 
-    static QString neverQuestion();
-    static QString selectFirstMessage();
     // Tells the user that a command needs a row of the list first.
     static void warnSelectFirst(QWidget* parent);
 
