@@ -3,14 +3,15 @@
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
+#include "controls/Prompter.h"
 #include "engine/CheckRun.h"
 #include "engine/Clock.h"
 #include "engine/EntryChecker.h"
 #include "engine/FileQuery.h"
+#include "engine/MissingFileQuestion.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/EmptyListNote.h"
-#include "mainwindow/MissingFilePrompt.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -20,6 +21,21 @@ namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
 constexpr int kPlaceRole = Qt::UserRole + 1;
+
+// The missing-file question as the main window asks it: a Yes/No message box, Yes by default.
+class MissingFilePrompt : public MissingFileQuestion
+{
+public:
+    explicit MissingFilePrompt(QWidget* parent) : m_parent(parent) {}
+
+    bool removeEntry(const QString& fileName) override
+    {
+        return Prompter::askYesNo(m_parent, MissingFileQuestion::text(fileName), true, Prompter::Icon::None);
+    }
+
+private:
+    QWidget* m_parent;
+};
 
 } // namespace
 
@@ -32,7 +48,7 @@ ListRefresher::ListRefresher(SharedMembers& shared, QWidget* window, QListWidget
 
 void ListRefresher::updatelist()
 {
-    if (isExiting())
+    if (m_exiting())
         return;
     if (m_refreshing) {
         m_refreshPending = true;
@@ -47,7 +63,7 @@ void ListRefresher::updatelist()
     do {
         m_refreshPending = false;
         refreshOnce();
-    } while (m_refreshPending && !isExiting());
+    } while (m_refreshPending && !m_exiting());
     m_listFresh = true;
 }
 
@@ -67,7 +83,7 @@ void ListRefresher::refreshOnce()
 {
     if (m_aboutToCheck)
         m_aboutToCheck();
-    if (frmSplash* splash = this->splash())
+    if (frmSplash* splash = m_splash())
         splash->setStatus(frmSplash::checkingText());
     const BusyCursor busy(m_window);
     m_list->clear();
@@ -78,15 +94,15 @@ void ListRefresher::refreshOnce()
     CheckRun::Options options;
     options.showAll = m_menus.viewshowall->isChecked();
     options.report = bool(m_refreshed);
-    options.stopped = [this] { return isExiting(); };
+    options.stopped = [this] { return m_exiting(); };
     options.progress = [this] {
-        if (frmSplash* splash = this->splash())
+        if (frmSplash* splash = m_splash())
             splash->addProgressDot();
     };
     const EntryChecker::Result result = CheckRun::run(ini, m_shared.inifilename, m_shared.tempinifilename, options);
-    if (frmSplash* splash = this->splash())
+    if (frmSplash* splash = m_splash())
         splash->drawProgress();
-    if (isExiting())
+    if (m_exiting())
         return;
     m_shared.cnt = result.lastEntry;
     fillList(result.rows, result.watched);
@@ -95,16 +111,15 @@ void ListRefresher::refreshOnce()
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
     MissingFilePrompt question(m_window);
     FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));
-    CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return isExiting(); });
+    CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return m_exiting(); });
 }
 
 void ListRefresher::fillList(const QList<CheckRow>& rows, int watched)
 {
-    QListWidget* list = m_list;
-    list->clear();
+    m_list->clear();
     for (const CheckRow& row : rows)
-        list->addItem(makeRow(row));
-    m_menus.enableForRows(list->count() > 0);
+        m_list->addItem(makeRow(row));
+    m_menus.enableForRows(m_list->count() > 0);
     noteChecked(watched);
 }
 

@@ -62,10 +62,6 @@ private:
     void refreshOnce();
     void fillList(const QList<CheckRow>& rows, int watched);
 
-    frmSplash* splash() const { return m_splash(); }
-
-    bool isExiting() const { return m_exiting(); }
-
     SharedMembers& m_shared;
     QWidget* m_window;
     QListWidget* m_list;

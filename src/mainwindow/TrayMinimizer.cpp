@@ -30,9 +30,8 @@ void TrayMinimizer::showAtStart()
 
 void TrayMinimizer::windowResized()
 {
-    TrayIcon* icon = m_icon;
     if (!m_window.isMinimized()) {
-        icon->setEnabled(false);
+        m_icon->setEnabled(false);
         return;
     }
     if (!TrayIcon::systemTrayAvailable())
@@ -67,22 +66,20 @@ void TrayMinimizer::showIcon()
 
 void TrayMinimizer::followRows()
 {
-    TrayIcon* icon = m_icon;
-    if (!icon->enabled())
+    if (!m_icon->enabled())
         return;
     const bool any = m_list->count() > 0;
-    icon->setFlashenabled(any);
-    icon->setTooltiptext(any ? AppInfo::productName() + QStringLiteral(" - You have old items")
-                             : AppInfo::productName());
+    m_icon->setFlashenabled(any);
+    m_icon->setTooltiptext(any ? AppInfo::productName() + QStringLiteral(" - You have old items")
+                               : AppInfo::productName());
 }
 
 void TrayMinimizer::trayHostAppeared()
 {
-    TrayIcon* icon = m_icon;
-    if (icon->enabled()) {
+    if (m_icon->enabled()) {
         // The new host knows only icons registered after it started.
-        icon->setEnabled(false);
-        icon->setEnabled(true);
+        m_icon->setEnabled(false);
+        m_icon->setEnabled(true);
         followRows();
         return;
     }
