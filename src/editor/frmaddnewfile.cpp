@@ -6,10 +6,11 @@
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "controls/VSResize.h"
+#include "desktop/JobCommand.h"
+#include "desktop/JobSafety.h"
 #include "desktop/RegistryStore.h"
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
-#include "editor/EditorJob.h"
 #include "editor/FileInfoLine.h"
 #include "editor/ProbedFile.h"
 #include "engine/Clock.h"
@@ -58,7 +59,8 @@ void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> 
 {
     m_inifilename = inifilename;
     m_filenumber = filenumber;
-    EditorJob::showSafety(*this, inifilename);
+    // Says in one line why jobs do not run from this watch list file, when they do not.
+    labjobsafety->setText(JobSafety::whyNot(inifilename));
 }
 
 void frmaddnewfile::connectControls()
@@ -76,7 +78,7 @@ void frmaddnewfile::connectControls()
     // A folder entry's info line is about the file its pick takes, which these change.
     connect(txtpattern, &QLineEdit::textChanged, this, &frmaddnewfile::probeAgain);
     connect(listtypeoffile, &QComboBox::currentTextChanged, this, &frmaddnewfile::probeAgain);
-    connect(txtjob, &QLineEdit::textChanged, this, [this] { EditorJob::followCommand(*this); });
+    connect(txtjob, &QLineEdit::textChanged, this, &frmaddnewfile::followCommand);
 }
 
 void frmaddnewfile::Form_Load()
@@ -93,7 +95,7 @@ void frmaddnewfile::Form_Load()
     if (Labeldaystodelete->text().isEmpty())
         showDays(DayCount::caption(5));
     Checkfixedfiles_Click();
-    EditorJob::followCommand(*this);
+    followCommand();
 }
 
 QSize frmaddnewfile::smallestFittingSize() const
@@ -261,7 +263,7 @@ void frmaddnewfile::cmdok_Click()
         return;
     }
     // A command that cannot run is not saved; everything typed stays for the user to correct.
-    if (const QString why = EditorJob::refusal(input); !why.isEmpty()) {
+    if (const QString why = jobRefusal(input); !why.isEmpty()) {
         Prompter::notify(this, why, Prompter::Icon::Information);
         return;
     }
@@ -295,7 +297,28 @@ void frmaddnewfile::showEntry(const WatchEntry& entry)
     }
     txtpattern->setText(entry.pattern);
     txtsmallest->setText(entry.smallestSize);
-    EditorJob::show(*this, entry);
+    txtjob->setText(entry.job);
+    // The program's name, at the start, says most.
+    txtjob->setCursorPosition(0);
+    checkjoblate->setChecked(entry.runsJobWhenLate());
+    followCommand();
+}
+
+void frmaddnewfile::followCommand()
+{
+    // The box means something only with a command.
+    checkjoblate->setEnabled(!txtjob->text().trimmed().isEmpty());
+}
+
+QString frmaddnewfile::jobRefusal(const EntryInput& input)
+{
+    // No command at all can be saved: the entry then has no job.
+    if (input.job.trimmed().isEmpty())
+        return QString();
+    QString why;
+    if (JobCommand::resolve(input.job, why))
+        return QString();
+    return why + QStringLiteral(" Correct the command, or leave it empty for no job.");
 }
 
 void frmaddnewfile::showDescription(const QString& text)
@@ -329,7 +352,8 @@ EntryInput frmaddnewfile::entryInput() const
     input.reportChanges = checkfilechanges->isChecked();
     input.pattern = txtpattern->text();
     input.smallestSize = txtsmallest->text();
-    EditorJob::read(*this, input);
+    input.job = txtjob->text();
+    input.jobWhenLate = checkjoblate->isChecked() && !input.job.trimmed().isEmpty();
     return input;
 }
 
