@@ -24,7 +24,9 @@ HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
     setCursor(Qt::PointingHandCursor);
     setTextFormat(Qt::PlainText);
     setForegroundRole(QPalette::Link);
-    updateLook();
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
 }
 
 void HyperLink::setCaption(const QString& caption)
@@ -38,12 +40,6 @@ void HyperLink::setUrl(const QUrl& url)
     m_url = url;
     setToolTip(url.toDisplayString());
     setAccessibleDescription(url.toDisplayString());
-}
-
-void HyperLink::setHover(bool hover)
-{
-    m_hover = hover;
-    updateLook();
 }
 
 void HyperLink::activate()
@@ -93,20 +89,6 @@ void HyperLink::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void HyperLink::enterEvent(QEnterEvent* event)
-{
-    m_pointerInside = true;
-    updateLook();
-    QLabel::enterEvent(event);
-}
-
-void HyperLink::leaveEvent(QEvent* event)
-{
-    m_pointerInside = false;
-    updateLook();
-    QLabel::leaveEvent(event);
-}
-
 void HyperLink::paintEvent(QPaintEvent* event)
 {
     QLabel::paintEvent(event);
@@ -118,11 +100,4 @@ void HyperLink::paintEvent(QPaintEvent* event)
     option.initFrom(this);
     option.rect = contentsRect();
     painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
-}
-
-void HyperLink::updateLook()
-{
-    QFont f = font();
-    f.setUnderline(!m_hover || m_pointerInside);
-    setFont(f);
 }

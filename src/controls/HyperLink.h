@@ -4,7 +4,7 @@
 #include <QUrl>
 #include <functional>
 
-// A clickable link: a caption that opens its address in the user's browser or mail program when
+// A clickable link: an underlined caption that opens its address in the user's browser or mail program when
 // clicked, or when Enter or Space is pressed while it has the focus.
 class HyperLink : public QLabel
 {
@@ -20,8 +20,6 @@ public:
     void setCaption(const QString& caption);
     QUrl url() const { return m_url; }
     void setUrl(const QUrl& url);
-    // With hover on, the caption is underlined only while the pointer is over it.
-    void setHover(bool hover);
 
     // Opens the address as a click would.
     void activate();
@@ -36,15 +34,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void updateLook();
-
     QUrl m_url;
-    bool m_hover = false;
-    bool m_pointerInside = false;
     bool m_pressed = false;
 };

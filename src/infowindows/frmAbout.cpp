@@ -49,7 +49,6 @@ HyperLink* link(QWidget* parent, const char* name, const QRect& geometry, const 
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     l->setAlignment(Qt::AlignCenter);
-    l->setHover(false);
     l->setCaption(caption);
     l->setUrl(QUrl(url));
     widenToFit(l);
