@@ -16,11 +16,19 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QScrollBar>
 
 namespace {
 
 constexpr int kEntryRole = Qt::UserRole;
 constexpr int kPlaceRole = Qt::UserRole + 1;
+
+bool same(const QListWidgetItem* item, const CheckRow& row)
+{
+    // A folder entry's pick can move on while its row reads the same.
+    return ListRefresher::entryOf(item) == row.entry && item->text() == row.text &&
+           ListRefresher::placeOf(item) == row.place;
+}
 
 // The missing-file question as the main window asks it: a Yes/No message box, Yes by default.
 class MissingFilePrompt : public MissingFileQuestion
@@ -155,4 +163,47 @@ const QListWidgetItem* ListRefresher::chosenRow(const QListWidget* list)
 {
     const QListWidgetItem* current = list ? list->currentItem() : nullptr;
     return current && current->isSelected() ? current : nullptr;
+}
+
+void ListRefresher::patchRows(QListWidget* list, const QList<CheckRow>& rows)
+{
+    const qint16 selected = entryOf(chosenRow(list));
+    const int scroll = list->verticalScrollBar()->value();
+
+    // Rows that stay the same at the start and at the end are left alone.
+    const int oldCount = list->count();
+    const int newCount = int(rows.size());
+    int head = 0;
+    while (head < oldCount && head < newCount && same(list->item(head), rows[head]))
+        ++head;
+    int tail = 0;
+    while (tail < oldCount - head && tail < newCount - head &&
+           same(list->item(oldCount - 1 - tail), rows[newCount - 1 - tail]))
+        ++tail;
+    const int oldMiddle = oldCount - head - tail;
+    const int newMiddle = newCount - head - tail;
+    if (oldMiddle == 0 && newMiddle == 0)
+        return;
+
+    const bool updates = list->updatesEnabled();
+    list->setUpdatesEnabled(false);
+    // The rows in between are rewritten where they are, then the surplus goes or the rest comes.
+    const int reused = qMin(oldMiddle, newMiddle);
+    for (int i = 0; i < reused; ++i)
+        setRow(list->item(head + i), rows[head + i]);
+    for (int i = reused; i < oldMiddle; ++i)
+        delete list->takeItem(head + reused);
+    for (int i = reused; i < newMiddle; ++i)
+        list->insertItem(head + i, makeRow(rows[head + i]));
+
+    list->clearSelection();
+    list->setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
+    for (int i = 0; selected >= 0 && i < list->count(); ++i) {
+        if (entryOf(list->item(i)) == selected) {
+            list->setCurrentItem(list->item(i), QItemSelectionModel::ClearAndSelect);
+            break;
+        }
+    }
+    list->setUpdatesEnabled(updates);
+    list->verticalScrollBar()->setValue(scroll);
 }

@@ -9,7 +9,6 @@ class EmptyListNote;
 class QListWidget;
 class QListWidgetItem;
 class frmSplash;
-struct CheckRow;
 struct MainWindowMenus;
 struct SharedMembers;
 class QWidget;
@@ -57,6 +56,10 @@ public:
     // The row the user chose, nullptr for none. A row that is only current (Ctrl+click cleared its
     // selection, or Tab brought the focus into the list) has not been chosen.
     static const QListWidgetItem* chosenRow(const QListWidget* list);
+    // Brings the list to new rows by changing only the rows that differ, so that a check that
+    // finds what the list already shows costs the window next to nothing. The selected entry stays
+    // selected while it is listed, and the list keeps its scroll position.
+    static void patchRows(QListWidget* list, const QList<CheckRow>& rows);
 
 private:
     void refreshOnce();

@@ -6,7 +6,6 @@
 #include "commands/SharedMembers.h"
 #include "editor/EditorCommands.h"
 #include "mainwindow/ListRefresher.h"
-#include "mainwindow/RowListPatch.h"
 #include "mainwindow/TrayMinimizer.h"
 
 #include <QApplication>
@@ -78,7 +77,7 @@ bool MainWindowBackground::isBusy() const
 void MainWindowBackground::showRows(const QList<CheckRow>& rows, qint16 lastEntry, int watched)
 {
     m_shared.cnt = lastEntry;
-    RowListPatch::apply(m_list, rows);
+    ListRefresher::patchRows(m_list, rows);
     m_menus.enableForRows(!rows.isEmpty());
     m_parts.refresher.noteChecked(watched);
     m_parts.tray.followRows();
