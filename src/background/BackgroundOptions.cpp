@@ -19,16 +19,6 @@ BackgroundOptions::BackgroundOptions(QString inifilename, QObject* parent)
     : QObject(parent), m_inifilename(std::move(inifilename))
 {}
 
-QString BackgroundOptions::notifyCaption()
-{
-    return QStringLiteral("Notify me on the desktop");
-}
-
-QString BackgroundOptions::checkEveryCaption()
-{
-    return QStringLiteral("Check again every…");
-}
-
 int BackgroundOptions::minutesFromText(const QString& stored)
 {
     if (stored.trimmed().isEmpty())
@@ -70,7 +60,8 @@ int BackgroundOptions::checkEveryMinutes() const
 bool BackgroundOptions::toggleNotify()
 {
     const bool wasOn = notifyEnabled();
-    write(kNotify, wasOn ? QStringLiteral("false") : QStringLiteral("true"), notifyCaption());
+    write(kNotify, wasOn ? QStringLiteral("false") : QStringLiteral("true"),
+          QStringLiteral("Notify me on the desktop"));
     const bool on = notifyEnabled();
     if (on != wasOn)
         emit notifyChanged(on);
@@ -79,7 +70,7 @@ bool BackgroundOptions::toggleNotify()
 
 bool BackgroundOptions::setCheckEveryMinutes(int minutes)
 {
-    if (!write(kCheckEvery, QString::number(minutes), QString(checkEveryCaption()).remove(QChar(0x2026))))
+    if (!write(kCheckEvery, QString::number(minutes), QStringLiteral("Check again every")))
         return false;
     emit checkEveryChanged(checkEveryMinutes());
     return true;

@@ -31,9 +31,6 @@ public:
     // Stores "Check every"; false when it could not be saved.
     bool setCheckEveryMinutes(int minutes);
 
-    static QString notifyCaption();
-    static QString checkEveryCaption();
-
 signals:
     void notifyChanged(bool on);
     void checkEveryChanged(int minutes);

@@ -26,7 +26,7 @@ JobCommands::JobCommands(const SharedMembers& shared, QWidget* window, const Mai
       m_notices(new JobNotices(window, checks))
 {
     // Below the reminder's own items, for the entries that have a job.
-    m_runJobNow = menus.rightpopup->addAction(runJobNowCaption());
+    m_runJobNow = menus.rightpopup->addAction(QStringLiteral("Run the &Job Now"));
     m_runJobNow->setObjectName(QStringLiteral("rightpopuprunjob"));
     m_runJobNow->setVisible(false);
     connect(menus.rightpopup, &QMenu::aboutToShow, this, &JobCommands::preparePopup);
@@ -45,11 +45,6 @@ JobCommands::JobCommands(const SharedMembers& shared, QWidget* window, const Mai
 }
 
 JobCommands::~JobCommands() = default;
-
-QString JobCommands::runJobNowCaption()
-{
-    return QStringLiteral("Run the &Job Now");
-}
 
 QString JobCommands::whyNotNow(qint16 entry) const
 {

@@ -36,7 +36,6 @@ public:
 
     // Jobs start here from now on (tests put one here that starts nothing).
     void useStarter(JobStarter& starter) { m_starter = &starter; }
-    JobNotices& notices() const { return *m_notices; }
 
     QAction* runJobNow() const { return m_runJobNow; }
     // Why the entry's job cannot be started now, in one line; empty when it can.
@@ -47,8 +46,6 @@ public:
     void runNow(qint16 entry);
     // A check found the entry late: its job starts unless it started by itself today already.
     void runLate(qint16 entry);
-
-    static QString runJobNowCaption();
 
 private:
     void preparePopup();

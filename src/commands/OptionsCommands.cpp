@@ -43,11 +43,6 @@ QString OptionsCommands::runValueName()
     return AppInfo::productName() + QStringLiteral(" StartUp");
 }
 
-QString OptionsCommands::runValueData()
-{
-    return runValueData(QCoreApplication::applicationDirPath());
-}
-
 QString OptionsCommands::runValueData(const QString& programFolder)
 {
     const QString program = QDir::toNativeSeparators(programFolder) + QDir::separator() + AppInfo::productName();
@@ -102,8 +97,8 @@ void OptionsCommands::optionrun_Click()
         if (!readRunValue().isEmpty())
             registry.DeleteValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), flag);
         else
-            registry.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(), runValueData(),
-                              0, flag);
+            registry.SetValue(RegistryStore::HKEY_CURRENT_USER, RegistryStore::RunKey, runValueName(),
+                              runValueData(QCoreApplication::applicationDirPath()), 0, flag);
     } catch (const AppError& error) {
         Prompter::notify(m_window,
                          QStringLiteral("Starting %1 at log-on could not be changed.\n\n%2")

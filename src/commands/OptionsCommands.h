@@ -22,8 +22,6 @@ public:
 
     // The run-at-login value: its name, and the program it starts.
     static QString runValueName();
-    static QString runValueData();
-    // The same for the program in another folder.
     static QString runValueData(const QString& programFolder);
     // The value as stored now, "" when there is none.
     static QString readRunValue();

@@ -6,16 +6,6 @@
 #include "printing/TextPrinter.h"
 #include "store/IniFile.h"
 
-QString ReportPrinter::oldFilesTitle()
-{
-    return QStringLiteral("List of all your old files");
-}
-
-QString ReportPrinter::allFilesTitle()
-{
-    return QStringLiteral("List of all of your files");
-}
-
 void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
 {
     printer.setFontSize(32);
@@ -31,7 +21,7 @@ void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
 
 void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
 {
-    printHead(printer, oldFilesTitle());
+    printHead(printer, QStringLiteral("List of all your old files"));
     for (const QString& row : rows)
         printer.printLine(row);
     printer.endDoc();
@@ -39,7 +29,7 @@ void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
 
 void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
 {
-    printHead(printer, allFilesTitle());
+    printHead(printer, QStringLiteral("List of all of your files"));
     for (const WatchEntry& entry : WatchList::read(IniFile::instance(), inifilename).entries)
         printEntry(printer, entry);
     printer.endDoc();

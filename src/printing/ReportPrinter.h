@@ -12,9 +12,6 @@ struct WatchEntry;
 class ReportPrinter
 {
 public:
-    static QString oldFilesTitle();
-    static QString allFilesTitle();
-
     static void printOldFiles(TextPrinter& printer, const QStringList& rows);
     static void printAllFiles(TextPrinter& printer, const QString& inifilename);
 
