@@ -15,7 +15,6 @@
 #include "store/IniFile.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QSet>
 #include <QThread>
@@ -51,7 +50,7 @@ BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QObject* parent)
       m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
       m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_options(new BackgroundOptions(QString(), this))
 {
-    makeNotifier(*m_ownService);
+    useNotificationService(*m_ownService);
     m_retry.setSingleShot(true);
     m_retry.setInterval(kRetryMsecs);
     connect(&m_retry, &QTimer::timeout, this, &BackgroundChecks::tryRun);
@@ -66,7 +65,7 @@ BackgroundChecks::~BackgroundChecks()
         m_job->stop = true;
 }
 
-void BackgroundChecks::makeNotifier(NotificationService& service)
+void BackgroundChecks::useNotificationService(NotificationService& service)
 {
     m_service = &service;
     m_notifier = std::make_unique<DesktopNotifier>(service);
@@ -78,11 +77,6 @@ void BackgroundChecks::makeNotifier(NotificationService& service)
     // The file needs no window: it goes straight to the file manager.
     connect(m_notifier.get(), &DesktopNotifier::showInFolderRequested, this,
             [this](const QString& place) { m_revealer->reveal(place); });
-}
-
-void BackgroundChecks::useNotificationService(NotificationService& service)
-{
-    makeNotifier(service);
 }
 
 void BackgroundChecks::setJobOffer(std::function<bool(qint16)> offered)

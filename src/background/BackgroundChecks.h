@@ -88,7 +88,6 @@ private:
     void tryRun();
     void finished(const std::shared_ptr<Job>& job);
     void onCheckDue(CheckScheduler::Reason reason);
-    void makeNotifier(NotificationService& service);
 
     BackgroundCheckHost& m_host;
     std::unique_ptr<NotificationService> m_ownService;
