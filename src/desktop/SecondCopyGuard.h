@@ -13,8 +13,6 @@ class SecondCopyGuard
 public:
     SecondCopyGuard();
     ~SecondCopyGuard();
-    SecondCopyGuard(const SecondCopyGuard&) = delete;
-    SecondCopyGuard& operator=(const SecondCopyGuard&) = delete;
 
     // True when this copy now holds the lock; false when a live copy holds it.
     bool tryAcquire();

@@ -22,12 +22,10 @@
 #include "filedialog/clsOpenSave.h"
 #include "store/IniFile.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>

@@ -7,7 +7,6 @@
 #include "printing/QtTextPrinter.h"
 #include "printing/ReportPrinter.h"
 
-#include <QApplication>
 #include <QListWidget>
 
 namespace {
