@@ -36,9 +36,6 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
     if (rows.isEmpty())
         return false;
     NotificationService::Message message;
-    message.appName = AppInfo::productName();
-    message.appIcon = AppInfo::appId();
-    message.summary = AppInfo::productName();
     message.body = bodyText(rows);
     message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
     if (rows.size() == 1)
@@ -48,8 +45,6 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
         message.actions << kShowAction << QStringLiteral("Show in Folder");
     if (rows.size() == 1 && m_jobOffered && m_jobOffered(rows.first().entry))
         message.actions << kRunJobAction << QStringLiteral("Run the Job Now");
-    message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
-    message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
 
     const qint16 entry = rows.size() == 1 ? rows.first().entry : qint16(-1);
     QPointer<DesktopNotifier> self(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/AppInfo.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -13,14 +15,16 @@ class NotificationService : public QObject
     Q_OBJECT
 
 public:
+    // Every notice is the program's own, by its name and icon, and of normal urgency.
     struct Message
     {
-        QString appName;
-        QString appIcon;
-        QString summary;
+        QString appName = AppInfo::productName();
+        QString appIcon = AppInfo::appId();
+        QString summary = AppInfo::productName();
         QString body;        // plain text; the service escapes it when the server reads markup
         QStringList actions; // key, label, key, label, ...
-        QVariantMap hints;
+        QVariantMap hints{{QStringLiteral("desktop-entry"), AppInfo::appId()},
+                          {QStringLiteral("urgency"), QVariant::fromValue(uchar(1))}};
     };
 
     using QObject::QObject;

@@ -3,7 +3,6 @@
 #include "background/BackgroundChecks.h"
 #include "background/BackgroundOptions.h"
 #include "background/NotificationService.h"
-#include "base/AppInfo.h"
 #include "controls/Prompter.h"
 
 #include <QTimer>
@@ -51,12 +50,7 @@ void JobNotices::tell(const QString& text)
         return;
     }
     NotificationService::Message message;
-    message.appName = AppInfo::productName();
-    message.appIcon = AppInfo::appId();
-    message.summary = AppInfo::productName();
     message.body = text;
-    message.hints.insert(QStringLiteral("desktop-entry"), AppInfo::appId());
-    message.hints.insert(QStringLiteral("urgency"), QVariant::fromValue(uchar(1)));
     auto delivered = std::make_shared<bool>(false);
     if (!m_checks.notificationService().send(message, [delivered](uint) { *delivered = true; })) {
         showBox(text);
