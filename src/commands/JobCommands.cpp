@@ -44,8 +44,6 @@ JobCommands::JobCommands(const SharedMembers& shared, QWidget* window, const Mai
         [self = QPointer<JobCommands>(this)](qint16 entry) { return self && self->whyNotNow(entry).isEmpty(); });
 }
 
-JobCommands::~JobCommands() = default;
-
 QString JobCommands::whyNotNow(qint16 entry) const
 {
     if (!WatchEntry::read(IniFile::instance(), m_shared.inifilename, entry).hasJob())

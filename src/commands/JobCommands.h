@@ -32,7 +32,6 @@ public:
     using SelectedEntry = std::function<qint16()>;
     JobCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus, SelectedEntry selected,
                 BackgroundChecks& checks);
-    ~JobCommands() override;
 
     // Jobs start here from now on (tests put one here that starts nothing).
     void useStarter(JobStarter& starter) { m_starter = &starter; }

@@ -25,8 +25,6 @@ TrayIcon::TrayIcon(QObject* parent)
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
 }
 
-TrayIcon::~TrayIcon() = default;
-
 void TrayIcon::setEnabled(bool enabled)
 {
     m_enabled = enabled;

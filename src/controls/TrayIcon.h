@@ -22,7 +22,6 @@ public:
     };
 
     explicit TrayIcon(QObject* parent = nullptr);
-    ~TrayIcon() override;
 
     bool enabled() const { return m_enabled; }
     void setEnabled(bool enabled);

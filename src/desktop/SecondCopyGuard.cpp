@@ -3,7 +3,6 @@
 #include "base/AppInfo.h"
 
 #include <QDir>
-#include <QLockFile>
 #include <QStandardPaths>
 
 namespace {
@@ -25,9 +24,6 @@ QString userName()
 }
 
 } // namespace
-
-SecondCopyGuard::SecondCopyGuard() = default;
-SecondCopyGuard::~SecondCopyGuard() = default;
 
 bool SecondCopyGuard::tryAcquire()
 {

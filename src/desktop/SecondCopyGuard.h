@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QLockFile>
 #include <QString>
 #include <memory>
-
-class QLockFile;
 
 // Tells whether another copy of the program runs for the same user. The first copy holds a lock
 // file for its whole run; the lock of a copy that died is taken over, so a crash never blocks the
@@ -11,9 +10,6 @@ class QLockFile;
 class SecondCopyGuard
 {
 public:
-    SecondCopyGuard();
-    ~SecondCopyGuard();
-
     // True when this copy now holds the lock; false when a live copy holds it.
     bool tryAcquire();
     bool holdsLock() const;

@@ -51,8 +51,6 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
     connectControls();
 }
 
-frmaddnewfile::~frmaddnewfile() = default;
-
 void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
 {
     m_inifilename = inifilename;
@@ -234,7 +232,8 @@ void frmaddnewfile::probeFile()
         return;
     }
     if (!answer.isFile()) {
-        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches() : FileInfoLine::notFound());
+        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches()
+                                               : QStringLiteral("The file was not found"));
         return;
     }
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);

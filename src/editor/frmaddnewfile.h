@@ -19,7 +19,6 @@ class frmaddnewfile : public QWidget, public EditorControls
 
 public:
     frmaddnewfile();
-    ~frmaddnewfile() override;
 
     // Saves the window's place and discards it.
     void unload();
