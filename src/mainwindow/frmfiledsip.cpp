@@ -153,7 +153,7 @@ void frmfiledsip::connectHandlers()
     connect(m_reminders, &ReminderActions::editRequested, this, &frmfiledsip::fileeditfile_Click);
     new OptionsCommands(*this, this, m_menus);
     auto* tray = new TrayCommands(this, trayIcon, m_menus);
-    connect(tray, &TrayCommands::openRequested, this, &frmfiledsip::restoreFromTray);
+    connect(tray, &TrayCommands::openRequested, this, [this] { m_trayMinimizer->restore(); });
     connect(tray, &TrayCommands::comeForwardRequested, this, [this] { m_trayMinimizer->comeForward(); });
     connect(tray, &TrayCommands::exitRequested, cmdok, &QPushButton::click);
 }
@@ -189,7 +189,12 @@ bool frmfiledsip::Form_Load()
     m_splash->show();
     QCoreApplication::processEvents();
 
-    if (!isSecondCopyWanted()) {
+    const bool wanted = m_copyGuard->tryAcquire() ||
+                        Prompter::askYesNo(nullptr,
+                                           AppInfo::productName() +
+                                               QStringLiteral(" is already running, do you want to open another copy?"),
+                                           true);
+    if (!wanted) {
         closeSplash();
         return false;
     }
@@ -221,15 +226,6 @@ void frmfiledsip::closeSplash()
     m_splash.clear();
 }
 
-bool frmfiledsip::isSecondCopyWanted()
-{
-    if (m_copyGuard->tryAcquire())
-        return true;
-    return Prompter::askYesNo(
-        nullptr, AppInfo::productName() + QStringLiteral(" is already running, do you want to open another copy?"),
-        true);
-}
-
 bool frmfiledsip::minimizesAtStart() const
 {
     return m_trayMinimizer->minimizesAtStart();
@@ -238,11 +234,6 @@ bool frmfiledsip::minimizesAtStart() const
 void frmfiledsip::showAtStart()
 {
     m_trayMinimizer->showAtStart();
-}
-
-void frmfiledsip::restoreFromTray()
-{
-    m_trayMinimizer->restore();
 }
 
 bool frmfiledsip::isRefreshing() const

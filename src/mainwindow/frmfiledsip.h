@@ -63,8 +63,7 @@ public:
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
     void showAtStart();
     bool minimizesAtStart() const;
-    void restoreFromTray();                        // normal, visible, the icon gone and the list checked again
-    frmSplash* splash() const { return m_splash; } // nullptr once start-up is over
+    frmSplash* splash() const { return m_splash; }                                // nullptr once start-up is over
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); } // how the program ends
     bool isRefreshing() const;
     bool isExiting() const { return m_exiting; } // from the Exit command on, nothing is written
@@ -84,7 +83,6 @@ protected:
 private:
     void buildControls();
     void connectHandlers();
-    bool isSecondCopyWanted();
     void closeSplash();
 
     MainWindowMenus m_menus;
