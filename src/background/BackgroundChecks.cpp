@@ -95,8 +95,8 @@ void BackgroundChecks::start(const QDBusConnection& systemBus)
     connect(m_options, &BackgroundOptions::checkEveryChanged, m_scheduler, &CheckScheduler::setIntervalMinutes);
     m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
     m_scheduler->start(systemBus);
-    m_trayHostWatch = new TrayHostWatch(QDBusConnection::sessionBus(), this);
-    connect(m_trayHostWatch, &TrayHostWatch::hostAppeared, this, &BackgroundChecks::trayHostAppeared);
+    auto* trayHosts = new TrayHostWatch(QDBusConnection::sessionBus(), this);
+    connect(trayHosts, &TrayHostWatch::hostAppeared, this, &BackgroundChecks::trayHostAppeared);
     // A dialog or a menu closing moves the focus; a check held back by it need not wait for the retry.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
         if (m_pending)

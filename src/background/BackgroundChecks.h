@@ -19,7 +19,6 @@ class DBusFileRevealer;
 class FolderWatch;
 class NotificationPolicy;
 class NotificationService;
-class TrayHostWatch;
 
 // Checks the watch list again without the user: at midnight, after a sleep, when a watched folder
 // changes and every so many minutes. The file-system work runs on a thread of its own, so a hung
@@ -98,7 +97,6 @@ private:
     std::unique_ptr<NotificationPolicy> m_policy;
     CheckScheduler* m_scheduler = nullptr;
     FolderWatch* m_folderWatch = nullptr;
-    TrayHostWatch* m_trayHostWatch = nullptr;
     BackgroundOptions* m_options = nullptr;
     QTimer m_retry;
     std::shared_ptr<Job> m_job;

@@ -51,11 +51,6 @@ void CheckScheduler::setIntervalMinutes(int minutes)
     m_interval.start(timerMsecs(m_intervalMinutes * kMinuteMsecs));
 }
 
-QDateTime CheckScheduler::nextMidnight(const QDateTime& now)
-{
-    return now.toLocalTime().date().addDays(1).startOfDay(Qt::LocalTime);
-}
-
 void CheckScheduler::aimAtMidnight()
 {
     aimAtMidnightAfter(Clock::now());
@@ -64,7 +59,8 @@ void CheckScheduler::aimAtMidnight()
 void CheckScheduler::aimAtMidnightAfter(const QDateTime& moment)
 {
     const QDateTime now = Clock::now();
-    m_target = nextMidnight(moment);
+    // The start of the next local day, also on days that begin at 01:00.
+    m_target = moment.toLocalTime().date().addDays(1).startOfDay(Qt::LocalTime);
     // Both ends are absolute moments, so a day of 23 or 25 hours is measured as it is.
     m_midnight.start(timerMsecs(now.msecsTo(m_target)));
 }

@@ -39,9 +39,6 @@ public:
     QDateTime midnightTarget() const { return m_target; }
     int midnightDelayMsecs() const { return m_midnight.interval(); }
 
-    // The start of the next local day after `now`, also on days that begin at 01:00.
-    static QDateTime nextMidnight(const QDateTime& now);
-
 signals:
     void checkDue(CheckScheduler::Reason reason);
 

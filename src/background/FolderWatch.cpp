@@ -145,12 +145,10 @@ void FolderWatch::removeFolder(const QString& folder)
     m_watched.remove(folder);
 #ifdef Q_OS_LINUX
     if (m_inotify >= 0) {
-        for (auto it = m_folderOfWatch.begin(); it != m_folderOfWatch.end(); ++it) {
-            if (it.value() == folder) {
-                inotify_rm_watch(m_inotify, it.key());
-                m_folderOfWatch.erase(it);
-                break;
-            }
+        const int wd = m_folderOfWatch.key(folder, -1);
+        if (wd >= 0) {
+            inotify_rm_watch(m_inotify, wd);
+            m_folderOfWatch.remove(wd);
         }
         return;
     }

@@ -17,7 +17,8 @@ BackgroundMenuItems::BackgroundMenuItems(QMenu* options, BackgroundOptions& sett
     checkEveryItem->setObjectName(QStringLiteral("optionscheckevery"));
     connect(m_notifyItem, &QAction::triggered, this, &BackgroundMenuItems::toggleNotify);
     connect(checkEveryItem, &QAction::triggered, this, &BackgroundMenuItems::askCheckEvery);
-    connect(&m_settings, &BackgroundOptions::saveFailed, this, &BackgroundMenuItems::tellSaveFailed);
+    connect(&m_settings, &BackgroundOptions::saveFailed, this,
+            [this](const QString& message) { Prompter::notify(m_dialogParent, message, Prompter::Icon::Warning); });
 }
 
 void BackgroundMenuItems::showStored()
@@ -47,9 +48,4 @@ bool BackgroundMenuItems::askCheckEvery()
         Prompter::askNumber(m_dialogParent, QStringLiteral("Minutes between checks (0 turns them off):"),
                             m_settings.checkEveryMinutes(), 0, BackgroundOptions::kMaxMinutes);
     return minutes && m_settings.setCheckEveryMinutes(*minutes);
-}
-
-void BackgroundMenuItems::tellSaveFailed(const QString& message)
-{
-    Prompter::notify(m_dialogParent, message, Prompter::Icon::Warning);
 }

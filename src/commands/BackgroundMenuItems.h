@@ -30,8 +30,6 @@ public:
     QAction* notifyItem() const { return m_notifyItem; }
 
 private:
-    void tellSaveFailed(const QString& message);
-
     BackgroundOptions& m_settings;
     QWidget* m_dialogParent;
     QAction* m_notifyItem;

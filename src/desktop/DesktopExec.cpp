@@ -6,15 +6,11 @@
 
 namespace {
 
-bool isReserved(QChar c)
-{
-    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
-    return reserved.contains(c);
-}
-
 bool needsQuotes(const QString& argument)
 {
-    return argument.isEmpty() || std::any_of(argument.cbegin(), argument.cend(), isReserved);
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    return argument.isEmpty() ||
+           std::any_of(argument.cbegin(), argument.cend(), [](QChar c) { return reserved.contains(c); });
 }
 
 QString quoted(const QString& argument)

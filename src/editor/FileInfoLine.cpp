@@ -12,11 +12,6 @@ QString forChange(const QDateTime& modified, const QDateTime& now)
            QStringLiteral(" and is ") + DayCount::caption(age);
 }
 
-QString notFound()
-{
-    return QStringLiteral("The file was not found");
-}
-
 QString noneMatches()
 {
     return QStringLiteral("No file in this directory matches");

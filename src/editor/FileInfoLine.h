@@ -8,8 +8,6 @@ namespace FileInfoLine {
 
 // "File Last Changed <long date> and is N days old", N counted in midnights up to `now`.
 QString forChange(const QDateTime& modified, const QDateTime& now);
-// Shown while the chosen file cannot be found.
-QString notFound();
 // Shown while a folder entry's folder holds no file its pattern takes.
 QString noneMatches();
 // Shown while the chosen file cannot be asked about: a share that does not answer, say.
