@@ -1,5 +1,7 @@
 #include "jobwatch/LastLine.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isBlank(char c)
@@ -9,11 +11,7 @@ bool isBlank(char c)
 
 bool holdsText(const std::string& line)
 {
-    for (char c : line) {
-        if (!isBlank(c))
-            return true;
-    }
-    return false;
+    return !std::all_of(line.begin(), line.end(), isBlank);
 }
 
 } // namespace

@@ -91,11 +91,7 @@ bool TextLineLayout::isRule(const QString& text)
 {
     if (text.size() < 3 || text.at(0).isLetterOrNumber() || text.at(0).isSpace())
         return false;
-    for (const QChar c : text) {
-        if (c != text.at(0))
-            return false;
-    }
-    return true;
+    return text.count(text.at(0)) == text.size();
 }
 
 qreal TextLineLayout::nextTabStop(qreal x) const
