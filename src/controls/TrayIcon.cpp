@@ -6,11 +6,7 @@
 
 namespace {
 
-std::optional<bool>& availabilityOverride()
-{
-    static std::optional<bool> value;
-    return value;
-}
+std::optional<bool> availabilityOverride;
 
 } // namespace
 
@@ -20,7 +16,7 @@ TrayIcon::TrayIcon(QObject* parent)
 {
     m_icon->setIcon(m_normalIcon);
     m_icon->setToolTip(AppInfo::productName());
-    m_flashTimer->setInterval(m_interval);
+    m_flashTimer->setInterval(1000);
     connect(m_flashTimer, &QTimer::timeout, this, &TrayIcon::toggleFlash);
     connect(m_icon, &QSystemTrayIcon::activated, this, &TrayIcon::onActivated);
 }
@@ -45,8 +41,7 @@ void TrayIcon::setFlashenabled(bool flash)
 
 void TrayIcon::setFlashinterval(int msecs)
 {
-    m_interval = qMax(1, msecs);
-    m_flashTimer->setInterval(m_interval);
+    m_flashTimer->setInterval(qMax(1, msecs));
 }
 
 bool TrayIcon::isFlashing() const
@@ -56,14 +51,14 @@ bool TrayIcon::isFlashing() const
 
 bool TrayIcon::systemTrayAvailable()
 {
-    if (availabilityOverride())
-        return *availabilityOverride();
+    if (availabilityOverride)
+        return *availabilityOverride;
     return QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void TrayIcon::overrideAvailability(std::optional<bool> available)
 {
-    availabilityOverride() = available;
+    availabilityOverride = available;
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -56,6 +56,5 @@ private:
     QIcon m_flashIcon;
     bool m_enabled = false;
     bool m_flash = false;
-    int m_interval = 1000;
     Phase m_phase = Phase::Normal;
 };

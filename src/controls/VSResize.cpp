@@ -21,14 +21,12 @@ void VSResize::Init()
     }
     m_container->setMinimumSize(m_minimum);
     m_container->setMaximumSize(m_maximum);
-    m_started = true;
     Resize();
 }
 
 void VSResize::Resize()
 {
-    if (!m_started)
-        return;
+    // Before Init() there is nothing to lay out.
     const QSize actual = m_container->size();
     for (const Placed& placed : std::as_const(m_design)) {
         if (placed.widget)

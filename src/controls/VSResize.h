@@ -39,5 +39,4 @@ private:
         QRect design;
     };
     QList<Placed> m_design;
-    bool m_started = false;
 };
