@@ -9,16 +9,12 @@
 
 namespace {
 
-std::function<void(int)>& terminator()
-{
-    static std::function<void(int)> end = [](int code) {
-        // Every write is atomic, so stopping here leaves no torn file behind; returning into
-        // the event loop could run more of the handler state the error left half done.
-        std::fflush(nullptr);
-        std::_Exit(code);
-    };
-    return end;
-}
+std::function<void(int)> terminator = [](int code) {
+    // Every write is atomic, so stopping here leaves no torn file behind; returning into
+    // the event loop could run more of the handler state the error left half done.
+    std::fflush(nullptr);
+    std::_Exit(code);
+};
 
 } // namespace
 
@@ -51,7 +47,7 @@ int Application::fail(const std::exception& error)
     Prompter::notify(nullptr, errorText(number, description), Prompter::Icon::Stop);
     // The exit code is never 0, whatever the number.
     const int code = number > 0 && number < 256 ? number : 1;
-    terminator()(code);
+    terminator(code);
     return code;
 }
 
@@ -62,5 +58,5 @@ QString Application::errorText(int number, const QString& description)
 
 void Application::setTerminator(std::function<void(int)> terminator_)
 {
-    terminator() = std::move(terminator_);
+    terminator = std::move(terminator_);
 }

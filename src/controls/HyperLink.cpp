@@ -10,11 +10,7 @@
 
 namespace {
 
-HyperLink::UrlOpener& opener()
-{
-    static HyperLink::UrlOpener o;
-    return o;
-}
+HyperLink::UrlOpener opener;
 
 } // namespace
 
@@ -47,7 +43,7 @@ void HyperLink::activate()
     if (m_url.isEmpty())
         return;
     emit activated(m_url);
-    const bool opened = opener() ? opener()(m_url) : QDesktopServices::openUrl(m_url);
+    const bool opened = opener ? opener(m_url) : QDesktopServices::openUrl(m_url);
     if (!opened)
         Prompter::notify(window(),
                          QStringLiteral("%1 could not be opened. No program on this computer handles it.")
@@ -57,7 +53,7 @@ void HyperLink::activate()
 
 void HyperLink::setUrlOpener(UrlOpener o)
 {
-    opener() = std::move(o);
+    opener = std::move(o);
 }
 
 void HyperLink::mousePressEvent(QMouseEvent* event)

@@ -18,26 +18,18 @@ struct Script
 };
 
 // The boxes on screen now, innermost last.
-QList<QPointer<QMessageBox>>& openBoxes()
-{
-    static QList<QPointer<QMessageBox>> boxes;
-    return boxes;
-}
+QList<QPointer<QMessageBox>> openBoxes;
 
 // Runs a box, known to closeAll() while it is open.
 int runBox(QMessageBox& box)
 {
-    openBoxes().append(&box);
+    openBoxes.append(&box);
     const int answer = box.exec();
-    openBoxes().removeAll(&box);
+    openBoxes.removeAll(&box);
     return answer;
 }
 
-Script& script()
-{
-    static Script s;
-    return s;
-}
+Script script;
 
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
@@ -61,24 +53,24 @@ QMessageBox::Icon boxIcon(Prompter::Icon icon)
 bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, Icon icon)
 {
     Record record{AppInfo::productName(), text, icon, true, false};
-    if (script().scripted) {
-        record.answeredYes = script().answers.isEmpty() ? defaultYes : script().answers.dequeue();
-        script().history.append(record);
+    if (script.scripted) {
+        record.answeredYes = script.answers.isEmpty() ? defaultYes : script.answers.dequeue();
+        script.history.append(record);
         return record.answeredYes;
     }
     QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     record.answeredYes = runBox(box) == QMessageBox::Yes;
-    script().history.append(record);
+    script.history.append(record);
     return record.answeredYes;
 }
 
 void Prompter::notify(QWidget* parent, const QString& text, Icon icon)
 {
     Record record{AppInfo::productName(), text, icon, false, false};
-    script().history.append(record);
-    if (script().scripted)
+    script.history.append(record);
+    if (script.scripted)
         return;
     QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Ok, parent);
     box.setEscapeButton(QMessageBox::Ok);
@@ -88,7 +80,7 @@ void Prompter::notify(QWidget* parent, const QString& text, Icon icon)
 void Prompter::closeAll()
 {
     // A copy: closing a box ends its exec(), which takes it off the list.
-    const QList<QPointer<QMessageBox>> boxes = openBoxes();
+    const QList<QPointer<QMessageBox>> boxes = openBoxes;
     for (auto it = boxes.crbegin(); it != boxes.crend(); ++it) {
         if (*it)
             (*it)->close();
@@ -99,8 +91,8 @@ std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int
 {
     Record record{AppInfo::productName(), text, Icon::Question, true, false};
     std::optional<int> answer;
-    if (script().scripted) {
-        answer = script().numbers.isEmpty() ? std::optional<int>(value) : script().numbers.dequeue();
+    if (script.scripted) {
+        answer = script.numbers.isEmpty() ? std::optional<int>(value) : script.numbers.dequeue();
         if (answer)
             answer = qBound(min, *answer, max);
     } else {
@@ -110,33 +102,33 @@ std::optional<int> Prompter::askNumber(QWidget* parent, const QString& text, int
             answer = chosen;
     }
     record.answeredYes = answer.has_value();
-    script().history.append(record);
+    script.history.append(record);
     return answer;
 }
 
 void Prompter::setScripted(bool scripted)
 {
-    script().scripted = scripted;
-    script().answers.clear();
-    script().numbers.clear();
+    script.scripted = scripted;
+    script.answers.clear();
+    script.numbers.clear();
 }
 
 void Prompter::queueAnswer(bool yes)
 {
-    script().answers.enqueue(yes);
+    script.answers.enqueue(yes);
 }
 
 void Prompter::queueNumber(std::optional<int> number)
 {
-    script().numbers.enqueue(number);
+    script.numbers.enqueue(number);
 }
 
 const QList<Prompter::Record>& Prompter::history()
 {
-    return script().history;
+    return script.history;
 }
 
 void Prompter::clearHistory()
 {
-    script().history.clear();
+    script.history.clear();
 }

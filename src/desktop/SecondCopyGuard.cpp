@@ -7,11 +7,7 @@
 
 namespace {
 
-QString& lockFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
+QString lockFolderOverride;
 
 QString userName()
 {
@@ -49,7 +45,7 @@ bool SecondCopyGuard::holdsLock() const
 
 QString SecondCopyGuard::lockPath() const
 {
-    QString folder = lockFolderOverride();
+    QString folder = lockFolderOverride;
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
@@ -59,5 +55,5 @@ QString SecondCopyGuard::lockPath() const
 
 void SecondCopyGuard::setLockFolder(const QString& folder)
 {
-    lockFolderOverride() = folder;
+    lockFolderOverride = folder;
 }

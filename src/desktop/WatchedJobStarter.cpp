@@ -28,11 +28,7 @@ namespace {
 // A report is a few short lines; a watcher that says more is not listened to beyond this.
 constexpr std::size_t kMaxReport = 16 * 1024;
 
-QString& watcherOverride()
-{
-    static QString path;
-    return path;
-}
+QString watcherOverride;
 
 // What a job wrote may hold escape sequences and other control characters; none of them is shown.
 QString printable(const std::string& line)
@@ -99,8 +95,8 @@ WatchedJobStarter::~WatchedJobStarter()
 
 QString WatchedJobStarter::watcher()
 {
-    if (!watcherOverride().isEmpty())
-        return watcherOverride();
+    if (!watcherOverride.isEmpty())
+        return watcherOverride;
     const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     const QString beside = dir + QStringLiteral("/staleguard-job");
     const QString installed = dir + QStringLiteral("/../libexec/staleguard/staleguard-job");
@@ -111,7 +107,7 @@ QString WatchedJobStarter::watcher()
 
 void WatchedJobStarter::setWatcher(const QString& path)
 {
-    watcherOverride() = path;
+    watcherOverride = path;
 }
 
 QString WatchedJobStarter::lockPath(const QString& lockName)

@@ -2,24 +2,20 @@
 
 namespace {
 
-FileChooser::Function& replacement()
-{
-    static FileChooser::Function function;
-    return function;
-}
+FileChooser::Function replacement;
 
 } // namespace
 
 std::optional<FileChoice> FileChooser::choose(const FileChoiceRequest& request)
 {
-    if (replacement())
-        return replacement()(request);
+    if (replacement)
+        return replacement(request);
     return showDialog(request);
 }
 
 void FileChooser::setFunction(Function function)
 {
-    replacement() = std::move(function);
+    replacement = std::move(function);
 }
 
 std::optional<FileChoice> FileChooser::showDialog(const FileChoiceRequest& request)

@@ -11,11 +11,7 @@
 
 namespace {
 
-PrintCommands::PrinterFactory& factory()
-{
-    static PrintCommands::PrinterFactory f;
-    return f;
-}
+PrintCommands::PrinterFactory factory;
 
 } // namespace
 
@@ -36,7 +32,7 @@ bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
 
 void PrintCommands::setPrinterFactory(PrinterFactory f)
 {
-    factory() = std::move(f);
+    factory = std::move(f);
 }
 
 QStringList PrintCommands::rowTexts(const QListWidget* list)
@@ -56,7 +52,7 @@ bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>
         const BusyCursor busy;
         try {
             std::unique_ptr<TextPrinter> printer =
-                factory() ? factory()() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
+                factory ? factory() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
             if (!printer)
                 throw AppError(TextPrinter::PrinterFault, QStringLiteral("PrintCommands"),
                                QStringLiteral("No printer could be opened."));
