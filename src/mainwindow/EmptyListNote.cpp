@@ -28,17 +28,14 @@ EmptyListNote::EmptyListNote(QListWidget* list)
     connect(model, &QAbstractItemModel::modelReset, this, &EmptyListNote::describe);
 }
 
-QStringList EmptyListNote::linesFor(int watched, const QDate& day)
-{
-    if (watched <= 0)
-        return {QStringLiteral("No files watched yet."),
-                QStringLiteral("Choose File > Subscribe to a File to add one.")};
-    return {QStringLiteral("Nothing needs attention."), QStringLiteral("Checked %1.").arg(DateTexts::longDate(day))};
-}
-
 void EmptyListNote::checked(int watched, const QDate& day)
 {
-    setText(linesFor(watched, day));
+    if (watched <= 0)
+        setText(
+            {QStringLiteral("No files watched yet."), QStringLiteral("Choose File > Subscribe to a File to add one.")});
+    else
+        setText(
+            {QStringLiteral("Nothing needs attention."), QStringLiteral("Checked %1.").arg(DateTexts::longDate(day))});
 }
 
 void EmptyListNote::checking()

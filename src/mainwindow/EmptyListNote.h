@@ -18,13 +18,12 @@ public:
     // Made as a child of the list's viewport; says nothing until the first check.
     explicit EmptyListNote(QListWidget* list);
 
-    // After a check that filled the list: how many entries it watched, and the day it ran.
+    // After a check that filled the list: how many entries it watched, and the day it ran. What
+    // it says then goes one sentence to a line: painted so, a narrow list breaks it between them;
+    // read out, the sentences follow each other.
     void checked(int watched, const QDate& day);
     // While a check runs, the list tells nothing it may not hold once the check ends.
     void checking();
-    // What it says, one sentence to a line: painted so, a narrow list breaks it between them;
-    // read out, the sentences follow each other.
-    static QStringList linesFor(int watched, const QDate& day);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
