@@ -23,9 +23,4 @@ qint16 remaining(const QDateTime& start, const QDateTime& now)
     return qint16(qBound(qint64(std::numeric_limits<qint16>::min()), left, qint64(std::numeric_limits<qint16>::max())));
 }
 
-QString buttonText(qint16 remaining)
-{
-    return QStringLiteral("Exiting in %1 seconds").arg(remaining);
-}
-
 } // namespace CloseCountdown

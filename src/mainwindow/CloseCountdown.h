@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QString>
 
 // The close-at-start countdown: the program ends 20 seconds after it started counting.
 namespace CloseCountdown {
@@ -10,7 +9,5 @@ constexpr int kSeconds = 20;
 
 // 20 minus the second boundaries passed between start and now, clamped to 16 bits.
 qint16 remaining(const QDateTime& start, const QDateTime& now);
-// "Exiting in 19 seconds"; the word stays "seconds" for every count.
-QString buttonText(qint16 remaining);
 
 } // namespace CloseCountdown

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QScrollBar>
 
 namespace {
@@ -63,11 +64,7 @@ void ListRefresher::updatelist()
         return;
     }
     m_refreshing = true;
-    struct Reset
-    {
-        bool& refreshing;
-        ~Reset() { refreshing = false; }
-    } reset{m_refreshing};
+    const auto reset = qScopeGuard([this] { m_refreshing = false; });
     do {
         m_refreshPending = false;
         refreshOnce();

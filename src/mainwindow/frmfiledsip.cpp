@@ -296,7 +296,8 @@ void frmfiledsip::Timerclosestart_Timer()
         cmdok_Click();
         return;
     }
-    cmdok->setText(CloseCountdown::buttonText(remaining));
+    // The word stays "seconds" for every count, "1 seconds" too.
+    cmdok->setText(QStringLiteral("Exiting in %1 seconds").arg(remaining));
     cmdok->repaint();
 }
 
@@ -343,10 +344,7 @@ void frmfiledsip::closeEvent(QCloseEvent* event)
 {
     bool cancel = false;
     Form_QueryUnload(cancel);
-    if (cancel)
-        event->ignore();
-    else
-        event->accept();
+    event->setAccepted(!cancel);
 }
 
 void frmfiledsip::changeEvent(QEvent* event)
