@@ -45,12 +45,11 @@ struct BackgroundChecks::Job
 };
 
 BackgroundChecks::BackgroundChecks(BackgroundCheckHost& host, QObject* parent)
-    : QObject(parent), m_host(host), m_ownService(std::make_unique<DBusNotificationService>()),
-      m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this)),
+    : QObject(parent), m_host(host), m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this)),
       m_policy(std::make_unique<NotificationPolicy>()), m_scheduler(new CheckScheduler(this)),
       m_folderWatch(new FolderWatch(std::chrono::seconds(2), this)), m_options(new BackgroundOptions(QString(), this))
 {
-    useNotificationService(*m_ownService);
+    useNotificationService(*new DBusNotificationService(QDBusConnection::sessionBus(), this));
     m_retry.setSingleShot(true);
     m_retry.setInterval(kRetryMsecs);
     connect(&m_retry, &QTimer::timeout, this, &BackgroundChecks::tryRun);

@@ -89,7 +89,6 @@ private:
     void onCheckDue(CheckScheduler::Reason reason);
 
     BackgroundCheckHost& m_host;
-    std::unique_ptr<NotificationService> m_ownService;
     NotificationService* m_service = nullptr;
     std::function<bool(qint16)> m_jobOffered;
     std::unique_ptr<DesktopNotifier> m_notifier;

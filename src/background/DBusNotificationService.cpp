@@ -23,8 +23,8 @@ DBusNotificationService::DBusNotificationService(const QDBusConnection& bus, QOb
     m_bus.connect(serviceName(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                   SLOT(onNotificationClosed(uint, uint)));
     // A server that is replaced may read markup differently from the one before.
-    m_watcher = new QDBusServiceWatcher(serviceName(), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+    auto* watcher = new QDBusServiceWatcher(serviceName(), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& newOwner) {
                 m_markup.reset();
                 if (!newOwner.isEmpty())

@@ -5,8 +5,6 @@
 #include <QDBusConnection>
 #include <optional>
 
-class QDBusServiceWatcher;
-
 // Notifications through the desktop's org.freedesktop.Notifications server. Nothing here waits
 // for the server, so a hung server cannot hold up the caller; only the bus itself is asked
 // whether a server is there, or can be started.
@@ -32,7 +30,6 @@ private:
     void askCapabilities();
 
     QDBusConnection m_bus;
-    QDBusServiceWatcher* m_watcher = nullptr;
     // Unknown until the server answers; most servers read markup, so escaping is the safer guess.
     std::optional<bool> m_markup;
 };

@@ -24,8 +24,6 @@ public:
 
     // A job that was not ended is abandoned.
     ~QtTextPrinter() override;
-    QtTextPrinter(const QtTextPrinter&) = delete;
-    QtTextPrinter& operator=(const QtTextPrinter&) = delete;
 
     void setFontSize(int points) override;
     void setBold(bool bold) override;
