@@ -118,16 +118,12 @@ void RegistryStore::SetValue(Hive, const QString& keyPath, QString valueName, QS
 
 void RegistryStore::LoadWindowPos(QWidget* window, const QString& keyPath, int, Hive)
 {
-    if (!window)
-        return;
     const auto store = storeFor(keyPath);
     WindowPositions::load(*store, window);
 }
 
 void RegistryStore::SaveWindowPos(QWidget* window, const QString& keyPath, Hive)
 {
-    if (!window)
-        return;
     const auto store = storeFor(keyPath);
     WindowPositions::save(*store, window);
     commit(*store, QStringLiteral("the position of window \"%1\"").arg(WindowPositions::nameOf(window)));
