@@ -7,13 +7,13 @@
 #include "background/DesktopNotifier.h"
 #include "background/FolderWatch.h"
 #include "background/NotificationPolicy.h"
-#include "background/TrayHostWatch.h"
 #include "engine/CheckRun.h"
 #include "engine/Clock.h"
 #include "engine/LateJob.h"
 #include "engine/WatchList.h"
 #include "store/IniFile.h"
 
+#include <QDBusServiceWatcher>
 #include <QDir>
 #include <QGuiApplication>
 #include <QSet>
@@ -94,8 +94,12 @@ void BackgroundChecks::start(const QDBusConnection& systemBus)
     connect(m_options, &BackgroundOptions::checkEveryChanged, m_scheduler, &CheckScheduler::setIntervalMinutes);
     m_scheduler->setIntervalMinutes(m_options->checkEveryMinutes());
     m_scheduler->start(systemBus);
-    auto* trayHosts = new TrayHostWatch(QDBusConnection::sessionBus(), this);
-    connect(trayHosts, &TrayHostWatch::hostAppeared, this, &BackgroundChecks::trayHostAppeared);
+    // A tray host may start after the program, as happens at log-in.
+    if (const QDBusConnection sessionBus = QDBusConnection::sessionBus(); sessionBus.isConnected()) {
+        auto* trayHosts = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), sessionBus,
+                                                  QDBusServiceWatcher::WatchForRegistration, this);
+        connect(trayHosts, &QDBusServiceWatcher::serviceRegistered, this, &BackgroundChecks::trayHostAppeared);
+    }
     // A dialog or a menu closing moves the focus; a check held back by it need not wait for the retry.
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this] {
         if (m_pending)

@@ -1,15 +1,17 @@
 // Runs on a private session bus of its own (dbus-run-session), where it plays the desktop's
 // notification server, a tray host and logind itself.
+#include "background/BackgroundCheckHost.h"
+#include "background/BackgroundChecks.h"
 #include "background/CheckScheduler.h"
 #include "background/DBusNotificationService.h"
 #include "background/DesktopNotifier.h"
-#include "background/TrayHostWatch.h"
 #include "base/AppInfo.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -199,10 +201,20 @@ private slots:
 
     void trayHostAppearing()
     {
-        TrayHostWatch watch;
-        QSignalSpy appeared(&watch, &TrayHostWatch::hostAppeared);
+        // A window with a watch list of nothing, and never busy.
+        struct Host : BackgroundCheckHost
+        {
+            QTemporaryDir dir;
+            QString inifilename() const override { return dir.filePath(QStringLiteral("none.ini")); }
+            QString tempinifilename() const override { return dir.filePath(QStringLiteral("rows.tmp")); }
+            bool showsAll() const override { return false; }
+            bool isBusy() const override { return false; }
+        } window;
+        BackgroundChecks checks(window);
+        checks.start(QDBusConnection(QStringLiteral("no system bus")));
+        QSignalSpy appeared(&checks, &BackgroundChecks::trayHostAppeared);
         QDBusConnection host = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("host"));
-        QVERIFY(host.registerService(TrayHostWatch::hostService()));
+        QVERIFY(host.registerService(QStringLiteral("org.kde.StatusNotifierWatcher")));
         QTRY_COMPARE(appeared.count(), 1);
         QDBusConnection::disconnectFromBus(host.name());
     }
@@ -232,5 +244,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDesktopBus)
+QTEST_MAIN(TestDesktopBus)
 #include "tst_desktopbus.moc"
