@@ -9,11 +9,6 @@ QString caption(qint16 days)
     return QString::number(days) + (days == 1 ? QStringLiteral(" day old") : QStringLiteral(" days old"));
 }
 
-qint16 fromCaption(const QString& caption)
-{
-    return LeadingNumber::toInt16(caption);
-}
-
 std::optional<QString> step(const QString& text, int direction)
 {
     // At the top of the range the count stays put rather than wrapping round.

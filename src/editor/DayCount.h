@@ -8,7 +8,6 @@
 namespace DayCount {
 
 QString caption(qint16 days);
-qint16 fromCaption(const QString& caption);
 // One spin step up (+1) or down (-1); nullopt when the step would go below 1 day.
 std::optional<QString> step(const QString& caption, int direction);
 

@@ -16,6 +16,7 @@
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
+#include "engine/LeadingNumber.h"
 #include "engine/PathPieces.h"
 #include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
@@ -343,7 +344,7 @@ EntryInput frmaddnewfile::entryInput() const
     EntryInput input;
     input.fileName = cmdfilename->text();
     input.description = txtdescrip->text();
-    input.days = DayCount::fromCaption(Labeldaystodelete->text());
+    input.days = LeadingNumber::toInt16(Labeldaystodelete->text());
     input.directoryMode = Checkfixedfiles->isChecked();
     input.typeIndex = typeIndex();
     input.reportChanges = checkfilechanges->isChecked();
