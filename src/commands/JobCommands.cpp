@@ -22,8 +22,7 @@
 JobCommands::JobCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus,
                          SelectedEntry selected, BackgroundChecks& checks)
     : QObject(window), m_shared(shared), m_selected(std::move(selected)), m_checks(checks),
-      m_ownStarter(std::make_unique<WatchedJobStarter>()), m_starter(m_ownStarter.get()),
-      m_notices(new JobNotices(window, checks))
+      m_starter(new WatchedJobStarter(this)), m_notices(new JobNotices(window, checks))
 {
     // Below the reminder's own items, for the entries that have a job.
     m_runJobNow = menus.rightpopup->addAction(QStringLiteral("Run the &Job Now"));

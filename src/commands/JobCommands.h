@@ -9,7 +9,6 @@
 #include <QSet>
 #include <QString>
 #include <functional>
-#include <memory>
 
 class BackgroundChecks;
 class JobNotices;
@@ -56,7 +55,6 @@ private:
     const SharedMembers& m_shared;
     SelectedEntry m_selected;
     BackgroundChecks& m_checks;
-    std::unique_ptr<JobStarter> m_ownStarter;
     JobStarter* m_starter;
     JobNotices* m_notices;
     QAction* m_runJobNow;
