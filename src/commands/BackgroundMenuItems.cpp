@@ -29,13 +29,9 @@ void BackgroundMenuItems::showStored()
 bool BackgroundMenuItems::toggleNotify()
 {
     // What is stored decides, so the menu's own flip of a checkable item before it reports the
-    // click cannot make the click undo itself.
-    if (!m_settings.hasWatchList()) {
-        m_notifyItem->setChecked(!m_notifyItem->isChecked());
-        return m_notifyItem->isChecked();
-    }
-    const bool on = m_settings.toggleNotify();
-    // Shows what is stored, whether or not the write went through.
+    // click cannot make the click undo itself. The tick shows what is stored, whether or not the
+    // write went through.
+    const bool on = m_settings.hasWatchList() ? m_settings.toggleNotify() : !m_notifyItem->isChecked();
     m_notifyItem->setChecked(on);
     return on;
 }
