@@ -8,7 +8,6 @@
 SpinButton::SpinButton(QWidget* parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::StrongFocus);
-    setMouseTracking(false);
     setAccessibleName(tr("Spin"));
 }
 

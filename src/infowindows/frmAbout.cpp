@@ -93,7 +93,6 @@ frmAbout::frmAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setModal(false);
     setFixedSize(395, 254);
     setWindowIcon(QIcon(iconPath()));
     setWindowTitle(QStringLiteral("About ") + AppInfo::productName());

@@ -79,8 +79,7 @@ frmfiledsip::~frmfiledsip()
     // editor, a window of its own, goes with the window.
     delete m_reminders;
     delete m_editor;
-    if (m_splash)
-        delete m_splash.data();
+    delete m_splash.data();
 }
 
 void frmfiledsip::buildControls()
@@ -101,7 +100,6 @@ void frmfiledsip::buildControls()
     listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
     listoldfiles->setGeometry(Twips::rect(120, 120, 4212, 2400));
     listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
-    listoldfiles->setSortingEnabled(false);
     listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
     listoldfiles->setAccessibleName(QStringLiteral("Files that need attention"));
     listoldfiles->setAccessibleDescription(listoldfiles->toolTip() +
