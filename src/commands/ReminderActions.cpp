@@ -139,26 +139,6 @@ void ReminderActions::postpone(qint16 entry, int code)
     emit listChanged();
 }
 
-void ReminderActions::rightpopup1_Click()
-{
-    postponeentry(0);
-}
-
-void ReminderActions::rightpopup2_Click()
-{
-    postponeentry(1);
-}
-
-void ReminderActions::rightpopup7_Click()
-{
-    postponeentry(2);
-}
-
-void ReminderActions::rightpopup30_Click()
-{
-    postponeentry(3);
-}
-
 void ReminderActions::rightpopupnev_Click()
 {
     // The entry is the one the user was asked about, whatever the list does while the question is open.
@@ -186,34 +166,4 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     if (!modified)
         return;
     EntryWriter::acknowledge(ini, m_shared.inifilename, entry, *modified);
-}
-
-void ReminderActions::rightpopupedit_Click()
-{
-    emit editRequested();
-}
-
-void ReminderActions::postpone1day_Click()
-{
-    rightpopup1_Click();
-}
-
-void ReminderActions::postpone2days_Click()
-{
-    rightpopup2_Click();
-}
-
-void ReminderActions::postpone7days_Click()
-{
-    rightpopup7_Click();
-}
-
-void ReminderActions::postpone30days_Click()
-{
-    rightpopup30_Click();
-}
-
-void ReminderActions::postponenever_Click()
-{
-    rightpopupnev_Click();
 }

@@ -32,19 +32,20 @@ public:
     // 1 two days, 2 a week, 3 thirty days, 4 never.
     void postpone(qint16 entry, int code);
 
-    void rightpopup1_Click();
-    void rightpopup2_Click();
-    void rightpopup7_Click();
-    void rightpopup30_Click();
+    void rightpopup1_Click() { postponeentry(0); }
+    void rightpopup2_Click() { postponeentry(1); }
+    void rightpopup7_Click() { postponeentry(2); }
+    void rightpopup30_Click() { postponeentry(3); }
     void rightpopupnev_Click();
     void rightpopupupdatefiledate_Click();
-    void rightpopupedit_Click();
+    void rightpopupedit_Click() { emit editRequested(); }
 
-    void postpone1day_Click();
-    void postpone2days_Click();
-    void postpone7days_Click();
-    void postpone30days_Click();
-    void postponenever_Click();
+    // The Postpone menu's items are the pop-up's.
+    void postpone1day_Click() { rightpopup1_Click(); }
+    void postpone2days_Click() { rightpopup2_Click(); }
+    void postpone7days_Click() { rightpopup7_Click(); }
+    void postpone30days_Click() { rightpopup30_Click(); }
+    void postponenever_Click() { rightpopupnev_Click(); }
 
     // Tells the user that a command needs a row of the list first.
     static void warnSelectFirst(QWidget* parent);

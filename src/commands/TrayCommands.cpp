@@ -17,23 +17,8 @@ TrayCommands::TrayCommands(QWidget* window, TrayIcon* trayIcon, const MainWindow
     m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
 }
 
-void TrayCommands::TaskBarRPopen_Click()
-{
-    emit openRequested();
-}
-
-void TrayCommands::TrayIcon_LeftButtonClick()
-{
-    emit comeForwardRequested();
-}
-
 void TrayCommands::TrayIcon_RightButtonClick()
 {
     m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
     m_menus.TaskBarRP->exec(QCursor::pos());
-}
-
-void TrayCommands::TaskBarRPexit_Click()
-{
-    emit exitRequested();
 }

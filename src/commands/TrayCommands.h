@@ -15,10 +15,10 @@ class TrayCommands : public QObject
 public:
     TrayCommands(QWidget* window, TrayIcon* trayIcon, const MainWindowMenus& menus);
 
-    void TaskBarRPopen_Click();
-    void TrayIcon_LeftButtonClick();
+    void TaskBarRPopen_Click() { emit openRequested(); }
+    void TrayIcon_LeftButtonClick() { emit comeForwardRequested(); }
     void TrayIcon_RightButtonClick();
-    void TaskBarRPexit_Click();
+    void TaskBarRPexit_Click() { emit exitRequested(); }
 
 signals:
     // "Open": the window back from the tray.
