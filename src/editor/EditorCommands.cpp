@@ -3,7 +3,6 @@
 #include "commands/ReminderActions.h"
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
-#include "editor/frmaddnewfile.h"
 #include "engine/WatchEntry.h"
 #include "store/IniFile.h"
 
@@ -40,16 +39,6 @@ frmaddnewfile& EditorCommands::load()
         m_editor->setTarget(m_shared.inifilename, std::nullopt);
     }
     return *m_editor;
-}
-
-frmaddnewfile* EditorCommands::editor() const
-{
-    return m_editor;
-}
-
-bool EditorCommands::isEditorVisible() const
-{
-    return m_editor && m_editor->isVisible();
 }
 
 void EditorCommands::fileadd_Click()

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "editor/frmaddnewfile.h"
+
 #include <QObject>
 #include <QPointer>
 #include <functional>
 
 class QWidget;
-class frmaddnewfile;
 struct SharedMembers;
 
 // The main window's two ways into the entry editor. It owns the editor and keeps it to one at a
@@ -26,10 +27,10 @@ public:
     void fileeditfile_Click();
 
     // The editor while it exists, shown or hidden by Cancel; nullptr otherwise.
-    frmaddnewfile* editor() const;
+    frmaddnewfile* editor() const { return m_editor; }
     // The editor, loaded first when it is not (for a new entry, not yet shown).
     frmaddnewfile& load();
-    bool isEditorVisible() const;
+    bool isEditorVisible() const { return m_editor && m_editor->isVisible(); }
 
 signals:
     // An entry was saved: the list should be checked again.
