@@ -4,8 +4,8 @@
 #include <QUrl>
 #include <functional>
 
-// A clickable link: an underlined caption that opens its address in the user's browser or mail program when
-// clicked, or when Enter or Space is pressed while it has the focus.
+// A clickable link: an underlined caption that opens its address in the user's browser or mail
+// program when clicked, or when Enter or Space is pressed while it has the focus.
 class HyperLink : public QLabel
 {
     Q_OBJECT

@@ -30,6 +30,7 @@ public:
     };
 
     // Every box has the product name as its title.
+    //
     // A Yes/No question. True means Yes.
     static bool askYesNo(QWidget* parent, const QString& text, bool defaultYes = true, Icon icon = Icon::None);
     // A notice with an OK button.
