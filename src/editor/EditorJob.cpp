@@ -14,7 +14,7 @@ namespace EditorJob {
 
 void show(EditorControls& w, const WatchEntry& entry)
 {
-    w.txtjob->setText(entry.job);
+    w.txtjob->setText(entry.job());
     // The program's name, at the start, says most.
     w.txtjob->setCursorPosition(0);
     w.checkjoblate->setChecked(entry.runsJobWhenLate());

@@ -4,7 +4,7 @@
 
 struct EditorControls;
 struct EntryInput;
-struct WatchEntry;
+class WatchEntry;
 
 // The editor's job rows: the command that makes the file and whether it runs by itself when the
 // file is late. What they show, what they hand the save, and why a command is refused.
