@@ -92,7 +92,7 @@ void JobCommands::runLate(qint16 entry)
     } catch (const AppError& error) {
         if (m_toldUnnoted.value(entry) != Clock::today()) {
             m_toldUnnoted.insert(entry, Clock::today());
-            m_notices->tell(JobNotices::notStartedText(stored.description, error.description()));
+            m_notices->tell(JobNotices::notStartedText(stored.description(), error.description()));
         }
         return;
     }
@@ -101,9 +101,9 @@ void JobCommands::runLate(qint16 entry)
 
 void JobCommands::start(qint16 entry, const WatchEntry& stored)
 {
-    const QString description = stored.description;
+    const QString description = stored.description();
     QString why;
-    const std::optional<JobCommand> command = JobCommand::resolve(stored.job, why);
+    const std::optional<JobCommand> command = JobCommand::resolve(stored.job(), why);
     if (!command) {
         m_notices->tell(JobNotices::notStartedText(description, why));
         return;

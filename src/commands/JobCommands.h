@@ -16,7 +16,7 @@ class QAction;
 class QWidget;
 struct MainWindowMenus;
 struct SharedMembers;
-struct WatchEntry;
+class WatchEntry;
 
 // An entry's job: "Run the Job Now" on the list's pop-up and in a row's notification, and the job
 // that starts by itself when a check finds its file late. A job runs only from a watch list file

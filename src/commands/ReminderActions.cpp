@@ -156,7 +156,7 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     if (entry < 0)
         return;
     IniFile& ini = IniFile::instance();
-    const QString fileName = WatchEntry::read(ini, m_shared.inifilename, entry).fileName;
+    const QString fileName = WatchEntry::read(ini, m_shared.inifilename, entry).fileName();
     // The same reading and conversion as the check's, so the two texts compare equal until the
     // file is touched again.
     FileStamp::refreshZone();

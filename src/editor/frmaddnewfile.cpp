@@ -281,11 +281,11 @@ void frmaddnewfile::cmdok_Click()
 void frmaddnewfile::showEntry(const WatchEntry& entry)
 {
     // The info line belongs to the file it was built for.
-    if (entry.fileName != cmdfilename->text())
+    if (entry.fileName() != cmdfilename->text())
         filedatetext.clear();
-    cmdfilename->setText(entry.fileName);
+    cmdfilename->setText(entry.fileName());
     showDays(DayCount::caption(entry.editorDays()));
-    showDescription(entry.description);
+    showDescription(entry.description());
     if (entry.editorReportsChanges())
         checkfilechanges->setChecked(true);
     if (const int kind = entry.editorKind(); kind >= 0) {
@@ -293,9 +293,9 @@ void frmaddnewfile::showEntry(const WatchEntry& entry)
         Framecovertypefile->hide();
         listtypeoffile->setCurrentIndex(kind);
     }
-    txtpattern->setText(entry.pattern);
-    txtsmallest->setText(entry.smallestSize);
-    txtjob->setText(entry.job);
+    txtpattern->setText(entry.pattern());
+    txtsmallest->setText(entry.smallestSize());
+    txtjob->setText(entry.job());
     // The program's name, at the start, says most.
     txtjob->setCursorPosition(0);
     checkjoblate->setChecked(entry.runsJobWhenLate());

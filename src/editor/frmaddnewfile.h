@@ -8,7 +8,7 @@
 #include "editor/EditorControls.h"
 #include "engine/EntryWriter.h"
 
-struct WatchEntry;
+class WatchEntry;
 
 // The window that subscribes to a new file or edits an entry. It is modeless; whoever opens it
 // owns it and keeps it to one. Cancel only hides it, and OK or the close box unload it, so that

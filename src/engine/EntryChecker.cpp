@@ -100,29 +100,27 @@ EntryChecker::Result EntryChecker::check(const WatchList& list, bool showAll)
         result.entries.reserve(list.entries.size());
     for (qsizetype n = 0; n < list.entries.size(); ++n) {
         const WatchEntry& entry = list.entries[n];
-        if (!entry.checkDescription().isEmpty() && !entry.isRemoved())
+        if (entry.isActive())
             ++result.watched;
         judge(entry, found[size_t(n)], showAll, result);
     }
     return result;
 }
 
-bool EntryChecker::hidden(const WatchEntry& entry, bool showAll) const
+bool EntryChecker::hidden(std::optional<QDate> until, bool showAll) const
 {
     // Its midnight is later than now exactly when the day itself lies after today.
-    const std::optional<QDate> until = entry.postponedUntil();
     return !showAll && until && *until > m_today;
 }
 
 EntryChecker::Examined EntryChecker::examine(const WatchEntry& entry, bool showAll)
 {
     Examined found;
-    found.fileName = entry.fileName;
+    found.fileName = entry.fileName();
     // Every folder entry takes its pick, also one that is then left out.
     if (entry.checkKind() != -1)
         chooseFolderFile(entry, found);
-    const bool active = !entry.checkDescription().isEmpty() && !entry.isRemoved();
-    const bool needed = m_collectReport || (active && !hidden(entry, showAll));
+    const bool needed = m_collectReport || (entry.isActive() && !hidden(entry.postponedUntil(), showAll));
     if (needed && found.unreachable.isEmpty()) {
         found.answer = m_query.stat(found.fileName);
         found.asked = true;
@@ -132,11 +130,11 @@ EntryChecker::Examined EntryChecker::examine(const WatchEntry& entry, bool showA
 
 void EntryChecker::chooseFolderFile(const WatchEntry& entry, Examined& found)
 {
-    const QString folder = PathPieces::folderOf(entry.fileName);
+    const QString folder = PathPieces::folderOf(entry.fileName());
     // A name without any folder part names no folder to look in; it stays as it is.
     if (folder.isEmpty())
         return;
-    const FolderPick pick = pickFolderFile(m_query, folder, entry.checkKind() != 0, FilePattern(entry.pattern));
+    const FolderPick pick = pickFolderFile(m_query, folder, entry.checkKind() != 0, FilePattern(entry.pattern()));
     // A folder that cannot be asked keeps its stored pick: writing the folder back would lose it.
     if (pick.listing.state == FileQuery::Answer::State::Unreachable) {
         found.unreachable = pick.listing.why;
@@ -147,9 +145,20 @@ void EntryChecker::chooseFolderFile(const WatchEntry& entry, Examined& found)
 
 void EntryChecker::judge(const WatchEntry& entry, const Examined& found, bool showAll, Result& result) const
 {
-    if (found.fileName != entry.fileName)
+    if (found.fileName != entry.fileName())
         result.picks.append(Pick{entry.number, found.fileName});
+    // What the entry stores, read once: judging reads it from the report.
     EntryReport report;
+    report.number = entry.number;
+    report.description = entry.checkDescription();
+    report.fileName = found.fileName;
+    const qint16 kind = entry.checkKind();
+    report.kind = reportKind(kind);
+    report.days = entry.checkDays();
+    if (kind != -1)
+        report.pattern = entry.pattern();
+    report.smallestSize = entry.smallestBytes();
+    report.postponeDate = entry.postponedUntil();
     const QString text = judgeFile(entry, found, showAll, report);
     if (!text.isNull()) {
         using State = EntryReport::State;
@@ -158,33 +167,23 @@ void EntryChecker::judge(const WatchEntry& entry, const Examined& found, bool sh
     }
     if (report.state == EntryReport::State::Missing)
         result.gone.append(Gone{entry.number, found.fileName});
-    if (!m_collectReport)
-        return;
-    report.number = entry.number;
-    report.description = entry.checkDescription();
-    report.fileName = found.fileName;
-    report.kind = reportKind(entry.checkKind());
-    report.days = entry.checkDays();
-    if (entry.checkKind() != -1)
-        report.pattern = entry.pattern;
-    report.smallestSize = entry.smallestBytes();
-    report.postponeDate = entry.postponedUntil();
-    result.entries.append(std::move(report));
+    if (m_collectReport)
+        result.entries.append(std::move(report));
 }
 
 QString EntryChecker::judgeFile(const WatchEntry& entry, const Examined& found, bool showAll, EntryReport& report) const
 {
     const std::optional<FileStamp::Local> modified =
         found.asked ? FileStamp::modified(found.answer) : std::optional<FileStamp::Local>();
-    if (hidden(entry, showAll)) {
+    if (hidden(report.postponeDate, showAll)) {
         settle(report, EntryReport::State::Postponed, modified, m_today);
         return QString();
     }
-    const QString description = entry.checkDescription();
-    if (description.isEmpty() || entry.isRemoved()) {
+    if (!entry.isActive()) {
         settle(report, EntryReport::State::Removed, modified, m_today);
         return QString();
     }
+    const QString& description = report.description;
     // A file that could not be asked about may well be there: it is listed, and never offered for removal.
     if (!found.unreachable.isEmpty() || found.answer.state == FileQuery::Answer::State::Unreachable) {
         settle(report, EntryReport::State::Unreachable, std::nullopt, m_today);
@@ -196,12 +195,11 @@ QString EntryChecker::judgeFile(const WatchEntry& entry, const Examined& found, 
         return QString();
     }
     const qint16 age = DateTexts::ageInDays(modified->date, m_today);
-    const bool old = age >= entry.checkDays();
-    const std::optional<qint64> smallest = entry.smallestBytes();
-    const bool small = smallest && found.answer.size < *smallest;
+    const bool old = age >= report.days;
+    const bool small = report.smallestSize && found.answer.size < *report.smallestSize;
     // A missing date reads as the current one, so only a stored date can tell of a change.
-    const bool changed = entry.checkReportsChanges() && !entry.seen.isEmpty() &&
-                         FileStamp::changedSince(entry.seen, entry.seenMoment, *modified);
+    const bool changed = entry.checkReportsChanges() && !entry.seen().isEmpty() &&
+                         FileStamp::changedSince(entry.seen(), entry.seenMoment(), *modified);
     report.size = found.answer.size;
     using State = EntryReport::State;
     settle(report, changed ? State::Changed : (old ? State::Old : (small ? State::Small : State::Ok)), modified,

@@ -9,7 +9,7 @@
 #include "engine/EntryReport.h"
 
 class FileQuery;
-struct WatchEntry;
+class WatchEntry;
 struct WatchList;
 
 // One row of the main list: the text shown, the entry it stands for and the place "Show in
@@ -84,7 +84,7 @@ private:
 
     Examined examine(const WatchEntry& entry, bool showAll);
     void chooseFolderFile(const WatchEntry& entry, Examined& found);
-    bool hidden(const WatchEntry& entry, bool showAll) const;
+    bool hidden(std::optional<QDate> until, bool showAll) const;
     // The row, if any, and what the report says; a gone file is noted for the question.
     void judge(const WatchEntry& entry, const Examined& found, bool showAll, Result& result) const;
     QString judgeFile(const WatchEntry& entry, const Examined& found, bool showAll, EntryReport& report) const;

@@ -53,10 +53,10 @@ EntryWriter::Optional EntryWriter::storedOptional(IniFile& ini, const QString& i
 {
     const WatchEntry stored = WatchEntry::read(ini, inifilename, entry);
     Optional out;
-    out.pattern = !stored.pattern.isEmpty();
-    out.smallestSize = !stored.smallestSize.isEmpty();
-    out.job = !stored.job.isEmpty();
-    out.jobWhenLate = !stored.jobWhenLate.isEmpty();
+    out.pattern = !stored.pattern().isEmpty();
+    out.smallestSize = !stored.smallestSize().isEmpty();
+    out.job = !stored.job().isEmpty();
+    out.jobWhenLate = !stored.jobWhenLate().isEmpty();
     return out;
 }
 
@@ -115,7 +115,7 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
         return out;
     }
     // An edited entry keeps the moment the user last acknowledged, as long as it is the same file.
-    if (sameFile(query, WatchEntry::read(ini, inifilename, entry).fileName, input.fileName))
+    if (sameFile(query, WatchEntry::read(ini, inifilename, entry).fileName(), input.fileName))
         return out;
     out.moment = FileStamp::modified(query.stat(input.fileName));
     out.replace = out.moment || anythingStored;
@@ -125,7 +125,7 @@ EntryWriter::Seen EntryWriter::seen(IniFile& ini, const QString& inifilename, co
 bool EntryWriter::seenStored(IniFile& ini, const QString& inifilename, qint16 entry)
 {
     const WatchEntry stored = WatchEntry::read(ini, inifilename, entry);
-    return !stored.seen.isEmpty() || !stored.seenMoment.isEmpty();
+    return !stored.seen().isEmpty() || !stored.seenMoment().isEmpty();
 }
 
 bool EntryWriter::sameFile(FileQuery& query, const QString& a, const QString& b)

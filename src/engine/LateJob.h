@@ -8,7 +8,7 @@
 #include <QString>
 #include <optional>
 
-struct WatchEntry;
+class WatchEntry;
 struct WatchList;
 
 // When an entry's job starts by itself: a check that runs without the user finds its file old, too

@@ -9,34 +9,31 @@
 #include "store/IniFile.h"
 
 #include <algorithm>
+#include <bitset>
 #include <charconv>
 
 namespace {
 
 constexpr int kFolderDescriptionLength = 35;
 
-// Where each stored key goes.
-struct KeyField
-{
-    QLatin1String key;
-    QString WatchEntry::*field;
-};
+using Key = WatchEntry::Key;
 
-const KeyField kFields[] = {
-    {QLatin1String("filename"), &WatchEntry::fileName},
-    {QLatin1String("days"), &WatchEntry::days},
-    {QLatin1String("description"), &WatchEntry::description},
-    {QLatin1String("Postponedate"), &WatchEntry::postponeDate},
-    {QLatin1String("Notactive"), &WatchEntry::notActive},
-    {QLatin1String("non-fixed file type"), &WatchEntry::kind},
-    {QLatin1String("advisechanges"), &WatchEntry::adviseChanges},
-    {QLatin1String(FileStamp::kSeenKey), &WatchEntry::seen},
-    {QLatin1String(FileStamp::kSeenMomentKey), &WatchEntry::seenMoment},
-    {QLatin1String("file pattern"), &WatchEntry::pattern},
-    {QLatin1String("smallest size"), &WatchEntry::smallestSize},
-    {QLatin1String("job"), &WatchEntry::job},
-    {QLatin1String("job when late"), &WatchEntry::jobWhenLate},
-    {QLatin1String("job started"), &WatchEntry::jobStarted},
+// The stored name of each key.
+const std::pair<QLatin1String, Key> kNames[] = {
+    {QLatin1String("filename"), Key::FileName},
+    {QLatin1String("days"), Key::Days},
+    {QLatin1String("description"), Key::Description},
+    {QLatin1String("Postponedate"), Key::PostponeDate},
+    {QLatin1String("Notactive"), Key::NotActive},
+    {QLatin1String("non-fixed file type"), Key::Kind},
+    {QLatin1String("advisechanges"), Key::AdviseChanges},
+    {QLatin1String(FileStamp::kSeenKey), Key::Seen},
+    {QLatin1String(FileStamp::kSeenMomentKey), Key::SeenMoment},
+    {QLatin1String("file pattern"), Key::Pattern},
+    {QLatin1String("smallest size"), Key::SmallestSize},
+    {QLatin1String("job"), Key::Job},
+    {QLatin1String("job when late"), Key::JobWhenLate},
+    {QLatin1String("job started"), Key::JobStarted},
 };
 
 // Qt's compare without regard to case folds every character the Unicode way: by hand, reading a
@@ -53,23 +50,23 @@ bool sameAsciiName(QStringView name, QLatin1String key)
     return true;
 }
 
-// The field a stored key name goes to; names match as their lowered forms do. Most are ASCII
-// and are compared as they lie.
-QString WatchEntry::*fieldNamed(QStringView name)
+// The key a stored name is; names match as their lowered forms do. Most are ASCII and are
+// compared as they lie.
+std::optional<Key> keyNamed(QStringView name)
 {
-    for (const KeyField& f : kFields) {
-        if (sameAsciiName(name, f.key))
-            return f.field;
+    for (const auto& [stored, key] : kNames) {
+        if (sameAsciiName(name, stored))
+            return key;
     }
     // A name beyond ASCII may still lower to one of them.
     if (std::all_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x80; }))
-        return nullptr;
+        return std::nullopt;
     const QString lowered = name.toString().toLower();
-    for (const KeyField& f : kFields) {
-        if (lowered == QString(f.key).toLower())
-            return f.field;
+    for (const auto& [stored, key] : kNames) {
+        if (lowered == QString(stored).toLower())
+            return key;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
 } // namespace
@@ -85,22 +82,37 @@ WatchEntry WatchEntry::read(const IniDocument& doc, qint16 number)
     const char* const end = std::to_chars(digits, digits + sizeof digits, int(number)).ptr;
     std::copy(static_cast<const char*>(digits), end, name + 5);
     const int section = doc.sectionNumber(QStringView(name, 5 + (end - digits)));
-    doc.forEachKey(section, [&entry](QStringView name, QStringView value) {
-        QString WatchEntry::*const named = fieldNamed(name);
-        if (!named)
+    // The first of repeated keys counts, as a single read of the key finds it: an empty one reads
+    // as missing, and a later one does not take its place.
+    std::bitset<std::size(kNames)> met;
+    doc.forEachKey(section, [&](QStringView name, QStringView value) {
+        const std::optional<Key> key = keyNamed(name);
+        if (!key || met[size_t(*key)])
             return;
-        // The first of repeated keys counts, as a single read of the key finds it; an empty one
-        // reads as missing, and a later one does not take its place.
-        QString& field = entry.*named;
-        if (field.isNull())
-            field = value.isEmpty() ? QString(QLatin1String("")) : value.toString();
+        met[size_t(*key)] = true;
+        if (!value.isEmpty())
+            entry.m_values.append({*key, value.toString()});
     });
-    // The empty ones were kept as empty, not null, only to mark their key as found.
-    for (const KeyField& f : kFields) {
-        if ((entry.*f.field).isEmpty())
-            entry.*f.field = QString();
-    }
     return entry;
+}
+
+const QString& WatchEntry::value(Key key) const
+{
+    for (const auto& [held, value] : m_values) {
+        if (held == key)
+            return value;
+    }
+    static const QString missing;
+    return missing;
+}
+
+void WatchEntry::set(Key key, const QString& value)
+{
+    const auto held = std::find_if(m_values.begin(), m_values.end(), [key](const auto& h) { return h.first == key; });
+    if (held != m_values.end())
+        m_values.erase(held);
+    if (!value.isEmpty())
+        m_values.append({key, value});
 }
 
 WatchEntry WatchEntry::read(IniFile& ini, const QString& inifilename, qint16 number)
@@ -116,83 +128,88 @@ WatchEntry WatchEntry::read(IniFile& ini, const QString& inifilename, qint16 num
 
 bool WatchEntry::isRemoved() const
 {
-    return WatchListFile::isLoweredTrue(notActive);
+    return WatchListFile::isLoweredTrue(notActive());
+}
+
+bool WatchEntry::isActive() const
+{
+    return !description().isEmpty() && !isRemoved();
 }
 
 QString WatchEntry::checkDescription() const
 {
-    return checkKind() == -1 ? description : description.left(kFolderDescriptionLength);
+    return checkKind() == -1 ? description() : description().left(kFolderDescriptionLength);
 }
 
 qint16 WatchEntry::checkDays() const
 {
-    return LeadingNumber::toInt16(days);
+    return LeadingNumber::toInt16(days());
 }
 
 qint16 WatchEntry::checkKind() const
 {
-    if (kind.isEmpty())
+    if (kind().isEmpty())
         return -1;
-    const qint16 value = LeadingNumber::toInt16(kind);
+    const qint16 value = LeadingNumber::toInt16(kind());
     return value == -1 || value == 0 ? value : qint16(1);
 }
 
 bool WatchEntry::checkReportsChanges() const
 {
-    return WatchListFile::containsLowerTrue(adviseChanges);
+    return WatchListFile::containsLowerTrue(adviseChanges());
 }
 
 std::optional<QDate> WatchEntry::postponedUntil() const
 {
-    if (postponeDate.isEmpty())
+    if (postponeDate().isEmpty())
         return std::nullopt;
-    return DateTexts::parseShortDate(postponeDate);
+    return DateTexts::parseShortDate(postponeDate());
 }
 
 std::optional<qint64> WatchEntry::smallestBytes() const
 {
-    if (smallestSize.isEmpty())
+    if (smallestSize().isEmpty())
         return std::nullopt;
-    return SizeText::bytes(smallestSize);
+    return SizeText::bytes(smallestSize());
 }
 
 qint16 WatchEntry::editorDays() const
 {
-    return LeadingNumber::toInt16(days.isEmpty() ? QStringLiteral("1") : days);
+    return LeadingNumber::toInt16(days().isEmpty() ? QStringLiteral("1") : days());
 }
 
 int WatchEntry::editorKind() const
 {
-    const qint16 value = LeadingNumber::toInt16(kind.isEmpty() ? QStringLiteral("-1") : kind);
+    const qint16 value = LeadingNumber::toInt16(kind().isEmpty() ? QStringLiteral("-1") : kind());
     return value < 0 ? -1 : qMin<int>(value, 1);
 }
 
 bool WatchEntry::editorReportsChanges() const
 {
-    return WatchListFile::equalsTrueIgnoringCase(adviseChanges);
+    return WatchListFile::equalsTrueIgnoringCase(adviseChanges());
 }
 
 bool WatchEntry::popupReportsChanges() const
 {
-    return WatchListFile::containsTrue(adviseChanges);
+    return WatchListFile::containsTrue(adviseChanges());
 }
 
 bool WatchEntry::reportReportsChanges() const
 {
-    return WatchListFile::isLoweredTrue(adviseChanges);
+    return WatchListFile::isLoweredTrue(adviseChanges());
 }
 
 bool WatchEntry::hasJob() const
 {
-    return !job.trimmed().isEmpty();
+    return !job().trimmed().isEmpty();
 }
 
 bool WatchEntry::runsJobWhenLate() const
 {
-    return WatchListFile::equalsTrueIgnoringCase(jobWhenLate);
+    return WatchListFile::equalsTrueIgnoringCase(jobWhenLate());
 }
 
 std::optional<QDate> WatchEntry::jobStartedDay() const
 {
-    return LateJob::startedDay(jobStarted);
+    return LateJob::startedDay(jobStarted());
 }

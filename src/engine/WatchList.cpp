@@ -10,7 +10,7 @@ WatchList WatchList::read(const IniDocument& doc)
     list.entries.reserve(qMin(doc.sectionCount(), int(WatchListFile::kLastEntryNumber) + 1));
     for (int n = 0; n <= WatchListFile::kLastEntryNumber; ++n) {
         WatchEntry entry = WatchEntry::read(doc, qint16(n));
-        if (entry.fileName.isEmpty()) {
+        if (entry.fileName().isEmpty()) {
             list.end = n;
             return list;
         }

@@ -40,17 +40,17 @@ void ReportPrinter::printEntry(TextPrinter& printer, const WatchEntry& entry)
     if (entry.isRemoved())
         return;
     printer.printLine(QStringLiteral("File:") + QString::number(entry.number));
-    printer.printLine(QStringLiteral("File Description:\t ") + entry.description);
-    printer.printLine(QStringLiteral("File Name:\t\t ") + entry.fileName);
+    printer.printLine(QStringLiteral("File Description:\t ") + entry.description());
+    printer.printLine(QStringLiteral("File Name:\t\t ") + entry.fileName());
     printer.printLine(QString());
-    printer.printLine(QStringLiteral("Advise if ") + entry.days + QStringLiteral(" days old "));
+    printer.printLine(QStringLiteral("Advise if ") + entry.days() + QStringLiteral(" days old "));
     // Only an entry that has them prints these lines, so that a list without them prints as it always has.
-    if (!entry.pattern.isEmpty())
-        printer.printLine(QStringLiteral("Only files matching ") + entry.pattern);
-    if (!entry.smallestSize.isEmpty())
-        printer.printLine(QStringLiteral("Remind me if smaller than ") + entry.smallestSize);
+    if (!entry.pattern().isEmpty())
+        printer.printLine(QStringLiteral("Only files matching ") + entry.pattern());
+    if (!entry.smallestSize().isEmpty())
+        printer.printLine(QStringLiteral("Remind me if smaller than ") + entry.smallestSize());
     if (entry.hasJob())
-        printer.printLine(QStringLiteral("Job:\t\t\t ") + entry.job.trimmed());
+        printer.printLine(QStringLiteral("Job:\t\t\t ") + entry.job().trimmed());
     if (entry.reportReportsChanges())
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));

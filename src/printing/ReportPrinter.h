@@ -4,7 +4,7 @@
 #include <QStringList>
 
 class TextPrinter;
-struct WatchEntry;
+class WatchEntry;
 
 // The two printed reports, line by line: the shared page head, then the rows of the main list
 // ("Print old files") or one block per active entry of the watch list file ("Print all my files").

@@ -159,10 +159,9 @@ IniDocument IniDocument::parse(const QByteArray& bytes)
     bool utf8Beyond = false;
     bool cp1252Beyond = false;
     for (qsizetype from = start; from < size;) {
-        qsizetype to = from;
-        bool ascii = true;
-        for (; to < size && data[to] != '\n' && data[to] != '\r'; ++to)
-            ascii = ascii && static_cast<unsigned char>(data[to]) < 0x80;
+        const char* const end = std::find_if(data + from, data + size, [](char c) { return c == '\n' || c == '\r'; });
+        const qsizetype to = end - data;
+        const bool ascii = std::all_of(data + from, end, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
         Line line;
         if (to < size)
             line.ending =

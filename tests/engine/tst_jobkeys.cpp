@@ -18,9 +18,9 @@ const QString kNone = QStringLiteral("<none>");
 WatchEntry entryWith(const QString& job, const QString& whenLate, const QString& started)
 {
     WatchEntry entry;
-    entry.job = job;
-    entry.jobWhenLate = whenLate;
-    entry.jobStarted = started;
+    entry.set(WatchEntry::Key::Job, job);
+    entry.set(WatchEntry::Key::JobWhenLate, whenLate);
+    entry.set(WatchEntry::Key::JobStarted, started);
     return entry;
 }
 
@@ -89,7 +89,7 @@ private slots:
         IniFile::instance().clearCache();
         const WatchEntry read = WatchEntry::read(IniFile::instance(), ini(), 0);
         QCOMPARE(read.hasJob(), jobStored != kNone);
-        QCOMPARE(read.job, jobStored == kNone ? QString() : jobStored);
+        QCOMPARE(read.job(), jobStored == kNone ? QString() : jobStored);
         // The day of a start by itself is the program's to keep, whatever the editor saves.
         if (before.contains(QStringLiteral("job started")))
             QCOMPARE(TestHelpers::stored(ini(), 0, QStringLiteral("job started")), "2024-05-01T08:00:00Z");

@@ -46,7 +46,7 @@ void TestWatchEntry::eachReaderReadsAStoredTrue()
             value.chop(1);
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
             value = value.mid(1, value.size() - 2);
-        QCOMPARE(entry.adviseChanges, value.isEmpty() ? QString() : value);
+        QCOMPARE(entry.adviseChanges(), value.isEmpty() ? QString() : value);
         const QString lowered = value.toLower();
         const bool exactTrue = lowered == QLatin1String("true");
         // The list's change test: "true" with letter case as stored, anywhere in the value.
@@ -79,7 +79,7 @@ void TestWatchEntry::findsItsSectionAndKeysInAnyCase()
         const QString text = "[" + pick(blanks) + word + gap + number + pick(blanks) + "]\n" + pick(blanks) + key +
                              pick(blanks) + "=9\n";
         const bool found = (word + gap + number).toLower() == QLatin1String("file 3") && key.toLower() == "days";
-        QVERIFY2(WatchEntry::read(IniDocument::parse(text.toUtf8()), 3).days == (found ? "9" : QString()),
+        QVERIFY2(WatchEntry::read(IniDocument::parse(text.toUtf8()), 3).days() == (found ? "9" : QString()),
                  qPrintable(text));
     }
 }
@@ -112,8 +112,8 @@ void TestWatchEntry::numbersByReader()
     QFETCH(int, checkKind);
     QFETCH(int, editorKind);
     WatchEntry entry;
-    entry.days = stored;
-    entry.kind = stored;
+    entry.set(WatchEntry::Key::Days, stored);
+    entry.set(WatchEntry::Key::Kind, stored);
     QCOMPARE(int(entry.checkDays()), checkDays);
     QCOMPARE(int(entry.editorDays()), editorDays);
     QCOMPARE(int(entry.checkKind()), checkKind);
@@ -128,13 +128,13 @@ void TestWatchEntry::readsTheSectionAsStored()
                                                "[file 3]\nnotactive=true\n");
     const WatchEntry entry = WatchEntry::read(doc, 3);
     QCOMPARE(entry.number, qint16(3));
-    QCOMPARE(entry.fileName, QStringLiteral("/a b"));
+    QCOMPARE(entry.fileName(), QStringLiteral("/a b"));
     // The first of repeated keys counts, even when it is empty: the entry has no "days".
-    QVERIFY(entry.days.isNull());
-    QCOMPARE(entry.description, QStringLiteral("  Tax  "));
+    QVERIFY(entry.days().isNull());
+    QCOMPARE(entry.description(), QStringLiteral("  Tax  "));
     // A repeated section adds nothing to the first.
-    QVERIFY(entry.notActive.isNull());
-    QVERIFY(WatchEntry::read(doc, 4).fileName.isNull());
+    QVERIFY(entry.notActive().isNull());
+    QVERIFY(WatchEntry::read(doc, 4).fileName().isNull());
 }
 
 void TestWatchEntry::walkTakesTheEntriesUpToTheFirstWithoutFileName()
@@ -143,7 +143,7 @@ void TestWatchEntry::walkTakesTheEntriesUpToTheFirstWithoutFileName()
                                                "[file 2]\ndescription=no file\n[file 3]\nfilename=/d\n");
     const WatchList list = WatchList::read(doc);
     QCOMPARE(list.entries.size(), 2);
-    QCOMPARE(list.entries[1].fileName, QStringLiteral("/b"));
+    QCOMPARE(list.entries[1].fileName(), QStringLiteral("/b"));
     QCOMPARE(list.end, 2);
     // A removed entry's number is free before the end of the walk.
     QCOMPARE(list.nextFreeNumber(), std::optional<qint16>(0));
