@@ -102,7 +102,7 @@ public:
     std::optional<QDate> jobStartedDay() const;
 
 private:
-    // Only the keys the section holds: most entries store three or four of the fourteen, and a
-    // field for each took 3.4 MB of a 10,000-entry check's peak of 19.5 MB.
-    QVarLengthArray<std::pair<Key, QString>, 4> m_values;
+    // Only the keys the section holds, with room in place for the six the editor always writes: a
+    // field for each of the fourteen took 3.4 MB of a 10,000-entry check's peak of 19.5 MB.
+    QVarLengthArray<std::pair<Key, QString>, 6> m_values;
 };
