@@ -91,9 +91,9 @@ QList<IniFile::Write> EntryWriter::writes(const EntryInput& input, qint16 entry,
         out.append({section, QStringLiteral("job when late"), whenLate ? QStringLiteral("true") : QString()});
     if (seen.replace) {
         // An empty value reads as no value at all.
-        out.append({section, QString::fromLatin1(FileStamp::kSeenKey),
-                    seen.moment ? FileStamp::changeText(*seen.moment) : QString()});
-        out.append({section, QString::fromLatin1(FileStamp::kSeenMomentKey),
+        out.append(
+            {section, FileStamp::kSeenKey.toString(), seen.moment ? FileStamp::changeText(*seen.moment) : QString()});
+        out.append({section, FileStamp::kSeenMomentKey.toString(),
                     seen.moment ? FileStamp::changeMoment(*seen.moment) : QString()});
     }
     return out;
@@ -208,9 +208,8 @@ void EntryWriter::postpone(IniFile& ini, const QString& inifilename, qint16 entr
 void EntryWriter::acknowledge(IniFile& ini, const QString& inifilename, qint16 entry, const FileStamp::Local& modified)
 {
     const QString section = WatchListFile::sectionName(entry);
-    ini.WriteStrings(inifilename,
-                     {{section, QString::fromLatin1(FileStamp::kSeenKey), FileStamp::changeText(modified)},
-                      {section, QString::fromLatin1(FileStamp::kSeenMomentKey), FileStamp::changeMoment(modified)}});
+    ini.WriteStrings(inifilename, {{section, FileStamp::kSeenKey.toString(), FileStamp::changeText(modified)},
+                                   {section, FileStamp::kSeenMomentKey.toString(), FileStamp::changeMoment(modified)}});
 }
 
 void EntryWriter::markRemoved(IniFile& ini, const QString& inifilename, const QString& section)

@@ -22,8 +22,8 @@ struct Local
 
 // The keys of an entry that hold the moment the user last saw: the text every copy reads, and the
 // moment itself, which no change of zone or locale can misread.
-inline constexpr char kSeenKey[] = "last date changed";
-inline constexpr char kSeenMomentKey[] = "last date changed utc";
+inline constexpr QStringView kSeenKey = u"last date changed";
+inline constexpr QStringView kSeenMomentKey = u"last date changed utc";
 
 // Reads the time zone again, so that a change of zone while the program runs is seen. Once before
 // a batch of lookups is enough.

@@ -84,21 +84,6 @@ QString lowered(QStringView name)
     return text;
 }
 
-// Whether `name` lowers to `lowered`. Most names are ASCII and are lowered a letter at a time; any
-// other takes the whole route, since lowering may change its length or turn it into ASCII.
-bool lowersTo(QStringView name, QStringView lowered)
-{
-    if (!isAscii(name))
-        return name.toString().toLower() == lowered;
-    if (name.size() != lowered.size())
-        return false;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        if (asciiLower(name[i].unicode()) != lowered[i].unicode())
-            return false;
-    }
-    return true;
-}
-
 // The name in a section line's brackets; a line without "]" closes at its end.
 QStringView sectionName(QStringView line)
 {
@@ -213,6 +198,21 @@ void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLat
     text += '=';
     text += value;
     text += kPlatformBreak;
+}
+
+// Names are lowered a letter at a time while they are ASCII. Lowering goes letter by letter, so
+// ASCII letters that differ already decide; from the first letter beyond ASCII the whole name takes
+// the whole route, since lowering may change its length or turn it into ASCII.
+bool IniDocument::lowersTo(QStringView name, QStringView lowered)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        if (c >= 0x80)
+            return name.toString().toLower() == lowered;
+        if (i >= lowered.size() || asciiLower(c) != lowered[i].unicode())
+            return false;
+    }
+    return name.size() == lowered.size();
 }
 
 QByteArray IniDocument::serialize() const

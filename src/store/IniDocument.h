@@ -33,6 +33,9 @@ public:
     // quotes around the value, "=" or a leading "[" or ";" in the key, "]" in the section).
     static void appendNewSection(QByteArray& text, QLatin1String section, QLatin1String key, QLatin1String value);
 
+    // Whether a name matches the one given in lowered form, as every name here matches.
+    static bool lowersTo(QStringView name, QStringView lowered);
+
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
     // The same in two steps, for many keys of one section: the section's number (-1 when absent,

@@ -78,6 +78,8 @@ void TestIniDocument::readsByTheProfileRules_data()
     // The Kelvin sign lowers to an ASCII "k".
     QTest::newRow("non-ASCII name lowering to ASCII")
         << QByteArray("[s]\nk=1\n") << "s" << QString(QChar(0x212A)) << "1";
+    QTest::newRow("stored non-ASCII name lowering to ASCII")
+        << QByteArray("[s]\nx\xE2\x84\xAA=1\n") << "s" << QString("xk") << "1";
 }
 
 void TestIniDocument::readsByTheProfileRules()
