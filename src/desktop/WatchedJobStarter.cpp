@@ -1,9 +1,9 @@
 #include "desktop/WatchedJobStarter.h"
 
+#include "base/AppInfo.h"
 #include "jobwatch/FreshSpawn.h"
 #include "jobwatch/JobReport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,12 +15,10 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #endif
 
 namespace {
@@ -42,31 +40,22 @@ JobStarter::Outcome outcomeOf(const JobReport::Parsed& report)
 {
     using Kind = JobStarter::Outcome::Kind;
     using End = JobReport::Parsed::End;
-    JobStarter::Outcome out;
-    out.lastLine = printable(report.line);
+    const QString lastLine = printable(report.line);
     switch (report.end) {
     case End::Exited:
-        out.kind = Kind::Exited;
-        out.code = report.value;
-        break;
+        return {Kind::Exited, report.value, QString(), lastLine};
     case End::Signalled:
-        out.kind = Kind::Signalled;
-        out.code = report.value;
-        break;
+        return {Kind::Signalled, report.value, QString(), lastLine};
     case End::Failed:
-        out.kind = Kind::NotStarted;
-        out.reason = QString::fromLocal8Bit(std::strerror(report.value));
-        break;
+        return {Kind::NotStarted, 0, QString::fromLocal8Bit(std::strerror(report.value)), lastLine};
     case End::Busy:
-        out.kind = Kind::StillRunning;
-        break;
+        return {Kind::StillRunning, 0, QString(), lastLine};
     case End::None:
-        out.kind = Kind::NotStarted;
-        out.reason = report.pid ? QStringLiteral("its watcher was ended before the job was")
-                                : QStringLiteral("its watcher ended before it could start it");
         break;
     }
-    return out;
+    const QString reason = report.pid ? QStringLiteral("its watcher was ended before the job was")
+                                      : QStringLiteral("its watcher ended before it could start it");
+    return {Kind::NotStarted, 0, reason, lastLine};
 }
 
 } // namespace
@@ -93,34 +82,28 @@ WatchedJobStarter::~WatchedJobStarter()
     }
 }
 
-QString WatchedJobStarter::watcher()
-{
-    if (!watcherOverride.isEmpty())
-        return watcherOverride;
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    const QString beside = dir + QStringLiteral("/staleguard-job");
-    const QString installed = dir + QStringLiteral("/../libexec/staleguard/staleguard-job");
-    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
-        return QDir::cleanPath(installed);
-    return beside;
-}
-
 void WatchedJobStarter::setWatcher(const QString& path)
 {
     watcherOverride = path;
 }
 
-QString WatchedJobStarter::lockPath(const QString& lockName)
+#ifdef Q_OS_UNIX
+
+namespace {
+
+QString watcher()
+{
+    return watcherOverride.isEmpty() ? AppInfo::helperProgram(QStringLiteral("staleguard-job")) : watcherOverride;
+}
+
+// Where the locks that tell a job still running are kept.
+QString lockPath(const QString& lockName)
 {
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         dir = QDir::tempPath();
     return dir + QStringLiteral("/staleguard-job-") + lockName + QStringLiteral(".lock");
 }
-
-#ifdef Q_OS_UNIX
-
-namespace {
 
 // Starts the watcher in a session of its own, its standard output the write end of a pipe whose read
 // end comes back in `fd`. The system's reason when it cannot.

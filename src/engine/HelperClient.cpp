@@ -1,12 +1,10 @@
 #include "engine/HelperClient.h"
 
 #ifdef Q_OS_UNIX
+#include "base/AppInfo.h"
 #include "engine/HelperChannel.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
@@ -27,28 +25,22 @@ QString helperEnded()
     return QStringLiteral("The share query helper ended");
 }
 
-} // namespace
-
-void HelperClient::setProgram(const QString& program)
-{
-    const std::lock_guard<std::mutex> lock(g_mutex);
-    g_program = program;
-}
-
-QString HelperClient::program()
+QString program()
 {
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         if (!g_program.isEmpty())
             return g_program;
     }
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    const QString beside = dir + QStringLiteral("/staleguard-query");
-    const QString installed = dir + QStringLiteral("/../libexec/staleguard/staleguard-query");
-    // The program's own folder is on a local disk; looking there never waits on a share.
-    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
-        return QDir::cleanPath(installed);
-    return beside;
+    return AppInfo::helperProgram(QStringLiteral("staleguard-query"));
+}
+
+} // namespace
+
+void HelperClient::setProgram(const QString& program)
+{
+    const std::lock_guard<std::mutex> lock(g_mutex);
+    g_program = program;
 }
 
 void HelperClient::setChannelFactory(ChannelFactory factory)
