@@ -27,6 +27,17 @@ QByteArray unescape(const QByteArray& field)
     return out;
 }
 
+// Whether a file system type is a network or user-space one, whose calls may never return.
+bool isShareType(const QByteArray& type)
+{
+    static const QList<QByteArray> kShares = {"nfs",       "nfs4", "cifs",   "smb3", "smbfs", "9p",    "ceph",
+                                              "glusterfs", "fuse", "autofs", "afs",  "ncpfs", "davfs", "lustre"};
+    if (kShares.contains(type))
+        return true;
+    // sshfs, gvfs, rclone and the like; fuseblk is a local disk driven from user space (ntfs-3g).
+    return type.startsWith("fuse.") && type != "fuse.fuseblk";
+}
+
 } // namespace
 
 MountTable MountTable::read()
@@ -80,16 +91,4 @@ int MountTable::mountOf(const QByteArray& path) const
         }
     }
     return best;
-}
-
-bool MountTable::isShareType(const QByteArray& type)
-{
-    static const QByteArray kShares[] = {"nfs",       "nfs4", "cifs",   "smb3", "smbfs", "9p",    "ceph",
-                                         "glusterfs", "fuse", "autofs", "afs",  "ncpfs", "davfs", "lustre"};
-    for (const QByteArray& share : kShares) {
-        if (type == share)
-            return true;
-    }
-    // sshfs, gvfs, rclone and the like; fuseblk is a local disk driven from user space (ntfs-3g).
-    return type.startsWith("fuse.") && type != "fuse.fuseblk";
 }

@@ -31,8 +31,6 @@ public:
     // Whether a path is itself the mount point of a share (the top one of those mounted there).
     bool isShareMountPoint(const QByteArray& path) const { return m_sharePoints.contains(path); }
 
-    static bool isShareType(const QByteArray& type);
-
 private:
     QList<Mount> m_mounts;
     QList<bool> m_shares;

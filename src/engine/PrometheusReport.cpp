@@ -35,11 +35,6 @@ void addSeconds(ReportWriter& out, qint64 msecs)
     out.add(QByteArrayView(digits, sizeof digits));
 }
 
-void addFlag(ReportWriter& out, bool set)
-{
-    out.add(set ? '1' : '0');
-}
-
 // What the samples share: every metric's name starts with the product's name, and each entry's
 // label is written once, to be copied into each of its samples.
 struct Exposition
@@ -143,7 +138,7 @@ void states(Exposition& e)
             e.out.add(opening);
             e.out.add(labelText);
             e.out.add(tails[s]);
-            addFlag(e.out, all[s] == entry.state);
+            e.out.add(all[s] == entry.state ? '1' : '0');
             e.out.add('\n');
         }
         e.out.pieceDone();
@@ -187,7 +182,7 @@ void write(const CheckReport& report, ReportWriter& out)
            });
     const auto flag = [](State state) {
         return [state](ReportWriter& out, const EntryReport& e) {
-            addFlag(out, e.state == state);
+            out.add(e.state == state ? '1' : '0');
             return true;
         };
     };
