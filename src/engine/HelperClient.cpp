@@ -25,16 +25,6 @@ QString helperEnded()
     return QStringLiteral("The share query helper ended");
 }
 
-QString program()
-{
-    {
-        const std::lock_guard<std::mutex> lock(g_mutex);
-        if (!g_program.isEmpty())
-            return g_program;
-    }
-    return AppInfo::helperProgram(QStringLiteral("staleguard-query"));
-}
-
 } // namespace
 
 void HelperClient::setProgram(const QString& program)
@@ -52,11 +42,15 @@ void HelperClient::setChannelFactory(ChannelFactory factory)
 std::unique_ptr<HelperClient> HelperClient::start(QString& why)
 {
     ChannelFactory factory;
+    QString program;
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         factory = g_factory;
+        program = g_program;
     }
-    std::unique_ptr<QueryChannel> channel = factory ? factory() : std::make_unique<HelperChannel>(program());
+    if (!factory && program.isEmpty())
+        program = AppInfo::helperProgram(QStringLiteral("staleguard-query"));
+    std::unique_ptr<QueryChannel> channel = factory ? factory() : std::make_unique<HelperChannel>(program);
     if (!channel->open(why))
         return nullptr;
     return std::make_unique<HelperClient>(std::move(channel));

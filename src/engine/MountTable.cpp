@@ -58,12 +58,12 @@ MountTable MountTable::parse(const QByteArray& mountinfo)
         const qsizetype dash = fields.indexOf(QByteArray("-"));
         if (fields.size() < 5 || dash < 5 || dash + 1 >= fields.size())
             continue;
-        Mount mount{unescape(fields.at(4)), fields.at(dash + 1)};
+        Mount mount{unescape(fields.at(4))};
         while (mount.point.size() > 1 && mount.point.endsWith('/'))
             mount.point.chop(1);
         if (!mount.point.startsWith('/'))
             continue;
-        const bool share = isShareType(mount.type);
+        const bool share = isShareType(fields.at(dash + 1));
         table.m_mounts.append(mount);
         table.m_shares.append(share);
         table.m_anyShare = table.m_anyShare || share;

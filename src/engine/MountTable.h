@@ -12,7 +12,6 @@ public:
     struct Mount
     {
         QByteArray point; // as the system names it, without a trailing separator (the root is "/")
-        QByteArray type;
     };
 
     // The table of this process, read from /proc/self/mountinfo; empty where that cannot be read,
