@@ -151,8 +151,7 @@ void WatchedJobStarter::start(const JobCommand& command, const QString& lockName
     auto watch = std::make_unique<Watch>();
     const QString why = spawnWatcher(argv, watch->pid, watch->fd);
     if (!why.isEmpty()) {
-        Outcome outcome;
-        outcome.reason = why;
+        const Outcome outcome{Outcome::Kind::NotStarted, 0, why, QString()};
         QTimer::singleShot(0, this, [ended = std::move(ended), outcome] { ended(outcome); });
         return;
     }
@@ -198,8 +197,7 @@ void WatchedJobStarter::finish(Watch* watch)
 
 void WatchedJobStarter::start(const JobCommand&, const QString&, Ended ended)
 {
-    Outcome outcome;
-    outcome.reason = QStringLiteral("jobs do not run on this system");
+    const Outcome outcome{Outcome::Kind::NotStarted, 0, QStringLiteral("jobs do not run on this system"), QString()};
     QTimer::singleShot(0, this, [ended = std::move(ended), outcome] { ended(outcome); });
 }
 
