@@ -16,7 +16,6 @@
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -121,14 +120,8 @@ QString spawnWatcher(const QStringList& argv, long& pid, int& fd)
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int result = FreshSpawn::start(child, args.front(), actions, args.data(), true);
-    posix_spawn_file_actions_destroy(&actions);
+    const int result = FreshSpawn::start(child, args.data(), -1, pipe[1], -1, true);
     ::close(pipe[1]);
     if (result != 0) {
         ::close(pipe[0]);
