@@ -14,16 +14,6 @@ const QString kRunJobAction = QStringLiteral("run-job");
 constexpr int kRemembered = 32;
 constexpr int kRowsShown = 5;
 
-QString bodyText(const QList<CheckRow>& rows)
-{
-    QStringList lines;
-    for (qsizetype i = 0; i < rows.size() && i < kRowsShown; ++i)
-        lines << rows[i].text;
-    if (rows.size() > kRowsShown)
-        lines << QStringLiteral("and %1 more").arg(rows.size() - kRowsShown);
-    return lines.join(QLatin1Char('\n'));
-}
-
 } // namespace
 
 DesktopNotifier::DesktopNotifier(NotificationService& service, QObject* parent) : QObject(parent), m_service(service)
@@ -36,8 +26,13 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
 {
     if (rows.isEmpty())
         return false;
+    QStringList lines;
+    for (qsizetype i = 0; i < rows.size() && i < kRowsShown; ++i)
+        lines << rows[i].text;
+    if (rows.size() > kRowsShown)
+        lines << QStringLiteral("and %1 more").arg(rows.size() - kRowsShown);
     NotificationService::Message message;
-    message.body = bodyText(rows);
+    message.body = lines.join(QLatin1Char('\n'));
     message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
     if (rows.size() == 1)
         message.actions << kRemindAction << QStringLiteral("Remind me tomorrow");

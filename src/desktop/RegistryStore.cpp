@@ -20,15 +20,6 @@ const QString kGeometryKey = QStringLiteral("Geometry");
 constexpr int kGripWidth = 50;
 constexpr int kGripHeight = 20;
 
-QList<QRect> availableScreens()
-{
-    QList<QRect> rects;
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen* screen : screens)
-        rects << screen->availableGeometry();
-    return rects;
-}
-
 bool hasGripOn(const QRect& frame, const QRect& screen)
 {
     const QRect top(frame.left(), frame.top(), frame.width(), qMin(frame.height(), kGripHeight));
@@ -158,8 +149,11 @@ void RegistryStore::LoadWindowPos(QWidget* window, const QString& keyPath, int, 
     const QScreen* primary = QGuiApplication::primaryScreen();
     if (!primary)
         return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
     const QRect frame = window->frameGeometry();
-    const QRect kept = keepOnScreen(frame, availableScreens(), primary->availableGeometry());
+    const QRect kept = keepOnScreen(frame, screens, primary->availableGeometry());
     if (kept == frame)
         return;
     // The frame is the client area plus the window manager's decoration, which keeps its size.
