@@ -360,9 +360,8 @@ qint64 dueMSecs(Exposition& e, const EntryReport& entry)
 
 // The Prometheus text exposition format, for node_exporter's textfile collector: per entry its
 // state, when its file changed, when it will count as old and whether it is old, changed or
-// missing, plus when the check ran and how long it took. Removed entries are left out. Kept out of
-// line: inlined into write(), its loops take more instructions than on their own.
-Q_NEVER_INLINE void writePrometheus(const CheckReport& report, ReportWriter& out)
+// missing, plus when the check ran and how long it took. Removed entries are left out.
+void writePrometheus(const CheckReport& report, ReportWriter& out)
 {
     Exposition f{report, {}, {}, {}, {}, out};
     prepare(f);
