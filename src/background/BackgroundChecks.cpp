@@ -18,7 +18,7 @@
 #include <QGuiApplication>
 #include <QSet>
 #include <QThread>
-#include <QWindow>
+#include <QWindow> // the focus window's type, which its signal carries
 #include <atomic>
 #include <exception>
 
@@ -26,6 +26,25 @@ namespace {
 
 // How soon a check held back by a dialog or a menu looks again whether it may run.
 constexpr int kRetryMsecs = 500;
+
+// One file per folder among the files of a check: what the folder watch needs, kept short.
+QStringList folderSamples(const QList<EntryReport>& entries)
+{
+    QSet<QString> folders;
+    QStringList samples;
+    for (const EntryReport& entry : entries) {
+        if (entry.fileName.isEmpty())
+            continue;
+        const QString path = QDir::cleanPath(entry.fileName);
+        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        const QString folder = slash < 0 ? QString() : path.left(slash);
+        if (folders.contains(folder))
+            continue;
+        folders.insert(folder);
+        samples.append(path);
+    }
+    return samples;
+}
 
 } // namespace
 
@@ -210,22 +229,4 @@ void BackgroundChecks::userRefreshed(const EntryChecker::Result& result)
         m_job->stop = true;
     m_policy->acknowledge(result.rows);
     m_folderWatch->setFiles(folderSamples(result.entries));
-}
-
-QStringList BackgroundChecks::folderSamples(const QList<EntryReport>& entries)
-{
-    QSet<QString> folders;
-    QStringList samples;
-    for (const EntryReport& entry : entries) {
-        if (entry.fileName.isEmpty())
-            continue;
-        const QString path = QDir::cleanPath(entry.fileName);
-        const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-        const QString folder = slash < 0 ? QString() : path.left(slash);
-        if (folders.contains(folder))
-            continue;
-        folders.insert(folder);
-        samples.append(path);
-    }
-    return samples;
 }

@@ -60,9 +60,6 @@ public:
     // Whether to notify and how often to check; read from the watch list file from start() on.
     BackgroundOptions& options() { return *m_options; }
 
-    // One file per folder among the files of a check: what the folder watch needs, kept short.
-    static QStringList folderSamples(const QList<EntryReport>& entries);
-
 signals:
     // A check's rows, for the list to show without taking the focus or showing the window, with
     // how many entries it watched.

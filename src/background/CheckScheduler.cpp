@@ -30,7 +30,7 @@ void CheckScheduler::start(const QDBusConnection& systemBus)
 {
     m_sinceTick.start();
     m_wallAtTick = Clock::now();
-    aimAtMidnight();
+    aimAtMidnight(Clock::now());
     setIntervalMinutes(m_intervalMinutes);
     if (systemBus.isConnected()) {
         QDBusConnection bus(systemBus);
@@ -51,12 +51,7 @@ void CheckScheduler::setIntervalMinutes(int minutes)
     m_interval.start(timerMsecs(m_intervalMinutes * kMinuteMsecs));
 }
 
-void CheckScheduler::aimAtMidnight()
-{
-    aimAtMidnightAfter(Clock::now());
-}
-
-void CheckScheduler::aimAtMidnightAfter(const QDateTime& moment)
+void CheckScheduler::aimAtMidnight(const QDateTime& moment)
 {
     const QDateTime now = Clock::now();
     // The start of the next local day, also on days that begin at 01:00.
@@ -77,7 +72,7 @@ bool CheckScheduler::wallClockJumped()
 void CheckScheduler::midnightFired()
 {
     if (wallClockJumped()) {
-        aimAtMidnight();
+        aimAtMidnight(Clock::now());
         emit checkDue(Reason::Wake);
         return;
     }
@@ -87,14 +82,14 @@ void CheckScheduler::midnightFired()
         return;
     }
     // A timer a little early must not aim at the midnight it was meant for a second time.
-    aimAtMidnightAfter(qMax(Clock::now(), m_target));
+    aimAtMidnight(qMax(Clock::now(), m_target));
     emit checkDue(Reason::Midnight);
 }
 
 void CheckScheduler::intervalFired()
 {
     if (wallClockJumped()) {
-        aimAtMidnight();
+        aimAtMidnight(Clock::now());
         emit checkDue(Reason::Wake);
         return;
     }
@@ -108,6 +103,6 @@ void CheckScheduler::onPrepareForSleep(bool sleeping)
     // The timers stood still while the machine slept; midnight may be much nearer now.
     m_sinceTick.restart();
     m_wallAtTick = Clock::now();
-    aimAtMidnight();
+    aimAtMidnight(Clock::now());
     emit checkDue(Reason::Wake);
 }

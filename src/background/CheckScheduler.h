@@ -49,8 +49,8 @@ private slots:
     void intervalFired();
 
 private:
-    void aimAtMidnight();
-    void aimAtMidnightAfter(const QDateTime& moment);
+    // Aims the midnight timer at the start of the local day after the one `moment` falls in.
+    void aimAtMidnight(const QDateTime& moment);
     void midnightFired();
     // Notes a tick of either timer; true when the wall clock jumped since the last one.
     bool wallClockJumped();

@@ -18,10 +18,10 @@ DBusNotificationService::DBusNotificationService(const QDBusConnection& bus, QOb
 {
     if (!m_bus.isConnected())
         return;
+    // Qt D-Bus reaches bus signals only through methods named by text; these pass straight on.
     m_bus.connect(serviceName(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                  SLOT(onActionInvoked(uint, QString)));
-    m_bus.connect(serviceName(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                  SLOT(onNotificationClosed(uint, uint)));
+                  SIGNAL(actionInvoked(uint, QString)));
+    m_bus.connect(serviceName(), kPath, kInterface, QStringLiteral("NotificationClosed"), this, SIGNAL(closed(uint)));
     // A server that is replaced may read markup differently from the one before.
     auto* watcher = new QDBusServiceWatcher(serviceName(), m_bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -82,14 +82,4 @@ bool DBusNotificationService::send(const Message& message, std::function<void(ui
                 finished->deleteLater();
             });
     return true;
-}
-
-void DBusNotificationService::onActionInvoked(uint id, const QString& actionKey)
-{
-    emit actionInvoked(id, actionKey);
-}
-
-void DBusNotificationService::onNotificationClosed(uint id, uint)
-{
-    emit closed(id);
 }

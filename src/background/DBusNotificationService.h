@@ -20,11 +20,6 @@ public:
 
     static QString serviceName();
 
-private slots:
-    // Qt D-Bus reaches bus signals only through slots named by text.
-    void onActionInvoked(uint id, const QString& actionKey);
-    void onNotificationClosed(uint id, uint reason);
-
 private:
     bool serverAvailable() const;
     void askCapabilities();

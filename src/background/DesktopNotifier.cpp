@@ -12,6 +12,7 @@ const QString kRemindAction = QStringLiteral("remind-tomorrow");
 const QString kShowAction = QStringLiteral("show-in-folder");
 const QString kRunJobAction = QStringLiteral("run-job");
 constexpr int kRemembered = 32;
+constexpr int kRowsShown = 5;
 
 } // namespace
 
@@ -21,22 +22,17 @@ DesktopNotifier::DesktopNotifier(NotificationService& service, QObject* parent) 
     connect(&m_service, &NotificationService::closed, this, &DesktopNotifier::forget);
 }
 
-QString DesktopNotifier::bodyText(const QList<CheckRow>& rows)
+bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
 {
+    if (rows.isEmpty())
+        return false;
     QStringList lines;
     for (qsizetype i = 0; i < rows.size() && i < kRowsShown; ++i)
         lines << rows[i].text;
     if (rows.size() > kRowsShown)
         lines << QStringLiteral("and %1 more").arg(rows.size() - kRowsShown);
-    return lines.join(QLatin1Char('\n'));
-}
-
-bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
-{
-    if (rows.isEmpty())
-        return false;
     NotificationService::Message message;
-    message.body = bodyText(rows);
+    message.body = lines.join(QLatin1Char('\n'));
     message.actions << kDefaultAction << QStringLiteral("Open %1").arg(AppInfo::productName());
     if (rows.size() == 1)
         message.actions << kRemindAction << QStringLiteral("Remind me tomorrow");
@@ -51,15 +47,10 @@ bool DesktopNotifier::notifyRows(const QList<CheckRow>& rows)
     return m_service.send(message, [self, entry, place](uint id) {
         if (!self)
             return;
-        self->m_shown.insert(id, entry);
-        if (!place.isEmpty())
-            self->m_places.insert(id, place);
+        self->m_shown.insert(id, {entry, place});
         self->m_order.append(id);
-        while (self->m_order.size() > kRemembered) {
-            const uint oldest = self->m_order.takeFirst();
-            self->m_shown.remove(oldest);
-            self->m_places.remove(oldest);
-        }
+        while (self->m_order.size() > kRemembered)
+            self->m_shown.remove(self->m_order.takeFirst());
     });
 }
 
@@ -70,17 +61,16 @@ void DesktopNotifier::onAction(uint id, const QString& actionKey)
         return;
     if (actionKey == kDefaultAction)
         emit openRequested();
-    else if (actionKey == kRemindAction && it.value() >= 0)
-        emit remindTomorrowRequested(it.value());
-    else if (actionKey == kShowAction && m_places.contains(id))
-        emit showInFolderRequested(m_places.value(id));
-    else if (actionKey == kRunJobAction && it.value() >= 0)
-        emit runJobRequested(it.value());
+    else if (actionKey == kRemindAction && it->entry >= 0)
+        emit remindTomorrowRequested(it->entry);
+    else if (actionKey == kShowAction && !it->place.isEmpty())
+        emit showInFolderRequested(it->place);
+    else if (actionKey == kRunJobAction && it->entry >= 0)
+        emit runJobRequested(it->entry);
 }
 
 void DesktopNotifier::forget(uint id)
 {
-    m_places.remove(id);
     if (m_shown.remove(id))
         m_order.removeOne(id);
 }

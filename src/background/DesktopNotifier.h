@@ -22,9 +22,6 @@ public:
     // One notification for the rows; false when there are none or nobody can show it.
     bool notifyRows(const QList<CheckRow>& rows);
 
-    static QString bodyText(const QList<CheckRow>& rows);
-    static constexpr int kRowsShown = 5;
-
     // Whether a single row's notification offers to run its entry's job.
     void setJobOffer(std::function<bool(qint16 entry)> offered) { m_jobOffered = std::move(offered); }
 
@@ -41,8 +38,11 @@ private:
 
     NotificationService& m_service;
     std::function<bool(qint16)> m_jobOffered;
-    // The entry a notification stands for, or -1 when it lists several.
-    QHash<uint, qint16> m_shown;
-    QHash<uint, QString> m_places; // a single row's place, beside its entry
-    QList<uint> m_order;           // oldest first, so that a server that never says "closed" cannot grow it
+    struct Shown
+    {
+        qint16 entry;  // the entry a notification stands for, or -1 when it lists several
+        QString place; // a single row's place
+    };
+    QHash<uint, Shown> m_shown;
+    QList<uint> m_order; // oldest first, so that a server that never says "closed" cannot grow it
 };

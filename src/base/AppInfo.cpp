@@ -2,6 +2,10 @@
 
 #include "Version.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
 namespace AppInfo {
 
 QString productName()
@@ -45,6 +49,17 @@ QString contactAddress()
 QString windowPositionsKey()
 {
     return QStringLiteral("Software\\%1\\%2\\Window positions").arg(companyName(), productName());
+}
+
+QString helperProgram(const QString& name)
+{
+    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    const QString beside = dir + QLatin1Char('/') + name;
+    const QString installed = dir + QStringLiteral("/../libexec/staleguard/") + name;
+    // The program's own folder is on a local disk; looking there never waits on a share.
+    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
+        return QDir::cleanPath(installed);
+    return beside;
 }
 
 } // namespace AppInfo

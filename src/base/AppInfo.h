@@ -18,5 +18,7 @@ QString homepage();
 QString contactAddress();
 // Registry-style key under which window positions are kept.
 QString windowPositionsKey();
+// A helper program of ours by its file name: beside the program, or in its libexec folder.
+QString helperProgram(const QString& name);
 
 } // namespace AppInfo

@@ -56,10 +56,8 @@ QString AutostartEntry::fileNameFor(const QString& valueName)
 {
     QString name = valueName;
     for (QChar& c : name) {
-        const bool keep = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                          (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                          (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
-        if (!keep)
+        // ASCII alone: a desktop file name holds no other letters.
+        if (!(c.unicode() < 0x80 && c.isLetterOrNumber()) && c != QLatin1Char('_'))
             c = QLatin1Char('-');
     }
     return (name.isEmpty() ? QStringLiteral("-") : name) + QStringLiteral(".desktop");
@@ -83,21 +81,16 @@ std::optional<QString> AutostartEntry::program() const
     return DesktopExec::decode(keys.value(QStringLiteral("Exec")));
 }
 
-QByteArray AutostartEntry::contents(const QString& program) const
-{
-    const QString name = m_valueName.isEmpty() ? AppInfo::productName() : m_valueName;
-    const QString text = kGroup + QStringLiteral("\nType=Application\nName=") + DesktopExec::escapeString(name) +
-                         QStringLiteral("\nExec=") + DesktopExec::encode(program) +
-                         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
-    return text.toUtf8();
-}
-
 void AutostartEntry::write(const QString& program) const
 {
     const QString path = filePath();
     if (!QDir().mkpath(folder()))
         throw failure(QStringLiteral("write"), path, QStringLiteral("its folder could not be made."));
-    if (const auto reason = AtomicSave::write(path, contents(program)))
+    const QString name = m_valueName.isEmpty() ? AppInfo::productName() : m_valueName;
+    const QString text = kGroup + QStringLiteral("\nType=Application\nName=") + DesktopExec::escapeString(name) +
+                         QStringLiteral("\nExec=") + DesktopExec::encode(program) +
+                         QStringLiteral("\nX-GNOME-Autostart-enabled=true\n");
+    if (const auto reason = AtomicSave::write(path, text.toUtf8()))
         throw failure(QStringLiteral("write"), path, *reason);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <optional>
 
@@ -24,9 +23,6 @@ public:
     std::optional<QString> program() const;
     void write(const QString& program) const;
     void remove() const;
-
-    // The whole file for a program path.
-    QByteArray contents(const QString& program) const;
 
 private:
     QString m_valueName;

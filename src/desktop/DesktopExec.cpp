@@ -62,6 +62,24 @@ QStringList splitArguments(const QString& line, bool* open = nullptr)
     return arguments;
 }
 
+QString unescapeString(const QString& stored)
+{
+    QString out;
+    out.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QChar c = stored[i];
+        const QChar next = i + 1 < stored.size() ? stored[i + 1] : QChar();
+        const int at = QStringLiteral("snrt\\").indexOf(next);
+        if (c != QLatin1Char('\\') || at < 0) {
+            out += c;
+            continue;
+        }
+        out += QStringLiteral(" \n\r\t\\")[at];
+        ++i;
+    }
+    return out;
+}
+
 } // namespace
 
 namespace DesktopExec {
@@ -101,24 +119,6 @@ QString escapeString(const QString& text)
     // A leading blank would be taken for layout.
     if (out.startsWith(QLatin1Char(' ')))
         out.replace(0, 1, QStringLiteral("\\s"));
-    return out;
-}
-
-QString unescapeString(const QString& stored)
-{
-    QString out;
-    out.reserve(stored.size());
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        const QChar c = stored[i];
-        const QChar next = i + 1 < stored.size() ? stored[i + 1] : QChar();
-        const int at = QStringLiteral("snrt\\").indexOf(next);
-        if (c != QLatin1Char('\\') || at < 0) {
-            out += c;
-            continue;
-        }
-        out += QStringLiteral(" \n\r\t\\")[at];
-        ++i;
-    }
     return out;
 }
 

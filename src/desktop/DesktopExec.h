@@ -24,6 +24,5 @@ std::optional<QStringList> split(const QString& line);
 
 // The string escapes of the file format (\s, \n, \t, \r and \\), for any value.
 QString escapeString(const QString& text);
-QString unescapeString(const QString& stored);
 
 } // namespace DesktopExec

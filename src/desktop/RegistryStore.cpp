@@ -3,9 +3,11 @@
 #include "base/AppError.h"
 #include "base/AppInfo.h"
 #include "desktop/AutostartEntry.h"
-#include "desktop/WindowPositions.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
+#include <QWidget>
 #include <memory>
 
 const QString RegistryStore::RunKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Run");
@@ -13,6 +15,18 @@ const QString RegistryStore::RunKey = QStringLiteral("Software\\Microsoft\\Windo
 namespace {
 
 const QString kSource = QStringLiteral("RegistryStore");
+const QString kGeometryKey = QStringLiteral("Geometry");
+// How much of a window's top edge must show on a screen for the user to grab and move it.
+constexpr int kGripWidth = 50;
+constexpr int kGripHeight = 20;
+
+bool hasGripOn(const QRect& frame, const QRect& screen)
+{
+    const QRect top(frame.left(), frame.top(), frame.width(), qMin(frame.height(), kGripHeight));
+    const QRect shown = top.intersected(screen);
+    return !shown.isEmpty() && shown.width() >= qMin(frame.width(), kGripWidth) &&
+           shown.height() >= qMin(frame.height(), kGripHeight);
+}
 
 // Both slashes separate groups in QSettings; a value name keeps them as part of its name.
 QString settingsKey(QString valueName)
@@ -61,6 +75,15 @@ std::unique_ptr<QSettings> storeFor(const QString& keyPath)
 }
 
 #endif
+
+// Window positions and sizes go in one sub-group per window, named after its object name, or its
+// class name when it has none.
+QString nameOf(const QWidget* window)
+{
+    if (!window->objectName().isEmpty())
+        return window->objectName();
+    return QString::fromLatin1(window->metaObject()->className());
+}
 
 void commit(QSettings& store, const QString& what)
 {
@@ -119,12 +142,43 @@ void RegistryStore::SetValue(Hive, const QString& keyPath, QString valueName, QS
 void RegistryStore::LoadWindowPos(QWidget* window, const QString& keyPath, int, Hive)
 {
     const auto store = storeFor(keyPath);
-    WindowPositions::load(*store, window);
+    store->beginGroup(nameOf(window));
+    const QByteArray geometry = store->value(kGeometryKey).toByteArray();
+    if (geometry.isEmpty() || !window->restoreGeometry(geometry))
+        return;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return;
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QRect frame = window->frameGeometry();
+    const QRect kept = keepOnScreen(frame, screens, primary->availableGeometry());
+    if (kept == frame)
+        return;
+    // The frame is the client area plus the window manager's decoration, which keeps its size.
+    const QSize decoration = frame.size() - window->geometry().size();
+    window->resize(kept.size() - decoration);
+    window->move(kept.topLeft());
 }
 
 void RegistryStore::SaveWindowPos(QWidget* window, const QString& keyPath, Hive)
 {
     const auto store = storeFor(keyPath);
-    WindowPositions::save(*store, window);
-    commit(*store, QStringLiteral("the position of window \"%1\"").arg(WindowPositions::nameOf(window)));
+    store->beginGroup(nameOf(window));
+    store->setValue(kGeometryKey, window->saveGeometry());
+    commit(*store, QStringLiteral("the position of window \"%1\"").arg(nameOf(window)));
+}
+
+QRect RegistryStore::keepOnScreen(const QRect& frame, const QList<QRect>& screens, const QRect& primary)
+{
+    for (const QRect& screen : screens) {
+        if (hasGripOn(frame, screen))
+            return frame;
+    }
+    if (primary.isEmpty())
+        return frame;
+    QRect moved(QPoint(), frame.size().boundedTo(primary.size()));
+    moved.moveCenter(primary.center());
+    return moved;
 }

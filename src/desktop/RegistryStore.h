@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -25,6 +27,11 @@ public:
     void SetValue(Hive hive, const QString& keyPath, QString valueName, QString data, int flag, int& flag2);
     void LoadWindowPos(QWidget* window, const QString& keyPath, int flag, Hive hive);
     void SaveWindowPos(QWidget* window, const QString& keyPath, Hive hive);
+
+    // The frame rectangle a restored window should take. A window of which no screen shows a grip of its
+    // top edge (the part that carries the title bar) moves to the middle of the primary screen, shrunk
+    // to fit it; any other window stays where it is.
+    static QRect keepOnScreen(const QRect& frame, const QList<QRect>& screens, const QRect& primary);
 
     static RegistryStore& instance();
 };

@@ -11,12 +11,11 @@ QString lockFolderOverride;
 
 QString userName()
 {
-    QString name = qEnvironmentVariable("USER");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("LOGNAME");
-    if (name.isEmpty())
-        name = qEnvironmentVariable("USERNAME");
-    return name.isEmpty() ? QStringLiteral("user") : name;
+    for (const char* variable : {"USER", "LOGNAME", "USERNAME"}) {
+        if (const QString name = qEnvironmentVariable(variable); !name.isEmpty())
+            return name;
+    }
+    return QStringLiteral("user");
 }
 
 } // namespace

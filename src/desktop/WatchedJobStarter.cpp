@@ -1,9 +1,9 @@
 #include "desktop/WatchedJobStarter.h"
 
+#include "base/AppInfo.h"
 #include "jobwatch/FreshSpawn.h"
 #include "jobwatch/JobReport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,12 +15,9 @@
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
 #endif
 
 namespace {
@@ -42,31 +39,22 @@ JobStarter::Outcome outcomeOf(const JobReport::Parsed& report)
 {
     using Kind = JobStarter::Outcome::Kind;
     using End = JobReport::Parsed::End;
-    JobStarter::Outcome out;
-    out.lastLine = printable(report.line);
+    const QString lastLine = printable(report.line);
     switch (report.end) {
     case End::Exited:
-        out.kind = Kind::Exited;
-        out.code = report.value;
-        break;
+        return {Kind::Exited, report.value, QString(), lastLine};
     case End::Signalled:
-        out.kind = Kind::Signalled;
-        out.code = report.value;
-        break;
+        return {Kind::Signalled, report.value, QString(), lastLine};
     case End::Failed:
-        out.kind = Kind::NotStarted;
-        out.reason = QString::fromLocal8Bit(std::strerror(report.value));
-        break;
+        return {Kind::NotStarted, 0, QString::fromLocal8Bit(std::strerror(report.value)), lastLine};
     case End::Busy:
-        out.kind = Kind::StillRunning;
-        break;
+        return {Kind::StillRunning, 0, QString(), lastLine};
     case End::None:
-        out.kind = Kind::NotStarted;
-        out.reason = report.pid ? QStringLiteral("its watcher was ended before the job was")
-                                : QStringLiteral("its watcher ended before it could start it");
         break;
     }
-    return out;
+    const QString reason = report.pid ? QStringLiteral("its watcher was ended before the job was")
+                                      : QStringLiteral("its watcher ended before it could start it");
+    return {Kind::NotStarted, 0, reason, lastLine};
 }
 
 } // namespace
@@ -93,34 +81,28 @@ WatchedJobStarter::~WatchedJobStarter()
     }
 }
 
-QString WatchedJobStarter::watcher()
-{
-    if (!watcherOverride.isEmpty())
-        return watcherOverride;
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    const QString beside = dir + QStringLiteral("/staleguard-job");
-    const QString installed = dir + QStringLiteral("/../libexec/staleguard/staleguard-job");
-    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
-        return QDir::cleanPath(installed);
-    return beside;
-}
-
 void WatchedJobStarter::setWatcher(const QString& path)
 {
     watcherOverride = path;
 }
 
-QString WatchedJobStarter::lockPath(const QString& lockName)
+#ifdef Q_OS_UNIX
+
+namespace {
+
+QString watcher()
+{
+    return watcherOverride.isEmpty() ? AppInfo::helperProgram(QStringLiteral("staleguard-job")) : watcherOverride;
+}
+
+// Where the locks that tell a job still running are kept.
+QString lockPath(const QString& lockName)
 {
     QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (dir.isEmpty() || !QFileInfo(dir).isDir())
         dir = QDir::tempPath();
     return dir + QStringLiteral("/staleguard-job-") + lockName + QStringLiteral(".lock");
 }
-
-#ifdef Q_OS_UNIX
-
-namespace {
 
 // Starts the watcher in a session of its own, its standard output the write end of a pipe whose read
 // end comes back in `fd`. The system's reason when it cannot.
@@ -138,14 +120,8 @@ QString spawnWatcher(const QStringList& argv, long& pid, int& fd)
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     pid_t child = 0;
-    const int result = FreshSpawn::start(child, args.front(), actions, args.data(), true);
-    posix_spawn_file_actions_destroy(&actions);
+    const int result = FreshSpawn::start(child, args.data(), -1, pipe[1], -1, true);
     ::close(pipe[1]);
     if (result != 0) {
         ::close(pipe[0]);
@@ -168,8 +144,7 @@ void WatchedJobStarter::start(const JobCommand& command, const QString& lockName
     auto watch = std::make_unique<Watch>();
     const QString why = spawnWatcher(argv, watch->pid, watch->fd);
     if (!why.isEmpty()) {
-        Outcome outcome;
-        outcome.reason = why;
+        const Outcome outcome{Outcome::Kind::NotStarted, 0, why, QString()};
         QTimer::singleShot(0, this, [ended = std::move(ended), outcome] { ended(outcome); });
         return;
     }
@@ -215,8 +190,7 @@ void WatchedJobStarter::finish(Watch* watch)
 
 void WatchedJobStarter::start(const JobCommand&, const QString&, Ended ended)
 {
-    Outcome outcome;
-    outcome.reason = QStringLiteral("jobs do not run on this system");
+    const Outcome outcome{Outcome::Kind::NotStarted, 0, QStringLiteral("jobs do not run on this system"), QString()};
     QTimer::singleShot(0, this, [ended = std::move(ended), outcome] { ended(outcome); });
 }
 

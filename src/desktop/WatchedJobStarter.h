@@ -24,10 +24,7 @@ public:
     void start(const JobCommand& command, const QString& lockName, Ended ended) override;
 
     // Where the watcher program is: beside the program, or in its libexec folder, unless set.
-    static QString watcher();
     static void setWatcher(const QString& path);
-    // Where the locks that tell a job still running are kept.
-    static QString lockPath(const QString& lockName);
 
 private:
     struct Watch;

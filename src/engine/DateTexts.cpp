@@ -60,11 +60,7 @@ Formats formatsFor(const QLocale& locale)
     return f;
 }
 
-std::optional<QLocale>& testLocale()
-{
-    static std::optional<QLocale> loc;
-    return loc;
-}
+std::optional<QLocale> g_testLocale; // constant-initialized, so there before any other static asks
 
 // Asking the locale for its formats is slow next to the check of one entry, so they are kept, one
 // copy per thread: a check that runs on a thread of its own fills its own cache.
@@ -81,17 +77,17 @@ Formats& formats()
 
 QLocale locale()
 {
-    return testLocale() ? *testLocale() : QLocale::system();
+    return g_testLocale ? *g_testLocale : QLocale::system();
 }
 
 void setLocaleForTesting(const QLocale& locale)
 {
-    testLocale() = locale;
+    g_testLocale = locale;
 }
 
 void resetLocaleForTesting()
 {
-    testLocale().reset();
+    g_testLocale.reset();
 }
 
 QString shortDate(const QDate& date)

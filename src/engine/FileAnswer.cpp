@@ -8,14 +8,9 @@
 
 FileAnswer FileAnswer::fromErrno(int error)
 {
-    FileAnswer answer;
     if (error == ENOENT || error == ENOTDIR)
-        answer.state = State::Missing;
-    else {
-        answer.state = State::Unreachable;
-        answer.why = QString::fromLocal8Bit(std::strerror(error));
-    }
-    return answer;
+        return FileAnswer(); // missing
+    return unreachable(QString::fromLocal8Bit(std::strerror(error)));
 }
 
 FileAnswer FileAnswer::fromFields(const QueryProtocol::StatFields& fields)

@@ -8,7 +8,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -27,14 +26,8 @@ bool HelperChannel::open(QString& why)
         why = QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, sv[1], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, sv[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     char* argv[] = {const_cast<char*>(program.constData()), nullptr};
-    const int result = FreshSpawn::start(m_pid, program.constData(), actions, argv, false);
-    posix_spawn_file_actions_destroy(&actions);
+    const int result = FreshSpawn::start(m_pid, argv, sv[1], sv[1], -1, false);
     ::close(sv[1]);
     if (result != 0) {
         ::close(sv[0]);

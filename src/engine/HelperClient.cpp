@@ -1,12 +1,10 @@
 #include "engine/HelperClient.h"
 
 #ifdef Q_OS_UNIX
+#include "base/AppInfo.h"
 #include "engine/HelperChannel.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
 #include <mutex>
@@ -35,22 +33,6 @@ void HelperClient::setProgram(const QString& program)
     g_program = program;
 }
 
-QString HelperClient::program()
-{
-    {
-        const std::lock_guard<std::mutex> lock(g_mutex);
-        if (!g_program.isEmpty())
-            return g_program;
-    }
-    const QString dir = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    const QString beside = dir + QStringLiteral("/staleguard-query");
-    const QString installed = dir + QStringLiteral("/../libexec/staleguard/staleguard-query");
-    // The program's own folder is on a local disk; looking there never waits on a share.
-    if (!QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable())
-        return QDir::cleanPath(installed);
-    return beside;
-}
-
 void HelperClient::setChannelFactory(ChannelFactory factory)
 {
     const std::lock_guard<std::mutex> lock(g_mutex);
@@ -60,11 +42,15 @@ void HelperClient::setChannelFactory(ChannelFactory factory)
 std::unique_ptr<HelperClient> HelperClient::start(QString& why)
 {
     ChannelFactory factory;
+    QString program;
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         factory = g_factory;
+        program = g_program;
     }
-    std::unique_ptr<QueryChannel> channel = factory ? factory() : std::make_unique<HelperChannel>(program());
+    if (!factory && program.isEmpty())
+        program = AppInfo::helperProgram(QStringLiteral("staleguard-query"));
+    std::unique_ptr<QueryChannel> channel = factory ? factory() : std::make_unique<HelperChannel>(program);
     if (!channel->open(why))
         return nullptr;
     return std::make_unique<HelperClient>(std::move(channel));

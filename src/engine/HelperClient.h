@@ -19,7 +19,6 @@ class HelperClient
 public:
     // Where the helper program is; beside the program, or in its libexec folder, when not set.
     static void setProgram(const QString& program);
-    static QString program();
     // Tests put a channel of their own in place of the helper process.
     using ChannelFactory = std::function<std::unique_ptr<QueryChannel>()>;
     static void setChannelFactory(ChannelFactory factory);

@@ -1,5 +1,6 @@
 #include "engine/LeadingNumber.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -53,11 +54,8 @@ qint16 clampToInt16(double value)
         return 0;
     // The default rounding mode takes halves to the even neighbour.
     const double rounded = std::nearbyint(value);
-    if (rounded >= std::numeric_limits<qint16>::max())
-        return std::numeric_limits<qint16>::max();
-    if (rounded <= std::numeric_limits<qint16>::min())
-        return std::numeric_limits<qint16>::min();
-    return static_cast<qint16>(rounded);
+    return qint16(
+        std::clamp(rounded, double(std::numeric_limits<qint16>::min()), double(std::numeric_limits<qint16>::max())));
 }
 
 qint16 toInt16(QStringView text)

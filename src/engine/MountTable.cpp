@@ -27,6 +27,17 @@ QByteArray unescape(const QByteArray& field)
     return out;
 }
 
+// Whether a file system type is a network or user-space one, whose calls may never return.
+bool isShareType(const QByteArray& type)
+{
+    static const QList<QByteArray> kShares = {"nfs",       "nfs4", "cifs",   "smb3", "smbfs", "9p",    "ceph",
+                                              "glusterfs", "fuse", "autofs", "afs",  "ncpfs", "davfs", "lustre"};
+    if (kShares.contains(type))
+        return true;
+    // sshfs, gvfs, rclone and the like; fuseblk is a local disk driven from user space (ntfs-3g).
+    return type.startsWith("fuse.") && type != "fuse.fuseblk";
+}
+
 } // namespace
 
 MountTable MountTable::read()
@@ -47,12 +58,12 @@ MountTable MountTable::parse(const QByteArray& mountinfo)
         const qsizetype dash = fields.indexOf(QByteArray("-"));
         if (fields.size() < 5 || dash < 5 || dash + 1 >= fields.size())
             continue;
-        Mount mount{unescape(fields.at(4)), fields.at(dash + 1)};
+        Mount mount{unescape(fields.at(4))};
         while (mount.point.size() > 1 && mount.point.endsWith('/'))
             mount.point.chop(1);
         if (!mount.point.startsWith('/'))
             continue;
-        const bool share = isShareType(mount.type);
+        const bool share = isShareType(fields.at(dash + 1));
         table.m_mounts.append(mount);
         table.m_shares.append(share);
         table.m_anyShare = table.m_anyShare || share;
@@ -80,16 +91,4 @@ int MountTable::mountOf(const QByteArray& path) const
         }
     }
     return best;
-}
-
-bool MountTable::isShareType(const QByteArray& type)
-{
-    static const QByteArray kShares[] = {"nfs",       "nfs4", "cifs",   "smb3", "smbfs", "9p",    "ceph",
-                                         "glusterfs", "fuse", "autofs", "afs",  "ncpfs", "davfs", "lustre"};
-    for (const QByteArray& share : kShares) {
-        if (type == share)
-            return true;
-    }
-    // sshfs, gvfs, rclone and the like; fuseblk is a local disk driven from user space (ntfs-3g).
-    return type.startsWith("fuse.") && type != "fuse.fuseblk";
 }

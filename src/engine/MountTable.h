@@ -12,7 +12,6 @@ public:
     struct Mount
     {
         QByteArray point; // as the system names it, without a trailing separator (the root is "/")
-        QByteArray type;
     };
 
     // The table of this process, read from /proc/self/mountinfo; empty where that cannot be read,
@@ -30,8 +29,6 @@ public:
     bool hasShares() const { return m_anyShare; }
     // Whether a path is itself the mount point of a share (the top one of those mounted there).
     bool isShareMountPoint(const QByteArray& path) const { return m_sharePoints.contains(path); }
-
-    static bool isShareType(const QByteArray& type);
 
 private:
     QList<Mount> m_mounts;

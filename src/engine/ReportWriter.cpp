@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 
 ReportWriter::ReportWriter(qsizetype expected)
 {

@@ -87,8 +87,6 @@ public:
     }
     // ISO 8601 to the second with the offset, never "Z": 2026-06-15T08:30:00+02:00.
     void addMoment(QDate date, QTime time, int offsetSeconds);
-    // The last `count` bytes written, to be written again.
-    QByteArrayView tail(qsizetype count) const { return QByteArrayView(m_data + m_size - count, count); }
     qsizetype size() const { return m_size; }
     // Forgets what was written after the first `size` bytes.
     void truncate(qsizetype size) { m_size = size; }

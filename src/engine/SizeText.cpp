@@ -3,7 +3,6 @@
 #include "engine/LeadingNumber.h"
 
 #include <cmath>
-#include <limits>
 
 namespace SizeText {
 

@@ -1,6 +1,8 @@
 #include "jobwatch/FreshSpawn.h"
 
 #include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -8,8 +10,17 @@ extern char** environ;
 
 namespace FreshSpawn {
 
-int start(pid_t& pid, const char* path, const posix_spawn_file_actions_t& actions, char* const argv[], bool ownSession)
+int start(pid_t& pid, char* const argv[], int in, int out, int err, bool ownSession)
 {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const int given[] = {in, out, err};
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (given[fd] < 0)
+            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY, 0);
+        else
+            posix_spawn_file_actions_adddup2(&actions, given[fd], fd);
+    }
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none;
@@ -22,8 +33,9 @@ int start(pid_t& pid, const char* path, const posix_spawn_file_actions_t& action
     if (ownSession)
         flags |= POSIX_SPAWN_SETSID;
     posix_spawnattr_setflags(&attr, flags);
-    const int result = ::posix_spawn(&pid, path, &actions, &attr, argv, environ);
+    const int result = ::posix_spawn(&pid, argv[0], &actions, &attr, argv, environ);
     posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
     return result;
 }
 

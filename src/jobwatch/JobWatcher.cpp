@@ -8,7 +8,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/wait.h>
@@ -103,14 +102,8 @@ int run(const char* lock, char* const argv[], int reportFd)
         put(reportFd, JobReport::failed(errno));
         return 1;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
     pid_t pid = 0;
-    const int result = FreshSpawn::start(pid, argv[0], actions, argv, false);
-    posix_spawn_file_actions_destroy(&actions);
+    const int result = FreshSpawn::start(pid, argv, -1, -1, err[1], false);
     ::close(err[1]);
     if (result != 0) {
         ::close(err[0]);

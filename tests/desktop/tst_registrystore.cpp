@@ -6,7 +6,6 @@
 #include "desktop/AutostartEntry.h"
 #include "desktop/DesktopExec.h"
 #include "desktop/RegistryStore.h"
-#include "desktop/WindowPositions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -274,7 +273,7 @@ private slots:
         QFETCH(QRect, expected);
         const QRect left(0, 0, 1920, 1080);
         const QRect right(1920, 0, 1280, 1024);
-        QCOMPARE(WindowPositions::keepOnScreen(frame, {left, right}, left), expected);
+        QCOMPARE(RegistryStore::keepOnScreen(frame, {left, right}, left), expected);
     }
 
 private:
