@@ -152,7 +152,6 @@ void frmaddnewfile::cmdfilename_Click()
     const QString previous = cmdfilename->text();
     clsOpenSave dialog;
     dialog.setHwnd(this);
-    dialog.setFlags(clsOpenSave::OFN_EXPLORER | clsOpenSave::OFN_HIDEREADONLY);
     dialog.setCancelError(true);
     dialog.setDialogTitle(QStringLiteral("Please Select a file to add"));
     FileQuery query(shareTimeout());

@@ -232,7 +232,7 @@ private slots:
         frmaddnewfile& editor = m_main->editor()->load();
         QList<FileChoiceRequest> asked;
         QStringList labelDuringDialog;
-        std::optional<FileChoice> answer;
+        std::optional<QString> answer;
         FileChooser::setFunction([&](const FileChoiceRequest& r) {
             asked.append(r);
             labelDuringDialog.append(editor.cmdfilename->text());
@@ -253,7 +253,7 @@ private slots:
         const QString gone = path(QStringLiteral("Old/gone.txt"));
         editor.cmdfilename->setText(gone);
         editor.filedatetext = QStringLiteral("stale");
-        answer = FileChoice{existing};
+        answer = existing;
         QTest::mouseClick(editor.cmdfilename, Qt::LeftButton);
         QCOMPARE(labelDuringDialog.last(), gone);
         QCOMPARE(asked.last().folder, path(QStringLiteral("Old/")));
