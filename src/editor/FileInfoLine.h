@@ -1,16 +1,31 @@
 #pragma once
 
+#include "engine/FileQuery.h"
+
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
-// The editor's line about the chosen file.
+// The editor's line about the chosen file. For a folder entry with a pattern that is the file
+// the check would pick in the chosen name's folder today, so that the user sees what the pattern
+// catches before saving it.
 namespace FileInfoLine {
 
-// "File Last Changed <long date> and is N days old", N counted in midnights up to `now`.
-QString forChange(const QDateTime& modified, const QDateTime& now);
-// Shown while a folder entry's folder holds no file its pattern takes.
-QString noneMatches();
-// Shown while the chosen file cannot be asked about: a share that does not answer, say.
-QString unreachable(const QString& why);
+struct Folder
+{
+    bool directoryMode = false;
+    bool newest = true;
+    QString pattern;
+};
+
+struct Line
+{
+    QString text;
+    std::optional<QDateTime> modified; // the file's last change, when there is a file to tell of
+};
+
+// "File Last Changed <long date> and is N days old", N counted in midnights up to now; else why
+// there is no file to tell of.
+Line probe(FileQuery& query, const QString& chosen, const Folder& folder);
 
 } // namespace FileInfoLine

@@ -12,8 +12,6 @@
 #include "editor/DayCount.h"
 #include "editor/EditorControls.h"
 #include "editor/FileInfoLine.h"
-#include "editor/ProbedFile.h"
-#include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
@@ -224,21 +222,11 @@ void frmaddnewfile::probeFile()
     m_probed = name;
     m_lastProbe.start();
     FileQuery query(shareTimeout());
-    const ProbedFile::Found found =
-        ProbedFile::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
-    const FileQuery::Answer& answer = found.answer;
-    if (answer.state == FileQuery::Answer::State::Unreachable) {
-        labfileinfo->setText(FileInfoLine::unreachable(answer.why));
-        return;
-    }
-    if (!answer.isFile()) {
-        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches()
-                                               : QStringLiteral("The file was not found"));
-        return;
-    }
-    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);
-    filedatetext = DateTexts::generalDate(modified);
-    labfileinfo->setText(FileInfoLine::forChange(modified, Clock::now()));
+    const FileInfoLine::Line line =
+        FileInfoLine::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
+    if (line.modified)
+        filedatetext = DateTexts::generalDate(*line.modified);
+    labfileinfo->setText(line.text);
 }
 
 int frmaddnewfile::shareTimeout() const

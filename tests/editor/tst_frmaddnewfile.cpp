@@ -3,7 +3,6 @@
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
-#include "editor/FileInfoLine.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
@@ -306,7 +305,7 @@ private slots:
         editor.txtpattern->setText(pattern);
         editor.timecheckentrys_Timer();
         QCOMPARE(editor.labfileinfo->text(), ending.isEmpty()
-                                                 ? FileInfoLine::noneMatches()
+                                                 ? QStringLiteral("No file in this directory matches")
                                                  : "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
         if (!folder)
             QCOMPARE(editor.filedatetext, DateTexts::generalDate(changed));
