@@ -42,7 +42,6 @@ void HyperLink::activate()
 {
     if (m_url.isEmpty())
         return;
-    emit activated(m_url);
     const bool opened = opener ? opener(m_url) : QDesktopServices::openUrl(m_url);
     if (!opened)
         Prompter::notify(window(),

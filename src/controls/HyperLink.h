@@ -27,9 +27,6 @@ public:
     // Test seam: addresses go to `opener` instead of the desktop. An empty opener restores the desktop.
     static void setUrlOpener(UrlOpener opener);
 
-signals:
-    void activated(const QUrl& url);
-
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -17,16 +17,6 @@ void SpinButton::step(Direction direction)
     release();
 }
 
-QSize SpinButton::sizeHint() const
-{
-    return QSize(25, 25);
-}
-
-QSize SpinButton::minimumSizeHint() const
-{
-    return QSize(10, 10);
-}
-
 QRect SpinButton::half(Pressed which) const
 {
     const int upperHeight = height() / 2;
@@ -44,22 +34,16 @@ void SpinButton::press(Pressed which)
     emit SpinDown(which == Pressed::Upper ? Up : Down);
 }
 
-void SpinButton::release()
+void SpinButton::release(bool left)
 {
     if (m_pressed == Pressed::None)
         return;
     m_pressed = Pressed::None;
     update();
-    emit SpinUp();
-}
-
-void SpinButton::leave()
-{
-    if (m_pressed == Pressed::None)
-        return;
-    m_pressed = Pressed::None;
-    update();
-    emit MouseOut();
+    if (left)
+        emit MouseOut();
+    else
+        emit SpinUp();
 }
 
 void SpinButton::mousePressEvent(QMouseEvent* event)
@@ -84,12 +68,12 @@ void SpinButton::mouseMoveEvent(QMouseEvent* event)
 {
     // The press grabs the mouse, so leaving is seen here rather than as a leave event.
     if (!rect().contains(event->position().toPoint()))
-        leave();
+        release(true);
 }
 
 void SpinButton::leaveEvent(QEvent* event)
 {
-    leave();
+    release(true);
     QWidget::leaveEvent(event);
 }
 
@@ -118,7 +102,7 @@ void SpinButton::keyReleaseEvent(QKeyEvent* event)
 
 void SpinButton::focusOutEvent(QFocusEvent* event)
 {
-    leave();
+    release(true);
     QWidget::focusOutEvent(event);
 }
 

@@ -2,8 +2,6 @@
 
 #include "base/AppInfo.h"
 
-#include <QTimer>
-
 namespace {
 
 std::optional<bool> availabilityOverride;
@@ -28,25 +26,10 @@ void TrayIcon::setEnabled(bool enabled)
     updateTimer();
 }
 
-void TrayIcon::setTooltiptext(const QString& text)
-{
-    m_icon->setToolTip(text);
-}
-
 void TrayIcon::setFlashenabled(bool flash)
 {
     m_flash = flash;
     updateTimer();
-}
-
-void TrayIcon::setFlashinterval(int msecs)
-{
-    m_flashTimer->setInterval(qMax(1, msecs));
-}
-
-bool TrayIcon::isFlashing() const
-{
-    return m_flashTimer->isActive();
 }
 
 bool TrayIcon::systemTrayAvailable()
