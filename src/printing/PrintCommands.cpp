@@ -22,7 +22,10 @@ bool PrintCommands::printOldFiles(QWidget* parent, const QStringList& rows)
 
 bool PrintCommands::printOldFiles(QWidget* parent, const QListWidget* list)
 {
-    return printOldFiles(parent, rowTexts(list));
+    QStringList rows;
+    for (int i = 0; list && i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return printOldFiles(parent, rows);
 }
 
 bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
@@ -33,16 +36,6 @@ bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
 void PrintCommands::setPrinterFactory(PrinterFactory f)
 {
     factory = std::move(f);
-}
-
-QStringList PrintCommands::rowTexts(const QListWidget* list)
-{
-    QStringList rows;
-    if (!list)
-        return rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
-    return rows;
 }
 
 bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>& report)

@@ -26,8 +26,6 @@ public:
     // An empty factory brings back the system's default printer.
     static void setPrinterFactory(PrinterFactory factory);
 
-    static QStringList rowTexts(const QListWidget* list);
-
 private:
     static bool run(QWidget* parent, const std::function<void(TextPrinter&)>& report);
 };

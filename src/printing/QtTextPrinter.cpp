@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "printing/TextLineLayout.h"
 
+#include <QFontMetricsF>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -89,8 +90,9 @@ void QtTextPrinter::printLine(const QString& text)
 {
     if (m_ended)
         fail(QStringLiteral("Nothing can be printed after the end of the document."));
-    const QFontMetricsF fm = metrics();
-    const TextLineLayout layout([&fm](const QString& s) { return fm.horizontalAdvance(s); }, m_pageWidth, tabWidth());
+    const QFontMetricsF fm(m_painter.font(), m_printer.get());
+    const TextLineLayout layout([&fm](const QString& s) { return fm.horizontalAdvance(s); }, m_pageWidth,
+                                tabColumns * fm.averageCharWidth());
     for (const TextLineLayout::Row& row : layout.layout(text)) {
         if (m_y > 0 && m_y + fm.height() > m_pageHeight)
             newPage();
@@ -135,14 +137,4 @@ QString QtTextPrinter::printerLabel() const
     const QString name =
         m_printer->outputFormat() == QPrinter::PdfFormat ? m_printer->outputFileName() : m_printer->printerName();
     return QStringLiteral("\"%1\"").arg(name);
-}
-
-QFontMetricsF QtTextPrinter::metrics() const
-{
-    return QFontMetricsF(m_painter.font(), m_printer.get());
-}
-
-qreal QtTextPrinter::tabWidth() const
-{
-    return tabColumns * metrics().averageCharWidth();
 }

@@ -3,7 +3,6 @@
 #include "printing/TextPrinter.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <memory>
@@ -41,8 +40,6 @@ private:
     void checkState(const QString& doing) const;
     [[noreturn]] void fail(const QString& description) const;
     QString printerLabel() const;
-    QFontMetricsF metrics() const;
-    qreal tabWidth() const;
 
     std::unique_ptr<QPrinter> m_printer;
     QPainter m_painter;
