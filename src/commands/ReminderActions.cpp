@@ -20,20 +20,12 @@
 
 namespace {
 
+// The days each postpone code puts the reminder off by; "never" (4) stores no later day.
+constexpr int kPostponeDays[] = {1, 2, 7, 30};
+
 int postponeDays(int code)
 {
-    switch (code) {
-    case 0:
-        return 1;
-    case 1:
-        return 2;
-    case 2:
-        return 7;
-    case 3:
-        return 30;
-    default:
-        return 0;
-    }
+    return code >= 0 && code < 4 ? kPostponeDays[code] : 0;
 }
 
 } // namespace
