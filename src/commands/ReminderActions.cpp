@@ -1,5 +1,6 @@
 #include "commands/ReminderActions.h"
 
+#include "background/DBusFileRevealer.h"
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/Prompter.h"
@@ -31,11 +32,18 @@ int postponeDays(int code)
 } // namespace
 
 ReminderActions::ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
-                                 const MainWindowMenus& menus, SelectedEntry realfilenumber)
+                                 const MainWindowMenus& menus, SelectedEntry realfilenumber,
+                                 SelectedPlace selectedPlace)
     : QObject(window), m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus),
-      m_realfilenumber(std::move(realfilenumber))
+      m_realfilenumber(std::move(realfilenumber)), m_selectedPlace(std::move(selectedPlace)),
+      m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this))
 {
     connectMenus();
+    // Apart from the answers to the reminder: it changes nothing.
+    m_menus.rightpopup->addSeparator();
+    QAction* showInFolder = m_menus.rightpopup->addAction(QStringLiteral("Show in &Folder"));
+    showInFolder->setObjectName(QStringLiteral("rightpopupshowinfolder"));
+    connect(showInFolder, &QAction::triggered, this, &ReminderActions::rightpopupshowinfolder_Click);
     m_list->viewport()->installEventFilter(this);
     m_list->installEventFilter(this);
 }
@@ -158,4 +166,11 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     if (!modified)
         return;
     EntryWriter::acknowledge(ini, m_shared.inifilename, entry, *modified);
+}
+
+void ReminderActions::rightpopupshowinfolder_Click()
+{
+    // The pop-up opens only over a selected row; a row the list lost meanwhile has no place, and
+    // an empty place shows nothing.
+    m_revealer->reveal(m_selectedPlace());
 }

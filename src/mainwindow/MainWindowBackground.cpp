@@ -3,7 +3,7 @@
 #include "background/BackgroundChecks.h"
 #include "commands/BackgroundMenuItems.h"
 #include "commands/MainWindowMenus.h"
-#include "commands/SharedMembers.h"
+#include "commands/ReminderActions.h"
 #include "editor/EditorCommands.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/TrayMinimizer.h"
@@ -12,9 +12,9 @@
 #include <QListWidget>
 
 MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
-                                           const MainWindowMenus& menus, Postpone postpone, Parts parts)
-    : m_shared(shared), m_list(listoldfiles), m_menus(menus), m_postpone(std::move(postpone)),
-      m_parts(std::move(parts)), m_checks(new BackgroundChecks(*this, window)),
+                                           const MainWindowMenus& menus, Parts parts)
+    : m_shared(shared), m_list(listoldfiles), m_menus(menus), m_parts(std::move(parts)),
+      m_checks(new BackgroundChecks(*this, window)),
       m_items(new BackgroundMenuItems(menus.Fileoptions, m_checks->options(), window))
 {
     // A check that adds or drops one row of a long list makes the list lay out every row again;
@@ -27,7 +27,7 @@ MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* windo
                      [tray = &m_parts.tray] { tray->comeForward(); });
     // "Remind me tomorrow" is the Postpone menu's 1 day (code 0).
     QObject::connect(m_checks, &BackgroundChecks::remindTomorrowRequested, m_checks,
-                     [this](qint16 entry) { m_postpone(entry, 0); });
+                     [reminders = &m_parts.reminders](qint16 entry) { reminders->postpone(entry, 0); });
     QObject::connect(m_checks, &BackgroundChecks::trayHostAppeared, m_checks,
                      [tray = &m_parts.tray] { tray->trayHostAppeared(); });
     m_parts.refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
@@ -51,16 +51,6 @@ void MainWindowBackground::start()
 {
     m_checks->start();
     m_items->showStored();
-}
-
-QString MainWindowBackground::inifilename() const
-{
-    return m_shared.inifilename;
-}
-
-QString MainWindowBackground::tempinifilename() const
-{
-    return m_shared.tempinifilename;
 }
 
 bool MainWindowBackground::showsAll() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "background/BackgroundCheckHost.h"
+#include "commands/SharedMembers.h"
 
 #include <functional>
 
@@ -10,26 +11,26 @@ class EditorCommands;
 class ListRefresher;
 class QListWidget;
 class QWidget;
+class ReminderActions;
 class TrayMinimizer;
 struct MainWindowMenus;
-struct SharedMembers;
 
 // The main window as the background checks see it: where their rows go, and when they must wait.
 class MainWindowBackground : public BackgroundCheckHost
 {
 public:
-    // `postpone` is the Postpone menu's command for one entry and a postpone code.
-    using Postpone = std::function<void(qint16 entry, int code)>;
-    // The window's other parts it asks whether the user is busy.
+    // The window's other parts it asks whether the user is busy, and the reminders, whose Postpone
+    // command answers a notification's "Remind me tomorrow".
     struct Parts
     {
         ListRefresher& refresher;
         TrayMinimizer& tray;
         const EditorCommands& editor;
+        ReminderActions& reminders;
         std::function<bool()> exiting;
     };
     MainWindowBackground(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
-                         const MainWindowMenus& menus, Postpone postpone, Parts parts);
+                         const MainWindowMenus& menus, Parts parts);
     ~MainWindowBackground() override;
 
     // Starts the checks once start-up has found the watch list file.
@@ -38,8 +39,8 @@ public:
     void halt();
     BackgroundChecks& checks() const { return *m_checks; }
 
-    QString inifilename() const override;
-    QString tempinifilename() const override;
+    QString inifilename() const override { return m_shared.inifilename; }
+    QString tempinifilename() const override { return m_shared.tempinifilename; }
     bool showsAll() const override;
     bool isBusy() const override;
 
@@ -50,7 +51,6 @@ private:
     SharedMembers& m_shared;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
-    Postpone m_postpone;
     Parts m_parts;
     BackgroundChecks* m_checks; // a child of the window, so that tests can find it there
     BackgroundMenuItems* m_items;

@@ -5,8 +5,6 @@
 #include "commands/JobCommands.h"
 #include "commands/OptionsCommands.h"
 #include "commands/ReminderActions.h"
-#include "commands/ShowInFolderCommand.h"
-#include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "controls/Twips.h"
@@ -60,14 +58,15 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     const auto selected = [this] { return realfilenumber(); };
     m_refresher = std::make_unique<ListRefresher>(
         *this, this, listoldfiles, m_menus, [this] { return splash(); }, exiting);
-    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
+    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher, m_menus,
+                                                      [this] { cmdok->click(); });
     m_editor = new EditorCommands(*this, this, selected);
-    m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected);
-    new ShowInFolderCommand(
-        m_menus.rightpopup, [this] { return ListRefresher::placeOf(ListRefresher::chosenRow(listoldfiles)); }, this);
+    m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected, [this] {
+        return ListRefresher::placeOf(ListRefresher::chosenRow(listoldfiles));
+    });
     m_background = std::make_unique<MainWindowBackground>(
-        *this, this, listoldfiles, m_menus, [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
-        MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, exiting});
+        *this, this, listoldfiles, m_menus,
+        MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, *m_reminders, exiting});
     m_jobs = new JobCommands(*this, this, m_menus, selected, m_background->checks());
     connectHandlers();
 }
@@ -149,10 +148,6 @@ void frmfiledsip::connectHandlers()
     connect(m_reminders, &ReminderActions::listChanged, this, &frmfiledsip::updatelist);
     connect(m_reminders, &ReminderActions::editRequested, this, &frmfiledsip::fileeditfile_Click);
     new OptionsCommands(*this, this, m_menus);
-    auto* tray = new TrayCommands(this, trayIcon, m_menus);
-    connect(tray, &TrayCommands::openRequested, this, [this] { m_trayMinimizer->restore(); });
-    connect(tray, &TrayCommands::comeForwardRequested, this, [this] { m_trayMinimizer->comeForward(); });
-    connect(tray, &TrayCommands::exitRequested, cmdok, &QPushButton::click);
 }
 
 void frmfiledsip::fileadd_Click()
