@@ -93,7 +93,6 @@ void ListRefresher::refreshOnce()
     const BusyCursor busy(m_window);
     m_list->clear();
     m_note->checking();
-    m_shared.cnt = 0;
 
     IniFile& ini = IniFile::instance();
     CheckRun::Options options;
@@ -109,7 +108,6 @@ void ListRefresher::refreshOnce()
         splash->drawProgress();
     if (m_exiting())
         return;
-    m_shared.cnt = result.lastEntry;
     fillList(result.rows, result.watched);
     if (m_refreshed)
         m_refreshed(result);
