@@ -38,7 +38,19 @@ ReminderActions::ReminderActions(const SharedMembers& shared, QWidget* window, Q
       m_realfilenumber(std::move(realfilenumber)), m_selectedPlace(std::move(selectedPlace)),
       m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this))
 {
-    connectMenus();
+    connect(m_menus.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
+    connect(m_menus.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
+    connect(m_menus.rightpopup7, &QAction::triggered, this, &ReminderActions::rightpopup7_Click);
+    connect(m_menus.rightpopup30, &QAction::triggered, this, &ReminderActions::rightpopup30_Click);
+    connect(m_menus.rightpopupnev, &QAction::triggered, this, &ReminderActions::rightpopupnev_Click);
+    connect(m_menus.rightpopupupdatefiledate, &QAction::triggered, this,
+            &ReminderActions::rightpopupupdatefiledate_Click);
+    connect(m_menus.rightpopupedit, &QAction::triggered, this, &ReminderActions::rightpopupedit_Click);
+    connect(m_menus.postpone1day, &QAction::triggered, this, &ReminderActions::postpone1day_Click);
+    connect(m_menus.postpone2days, &QAction::triggered, this, &ReminderActions::postpone2days_Click);
+    connect(m_menus.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
+    connect(m_menus.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
+    connect(m_menus.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
     // Apart from the answers to the reminder: it changes nothing.
     m_menus.rightpopup->addSeparator();
     QAction* showInFolder = m_menus.rightpopup->addAction(QStringLiteral("Show in &Folder"));
@@ -77,23 +89,6 @@ void ReminderActions::popUpAtSelection()
 {
     const QRect rect = m_list->visualItemRect(m_list->currentItem());
     listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
-}
-
-void ReminderActions::connectMenus()
-{
-    connect(m_menus.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
-    connect(m_menus.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
-    connect(m_menus.rightpopup7, &QAction::triggered, this, &ReminderActions::rightpopup7_Click);
-    connect(m_menus.rightpopup30, &QAction::triggered, this, &ReminderActions::rightpopup30_Click);
-    connect(m_menus.rightpopupnev, &QAction::triggered, this, &ReminderActions::rightpopupnev_Click);
-    connect(m_menus.rightpopupupdatefiledate, &QAction::triggered, this,
-            &ReminderActions::rightpopupupdatefiledate_Click);
-    connect(m_menus.rightpopupedit, &QAction::triggered, this, &ReminderActions::rightpopupedit_Click);
-    connect(m_menus.postpone1day, &QAction::triggered, this, &ReminderActions::postpone1day_Click);
-    connect(m_menus.postpone2days, &QAction::triggered, this, &ReminderActions::postpone2days_Click);
-    connect(m_menus.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
-    connect(m_menus.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
-    connect(m_menus.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
 }
 
 void ReminderActions::warnSelectFirst(QWidget* parent)

@@ -70,7 +70,6 @@ private:
     void popUpAtSelection();
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
-    void connectMenus();
 
     const SharedMembers& m_shared;
     QWidget* m_window;

@@ -133,19 +133,13 @@ void buildControls(EditorControls& w, QWidget* window)
     w.timecheckentrys->setInterval(5);
 }
 
-void orderTabs(const EditorControls& w)
-{
-    const QList<QWidget*> order{
-        w.cmdok,      w.cmdcancel,   w.txtdescrip, w.checkfilechanges, w.Checkfixedfiles, w.listtypeoffile,
-        w.txtpattern, w.cmdfilename, w.SpB1,       w.txtsmallest,      w.txtjob,          w.checkjoblate};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
-}
-
 } // namespace
 
 void EditorControls::build(QWidget& window)
 {
     buildControls(*this, &window);
-    orderTabs(*this);
+    const QList<QWidget*> order{cmdok,      cmdcancel,   txtdescrip, checkfilechanges, Checkfixedfiles, listtypeoffile,
+                                txtpattern, cmdfilename, SpB1,       txtsmallest,      txtjob,          checkjoblate};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -47,19 +47,6 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
     setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     resize(kDesignClient);
     EditorControls::build(*this);
-    connectControls();
-}
-
-void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
-{
-    m_inifilename = inifilename;
-    m_filenumber = filenumber;
-    // Says in one line why jobs do not run from this watch list file, when they do not.
-    labjobsafety->setText(JobSafety::whyNot(inifilename));
-}
-
-void frmaddnewfile::connectControls()
-{
     connect(cmdfilename, &ClickableLabel::clicked, this, &frmaddnewfile::cmdfilename_Click);
     connect(cmdok, &QPushButton::clicked, this, &frmaddnewfile::cmdok_Click);
     connect(txtdescrip, &QLineEdit::textEdited, this, &frmaddnewfile::descriptionEdited);
@@ -74,6 +61,14 @@ void frmaddnewfile::connectControls()
     connect(txtpattern, &QLineEdit::textChanged, this, &frmaddnewfile::probeAgain);
     connect(listtypeoffile, &QComboBox::currentTextChanged, this, &frmaddnewfile::probeAgain);
     connect(txtjob, &QLineEdit::textChanged, this, &frmaddnewfile::followCommand);
+}
+
+void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
+{
+    m_inifilename = inifilename;
+    m_filenumber = filenumber;
+    // Says in one line why jobs do not run from this watch list file, when they do not.
+    labjobsafety->setText(JobSafety::whyNot(inifilename));
 }
 
 void frmaddnewfile::Form_Load()
@@ -309,7 +304,7 @@ QString frmaddnewfile::jobRefusal(const EntryInput& input)
 void frmaddnewfile::showDescription(const QString& text)
 {
     // The box would cut a longer stored text to its limit, and OK would then save the cut text.
-    txtdescrip->setMaxLength(qMax(EditorControls::kTypedDescriptionLength, int(text.size())));
+    descriptionEdited(text);
     txtdescrip->setText(text);
 }
 

@@ -62,7 +62,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void connectControls();
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
