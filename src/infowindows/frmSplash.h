@@ -40,7 +40,5 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildLayout();
-
     QElapsedTimer m_sinceDrawn;
 };
