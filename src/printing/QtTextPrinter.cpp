@@ -26,9 +26,7 @@ std::unique_ptr<QtTextPrinter> QtTextPrinter::toDefaultPrinter(const QString& do
                                       "settings, make it the default printer and try again."));
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(documentName);
-    std::unique_ptr<QtTextPrinter> result(new QtTextPrinter(std::move(printer)));
-    result->begin();
-    return result;
+    return std::unique_ptr<QtTextPrinter>(new QtTextPrinter(std::move(printer)));
 }
 
 std::unique_ptr<QtTextPrinter> QtTextPrinter::toPdfFile(const QString& path, const QString& documentName,
@@ -40,22 +38,10 @@ std::unique_ptr<QtTextPrinter> QtTextPrinter::toPdfFile(const QString& path, con
     printer->setDocName(documentName);
     if (layout.isValid())
         printer->setPageLayout(layout);
-    std::unique_ptr<QtTextPrinter> result(new QtTextPrinter(std::move(printer)));
-    result->begin();
-    return result;
+    return std::unique_ptr<QtTextPrinter>(new QtTextPrinter(std::move(printer)));
 }
 
-QtTextPrinter::QtTextPrinter(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer)) {}
-
-QtTextPrinter::~QtTextPrinter()
-{
-    if (m_painter.isActive()) {
-        m_printer->abort();
-        m_painter.end();
-    }
-}
-
-void QtTextPrinter::begin()
+QtTextPrinter::QtTextPrinter(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer))
 {
     if (!m_printer->isValid() || !m_painter.begin(m_printer.get()))
         fail(QStringLiteral("The printer %1 could not be opened.").arg(printerLabel()));
@@ -65,6 +51,14 @@ void QtTextPrinter::begin()
     // The face stays the device's own; only size and weight change.
     m_font = m_painter.font();
     m_pages = 1;
+}
+
+QtTextPrinter::~QtTextPrinter()
+{
+    if (m_painter.isActive()) {
+        m_printer->abort();
+        m_painter.end();
+    }
 }
 
 void QtTextPrinter::setFontSize(int points)

@@ -34,7 +34,6 @@ public:
 
 private:
     explicit QtTextPrinter(std::unique_ptr<QPrinter> printer);
-    void begin();
     void applyFont();
     void newPage();
     void checkState(const QString& doing) const;
