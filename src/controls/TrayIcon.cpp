@@ -55,11 +55,6 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
         QMetaObject::invokeMethod(this, &TrayIcon::RightButtonClick, Qt::QueuedConnection);
 }
 
-void TrayIcon::toggleFlash()
-{
-    showPhase(m_phase == Phase::Normal ? Phase::Flash : Phase::Normal);
-}
-
 void TrayIcon::updateTimer()
 {
     if (m_enabled && m_flash) {

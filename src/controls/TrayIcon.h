@@ -45,7 +45,7 @@ signals:
 
 private:
     void onActivated(QSystemTrayIcon::ActivationReason reason);
-    void toggleFlash();
+    void toggleFlash() { showPhase(m_phase == Phase::Normal ? Phase::Flash : Phase::Normal); }
     void updateTimer();
     void showPhase(Phase phase);
 

@@ -230,11 +230,6 @@ int frmaddnewfile::shareTimeout() const
                                    : WatchListFile::shareTimeout(IniFile::instance(), m_inifilename);
 }
 
-void frmaddnewfile::cmdCancel_Click()
-{
-    hide();
-}
-
 void frmaddnewfile::cmdok_Click()
 {
     const EntryInput input = entryInput();

@@ -40,7 +40,7 @@ public:
     void SpB1_MouseOut();
     void Timerspinbox_Timer();
     void timecheckentrys_Timer();
-    void cmdCancel_Click();
+    void cmdCancel_Click() { hide(); }
     void cmdok_Click();
 
     // The edit fill: shows a stored entry. It never unticks a box nor covers the row again.

@@ -126,11 +126,6 @@ QString frmSplash::withProgressDot(const QString& status)
     return next.size() > 70 ? checkingText() : next;
 }
 
-QString frmSplash::checkingText()
-{
-    return QStringLiteral("Please Wait Checking Files");
-}
-
 void frmSplash::keyPressEvent(QKeyEvent* event)
 {
     // Keys that type something (letters, digits, Space, Enter, Escape, Backspace) dismiss the

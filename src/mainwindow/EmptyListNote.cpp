@@ -38,11 +38,6 @@ void EmptyListNote::checked(int watched, const QDate& day)
             {QStringLiteral("Nothing needs attention."), QStringLiteral("Checked %1.").arg(DateTexts::longDate(day))});
 }
 
-void EmptyListNote::checking()
-{
-    setText({});
-}
-
 void EmptyListNote::setText(const QStringList& lines)
 {
     const QString text = lines.join(QLatin1Char(' '));

@@ -295,11 +295,6 @@ void frmfiledsip::cmdok_Click()
     m_ender(0);
 }
 
-void frmfiledsip::fileexit_Click()
-{
-    cmdok_Click();
-}
-
 void frmfiledsip::Timerclosestart_Timer()
 {
     const qint16 remaining = CloseCountdown::remaining(starttime, Clock::now());
@@ -331,11 +326,6 @@ void frmfiledsip::Form_Resize()
 void frmfiledsip::Form_GotFocus()
 {
     m_refresher->refreshIfStale();
-}
-
-void frmfiledsip::optionsrefreash_Click()
-{
-    updatelist();
 }
 
 void frmfiledsip::viewshowall_Click()

@@ -41,13 +41,13 @@ public:
     bool Form_Load(); // false when the user chose not to run a second copy: the program ends
 
     void cmdok_Click();
-    void fileexit_Click();
+    void fileexit_Click() { cmdok_Click(); }
     void Timerclosestart_Timer();
     bool stopCountdown(); // false when the countdown was not running
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus();
-    void optionsrefreash_Click();
+    void optionsrefreash_Click() { updatelist(); }
     void viewshowall_Click();
     void viewshowold_Click();
     void fileadd_Click();
