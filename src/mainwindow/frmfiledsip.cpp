@@ -18,9 +18,7 @@
 #include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/CloseCountdown.h"
-#include "mainwindow/ListRefresher.h"
 #include "mainwindow/MainWindowBackground.h"
-#include "mainwindow/TrayMinimizer.h"
 #include "printing/PrintCommands.h"
 #include "store/IniFile.h"
 
@@ -238,35 +236,10 @@ void frmfiledsip::closeSplash()
     m_splash.clear();
 }
 
-bool frmfiledsip::minimizesAtStart() const
-{
-    return m_trayMinimizer->minimizesAtStart();
-}
-
-void frmfiledsip::showAtStart()
-{
-    m_trayMinimizer->showAtStart();
-}
-
-bool frmfiledsip::isRefreshing() const
-{
-    return m_refresher->isRefreshing();
-}
-
-void frmfiledsip::updatelist()
-{
-    m_refresher->updatelist();
-}
-
 qint16 frmfiledsip::getnextfreenumber()
 {
     const std::optional<qint16> next = WatchListFile::nextFreeNumber(IniFile::instance(), inifilename);
     return next ? *next : qint16(-1);
-}
-
-qint16 frmfiledsip::realfilenumber()
-{
-    return ListRefresher::entryOf(ListRefresher::chosenRow(listoldfiles));
 }
 
 bool frmfiledsip::stopCountdown()
@@ -321,11 +294,6 @@ void frmfiledsip::Form_Resize()
 {
     m_resize->Resize();
     m_trayMinimizer->windowResized();
-}
-
-void frmfiledsip::Form_GotFocus()
-{
-    m_refresher->refreshIfStale();
 }
 
 void frmfiledsip::viewshowall_Click()

@@ -3,6 +3,8 @@
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/ListRefresher.h"
+#include "mainwindow/TrayMinimizer.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -11,7 +13,6 @@
 
 class EditorCommands;
 class JobCommands;
-class ListRefresher;
 class MainWindowBackground;
 class QListWidget;
 class QPushButton;
@@ -19,7 +20,6 @@ class QTimer;
 class ReminderActions;
 class SecondCopyGuard;
 class TrayIcon;
-class TrayMinimizer;
 class VSResize;
 
 // The main window: the list of what needs attention, the Exit button with its countdown, the
@@ -34,9 +34,9 @@ public:
     ~frmfiledsip() override;
 
     // Named routines; the number for a new entry and the entry of the selected row are -1 for none.
-    void updatelist();
+    void updatelist() { m_refresher->updatelist(); }
     qint16 getnextfreenumber();
-    qint16 realfilenumber();
+    qint16 realfilenumber() { return ListRefresher::entryOf(ListRefresher::chosenRow(listoldfiles)); }
 
     bool Form_Load(); // false when the user chose not to run a second copy: the program ends
 
@@ -46,7 +46,7 @@ public:
     bool stopCountdown(); // false when the countdown was not running
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
-    void Form_GotFocus();
+    void Form_GotFocus() { m_refresher->refreshIfStale(); }
     void optionsrefreash_Click() { updatelist(); }
     void viewshowall_Click();
     void viewshowold_Click();
@@ -61,11 +61,11 @@ public:
     JobCommands* jobs() const { return m_jobs; }
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
-    void showAtStart();
-    bool minimizesAtStart() const;
+    void showAtStart() { m_trayMinimizer->showAtStart(); }
+    bool minimizesAtStart() const { return m_trayMinimizer->minimizesAtStart(); }
     frmSplash* splash() const { return m_splash; }                                // nullptr once start-up is over
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); } // how the program ends
-    bool isRefreshing() const;
+    bool isRefreshing() const { return m_refresher->isRefreshing(); }
     bool isExiting() const { return m_exiting; } // from the Exit command on, nothing is written
 
     QListWidget* listoldfiles = nullptr;
