@@ -48,12 +48,10 @@ void SpinButton::release(bool left)
 
 void SpinButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton)
         QWidget::mousePressEvent(event);
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    press(half(Pressed::Upper).contains(at) ? Pressed::Upper : Pressed::Lower);
+    else
+        press(half(Pressed::Upper).contains(event->position().toPoint()) ? Pressed::Upper : Pressed::Lower);
 }
 
 void SpinButton::mouseReleaseEvent(QMouseEvent* event)
@@ -79,24 +77,20 @@ void SpinButton::leaveEvent(QEvent* event)
 
 void SpinButton::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
     // The owner repeats while the key is held, as for the mouse; the keyboard's own repeat is not wanted.
-    if (!event->isAutoRepeat())
+    const int key = event->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        QWidget::keyPressEvent(event);
+    else if (!event->isAutoRepeat())
         press(key == Qt::Key_Up ? Pressed::Upper : Pressed::Lower);
 }
 
 void SpinButton::keyReleaseEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
         QWidget::keyReleaseEvent(event);
-        return;
-    }
-    if (!event->isAutoRepeat())
+    else if (!event->isAutoRepeat())
         release();
 }
 

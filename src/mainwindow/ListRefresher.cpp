@@ -108,22 +108,17 @@ void ListRefresher::refreshOnce()
         splash->drawProgress();
     if (m_exiting())
         return;
-    fillList(result.rows, result.watched);
+    m_list->clear();
+    for (const CheckRow& row : result.rows)
+        m_list->addItem(makeRow(row));
+    m_menus.enableForRows(m_list->count() > 0);
+    noteChecked(result.watched);
     if (m_refreshed)
         m_refreshed(result);
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
     MissingFilePrompt question(m_window);
     FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));
     CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return m_exiting(); });
-}
-
-void ListRefresher::fillList(const QList<CheckRow>& rows, int watched)
-{
-    m_list->clear();
-    for (const CheckRow& row : rows)
-        m_list->addItem(makeRow(row));
-    m_menus.enableForRows(m_list->count() > 0);
-    noteChecked(watched);
 }
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)

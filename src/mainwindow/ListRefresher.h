@@ -63,7 +63,6 @@ public:
 
 private:
     void refreshOnce();
-    void fillList(const QList<CheckRow>& rows, int watched);
 
     SharedMembers& m_shared;
     QWidget* m_window;
