@@ -70,25 +70,15 @@ bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
         return QObject::eventFilter(watched, event);
     // The menu key (which the window system turns into a keyboard context-menu request) and
     // Shift+F10 (which it does not) open the same pop-up, next to the selected row.
-    if (event->type() == QEvent::ContextMenu &&
-        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        popUpAtSelection();
+    const bool menuKey = event->type() == QEvent::ContextMenu &&
+                         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (menuKey || (key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+        const QRect rect = m_list->visualItemRect(m_list->currentItem());
+        listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
         return true;
     }
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-            popUpAtSelection();
-            return true;
-        }
-    }
     return QObject::eventFilter(watched, event);
-}
-
-void ReminderActions::popUpAtSelection()
-{
-    const QRect rect = m_list->visualItemRect(m_list->currentItem());
-    listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
 }
 
 void ReminderActions::warnSelectFirst(QWidget* parent)

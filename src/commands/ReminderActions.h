@@ -66,8 +66,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The pop-up asked for from the keyboard appears at the selected row.
-    void popUpAtSelection();
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
 

@@ -38,6 +38,18 @@ constexpr int kRetryMissingMs = 500;
 const QSize kDesignClient(6945 / 15, 6105 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
+// Why the command cannot be saved as it is; empty when it can.
+QString jobRefusal(const EntryInput& input)
+{
+    // No command at all can be saved: the entry then has no job.
+    if (input.job.trimmed().isEmpty())
+        return QString();
+    QString why;
+    if (JobCommand::resolve(input.job, why))
+        return QString();
+    return why + QStringLiteral(" Correct the command, or leave it empty for no job.");
+}
+
 } // namespace
 
 frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
@@ -283,17 +295,6 @@ void frmaddnewfile::followCommand()
 {
     // The box means something only with a command.
     checkjoblate->setEnabled(!txtjob->text().trimmed().isEmpty());
-}
-
-QString frmaddnewfile::jobRefusal(const EntryInput& input)
-{
-    // No command at all can be saved: the entry then has no job.
-    if (input.job.trimmed().isEmpty())
-        return QString();
-    QString why;
-    if (JobCommand::resolve(input.job, why))
-        return QString();
-    return why + QStringLiteral(" Correct the command, or leave it empty for no job.");
 }
 
 void frmaddnewfile::showDescription(const QString& text)

@@ -75,8 +75,6 @@ private:
     void showDays(const QString& caption);
     // The job rows: the command that makes the file, and whether it runs by itself when late.
     void followCommand();
-    // Why the command cannot be saved as it is; empty when it can.
-    static QString jobRefusal(const EntryInput& input);
 
     // A missing file is looked for again at this pace rather than on every tick.
     QElapsedTimer m_lastProbe;

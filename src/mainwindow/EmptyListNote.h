@@ -32,7 +32,6 @@ private:
     void setText(const QStringList& lines);
     // The list's description: the note while the list is empty, its own otherwise.
     void describe();
-    void paint();
 
     QListWidget* m_list;
     QString m_text;
