@@ -11,14 +11,11 @@
 #include "controls/VSResize.h"
 #include "desktop/RegistryStore.h"
 #include "desktop/SecondCopyGuard.h"
-#include "editor/EditorCommands.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/WatchListFile.h"
-#include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/MainWindowBackground.h"
-#include "printing/PrintCommands.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -154,31 +151,6 @@ void frmfiledsip::connectHandlers()
     connect(m_reminders, &ReminderActions::listChanged, this, &frmfiledsip::updatelist);
     connect(m_reminders, &ReminderActions::editRequested, this, &frmfiledsip::fileeditfile_Click);
     new OptionsCommands(*this, this, m_menus);
-}
-
-void frmfiledsip::fileadd_Click()
-{
-    m_editor->fileadd_Click();
-}
-
-void frmfiledsip::fileeditfile_Click()
-{
-    m_editor->fileeditfile_Click();
-}
-
-void frmfiledsip::fileprintold_Click()
-{
-    PrintCommands::printOldFiles(this, listoldfiles);
-}
-
-void frmfiledsip::fileprintall_Click()
-{
-    PrintCommands::printAllFiles(this, inifilename);
-}
-
-void frmfiledsip::helpabout_Click()
-{
-    frmAbout::showAbout(this);
 }
 
 bool frmfiledsip::Form_Load()

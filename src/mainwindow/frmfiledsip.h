@@ -2,16 +2,18 @@
 
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
+#include "editor/EditorCommands.h"
+#include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
 #include "mainwindow/ListRefresher.h"
 #include "mainwindow/TrayMinimizer.h"
+#include "printing/PrintCommands.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
 #include <memory>
 
-class EditorCommands;
 class JobCommands;
 class MainWindowBackground;
 class QListWidget;
@@ -53,11 +55,11 @@ public:
     void optionsrefreash_Click() { updatelist(); }
     void viewshowall_Click();
     void viewshowold_Click();
-    void fileadd_Click();
-    void fileeditfile_Click();
-    void fileprintold_Click();
-    void fileprintall_Click();
-    void helpabout_Click();
+    void fileadd_Click() { m_editor->fileadd_Click(); }
+    void fileeditfile_Click() { m_editor->fileeditfile_Click(); }
+    void fileprintold_Click() { PrintCommands::printOldFiles(this, listoldfiles); }
+    void fileprintall_Click() { PrintCommands::printAllFiles(this, inifilename); }
+    void helpabout_Click() { frmAbout::showAbout(this); }
 
     const MainWindowMenus& menus() const { return m_menus; }
     EditorCommands* editor() const { return m_editor; }
