@@ -1,5 +1,6 @@
 #include "mainwindow/ListRefresher.h"
 
+#include "background/BackgroundChecks.h"
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
@@ -86,8 +87,8 @@ void ListRefresher::noteChecked(int watched)
 
 void ListRefresher::refreshOnce()
 {
-    if (m_aboutToCheck)
-        m_aboutToCheck();
+    if (m_checks)
+        m_checks->halt();
     if (frmSplash* splash = m_splash())
         splash->setStatus(frmSplash::checkingText());
     const BusyCursor busy(m_window);
@@ -97,7 +98,7 @@ void ListRefresher::refreshOnce()
     IniFile& ini = IniFile::instance();
     CheckRun::Options options;
     options.showAll = m_menus.viewshowall->isChecked();
-    options.report = bool(m_refreshed);
+    options.report = m_checks != nullptr;
     options.stopped = [this] { return m_exiting(); };
     options.progress = [this] {
         if (frmSplash* splash = m_splash())
@@ -113,8 +114,8 @@ void ListRefresher::refreshOnce()
         m_list->addItem(makeRow(row));
     m_menus.enableForRows(m_list->count() > 0);
     noteChecked(result.watched);
-    if (m_refreshed)
-        m_refreshed(result);
+    if (m_checks)
+        m_checks->userRefreshed(result);
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
     MissingFilePrompt question(m_window);
     FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));

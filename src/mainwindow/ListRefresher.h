@@ -5,6 +5,7 @@
 #include <QList>
 #include <functional>
 
+class BackgroundChecks;
 class EmptyListNote;
 class QListWidget;
 class QListWidgetItem;
@@ -36,13 +37,9 @@ public:
     // Tells the list what to say while it has no rows, after any check that filled it: whether
     // the watch list has entries to watch, and that it was checked today.
     void noteChecked(int watched);
-    // Told before each refresh looks at the files.
-    void setAboutToCheck(std::function<void()> aboutToCheck) { m_aboutToCheck = std::move(aboutToCheck); }
-    // Told of every refresh that reached the list, with every entry's file.
-    void setRefreshed(std::function<void(const EntryChecker::Result&)> refreshed)
-    {
-        m_refreshed = std::move(refreshed);
-    }
+    // The checks that run without the user: halted before each refresh looks at the files, and
+    // told of every refresh that reached the list, with every entry's file. None until they exist.
+    void setChecks(BackgroundChecks* checks) { m_checks = checks; }
 
     // A row of the list keeps the entry number the check found for it. The row map file is shared
     // with every running copy, which delete or rewrite it as they please, so the window does not
@@ -74,6 +71,5 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;
-    std::function<void()> m_aboutToCheck;
-    std::function<void(const EntryChecker::Result&)> m_refreshed;
+    BackgroundChecks* m_checks = nullptr;
 };

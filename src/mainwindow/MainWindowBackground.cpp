@@ -29,15 +29,12 @@ MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* windo
                      [reminders = &m_parts.reminders](qint16 entry) { reminders->postpone(entry, 0); });
     QObject::connect(m_checks, &BackgroundChecks::trayHostAppeared, m_checks,
                      [tray = &m_parts.tray] { tray->trayHostAppeared(); });
-    m_parts.refresher.setAboutToCheck([checks = m_checks] { checks->halt(); });
-    m_parts.refresher.setRefreshed(
-        [checks = m_checks](const EntryChecker::Result& result) { checks->userRefreshed(result); });
+    m_parts.refresher.setChecks(m_checks);
 }
 
 MainWindowBackground::~MainWindowBackground()
 {
-    m_parts.refresher.setAboutToCheck({});
-    m_parts.refresher.setRefreshed({});
+    m_parts.refresher.setChecks(nullptr);
 }
 
 void MainWindowBackground::halt()
