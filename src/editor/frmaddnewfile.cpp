@@ -245,12 +245,9 @@ int frmaddnewfile::shareTimeout() const
 void frmaddnewfile::cmdok_Click()
 {
     const EntryInput input = entryInput();
-    if (const auto refused = EntryWriter::refusal(input)) {
-        Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
-        return;
-    }
-    // A command that cannot run is not saved; everything typed stays for the user to correct.
-    if (const QString why = jobRefusal(input); !why.isEmpty()) {
+    // A command that cannot run is not saved either; everything typed stays for the user to correct.
+    const std::optional<EntryWriter::Result> refused = EntryWriter::refusal(input);
+    if (const QString why = refused ? EntryWriter::message(*refused) : jobRefusal(input); !why.isEmpty()) {
         Prompter::notify(this, why, Prompter::Icon::Information);
         return;
     }

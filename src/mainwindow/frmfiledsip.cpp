@@ -319,14 +319,12 @@ void frmfiledsip::resizeEvent(QResizeEvent* event)
 void frmfiledsip::keyPressEvent(QKeyEvent* event)
 {
     // The Exit button is both the default and the cancel button of the window.
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     const int key = event->key();
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            cmdok->click();
-            return;
-        }
-    }
-    QMainWindow::keyPressEvent(event);
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape))
+        cmdok->click();
+    else
+        QMainWindow::keyPressEvent(event);
 }
 
 bool frmfiledsip::event(QEvent* event)
