@@ -15,17 +15,12 @@ PrintCommands::PrinterFactory factory;
 
 } // namespace
 
-bool PrintCommands::printOldFiles(QWidget* parent, const QStringList& rows)
-{
-    return run(parent, [&rows](TextPrinter& printer) { ReportPrinter::printOldFiles(printer, rows); });
-}
-
 bool PrintCommands::printOldFiles(QWidget* parent, const QListWidget* list)
 {
     QStringList rows;
     for (int i = 0; list && i < list->count(); ++i)
         rows.append(list->item(i)->text());
-    return printOldFiles(parent, rows);
+    return run(parent, [&rows](TextPrinter& printer) { ReportPrinter::printOldFiles(printer, rows); });
 }
 
 bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)

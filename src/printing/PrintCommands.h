@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -18,7 +17,6 @@ public:
     using PrinterFactory = std::function<std::unique_ptr<TextPrinter>()>;
 
     // "Print old files": the rows of the main list as they stand. False when nothing was printed.
-    static bool printOldFiles(QWidget* parent, const QStringList& rows);
     static bool printOldFiles(QWidget* parent, const QListWidget* list);
     // "Print all my files": every active entry of the watch list file.
     static bool printAllFiles(QWidget* parent, const QString& inifilename);
