@@ -4,10 +4,8 @@
 #include <QSvgRenderer>
 
 SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
-    : QWidget(parent), m_renderer(new QSvgRenderer(resource, this))
-{
-    m_renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
-}
+    : QWidget(parent), m_renderer(new QSvgRenderer(resource, this)) // it ignores the aspect ratio unless told
+{}
 
 bool SvgPicture::isValid() const
 {

@@ -119,8 +119,6 @@ void EditorControls::build(QWidget& window)
     boxed(cmdfilename);
     cmdok = place(new QPushButton(QStringLiteral("OK"), &window), 5880, 120, 972, 372);
     cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), &window), 5880, 720, 972, 372);
-    for (QPushButton* button : {cmdok, cmdcancel})
-        button->setAutoDefault(false);
     cmdok->setEnabled(false);
     Frame3 = place(new QGroupBox(QStringLiteral("File Information"), &window), 120, 1200, 5535, 615);
     labfileinfo = place(new QLabel(Frame3), 120, 240, 5295, 255);

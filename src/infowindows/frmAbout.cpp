@@ -60,7 +60,6 @@ QFrame* line(QWidget* parent, const char* name, const QRect& geometry, QPalette:
 {
     auto* f = new QFrame(parent);
     f->setObjectName(QLatin1String(name));
-    f->setFrameShape(QFrame::NoFrame);
     f->setGeometry(geometry);
     f->setAutoFillBackground(true);
     f->setBackgroundRole(role);

@@ -75,7 +75,6 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setFrameShadow(QFrame::Sunken);
     Frame1->setGeometry(Twips::rect(150, 60, 7080, 4035));
-    Frame1->setFocusPolicy(Qt::NoFocus);
 
     imgLogo = new SvgPicture(QStringLiteral(":/logo.svg"), Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));

@@ -100,7 +100,6 @@ void frmfiledsip::buildControls()
     listoldfiles = new QListWidget(client);
     listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
     listoldfiles->setGeometry(Twips::rect(120, 120, 4212, 2400));
-    listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
     listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
     listoldfiles->setAccessibleName(QStringLiteral("Files that need attention"));
     listoldfiles->setAccessibleDescription(listoldfiles->toolTip() +
