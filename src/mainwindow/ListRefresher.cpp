@@ -73,13 +73,6 @@ void ListRefresher::updatelist()
     m_listFresh = true;
 }
 
-void ListRefresher::refreshIfStale()
-{
-    if (m_refreshing || m_listFresh)
-        return;
-    updatelist();
-}
-
 void ListRefresher::noteChecked(int watched)
 {
     m_note->checked(watched, Clock::today());

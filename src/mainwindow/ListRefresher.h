@@ -33,7 +33,11 @@ public:
     // refresh it; coming back from one of our own windows or message boxes does not.
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
-    void refreshIfStale();
+    void refreshIfStale()
+    {
+        if (!m_refreshing && !m_listFresh)
+            updatelist();
+    }
     // Tells the list what to say while it has no rows, after any check that filled it: whether
     // the watch list has entries to watch, and that it was checked today.
     void noteChecked(int watched);
