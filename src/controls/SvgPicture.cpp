@@ -7,11 +7,6 @@ SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
     : QWidget(parent), m_renderer(new QSvgRenderer(resource, this)) // it ignores the aspect ratio unless told
 {}
 
-bool SvgPicture::isValid() const
-{
-    return m_renderer->isValid();
-}
-
 void SvgPicture::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);

@@ -42,15 +42,6 @@ QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, co
     return label;
 }
 
-// "Sized to its text": the label takes its text's size, anchored at its left or right edge.
-void fitToText(QLabel* label)
-{
-    const QRect before = label->geometry();
-    label->adjustSize();
-    if (label->alignment() & Qt::AlignRight)
-        label->move(before.right() - label->width() + 1, before.top());
-}
-
 // The platform line names the system the program runs on.
 QString platformName()
 {
@@ -94,8 +85,13 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
                                       {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                                        QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}),
                             Qt::AlignLeft, QStringLiteral("Please Wait Checking Files."));
-    for (QLabel* label : {lblCompanyProduct, lblPlatform, lblVersion, lblProductName})
-        fitToText(label);
+    // "Sized to its text": each label takes its text's size, anchored at its left or right edge.
+    for (QLabel* label : {lblCompanyProduct, lblPlatform, lblVersion, lblProductName}) {
+        const QRect before = label->geometry();
+        label->adjustSize();
+        if (label->alignment() & Qt::AlignRight)
+            label->move(before.right() - label->width() + 1, before.top());
+    }
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
