@@ -72,16 +72,13 @@ void HyperLink::mouseReleaseEvent(QMouseEvent* event)
 
 void HyperLink::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        event->accept();
-        activate();
-        return;
-    default:
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) {
         QLabel::keyPressEvent(event);
+        return;
     }
+    event->accept();
+    activate();
 }
 
 void HyperLink::paintEvent(QPaintEvent* event)

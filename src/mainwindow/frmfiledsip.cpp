@@ -217,8 +217,7 @@ void frmfiledsip::closeSplash()
 
 qint16 frmfiledsip::getnextfreenumber()
 {
-    const std::optional<qint16> next = WatchListFile::nextFreeNumber(IniFile::instance(), inifilename);
-    return next ? *next : qint16(-1);
+    return WatchListFile::nextFreeNumber(IniFile::instance(), inifilename).value_or(qint16(-1));
 }
 
 bool frmfiledsip::stopCountdown()
