@@ -14,7 +14,7 @@ HyperLink::UrlOpener opener;
 
 } // namespace
 
-HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
+HyperLink::HyperLink(const QString& caption, const QUrl& url, QWidget* parent) : QLabel(caption, parent), m_url(url)
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -23,17 +23,7 @@ HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
-}
-
-void HyperLink::setCaption(const QString& caption)
-{
-    setText(caption);
     setAccessibleName(caption);
-}
-
-void HyperLink::setUrl(const QUrl& url)
-{
-    m_url = url;
     setToolTip(url.toDisplayString());
     setAccessibleDescription(url.toDisplayString());
 }

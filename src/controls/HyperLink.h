@@ -14,12 +14,11 @@ public:
     // Opens an address; true when it could be opened.
     using UrlOpener = std::function<bool(const QUrl&)>;
 
-    explicit HyperLink(QWidget* parent = nullptr);
+    // The caption is also the link's accessible name; the address is its tooltip and description.
+    HyperLink(const QString& caption, const QUrl& url, QWidget* parent);
 
     QString caption() const { return text(); }
-    void setCaption(const QString& caption);
     QUrl url() const { return m_url; }
-    void setUrl(const QUrl& url);
 
     // Opens the address as a click would.
     void activate();

@@ -45,12 +45,10 @@ void widenToFit(QWidget* widget)
 
 HyperLink* link(QWidget* parent, const char* name, const QRect& geometry, const QString& caption, const QString& url)
 {
-    auto* l = new HyperLink(parent);
+    auto* l = new HyperLink(caption, QUrl(url), parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     l->setAlignment(Qt::AlignCenter);
-    l->setCaption(caption);
-    l->setUrl(QUrl(url));
     widenToFit(l);
     return l;
 }
