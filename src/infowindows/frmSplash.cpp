@@ -42,14 +42,6 @@ QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, co
     return label;
 }
 
-// The platform line names the system the program runs on.
-QString platformName()
-{
-    if (QSysInfo::kernelType() == QLatin1String("linux"))
-        return QStringLiteral("Linux");
-    return QSysInfo::prettyProductName();
-}
-
 } // namespace
 
 frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::FramelessWindowHint)
@@ -76,8 +68,11 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
                                   labelFont(18), Qt::AlignLeft, AppInfo::companyName());
     lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), Twips::rect(2520, 1140, 2430, 765),
                                labelFont(32.25), Qt::AlignLeft, AppInfo::productName());
+    // The platform line names the system the program runs on.
+    const QString platform =
+        QSysInfo::kernelType() == QLatin1String("linux") ? QStringLiteral("Linux") : QSysInfo::prettyProductName();
     lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), labelFont(15.75),
-                            Qt::AlignRight, platformName());
+                            Qt::AlignRight, platform);
     lblVersion = makeLabel(Frame1, QStringLiteral("lblVersion"), Twips::rect(5970, 2700, 885, 285), labelFont(12),
                            Qt::AlignRight, AppInfo::versionText());
     labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), Twips::rect(360, 3480, 6495, 375),

@@ -280,17 +280,10 @@ void frmfiledsip::Form_Resize()
     m_trayMinimizer->windowResized();
 }
 
-void frmfiledsip::viewshowall_Click()
+void frmfiledsip::showFiles(bool all)
 {
-    m_menus.viewshowall->setChecked(true);
-    m_menus.viewshowold->setChecked(false);
-    updatelist();
-}
-
-void frmfiledsip::viewshowold_Click()
-{
-    m_menus.viewshowall->setChecked(false);
-    m_menus.viewshowold->setChecked(true);
+    m_menus.viewshowall->setChecked(all);
+    m_menus.viewshowold->setChecked(!all);
     updatelist();
 }
 

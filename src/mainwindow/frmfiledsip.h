@@ -53,8 +53,8 @@ public:
     void Form_Resize();
     void Form_GotFocus() { m_refresher->refreshIfStale(); }
     void optionsrefreash_Click() { updatelist(); }
-    void viewshowall_Click();
-    void viewshowold_Click();
+    void viewshowall_Click() { showFiles(true); }
+    void viewshowold_Click() { showFiles(false); }
     void fileadd_Click() { m_editor->fileadd_Click(); }
     void fileeditfile_Click() { m_editor->fileeditfile_Click(); }
     void fileprintold_Click() { PrintCommands::printOldFiles(this, listoldfiles); }
@@ -89,6 +89,8 @@ private:
     void buildControls();
     void connectHandlers();
     void closeSplash();
+    // View > Show all files, or only the old ones: the two items tick each other off.
+    void showFiles(bool all);
     // "Start in Tray" and "Close on Start" from the watch list file, and whether the program is
     // set to run at logon; once the first check has filled the list. "Start in Tray" is handed to
     // the tray, which shows the window there when it is first shown.
