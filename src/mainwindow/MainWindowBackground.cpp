@@ -32,26 +32,10 @@ MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* windo
     m_parts.refresher.setChecks(m_checks);
 }
 
-MainWindowBackground::~MainWindowBackground()
-{
-    m_parts.refresher.setChecks(nullptr);
-}
-
-void MainWindowBackground::halt()
-{
-    // Bounded: a check stuck on a hung network folder must not keep the program from ending.
-    m_checks->halt(BackgroundChecks::kHaltMsecs);
-}
-
 void MainWindowBackground::start()
 {
     m_checks->start();
     m_items->showStored();
-}
-
-bool MainWindowBackground::showsAll() const
-{
-    return m_menus.viewshowall->isChecked();
 }
 
 bool MainWindowBackground::isBusy() const

@@ -1,19 +1,20 @@
 #pragma once
 
 #include "background/BackgroundCheckHost.h"
+#include "background/BackgroundChecks.h"
+#include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
+#include "mainwindow/ListRefresher.h"
 
+#include <QAction>
 #include <functional>
 
-class BackgroundChecks;
 class BackgroundMenuItems;
 class EditorCommands;
-class ListRefresher;
 class QListWidget;
 class QWidget;
 class ReminderActions;
 class TrayMinimizer;
-struct MainWindowMenus;
 
 // The main window as the background checks see it: where their rows go, and when they must wait.
 class MainWindowBackground : public BackgroundCheckHost
@@ -31,17 +32,18 @@ public:
     };
     MainWindowBackground(SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
                          const MainWindowMenus& menus, Parts parts);
-    ~MainWindowBackground() override;
+    ~MainWindowBackground() override { m_parts.refresher.setChecks(nullptr); }
 
     // Starts the checks once start-up has found the watch list file.
     void start();
     // Stops a running check before the program ends, so that it writes nothing after Exit.
-    void halt();
+    // Bounded: a check stuck on a hung network folder must not keep the program from ending.
+    void halt() { m_checks->halt(BackgroundChecks::kHaltMsecs); }
     BackgroundChecks& checks() const { return *m_checks; }
 
     QString inifilename() const override { return m_shared.inifilename; }
     QString tempinifilename() const override { return m_shared.tempinifilename; }
-    bool showsAll() const override;
+    bool showsAll() const override { return m_menus.viewshowall->isChecked(); }
     bool isBusy() const override;
 
 private:
