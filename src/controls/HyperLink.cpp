@@ -8,12 +8,6 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
-namespace {
-
-HyperLink::UrlOpener opener;
-
-} // namespace
-
 HyperLink::HyperLink(const QString& caption, const QUrl& url, QWidget* parent) : QLabel(caption, parent), m_url(url)
 {
     setFocusPolicy(Qt::StrongFocus);
@@ -32,17 +26,12 @@ void HyperLink::activate()
 {
     if (m_url.isEmpty())
         return;
-    const bool opened = opener ? opener(m_url) : QDesktopServices::openUrl(m_url);
+    const bool opened = s_opener ? s_opener(m_url) : QDesktopServices::openUrl(m_url);
     if (!opened)
         Prompter::notify(window(),
                          QStringLiteral("%1 could not be opened. No program on this computer handles it.")
                              .arg(m_url.toDisplayString()),
                          Prompter::Icon::Warning);
-}
-
-void HyperLink::setUrlOpener(UrlOpener o)
-{
-    opener = std::move(o);
 }
 
 void HyperLink::mousePressEvent(QMouseEvent* event)

@@ -24,7 +24,7 @@ public:
     void activate();
 
     // Test seam: addresses go to `opener` instead of the desktop. An empty opener restores the desktop.
-    static void setUrlOpener(UrlOpener opener);
+    static void setUrlOpener(UrlOpener opener) { s_opener = std::move(opener); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -33,6 +33,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static inline UrlOpener s_opener;
     QUrl m_url;
     bool m_pressed = false;
 };

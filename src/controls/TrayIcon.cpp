@@ -2,12 +2,6 @@
 
 #include "base/AppInfo.h"
 
-namespace {
-
-std::optional<bool> availabilityOverride;
-
-} // namespace
-
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_flashTimer(new QTimer(this)),
       m_normalIcon(QStringLiteral(":/tray.svg")), m_flashIcon(QStringLiteral(":/trayflash.svg"))
@@ -34,14 +28,9 @@ void TrayIcon::setFlashenabled(bool flash)
 
 bool TrayIcon::systemTrayAvailable()
 {
-    if (availabilityOverride)
-        return *availabilityOverride;
+    if (s_availabilityOverride)
+        return *s_availabilityOverride;
     return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-void TrayIcon::overrideAvailability(std::optional<bool> available)
-{
-    availabilityOverride = available;
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)

@@ -37,7 +37,7 @@ public:
 
     // Whether the desktop has a notification area; tests may pretend either way.
     static bool systemTrayAvailable();
-    static void overrideAvailability(std::optional<bool> available);
+    static void overrideAvailability(std::optional<bool> available) { s_availabilityOverride = available; }
 
 signals:
     void LeftButtonClick();
@@ -49,6 +49,7 @@ private:
     void updateTimer();
     void showPhase(Phase phase);
 
+    static inline std::optional<bool> s_availabilityOverride;
     QSystemTrayIcon* m_icon = nullptr;
     QTimer* m_flashTimer = nullptr;
     QIcon m_normalIcon;

@@ -2,22 +2,11 @@
 
 #include <QFileDialog>
 
-namespace {
-
-FileChooser::Function replacement;
-
-} // namespace
-
 std::optional<QString> FileChooser::choose(const FileChoiceRequest& request)
 {
-    if (replacement)
-        return replacement(request);
+    if (s_replacement)
+        return s_replacement(request);
     return showDialog(request);
-}
-
-void FileChooser::setFunction(Function function)
-{
-    replacement = std::move(function);
 }
 
 std::optional<QString> FileChooser::showDialog(const FileChoiceRequest& request)

@@ -26,8 +26,10 @@ public:
     static std::optional<QString> choose(const FileChoiceRequest& request);
 
     // An empty function brings the real dialog back.
-    static void setFunction(Function function);
+    static void setFunction(Function function) { s_replacement = std::move(function); }
 
 private:
     static std::optional<QString> showDialog(const FileChoiceRequest& request);
+
+    static inline Function s_replacement;
 };

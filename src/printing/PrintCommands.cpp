@@ -9,12 +9,6 @@
 
 #include <QListWidget>
 
-namespace {
-
-PrintCommands::PrinterFactory factory;
-
-} // namespace
-
 bool PrintCommands::printOldFiles(QWidget* parent, const QListWidget* list)
 {
     QStringList rows;
@@ -28,11 +22,6 @@ bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
     return run(parent, [&inifilename](TextPrinter& printer) { ReportPrinter::printAllFiles(printer, inifilename); });
 }
 
-void PrintCommands::setPrinterFactory(PrinterFactory f)
-{
-    factory = std::move(f);
-}
-
 bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>& report)
 {
     QString problem;
@@ -40,7 +29,7 @@ bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>
         const BusyCursor busy;
         try {
             std::unique_ptr<TextPrinter> printer =
-                factory ? factory() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
+                s_factory ? s_factory() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
             if (!printer)
                 throw AppError(TextPrinter::PrinterFault, QStringLiteral("PrintCommands"),
                                QStringLiteral("No printer could be opened."));

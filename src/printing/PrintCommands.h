@@ -22,8 +22,9 @@ public:
     static bool printAllFiles(QWidget* parent, const QString& inifilename);
 
     // An empty factory brings back the system's default printer.
-    static void setPrinterFactory(PrinterFactory factory);
+    static void setPrinterFactory(PrinterFactory factory) { s_factory = std::move(factory); }
 
 private:
+    static inline PrinterFactory s_factory;
     static bool run(QWidget* parent, const std::function<void(TextPrinter&)>& report);
 };
