@@ -51,11 +51,6 @@ int Application::fail(const std::exception& error)
     return code;
 }
 
-QString Application::errorText(int number, const QString& description)
-{
-    return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
-}
-
 void Application::setTerminator(std::function<void(int)> terminator_)
 {
     terminator = std::move(terminator_);

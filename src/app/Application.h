@@ -19,7 +19,10 @@ public:
     // Tells the user about an error and ends the program. Returns the exit code it ended with.
     static int fail(const std::exception& error);
     // The text of the message box for an error.
-    static QString errorText(int number, const QString& description);
+    static QString errorText(int number, const QString& description)
+    {
+        return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
+    }
 
     // How the program ends after an error; tests replace it to stay alive.
     static void setTerminator(std::function<void(int)> terminator);

@@ -50,10 +50,9 @@ int runWindow(int argc, char** argv)
     }
     if (tried.isEmpty())
         tried.append(QStringLiteral("%1 is not installed beside it").arg(QLatin1String(STALEGUARD_WINDOW_MODULE)));
-    const QByteArray line =
-        (AppInfo::productName() + QStringLiteral(": the window cannot start: ") + tried.join(QStringLiteral("; ")))
-            .toLocal8Bit();
-    std::fprintf(stderr, "%s\n", line.constData());
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(AppInfo::productName() + QStringLiteral(": the window cannot start: ") +
+                            tried.join(QStringLiteral("; "))));
     return 1;
 }
 

@@ -1,10 +1,12 @@
 #include "commands/JobCommands.h"
 
 #include "background/BackgroundChecks.h"
+#include "background/BackgroundOptions.h"
+#include "background/NotificationService.h"
 #include "base/AppError.h"
-#include "commands/JobNotices.h"
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
+#include "controls/Prompter.h"
 #include "desktop/JobCommand.h"
 #include "desktop/JobSafety.h"
 #include "desktop/WatchedJobStarter.h"
@@ -18,11 +20,50 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <csignal>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+QString notStartedText(const QString& description, const QString& why)
+{
+    return QStringLiteral("The job for %1 could not start: %2").arg(description, why);
+}
+
+// What the user is told about the job of the entry described as `description`.
+QString endedText(const QString& description, const JobStarter::Outcome& outcome)
+{
+    using Kind = JobStarter::Outcome::Kind;
+    QString text;
+    switch (outcome.kind) {
+    case Kind::Exited:
+        text = QStringLiteral("The job for %1 ended with exit status %2.").arg(description).arg(outcome.code);
+        break;
+    case Kind::Signalled:
+        text = QStringLiteral("The job for %1 was stopped by signal %2 (%3).")
+                   .arg(description)
+                   .arg(outcome.code)
+                   .arg(QString::fromLocal8Bit(::strsignal(outcome.code)));
+        break;
+    case Kind::NotStarted:
+        return notStartedText(description, outcome.reason);
+    case Kind::StillRunning:
+        return QStringLiteral("The job for %1 did not start again: it is still running from before.").arg(description);
+    }
+    if (!outcome.lastLine.isEmpty())
+        text += QStringLiteral("\nIt last wrote: ") + outcome.lastLine;
+    return text;
+}
+
+} // namespace
 
 JobCommands::JobCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus,
                          SelectedEntry selected, BackgroundChecks& checks)
-    : QObject(window), m_shared(shared), m_selected(std::move(selected)), m_checks(checks),
-      m_starter(new WatchedJobStarter(this)), m_notices(new JobNotices(window, checks))
+    : QObject(window), m_shared(shared), m_selected(std::move(selected)), m_checks(checks), m_window(window),
+      m_starter(new WatchedJobStarter(this))
 {
     // Below the reminder's own items, for the entries that have a job.
     m_runJobNow = menus.rightpopup->addAction(QStringLiteral("Run the &Job Now"));
@@ -70,7 +111,7 @@ void JobCommands::runNow(qint16 entry)
         return;
     // The item was offered while the file was safe; it may have changed since.
     if (const QString unsafe = JobSafety::whyNot(m_shared.inifilename); !unsafe.isEmpty()) {
-        m_notices->tell(unsafe);
+        tell(unsafe);
         return;
     }
     start(entry, stored);
@@ -92,7 +133,7 @@ void JobCommands::runLate(qint16 entry)
     } catch (const AppError& error) {
         if (m_toldUnnoted.value(entry) != Clock::today()) {
             m_toldUnnoted.insert(entry, Clock::today());
-            m_notices->tell(JobNotices::notStartedText(stored.description(), error.description()));
+            tell(notStartedText(stored.description(), error.description()));
         }
         return;
     }
@@ -105,7 +146,7 @@ void JobCommands::start(qint16 entry, const WatchEntry& stored)
     QString why;
     const std::optional<JobCommand> command = JobCommand::resolve(stored.job(), why);
     if (!command) {
-        m_notices->tell(JobNotices::notStartedText(description, why));
+        tell(notStartedText(description, why));
         return;
     }
     m_running.insert(entry);
@@ -122,7 +163,7 @@ void JobCommands::ended(qint16 entry, const QString& description, const JobStart
     if (outcome.succeeded())
         m_checks.requestCheck();
     else
-        m_notices->tell(JobNotices::endedText(description, outcome));
+        tell(endedText(description, outcome));
 }
 
 QString JobCommands::lockName(qint16 entry) const
@@ -131,4 +172,33 @@ QString JobCommands::lockName(qint16 entry) const
     const QString path = file.canonicalFilePath().isEmpty() ? file.absoluteFilePath() : file.canonicalFilePath();
     const QByteArray name = (path + QLatin1Char('#') + QString::number(entry)).toUtf8();
     return QString::fromLatin1(QCryptographicHash::hash(name, QCryptographicHash::Sha1).toHex().left(16));
+}
+
+void JobCommands::tell(const QString& text)
+{
+    if (!m_checks.options().notifyEnabled()) {
+        showBox(text);
+        return;
+    }
+    NotificationService::Message message;
+    message.body = text;
+    auto delivered = std::make_shared<bool>(false);
+    if (!m_checks.notificationService().send(message, [delivered](uint) { *delivered = true; })) {
+        showBox(text);
+        return;
+    }
+    // A server that is there but never takes the notice leaves it to the box.
+    QTimer::singleShot(kDeliveryMsecs, this, [this, delivered, text] {
+        if (!*delivered)
+            showBox(text);
+    });
+}
+
+void JobCommands::showBox(const QString& text)
+{
+    // Not from inside whatever told us: the box waits for the user, and what called may not.
+    QTimer::singleShot(0, this, [this, text] {
+        QWidget* parent = m_window && m_window->isVisible() ? m_window.data() : nullptr;
+        Prompter::notify(parent, text, Prompter::Icon::Warning);
+    });
 }

@@ -6,12 +6,12 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <functional>
 
 class BackgroundChecks;
-class JobNotices;
 class QAction;
 class QWidget;
 struct MainWindowMenus;
@@ -22,12 +22,16 @@ class WatchEntry;
 // that starts by itself when a check finds its file late. A job runs only from a watch list file
 // that is the user's alone (JobSafety), never twice at once for one entry, and detached: it is
 // the user's, and goes on when the program ends. One that ends well has the list checked again,
-// so that a fresh file's row leaves; one that fails, or cannot start, is told to the user.
+// so that a fresh file's row leaves; one that fails, or cannot start, is told to the user: as a
+// desktop notification, or in a message box where notifications are off or nobody shows them.
 class JobCommands : public QObject
 {
     Q_OBJECT
 
 public:
+    // How long a notification server may take to take a notice before the box shows it instead.
+    static constexpr int kDeliveryMsecs = 5000;
+
     using SelectedEntry = std::function<qint16()>;
     JobCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus, SelectedEntry selected,
                 BackgroundChecks& checks);
@@ -51,12 +55,15 @@ private:
     void ended(qint16 entry, const QString& description, const JobStarter::Outcome& outcome);
     // Names the entry's run for the lock that tells a run still going on, to this copy and others.
     QString lockName(qint16 entry) const;
+    // Notices go where the checks' notifications go, when the user wants them.
+    void tell(const QString& text);
+    void showBox(const QString& text);
 
     const SharedMembers& m_shared;
     SelectedEntry m_selected;
     BackgroundChecks& m_checks;
+    QPointer<QWidget> m_window;
     JobStarter* m_starter;
-    JobNotices* m_notices;
     QAction* m_runJobNow;
     QSet<qint16> m_running;
     // The day the user was told that an entry's start by itself could not be noted.

@@ -78,16 +78,6 @@ void OptionsCommands::toggleSetting(const QString& key, QAction* item)
     item->setChecked(WatchListFile::containsTrue(ini.ReadString(kSettings, key, m_shared.inifilename, QString())));
 }
 
-void OptionsCommands::optionsminstartup_Click()
-{
-    toggleSetting(QStringLiteral("Start in Tray"), m_menus.optionsminstartup);
-}
-
-void OptionsCommands::optionsclosestart_Click()
-{
-    toggleSetting(QStringLiteral("Close on Start"), m_menus.optionsclosestart);
-}
-
 void OptionsCommands::optionrun_Click()
 {
     RegistryStore& registry = RegistryStore::instance();

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "commands/MainWindowMenus.h"
+
 #include <QObject>
 #include <QString>
 
 class QWidget;
-struct MainWindowMenus;
 struct SharedMembers;
 
 // The three start-up options of the Options menu. Each click stores the new setting and the
@@ -16,8 +17,8 @@ class OptionsCommands : public QObject
 public:
     OptionsCommands(const SharedMembers& shared, QWidget* window, const MainWindowMenus& menus);
 
-    void optionsminstartup_Click();
-    void optionsclosestart_Click();
+    void optionsminstartup_Click() { toggleSetting(QStringLiteral("Start in Tray"), m_menus.optionsminstartup); }
+    void optionsclosestart_Click() { toggleSetting(QStringLiteral("Close on Start"), m_menus.optionsclosestart); }
     void optionrun_Click();
 
     // The run-at-login value: its name, and the program it starts.

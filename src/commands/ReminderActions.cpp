@@ -1,5 +1,6 @@
 #include "commands/ReminderActions.h"
 
+#include "background/DBusFileRevealer.h"
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/Prompter.h"
@@ -20,66 +21,22 @@
 
 namespace {
 
+// The days each postpone code puts the reminder off by; "never" (4) stores no later day.
+constexpr int kPostponeDays[] = {1, 2, 7, 30};
+
 int postponeDays(int code)
 {
-    switch (code) {
-    case 0:
-        return 1;
-    case 1:
-        return 2;
-    case 2:
-        return 7;
-    case 3:
-        return 30;
-    default:
-        return 0;
-    }
+    return code >= 0 && code < 4 ? kPostponeDays[code] : 0;
 }
 
 } // namespace
 
 ReminderActions::ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
-                                 const MainWindowMenus& menus, SelectedEntry realfilenumber)
+                                 const MainWindowMenus& menus, SelectedEntry realfilenumber,
+                                 SelectedPlace selectedPlace)
     : QObject(window), m_shared(shared), m_window(window), m_list(listoldfiles), m_menus(menus),
-      m_realfilenumber(std::move(realfilenumber))
-{
-    connectMenus();
-    m_list->viewport()->installEventFilter(this);
-    m_list->installEventFilter(this);
-}
-
-bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        listoldfiles_Mouseup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-        return false;
-    }
-    if (watched != m_list)
-        return QObject::eventFilter(watched, event);
-    // The menu key (which the window system turns into a keyboard context-menu request) and
-    // Shift+F10 (which it does not) open the same pop-up, next to the selected row.
-    if (event->type() == QEvent::ContextMenu &&
-        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
-        popUpAtSelection();
-        return true;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier) {
-            popUpAtSelection();
-            return true;
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
-void ReminderActions::popUpAtSelection()
-{
-    const QRect rect = m_list->visualItemRect(m_list->currentItem());
-    listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
-}
-
-void ReminderActions::connectMenus()
+      m_realfilenumber(std::move(realfilenumber)), m_selectedPlace(std::move(selectedPlace)),
+      m_revealer(new DBusFileRevealer(QDBusConnection::sessionBus(), {}, this))
 {
     connect(m_menus.rightpopup1, &QAction::triggered, this, &ReminderActions::rightpopup1_Click);
     connect(m_menus.rightpopup2, &QAction::triggered, this, &ReminderActions::rightpopup2_Click);
@@ -94,6 +51,34 @@ void ReminderActions::connectMenus()
     connect(m_menus.postpone7days, &QAction::triggered, this, &ReminderActions::postpone7days_Click);
     connect(m_menus.postpone30days, &QAction::triggered, this, &ReminderActions::postpone30days_Click);
     connect(m_menus.postponenever, &QAction::triggered, this, &ReminderActions::postponenever_Click);
+    // Apart from the answers to the reminder: it changes nothing.
+    m_menus.rightpopup->addSeparator();
+    QAction* showInFolder = m_menus.rightpopup->addAction(QStringLiteral("Show in &Folder"));
+    showInFolder->setObjectName(QStringLiteral("rightpopupshowinfolder"));
+    connect(showInFolder, &QAction::triggered, this, &ReminderActions::rightpopupshowinfolder_Click);
+    m_list->viewport()->installEventFilter(this);
+    m_list->installEventFilter(this);
+}
+
+bool ReminderActions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        listoldfiles_Mouseup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+        return false;
+    }
+    if (watched != m_list)
+        return QObject::eventFilter(watched, event);
+    // The menu key (which the window system turns into a keyboard context-menu request) and
+    // Shift+F10 (which it does not) open the same pop-up, next to the selected row.
+    const bool menuKey = event->type() == QEvent::ContextMenu &&
+                         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard;
+    const auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (menuKey || (key && key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+        const QRect rect = m_list->visualItemRect(m_list->currentItem());
+        listoldfiles_Mouseup(m_list->viewport()->mapToGlobal(rect.center()));
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ReminderActions::warnSelectFirst(QWidget* parent)
@@ -166,4 +151,11 @@ void ReminderActions::rightpopupupdatefiledate_Click()
     if (!modified)
         return;
     EntryWriter::acknowledge(ini, m_shared.inifilename, entry, *modified);
+}
+
+void ReminderActions::rightpopupshowinfolder_Click()
+{
+    // The pop-up opens only over a selected row; a row the list lost meanwhile has no place, and
+    // an empty place shows nothing.
+    m_revealer->reveal(m_selectedPlace());
 }

@@ -2,8 +2,10 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QString>
 #include <functional>
 
+class DBusFileRevealer;
 class QListWidget;
 class QWidget;
 struct MainWindowMenus;
@@ -18,9 +20,11 @@ class ReminderActions : public QObject
 public:
     // The entry of the selected row, -1 when no row is selected.
     using SelectedEntry = std::function<qint16()>;
+    // The place of the selected row (CheckRow::place), empty when no row is selected.
+    using SelectedPlace = std::function<QString()>;
     // Works on the list's selected row, through the Postpone menu and the list's pop-up.
     ReminderActions(const SharedMembers& shared, QWidget* window, QListWidget* listoldfiles,
-                    const MainWindowMenus& menus, SelectedEntry realfilenumber);
+                    const MainWindowMenus& menus, SelectedEntry realfilenumber, SelectedPlace selectedPlace);
 
     // Shows the pop-up at a global position when a row is selected.
     void listoldfiles_Mouseup(const QPoint& globalPos);
@@ -39,6 +43,8 @@ public:
     void rightpopupnev_Click();
     void rightpopupupdatefiledate_Click();
     void rightpopupedit_Click() { emit editRequested(); }
+    // "Show in Folder": the selected row's file in the user's file manager.
+    void rightpopupshowinfolder_Click();
 
     // The Postpone menu's items are the pop-up's.
     void postpone1day_Click() { rightpopup1_Click(); }
@@ -60,15 +66,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // The pop-up asked for from the keyboard appears at the selected row.
-    void popUpAtSelection();
     // The selected entry, or -1 after telling the user to select a row first.
     qint16 selectedEntryOrWarn();
-    void connectMenus();
 
     const SharedMembers& m_shared;
     QWidget* m_window;
     QListWidget* m_list;
     const MainWindowMenus& m_menus;
     SelectedEntry m_realfilenumber;
+    SelectedPlace m_selectedPlace;
+    DBusFileRevealer* m_revealer;
 };

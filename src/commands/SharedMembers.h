@@ -8,7 +8,6 @@
 // file has to reach the window for them.
 struct SharedMembers
 {
-    qint16 cnt = 0;
     bool editnotnew = false;
     qint16 filenumber = 0;
     QString inifilename;

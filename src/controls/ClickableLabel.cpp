@@ -35,16 +35,11 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
 
 void ClickableLabel::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Space:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (!event->isAutoRepeat())
-            click();
-        return;
-    default:
+    const int key = event->key();
+    if (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)
         QLabel::keyPressEvent(event);
-    }
+    else if (!event->isAutoRepeat())
+        click();
 }
 
 void ClickableLabel::paintEvent(QPaintEvent* event)

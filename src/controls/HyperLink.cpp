@@ -8,13 +8,7 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
-namespace {
-
-HyperLink::UrlOpener opener;
-
-} // namespace
-
-HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
+HyperLink::HyperLink(const QString& caption, const QUrl& url, QWidget* parent) : QLabel(caption, parent), m_url(url)
 {
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
@@ -23,17 +17,7 @@ HyperLink::HyperLink(QWidget* parent) : QLabel(parent)
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);
-}
-
-void HyperLink::setCaption(const QString& caption)
-{
-    setText(caption);
     setAccessibleName(caption);
-}
-
-void HyperLink::setUrl(const QUrl& url)
-{
-    m_url = url;
     setToolTip(url.toDisplayString());
     setAccessibleDescription(url.toDisplayString());
 }
@@ -42,18 +26,12 @@ void HyperLink::activate()
 {
     if (m_url.isEmpty())
         return;
-    emit activated(m_url);
-    const bool opened = opener ? opener(m_url) : QDesktopServices::openUrl(m_url);
+    const bool opened = s_opener ? s_opener(m_url) : QDesktopServices::openUrl(m_url);
     if (!opened)
         Prompter::notify(window(),
                          QStringLiteral("%1 could not be opened. No program on this computer handles it.")
                              .arg(m_url.toDisplayString()),
                          Prompter::Icon::Warning);
-}
-
-void HyperLink::setUrlOpener(UrlOpener o)
-{
-    opener = std::move(o);
 }
 
 void HyperLink::mousePressEvent(QMouseEvent* event)
@@ -73,16 +51,13 @@ void HyperLink::mouseReleaseEvent(QMouseEvent* event)
 
 void HyperLink::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space:
-        event->accept();
-        activate();
-        return;
-    default:
+    const int key = event->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space) {
         QLabel::keyPressEvent(event);
+        return;
     }
+    event->accept();
+    activate();
 }
 
 void HyperLink::paintEvent(QPaintEvent* event)

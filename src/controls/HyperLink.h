@@ -14,21 +14,17 @@ public:
     // Opens an address; true when it could be opened.
     using UrlOpener = std::function<bool(const QUrl&)>;
 
-    explicit HyperLink(QWidget* parent = nullptr);
+    // The caption is also the link's accessible name; the address is its tooltip and description.
+    HyperLink(const QString& caption, const QUrl& url, QWidget* parent);
 
     QString caption() const { return text(); }
-    void setCaption(const QString& caption);
     QUrl url() const { return m_url; }
-    void setUrl(const QUrl& url);
 
     // Opens the address as a click would.
     void activate();
 
     // Test seam: addresses go to `opener` instead of the desktop. An empty opener restores the desktop.
-    static void setUrlOpener(UrlOpener opener);
-
-signals:
-    void activated(const QUrl& url);
+    static void setUrlOpener(UrlOpener opener) { s_opener = std::move(opener); }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -37,6 +33,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    static inline UrlOpener s_opener;
     QUrl m_url;
     bool m_pressed = false;
 };

@@ -55,13 +55,12 @@ bool Prompter::askYesNo(QWidget* parent, const QString& text, bool defaultYes, I
     Record record{AppInfo::productName(), text, icon, true, false};
     if (script.scripted) {
         record.answeredYes = script.answers.isEmpty() ? defaultYes : script.answers.dequeue();
-        script.history.append(record);
-        return record.answeredYes;
+    } else {
+        QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Yes | QMessageBox::No, parent);
+        box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
+        box.setEscapeButton(QMessageBox::No);
+        record.answeredYes = runBox(box) == QMessageBox::Yes;
     }
-    QMessageBox box(boxIcon(icon), record.title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
-    box.setEscapeButton(QMessageBox::No);
-    record.answeredYes = runBox(box) == QMessageBox::Yes;
     script.history.append(record);
     return record.answeredYes;
 }

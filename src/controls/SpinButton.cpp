@@ -17,16 +17,6 @@ void SpinButton::step(Direction direction)
     release();
 }
 
-QSize SpinButton::sizeHint() const
-{
-    return QSize(25, 25);
-}
-
-QSize SpinButton::minimumSizeHint() const
-{
-    return QSize(10, 10);
-}
-
 QRect SpinButton::half(Pressed which) const
 {
     const int upperHeight = height() / 2;
@@ -44,32 +34,24 @@ void SpinButton::press(Pressed which)
     emit SpinDown(which == Pressed::Upper ? Up : Down);
 }
 
-void SpinButton::release()
+void SpinButton::release(bool left)
 {
     if (m_pressed == Pressed::None)
         return;
     m_pressed = Pressed::None;
     update();
-    emit SpinUp();
-}
-
-void SpinButton::leave()
-{
-    if (m_pressed == Pressed::None)
-        return;
-    m_pressed = Pressed::None;
-    update();
-    emit MouseOut();
+    if (left)
+        emit MouseOut();
+    else
+        emit SpinUp();
 }
 
 void SpinButton::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton) {
+    if (event->button() != Qt::LeftButton)
         QWidget::mousePressEvent(event);
-        return;
-    }
-    const QPoint at = event->position().toPoint();
-    press(half(Pressed::Upper).contains(at) ? Pressed::Upper : Pressed::Lower);
+    else
+        press(half(Pressed::Upper).contains(event->position().toPoint()) ? Pressed::Upper : Pressed::Lower);
 }
 
 void SpinButton::mouseReleaseEvent(QMouseEvent* event)
@@ -84,41 +66,37 @@ void SpinButton::mouseMoveEvent(QMouseEvent* event)
 {
     // The press grabs the mouse, so leaving is seen here rather than as a leave event.
     if (!rect().contains(event->position().toPoint()))
-        leave();
+        release(true);
 }
 
 void SpinButton::leaveEvent(QEvent* event)
 {
-    leave();
+    release(true);
     QWidget::leaveEvent(event);
 }
 
 void SpinButton::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
-        QWidget::keyPressEvent(event);
-        return;
-    }
     // The owner repeats while the key is held, as for the mouse; the keyboard's own repeat is not wanted.
-    if (!event->isAutoRepeat())
+    const int key = event->key();
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
+        QWidget::keyPressEvent(event);
+    else if (!event->isAutoRepeat())
         press(key == Qt::Key_Up ? Pressed::Upper : Pressed::Lower);
 }
 
 void SpinButton::keyReleaseEvent(QKeyEvent* event)
 {
     const int key = event->key();
-    if (key != Qt::Key_Up && key != Qt::Key_Down) {
+    if (key != Qt::Key_Up && key != Qt::Key_Down)
         QWidget::keyReleaseEvent(event);
-        return;
-    }
-    if (!event->isAutoRepeat())
+    else if (!event->isAutoRepeat())
         release();
 }
 
 void SpinButton::focusOutEvent(QFocusEvent* event)
 {
-    leave();
+    release(true);
     QWidget::focusOutEvent(event);
 }
 

@@ -21,8 +21,8 @@ public:
     // One press and release of a half, as assistive technology asks for it.
     void step(Direction direction);
 
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override { return QSize(25, 25); }
+    QSize minimumSizeHint() const override { return QSize(10, 10); }
 
 signals:
     // A half was pressed; `direction` is Up (1) or Down.
@@ -52,8 +52,8 @@ private:
 
     QRect half(Pressed which) const;
     void press(Pressed which);
-    void release();
-    void leave();
+    // Lets the pressed half go: the user let go of it, or the pointer or the focus `left` it.
+    void release(bool left = false);
     void paintHalf(QPainter& painter, Pressed which);
 
     Pressed m_pressed = Pressed::None;

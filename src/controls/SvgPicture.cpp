@@ -4,15 +4,8 @@
 #include <QSvgRenderer>
 
 SvgPicture::SvgPicture(const QString& resource, QWidget* parent)
-    : QWidget(parent), m_renderer(new QSvgRenderer(resource, this))
-{
-    m_renderer->setAspectRatioMode(Qt::IgnoreAspectRatio);
-}
-
-bool SvgPicture::isValid() const
-{
-    return m_renderer->isValid();
-}
+    : QWidget(parent), m_renderer(new QSvgRenderer(resource, this)) // it ignores the aspect ratio unless told
+{}
 
 void SvgPicture::paintEvent(QPaintEvent*)
 {

@@ -1,8 +1,7 @@
 #pragma once
 
+#include <QSvgRenderer>
 #include <QWidget>
-
-class QSvgRenderer;
 
 // A vector picture stretched to fill the widget.
 class SvgPicture : public QWidget
@@ -12,7 +11,7 @@ class SvgPicture : public QWidget
 public:
     explicit SvgPicture(const QString& resource, QWidget* parent = nullptr);
 
-    bool isValid() const;
+    bool isValid() const { return m_renderer->isValid(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,14 +2,6 @@
 
 #include "base/AppInfo.h"
 
-#include <QTimer>
-
-namespace {
-
-std::optional<bool> availabilityOverride;
-
-} // namespace
-
 TrayIcon::TrayIcon(QObject* parent)
     : QObject(parent), m_icon(new QSystemTrayIcon(this)), m_flashTimer(new QTimer(this)),
       m_normalIcon(QStringLiteral(":/tray.svg")), m_flashIcon(QStringLiteral(":/trayflash.svg"))
@@ -28,37 +20,17 @@ void TrayIcon::setEnabled(bool enabled)
     updateTimer();
 }
 
-void TrayIcon::setTooltiptext(const QString& text)
-{
-    m_icon->setToolTip(text);
-}
-
 void TrayIcon::setFlashenabled(bool flash)
 {
     m_flash = flash;
     updateTimer();
 }
 
-void TrayIcon::setFlashinterval(int msecs)
-{
-    m_flashTimer->setInterval(qMax(1, msecs));
-}
-
-bool TrayIcon::isFlashing() const
-{
-    return m_flashTimer->isActive();
-}
-
 bool TrayIcon::systemTrayAvailable()
 {
-    if (availabilityOverride)
-        return *availabilityOverride;
+    if (s_availabilityOverride)
+        return *s_availabilityOverride;
     return QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-void TrayIcon::overrideAvailability(std::optional<bool> available)
-{
-    availabilityOverride = available;
 }
 
 void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
@@ -70,11 +42,6 @@ void TrayIcon::onActivated(QSystemTrayIcon::ActivationReason reason)
         QMetaObject::invokeMethod(this, &TrayIcon::LeftButtonClick, Qt::QueuedConnection);
     else if (reason == QSystemTrayIcon::Context)
         QMetaObject::invokeMethod(this, &TrayIcon::RightButtonClick, Qt::QueuedConnection);
-}
-
-void TrayIcon::toggleFlash()
-{
-    showPhase(m_phase == Phase::Normal ? Phase::Flash : Phase::Normal);
 }
 
 void TrayIcon::updateTimer()

@@ -106,46 +106,34 @@ void buildJobRows(EditorControls& w, QWidget* window)
     w.labjobsafety->setObjectName(QStringLiteral("labjobsafety"));
 }
 
-void buildControls(EditorControls& w, QWidget* window)
-{
-    w.Frame1 = place(new QGroupBox(QStringLiteral("File name"), window), 120, 120, 5532, 975);
-    w.cmdfilename = place(new ClickableLabel(w.Frame1), 120, 240, 5295, 615);
-    w.cmdfilename->setObjectName(QStringLiteral("cmdfilename"));
-    w.cmdfilename->setAccessibleName(QStringLiteral("File name"));
-    w.cmdfilename->setToolTip(QStringLiteral("Click to choose the file"));
-    w.cmdfilename->setAccessibleDescription(QStringLiteral("Click, or press Space, to choose the file"));
-    boxed(w.cmdfilename);
-    w.cmdok = place(new QPushButton(QStringLiteral("OK"), window), 5880, 120, 972, 372);
-    w.cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), window), 5880, 720, 972, 372);
-    for (QPushButton* button : {w.cmdok, w.cmdcancel})
-        button->setAutoDefault(false);
-    w.cmdok->setEnabled(false);
-    w.Frame3 = place(new QGroupBox(QStringLiteral("File Information"), window), 120, 1200, 5535, 615);
-    w.labfileinfo = place(new QLabel(w.Frame3), 120, 240, 5295, 255);
-    w.labfileinfo->setAlignment(Qt::AlignCenter);
-    buildFolderRows(w, window);
-    buildReminderRows(w, window);
-    buildJobRows(w, window);
-
-    w.Timerspinbox = new QTimer(window);
-    w.Timerspinbox->setInterval(500);
-    w.timecheckentrys = new QTimer(window);
-    w.timecheckentrys->setInterval(5);
-}
-
-void orderTabs(const EditorControls& w)
-{
-    const QList<QWidget*> order{
-        w.cmdok,      w.cmdcancel,   w.txtdescrip, w.checkfilechanges, w.Checkfixedfiles, w.listtypeoffile,
-        w.txtpattern, w.cmdfilename, w.SpB1,       w.txtsmallest,      w.txtjob,          w.checkjoblate};
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order.at(i - 1), order.at(i));
-}
-
 } // namespace
 
 void EditorControls::build(QWidget& window)
 {
-    buildControls(*this, &window);
-    orderTabs(*this);
+    Frame1 = place(new QGroupBox(QStringLiteral("File name"), &window), 120, 120, 5532, 975);
+    cmdfilename = place(new ClickableLabel(Frame1), 120, 240, 5295, 615);
+    cmdfilename->setObjectName(QStringLiteral("cmdfilename"));
+    cmdfilename->setAccessibleName(QStringLiteral("File name"));
+    cmdfilename->setToolTip(QStringLiteral("Click to choose the file"));
+    cmdfilename->setAccessibleDescription(QStringLiteral("Click, or press Space, to choose the file"));
+    boxed(cmdfilename);
+    cmdok = place(new QPushButton(QStringLiteral("OK"), &window), 5880, 120, 972, 372);
+    cmdcancel = place(new QPushButton(QStringLiteral("Cancel"), &window), 5880, 720, 972, 372);
+    cmdok->setEnabled(false);
+    Frame3 = place(new QGroupBox(QStringLiteral("File Information"), &window), 120, 1200, 5535, 615);
+    labfileinfo = place(new QLabel(Frame3), 120, 240, 5295, 255);
+    labfileinfo->setAlignment(Qt::AlignCenter);
+    buildFolderRows(*this, &window);
+    buildReminderRows(*this, &window);
+    buildJobRows(*this, &window);
+
+    Timerspinbox = new QTimer(&window);
+    Timerspinbox->setInterval(500);
+    timecheckentrys = new QTimer(&window);
+    timecheckentrys->setInterval(5);
+
+    const QList<QWidget*> order{cmdok,      cmdcancel,   txtdescrip, checkfilechanges, Checkfixedfiles, listtypeoffile,
+                                txtpattern, cmdfilename, SpB1,       txtsmallest,      txtjob,          checkjoblate};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }

@@ -9,17 +9,16 @@
 #include "desktop/JobCommand.h"
 #include "desktop/JobSafety.h"
 #include "desktop/RegistryStore.h"
-#include "editor/DayCount.h"
 #include "editor/EditorControls.h"
-#include "editor/FileInfoLine.h"
-#include "editor/ProbedFile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
+#include "engine/FilePattern.h"
 #include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
 #include "engine/PathPieces.h"
 #include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
+#include "engine/getlastfile.h"
 #include "filedialog/clsOpenSave.h"
 #include "store/IniFile.h"
 
@@ -40,6 +39,25 @@ constexpr int kRetryMissingMs = 500;
 const QSize kDesignClient(6945 / 15, 6105 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
 
+// The editor keeps the age threshold only as its label text, "1 day old" or "N days old"; the
+// number is read back from the start of that text.
+QString dayCaption(qint16 days)
+{
+    return QString::number(days) + (days == 1 ? QStringLiteral(" day old") : QStringLiteral(" days old"));
+}
+
+// Why the command cannot be saved as it is; empty when it can.
+QString jobRefusal(const EntryInput& input)
+{
+    // No command at all can be saved: the entry then has no job.
+    if (input.job.trimmed().isEmpty())
+        return QString();
+    QString why;
+    if (JobCommand::resolve(input.job, why))
+        return QString();
+    return why + QStringLiteral(" Correct the command, or leave it empty for no job.");
+}
+
 } // namespace
 
 frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
@@ -49,19 +67,6 @@ frmaddnewfile::frmaddnewfile() : QWidget(nullptr, Qt::Window)
     setWindowIcon(QIcon(QStringLiteral(":/staleguard.svg")));
     resize(kDesignClient);
     EditorControls::build(*this);
-    connectControls();
-}
-
-void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
-{
-    m_inifilename = inifilename;
-    m_filenumber = filenumber;
-    // Says in one line why jobs do not run from this watch list file, when they do not.
-    labjobsafety->setText(JobSafety::whyNot(inifilename));
-}
-
-void frmaddnewfile::connectControls()
-{
     connect(cmdfilename, &ClickableLabel::clicked, this, &frmaddnewfile::cmdfilename_Click);
     connect(cmdok, &QPushButton::clicked, this, &frmaddnewfile::cmdok_Click);
     connect(txtdescrip, &QLineEdit::textEdited, this, &frmaddnewfile::descriptionEdited);
@@ -78,6 +83,14 @@ void frmaddnewfile::connectControls()
     connect(txtjob, &QLineEdit::textChanged, this, &frmaddnewfile::followCommand);
 }
 
+void frmaddnewfile::setTarget(const QString& inifilename, std::optional<qint16> filenumber)
+{
+    m_inifilename = inifilename;
+    m_filenumber = filenumber;
+    // Says in one line why jobs do not run from this watch list file, when they do not.
+    labjobsafety->setText(JobSafety::whyNot(inifilename));
+}
+
 void frmaddnewfile::Form_Load()
 {
     filedatetext.clear();
@@ -90,7 +103,7 @@ void frmaddnewfile::Form_Load()
     listtypeoffile->addItems({QStringLiteral("oldest"), QStringLiteral("newest")});
     listtypeoffile->setCurrentIndex(1);
     if (Labeldaystodelete->text().isEmpty())
-        showDays(DayCount::caption(5));
+        showDays(dayCaption(5));
     Checkfixedfiles_Click();
     followCommand();
 }
@@ -152,7 +165,6 @@ void frmaddnewfile::cmdfilename_Click()
     const QString previous = cmdfilename->text();
     clsOpenSave dialog;
     dialog.setHwnd(this);
-    dialog.setFlags(clsOpenSave::OFN_EXPLORER | clsOpenSave::OFN_HIDEREADONLY);
     dialog.setCancelError(true);
     dialog.setDialogTitle(QStringLiteral("Please Select a file to add"));
     FileQuery query(shareTimeout());
@@ -206,8 +218,10 @@ void frmaddnewfile::SpB1_MouseOut()
 
 void frmaddnewfile::Timerspinbox_Timer()
 {
-    if (const auto next = DayCount::step(Labeldaystodelete->text(), spindirection))
-        showDays(*next);
+    // At the top of the range the count stays put rather than wrapping round; it never goes below 1 day.
+    const qint16 days = LeadingNumber::clampToInt16(LeadingNumber::toDouble(Labeldaystodelete->text()) + spindirection);
+    if (days >= 1)
+        showDays(dayCaption(days));
 }
 
 void frmaddnewfile::timecheckentrys_Timer()
@@ -225,21 +239,39 @@ void frmaddnewfile::probeFile()
     m_probed = name;
     m_lastProbe.start();
     FileQuery query(shareTimeout());
-    const ProbedFile::Found found =
-        ProbedFile::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
-    const FileQuery::Answer& answer = found.answer;
-    if (answer.state == FileQuery::Answer::State::Unreachable) {
-        labfileinfo->setText(FileInfoLine::unreachable(answer.why));
+    using State = FileQuery::Answer::State;
+    // For a folder entry with a pattern the line tells of the file the check would pick in the
+    // chosen name's folder today, so that the user sees what the pattern catches before saving it.
+    // Without a pattern it tells of the chosen file, as it always has.
+    const FilePattern pattern(txtpattern->text());
+    const bool inFolder = Checkfixedfiles->isChecked() && !pattern.takesEverything();
+    const QString in = inFolder ? PathPieces::folderOf(name) : QString();
+    FileQuery::Answer answer;
+    if (in.isEmpty()) {
+        answer = query.stat(name);
+    } else {
+        const FolderPick pick = pickFolderFile(query, in, typeIndex() != 0, pattern);
+        // A folder that lists no file it takes is picked as itself.
+        if (pick.listing.state == State::Found && (pick.file == in || pick.file == in + QDir::separator())) {
+            labfileinfo->setText(QStringLiteral("No file in this directory matches"));
+            return;
+        }
+        answer = pick.listing.state == State::Found ? query.stat(pick.file) : pick.listing;
+    }
+    // A share that does not answer, say.
+    if (answer.state == State::Unreachable) {
+        labfileinfo->setText(QStringLiteral("The file cannot be reached (%1)").arg(answer.why));
         return;
     }
     if (!answer.isFile()) {
-        labfileinfo->setText(found.noneMatches ? FileInfoLine::noneMatches()
-                                               : QStringLiteral("The file was not found"));
+        labfileinfo->setText(QStringLiteral("The file was not found"));
         return;
     }
     const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);
     filedatetext = DateTexts::generalDate(modified);
-    labfileinfo->setText(FileInfoLine::forChange(modified, Clock::now()));
+    // Its age is counted in midnights up to now.
+    labfileinfo->setText(QStringLiteral("File Last Changed ") + DateTexts::longDate(modified.toLocalTime().date()) +
+                         QStringLiteral(" and is ") + dayCaption(DateTexts::ageInDays(modified, Clock::now())));
 }
 
 int frmaddnewfile::shareTimeout() const
@@ -248,20 +280,12 @@ int frmaddnewfile::shareTimeout() const
                                    : WatchListFile::shareTimeout(IniFile::instance(), m_inifilename);
 }
 
-void frmaddnewfile::cmdCancel_Click()
-{
-    hide();
-}
-
 void frmaddnewfile::cmdok_Click()
 {
     const EntryInput input = entryInput();
-    if (const auto refused = EntryWriter::refusal(input)) {
-        Prompter::notify(this, EntryWriter::message(*refused), Prompter::Icon::Information);
-        return;
-    }
-    // A command that cannot run is not saved; everything typed stays for the user to correct.
-    if (const QString why = jobRefusal(input); !why.isEmpty()) {
+    // A command that cannot run is not saved either; everything typed stays for the user to correct.
+    const std::optional<EntryWriter::Result> refused = EntryWriter::refusal(input);
+    if (const QString why = refused ? EntryWriter::message(*refused) : jobRefusal(input); !why.isEmpty()) {
         Prompter::notify(this, why, Prompter::Icon::Information);
         return;
     }
@@ -284,7 +308,7 @@ void frmaddnewfile::showEntry(const WatchEntry& entry)
     if (entry.fileName() != cmdfilename->text())
         filedatetext.clear();
     cmdfilename->setText(entry.fileName());
-    showDays(DayCount::caption(entry.editorDays()));
+    showDays(dayCaption(entry.editorDays()));
     showDescription(entry.description());
     if (entry.editorReportsChanges())
         checkfilechanges->setChecked(true);
@@ -308,21 +332,10 @@ void frmaddnewfile::followCommand()
     checkjoblate->setEnabled(!txtjob->text().trimmed().isEmpty());
 }
 
-QString frmaddnewfile::jobRefusal(const EntryInput& input)
-{
-    // No command at all can be saved: the entry then has no job.
-    if (input.job.trimmed().isEmpty())
-        return QString();
-    QString why;
-    if (JobCommand::resolve(input.job, why))
-        return QString();
-    return why + QStringLiteral(" Correct the command, or leave it empty for no job.");
-}
-
 void frmaddnewfile::showDescription(const QString& text)
 {
     // The box would cut a longer stored text to its limit, and OK would then save the cut text.
-    txtdescrip->setMaxLength(qMax(EditorControls::kTypedDescriptionLength, int(text.size())));
+    descriptionEdited(text);
     txtdescrip->setText(text);
 }
 

@@ -40,7 +40,7 @@ public:
     void SpB1_MouseOut();
     void Timerspinbox_Timer();
     void timecheckentrys_Timer();
-    void cmdCancel_Click();
+    void cmdCancel_Click() { hide(); }
     void cmdok_Click();
 
     // The edit fill: shows a stored entry. It never unticks a box nor covers the row again.
@@ -62,7 +62,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void connectControls();
     QSize smallestFittingSize() const;
     int typeIndex() const;
     void probeFile();
@@ -76,8 +75,6 @@ private:
     void showDays(const QString& caption);
     // The job rows: the command that makes the file, and whether it runs by itself when late.
     void followCommand();
-    // Why the command cannot be saved as it is; empty when it can.
-    static QString jobRefusal(const EntryInput& input);
 
     // A missing file is looked for again at this pace rather than on every tick.
     QElapsedTimer m_lastProbe;

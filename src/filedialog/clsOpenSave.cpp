@@ -2,7 +2,6 @@
 
 #include "base/AppError.h"
 
-#include <QDir>
 #include <QRegularExpression>
 
 namespace {
@@ -16,28 +15,15 @@ QString trimBlanks(const QString& text)
 
 } // namespace
 
-clsOpenSave::clsOpenSave()
-{
-    // The home folder is where this platform's dialogs start; a fixed drive root means nothing here.
-    m_initDir = QDir::homePath();
-}
-
 void clsOpenSave::ShowOpen()
 {
-    FileChoiceRequest request;
-    request.owner = m_hwnd;
-    request.folder = m_initDir;
-    request.caption = m_dialogTitle;
-    if (m_flags & OFN_FILEMUSTEXIST)
-        request.fileMode = QFileDialog::ExistingFile;
-    if (m_flags & OFN_NODEREFERENCELINKS)
-        request.options |= QFileDialog::DontResolveSymlinks;
-    const std::optional<FileChoice> choice = FileChooser::choose(request);
-    if (!choice || trimBlanks(choice->path).isEmpty()) {
+    // A cancel and a name of blanks alone are the same to the caller.
+    const QString chosen = trimBlanks(FileChooser::choose({m_hwnd, m_initDir, m_dialogTitle}).value_or(QString()));
+    if (chosen.isEmpty()) {
         if (m_cancelError)
             throw AppError(AppError::CancelSelected, QStringLiteral("Run-time error"),
                            QStringLiteral("Cancel was selected"));
         return;
     }
-    m_fileName = trimBlanks(choice->path);
+    m_fileName = chosen;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDir>
 #include <QString>
 
 #include "filedialog/FileChooser.h"
@@ -11,21 +12,9 @@ class QWidget;
 class clsOpenSave
 {
 public:
-    // Option bits, as callers of the classic dialog know them. Only those with a Qt equivalent act.
-    enum Flag : qint32
-    {
-        OFN_HIDEREADONLY = 0x4,
-        OFN_FILEMUSTEXIST = 0x1000,
-        OFN_EXPLORER = 0x80000,
-        OFN_NODEREFERENCELINKS = 0x100000,
-    };
-
-    clsOpenSave();
-
     // The owner window; nullptr for none.
     void setHwnd(QWidget* value) { m_hwnd = value; }
     void setInitDir(const QString& value) { m_initDir = value; }
-    void setFlags(qint32 value) { m_flags = value; }
     void setDialogTitle(const QString& value) { m_dialogTitle = value; }
     void setCancelError(bool value) { m_cancelError = value; }
     const QString& FileName() const { return m_fileName; }
@@ -36,8 +25,8 @@ public:
 
 private:
     QWidget* m_hwnd = nullptr;
-    QString m_initDir;
-    qint32 m_flags = 0;
+    // The home folder is where this platform's dialogs start; a fixed drive root means nothing here.
+    QString m_initDir = QDir::homePath();
     QString m_fileName;
     QString m_dialogTitle;
     bool m_cancelError = false;

@@ -19,9 +19,9 @@ QString iconPath()
 }
 
 // Every position below is the window's layout in twips turned into pixels (15 twips to the pixel).
-QLabel* label(QWidget* parent, const char* name, const QRect& geometry)
+QLabel* label(QWidget* parent, const char* name, const QRect& geometry, const QString& text = QString())
 {
-    auto* l = new QLabel(parent);
+    auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     return l;
@@ -45,12 +45,10 @@ void widenToFit(QWidget* widget)
 
 HyperLink* link(QWidget* parent, const char* name, const QRect& geometry, const QString& caption, const QString& url)
 {
-    auto* l = new HyperLink(parent);
+    auto* l = new HyperLink(caption, QUrl(url), parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(geometry);
     l->setAlignment(Qt::AlignCenter);
-    l->setCaption(caption);
-    l->setUrl(QUrl(url));
     widenToFit(l);
     return l;
 }
@@ -60,7 +58,6 @@ QFrame* line(QWidget* parent, const char* name, const QRect& geometry, QPalette:
 {
     auto* f = new QFrame(parent);
     f->setObjectName(QLatin1String(name));
-    f->setFrameShape(QFrame::NoFrame);
     f->setGeometry(geometry);
     f->setAutoFillBackground(true);
     f->setBackgroundRole(role);
@@ -102,7 +99,35 @@ frmAbout::frmAbout(QWidget* parent)
     cmdOK->setGeometry(296, 8, 84, 23);
     cmdOK->setDefault(true);
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::close);
-    buildLabels();
+
+    lblTitle = label(this, "lblTitle", QRect(48, 8, 235, 24), AppInfo::productName());
+    QFont titleFont = lblTitle->font();
+    titleFont.setFamilies({QStringLiteral("Wide Latin"), titleFont.family()});
+    titleFont.setStretch(QFont::Expanded);
+    titleFont.setPointSize(12);
+    lblTitle->setFont(titleFont);
+    lblTitle->setAlignment(Qt::AlignCenter);
+    lblVersion = label(this, "lblVersion", QRect(48, 32, 243, 15), AppInfo::versionText());
+    lblVersion->setAlignment(Qt::AlignCenter);
+    Image1 = label(this, "Image1", QRect(8, 48, 32, 32));
+    Image1->setPixmap(QIcon(iconPath()).pixmap(32, 32));
+    Image1->setAccessibleName(QStringLiteral("%1 icon").arg(AppInfo::productName()));
+    lblDescription = label(this, "lblDescription", QRect(48, 56, 243, 30),
+                           QStringLiteral("Copyright \u00A9 2026 %1").arg(AppInfo::companyName()));
+    lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblDescription->setWordWrap(true);
+    Label1 = label(this, "Label1", QRect(8, 144, 369, 97),
+                   QStringLiteral("This program is provided as it is, without warranty of any kind. You use it at "
+                                  "your own risk: the maker accepts no liability for lost data or any other damage "
+                                  "that arises from its use.\n\nSettings are kept by the %1 settings module.")
+                       .arg(AppInfo::productName()));
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setMargin(2);
+    // A panel set off from the window, in whatever colours the user's theme gives such panels.
+    Label1->setAutoFillBackground(true);
+    Label1->setBackgroundRole(QPalette::AlternateBase);
+    Label1->setForegroundRole(QPalette::Text);
 
     IELink = link(this, "IELink", QRect(64, 88, 212, 15),
                   QStringLiteral("Click Here to go to %1 Web Page").arg(AppInfo::companyName()), AppInfo::homepage());
@@ -113,42 +138,4 @@ frmAbout::frmAbout(QWidget* parent)
     setTabOrder(cmdOK, IELink);
     setTabOrder(IELink, IELink3);
     cmdOK->setFocus();
-}
-
-void frmAbout::buildLabels()
-{
-    lblTitle = label(this, "lblTitle", QRect(48, 8, 235, 24));
-    QFont titleFont = lblTitle->font();
-    titleFont.setFamilies({QStringLiteral("Wide Latin"), titleFont.family()});
-    titleFont.setStretch(QFont::Expanded);
-    titleFont.setPointSize(12);
-    lblTitle->setFont(titleFont);
-    lblTitle->setAlignment(Qt::AlignCenter);
-    lblTitle->setText(AppInfo::productName());
-
-    lblVersion = label(this, "lblVersion", QRect(48, 32, 243, 15));
-    lblVersion->setAlignment(Qt::AlignCenter);
-    lblVersion->setText(AppInfo::versionText());
-
-    Image1 = label(this, "Image1", QRect(8, 48, 32, 32));
-    Image1->setPixmap(QIcon(iconPath()).pixmap(32, 32));
-    Image1->setAccessibleName(QStringLiteral("%1 icon").arg(AppInfo::productName()));
-
-    lblDescription = label(this, "lblDescription", QRect(48, 56, 243, 30));
-    lblDescription->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblDescription->setWordWrap(true);
-    lblDescription->setText(QStringLiteral("Copyright \u00A9 2026 %1").arg(AppInfo::companyName()));
-
-    Label1 = label(this, "Label1", QRect(8, 144, 369, 97));
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Label1->setMargin(2);
-    // A panel set off from the window, in whatever colours the user's theme gives such panels.
-    Label1->setAutoFillBackground(true);
-    Label1->setBackgroundRole(QPalette::AlternateBase);
-    Label1->setForegroundRole(QPalette::Text);
-    Label1->setText(QStringLiteral("This program is provided as it is, without warranty of any kind. You use it at "
-                                   "your own risk: the maker accepts no liability for lost data or any other damage "
-                                   "that arises from its use.\n\nSettings are kept by the %1 settings module.")
-                        .arg(AppInfo::productName()));
 }

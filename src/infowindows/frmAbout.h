@@ -30,5 +30,4 @@ public:
 
 private:
     explicit frmAbout(QWidget* parent);
-    void buildLabels();
 };

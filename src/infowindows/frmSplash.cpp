@@ -17,7 +17,10 @@ namespace {
 // display, and one per entry kept the window of a 10,000-entry list from showing for 2.3 s, not 0.28 s.
 constexpr qint64 kFrameMs = 16;
 
-QFont labelFont(const QStringList& families, double points, bool bold)
+// The labels are bold Arial, or the nearest face this system has, but for the status line.
+QFont labelFont(double points, bool bold = true,
+                const QStringList& families = {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                               QStringLiteral("DejaVu Sans")})
 {
     QFont font;
     font.setFamilies(families);
@@ -26,38 +29,17 @@ QFont labelFont(const QStringList& families, double points, bool bold)
     return font;
 }
 
-QFont arial(double points)
-{
-    return labelFont({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
-                     points, true);
-}
-
 // Places a label inside the frame at its layout position given in window coordinates.
-QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, const QFont& font, Qt::Alignment align)
+QLabel* makeLabel(QWidget* frame, const QString& name, const QRect& inWindow, const QFont& font, Qt::Alignment align,
+                  const QString& text)
 {
     auto* label = new QLabel(frame);
     label->setObjectName(name);
     label->setGeometry(inWindow.translated(-frame->pos()));
     label->setFont(font);
     label->setAlignment(align | Qt::AlignVCenter);
+    label->setText(text);
     return label;
-}
-
-// "Sized to its text": the label takes its text's size, anchored at its left or right edge.
-void fitToText(QLabel* label)
-{
-    const QRect before = label->geometry();
-    label->adjustSize();
-    if (label->alignment() & Qt::AlignRight)
-        label->move(before.right() - label->width() + 1, before.top());
-}
-
-// The platform line names the system the program runs on.
-QString platformName()
-{
-    if (QSysInfo::kernelType() == QLatin1String("linux"))
-        return QStringLiteral("Linux");
-    return QSysInfo::prettyProductName();
 }
 
 } // namespace
@@ -70,19 +52,12 @@ frmSplash::frmSplash(QWidget* parent) : QWidget(parent, Qt::Dialog | Qt::Framele
     setFixedSize(Twips::rect(0, 0, 7380, 4200).size());
     // The window has no title bar; assistive technology still needs to know whose it is.
     setAccessibleName(AppInfo::productName());
-    buildLayout();
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
-}
 
-void frmSplash::buildLayout()
-{
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::Box);
     Frame1->setFrameShadow(QFrame::Sunken);
     Frame1->setGeometry(Twips::rect(150, 60, 7080, 4035));
-    Frame1->setFocusPolicy(Qt::NoFocus);
 
     imgLogo = new SvgPicture(QStringLiteral(":/logo.svg"), Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -90,25 +65,30 @@ void frmSplash::buildLayout()
     imgLogo->setAccessibleName(AppInfo::productName() + QStringLiteral(" logo"));
 
     lblCompanyProduct = makeLabel(Frame1, QStringLiteral("lblCompanyProduct"), Twips::rect(2520, 705, 2505, 435),
-                                  arial(18), Qt::AlignLeft);
-    lblCompanyProduct->setText(AppInfo::companyName());
+                                  labelFont(18), Qt::AlignLeft, AppInfo::companyName());
     lblProductName = makeLabel(Frame1, QStringLiteral("lblProductName"), Twips::rect(2520, 1140, 2430, 765),
-                               arial(32.25), Qt::AlignLeft);
-    lblProductName->setText(AppInfo::productName());
-    lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), arial(15.75),
-                            Qt::AlignRight);
-    lblPlatform->setText(platformName());
-    lblVersion =
-        makeLabel(Frame1, QStringLiteral("lblVersion"), Twips::rect(5970, 2700, 885, 285), arial(12), Qt::AlignRight);
-    lblVersion->setText(AppInfo::versionText());
+                               labelFont(32.25), Qt::AlignLeft, AppInfo::productName());
+    // The platform line names the system the program runs on.
+    const QString platform =
+        QSysInfo::kernelType() == QLatin1String("linux") ? QStringLiteral("Linux") : QSysInfo::prettyProductName();
+    lblPlatform = makeLabel(Frame1, QStringLiteral("lblPlatform"), Twips::rect(4500, 2340, 2355, 360), labelFont(15.75),
+                            Qt::AlignRight, platform);
+    lblVersion = makeLabel(Frame1, QStringLiteral("lblVersion"), Twips::rect(5970, 2700, 885, 285), labelFont(12),
+                           Qt::AlignRight, AppInfo::versionText());
     labelstatus = makeLabel(Frame1, QStringLiteral("labelstatus"), Twips::rect(360, 3480, 6495, 375),
-                            labelFont({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")},
-                                      13.5, false),
-                            Qt::AlignLeft);
-    labelstatus->setText(QStringLiteral("Please Wait Checking Files."));
-    for (QLabel* label : {lblCompanyProduct, lblPlatform, lblVersion, lblProductName})
-        fitToText(label);
+                            labelFont(13.5, false,
+                                      {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}),
+                            Qt::AlignLeft, QStringLiteral("Please Wait Checking Files."));
+    // "Sized to its text": each label takes its text's size, anchored at its left or right edge.
+    for (QLabel* label : {lblCompanyProduct, lblPlatform, lblVersion, lblProductName}) {
+        const QRect before = label->geometry();
+        label->adjustSize();
+        if (label->alignment() & Qt::AlignRight)
+            label->move(before.right() - label->width() + 1, before.top());
+    }
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void frmSplash::addProgressDot()
@@ -134,11 +114,6 @@ QString frmSplash::withProgressDot(const QString& status)
 {
     const QString next = status + QLatin1Char('.');
     return next.size() > 70 ? checkingText() : next;
-}
-
-QString frmSplash::checkingText()
-{
-    return QStringLiteral("Please Wait Checking Files");
 }
 
 void frmSplash::keyPressEvent(QKeyEvent* event)

@@ -26,7 +26,7 @@ public:
 
     // The status text after one more step: a dot more, starting again once it grows past 70.
     static QString withProgressDot(const QString& status);
-    static QString checkingText();
+    static QString checkingText() { return QStringLiteral("Please Wait Checking Files"); }
 
     QFrame* Frame1 = nullptr;
     SvgPicture* imgLogo = nullptr;
@@ -40,7 +40,5 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void buildLayout();
-
     QElapsedTimer m_sinceDrawn;
 };

@@ -38,11 +38,6 @@ void EmptyListNote::checked(int watched, const QDate& day)
             {QStringLiteral("Nothing needs attention."), QStringLiteral("Checked %1.").arg(DateTexts::longDate(day))});
 }
 
-void EmptyListNote::checking()
-{
-    setText({});
-}
-
 void EmptyListNote::setText(const QStringList& lines)
 {
     const QString text = lines.join(QLatin1Char(' '));
@@ -70,16 +65,12 @@ void EmptyListNote::describe()
 bool EmptyListNote::eventFilter(QObject* watched, QEvent* event)
 {
     // With no rows the list itself paints nothing over the viewport's background.
-    if (event->type() == QEvent::Paint && watched == m_list->viewport() && m_list->count() == 0 && !m_text.isEmpty())
-        paint();
-    return QObject::eventFilter(watched, event);
-}
-
-void EmptyListNote::paint()
-{
     QWidget* viewport = m_list->viewport();
-    QPainter painter(viewport);
-    painter.setPen(viewport->palette().color(QPalette::PlaceholderText));
-    const QRect room = viewport->rect().adjusted(kMargin, kTopMargin, -kMargin, -kMargin);
-    painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_painted);
+    if (event->type() == QEvent::Paint && watched == viewport && m_list->count() == 0 && !m_text.isEmpty()) {
+        QPainter painter(viewport);
+        painter.setPen(viewport->palette().color(QPalette::PlaceholderText));
+        const QRect room = viewport->rect().adjusted(kMargin, kTopMargin, -kMargin, -kMargin);
+        painter.drawText(room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, m_painted);
+    }
+    return QObject::eventFilter(watched, event);
 }

@@ -23,7 +23,7 @@ public:
     // read out, the sentences follow each other.
     void checked(int watched, const QDate& day);
     // While a check runs, the list tells nothing it may not hold once the check ends.
-    void checking();
+    void checking() { setText({}); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -32,7 +32,6 @@ private:
     void setText(const QStringList& lines);
     // The list's description: the note while the list is empty, its own otherwise.
     void describe();
-    void paint();
 
     QListWidget* m_list;
     QString m_text;

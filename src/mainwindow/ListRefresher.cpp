@@ -1,5 +1,6 @@
 #include "mainwindow/ListRefresher.h"
 
+#include "background/BackgroundChecks.h"
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
 #include "controls/BusyCursor.h"
@@ -72,13 +73,6 @@ void ListRefresher::updatelist()
     m_listFresh = true;
 }
 
-void ListRefresher::refreshIfStale()
-{
-    if (m_refreshing || m_listFresh)
-        return;
-    updatelist();
-}
-
 void ListRefresher::noteChecked(int watched)
 {
     m_note->checked(watched, Clock::today());
@@ -86,19 +80,18 @@ void ListRefresher::noteChecked(int watched)
 
 void ListRefresher::refreshOnce()
 {
-    if (m_aboutToCheck)
-        m_aboutToCheck();
+    if (m_checks)
+        m_checks->halt();
     if (frmSplash* splash = m_splash())
         splash->setStatus(frmSplash::checkingText());
     const BusyCursor busy(m_window);
     m_list->clear();
     m_note->checking();
-    m_shared.cnt = 0;
 
     IniFile& ini = IniFile::instance();
     CheckRun::Options options;
     options.showAll = m_menus.viewshowall->isChecked();
-    options.report = bool(m_refreshed);
+    options.report = m_checks != nullptr;
     options.stopped = [this] { return m_exiting(); };
     options.progress = [this] {
         if (frmSplash* splash = m_splash())
@@ -109,23 +102,17 @@ void ListRefresher::refreshOnce()
         splash->drawProgress();
     if (m_exiting())
         return;
-    m_shared.cnt = result.lastEntry;
-    fillList(result.rows, result.watched);
-    if (m_refreshed)
-        m_refreshed(result);
+    m_list->clear();
+    for (const CheckRow& row : result.rows)
+        m_list->addItem(makeRow(row));
+    m_menus.enableForRows(m_list->count() > 0);
+    noteChecked(result.watched);
+    if (m_checks)
+        m_checks->userRefreshed(result);
     // Asked once the list shows what needs attention, so the user sees the rest while answering.
     MissingFilePrompt question(m_window);
     FileQuery files(WatchListFile::shareTimeout(ini, m_shared.inifilename));
     CheckRun::askAboutGone(ini, m_shared.inifilename, result.gone, files, question, [this] { return m_exiting(); });
-}
-
-void ListRefresher::fillList(const QList<CheckRow>& rows, int watched)
-{
-    m_list->clear();
-    for (const CheckRow& row : rows)
-        m_list->addItem(makeRow(row));
-    m_menus.enableForRows(m_list->count() > 0);
-    noteChecked(watched);
 }
 
 QListWidgetItem* ListRefresher::makeRow(const CheckRow& row)

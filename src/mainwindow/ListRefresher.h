@@ -5,6 +5,7 @@
 #include <QList>
 #include <functional>
 
+class BackgroundChecks;
 class EmptyListNote;
 class QListWidget;
 class QListWidgetItem;
@@ -32,17 +33,17 @@ public:
     // refresh it; coming back from one of our own windows or message boxes does not.
     void markStale() { m_listFresh = false; }
     // Refreshes unless a refresh runs or the list is still fresh.
-    void refreshIfStale();
+    void refreshIfStale()
+    {
+        if (!m_refreshing && !m_listFresh)
+            updatelist();
+    }
     // Tells the list what to say while it has no rows, after any check that filled it: whether
     // the watch list has entries to watch, and that it was checked today.
     void noteChecked(int watched);
-    // Told before each refresh looks at the files.
-    void setAboutToCheck(std::function<void()> aboutToCheck) { m_aboutToCheck = std::move(aboutToCheck); }
-    // Told of every refresh that reached the list, with every entry's file.
-    void setRefreshed(std::function<void(const EntryChecker::Result&)> refreshed)
-    {
-        m_refreshed = std::move(refreshed);
-    }
+    // The checks that run without the user: halted before each refresh looks at the files, and
+    // told of every refresh that reached the list, with every entry's file. None until they exist.
+    void setChecks(BackgroundChecks* checks) { m_checks = checks; }
 
     // A row of the list keeps the entry number the check found for it. The row map file is shared
     // with every running copy, which delete or rewrite it as they please, so the window does not
@@ -63,7 +64,6 @@ public:
 
 private:
     void refreshOnce();
-    void fillList(const QList<CheckRow>& rows, int watched);
 
     SharedMembers& m_shared;
     QWidget* m_window;
@@ -75,6 +75,5 @@ private:
     bool m_refreshing = false;
     bool m_refreshPending = false;
     bool m_listFresh = false;
-    std::function<void()> m_aboutToCheck;
-    std::function<void(const EntryChecker::Result&)> m_refreshed;
+    BackgroundChecks* m_checks = nullptr;
 };

@@ -1,15 +1,33 @@
 #include "mainwindow/TrayMinimizer.h"
 
 #include "base/AppInfo.h"
+#include "commands/MainWindowMenus.h"
 #include "controls/TrayIcon.h"
 #include "mainwindow/ListRefresher.h"
 
+#include <QAction>
+#include <QCursor>
 #include <QListWidget>
+#include <QMenu>
 #include <QTimer>
 
-TrayMinimizer::TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher)
-    : m_window(window), m_icon(trayIcon), m_list(listoldfiles), m_refresher(refresher)
-{}
+TrayMinimizer::TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher,
+                             const MainWindowMenus& menus, std::function<void()> exit)
+    : m_window(window), m_icon(trayIcon), m_list(listoldfiles), m_refresher(refresher), m_menus(menus),
+      m_exit(std::move(exit))
+{
+    QObject::connect(m_icon, &TrayIcon::LeftButtonClick, &window, [this] { TrayIcon_LeftButtonClick(); });
+    QObject::connect(m_icon, &TrayIcon::RightButtonClick, &window, [this] { TrayIcon_RightButtonClick(); });
+    QObject::connect(m_menus.TaskBarRPopen, &QAction::triggered, &window, [this] { TaskBarRPopen_Click(); });
+    QObject::connect(m_menus.TaskBarRPexit, &QAction::triggered, &window, [this] { TaskBarRPexit_Click(); });
+    m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
+}
+
+void TrayMinimizer::TrayIcon_RightButtonClick()
+{
+    m_menus.TaskBarRP->setDefaultAction(m_menus.TaskBarRPexit);
+    m_menus.TaskBarRP->exec(QCursor::pos());
+}
 
 void TrayMinimizer::showAtStart()
 {
@@ -37,7 +55,14 @@ void TrayMinimizer::windowResized()
     if (!TrayIcon::systemTrayAvailable())
         return;
     showIcon();
-    hideWhenMinimized();
+    // Hiding from inside the window system's state change confuses some window managers; hide
+    // once it is delivered.
+    QWidget* window = &m_window;
+    TrayIcon* icon = m_icon;
+    QTimer::singleShot(0, window, [window, icon] {
+        if (window->isMinimized() && icon->enabled())
+            window->hide();
+    });
 }
 
 void TrayMinimizer::restore()
@@ -85,16 +110,4 @@ void TrayMinimizer::trayHostAppeared()
     }
     if (m_window.isMinimized() && m_window.isVisible())
         windowResized();
-}
-
-void TrayMinimizer::hideWhenMinimized()
-{
-    // Hiding from inside the window system's state change confuses some window managers; hide
-    // once it is delivered.
-    QWidget* window = &m_window;
-    TrayIcon* icon = m_icon;
-    QTimer::singleShot(0, window, [window, icon] {
-        if (window->isMinimized() && icon->enabled())
-            window->hide();
-    });
 }

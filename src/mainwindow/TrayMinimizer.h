@@ -1,17 +1,22 @@
 #pragma once
 
+#include <functional>
+
 class ListRefresher;
 class QListWidget;
 class QWidget;
 class TrayIcon;
+struct MainWindowMenus;
 
 // Puts the minimized main window into the notification area, where there is one, with an icon
 // that flashes while old files wait; without one the window stays minimized in the taskbar. It
-// also brings the window back from there.
+// also brings the window back from there: clicking the icon, and its menu with "Open" and "Exit".
 class TrayMinimizer
 {
 public:
-    TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher);
+    // `exit` is the window's Exit button, which the tray menu's Exit stands for.
+    TrayMinimizer(QWidget& window, TrayIcon* trayIcon, QListWidget* listoldfiles, ListRefresher& refresher,
+                  const MainWindowMenus& menus, std::function<void()> exit);
 
     // Start-up asks for the window to start minimized: in the tray when it is first shown.
     void minimizeAtStart() { m_minimizeAtStart = true; }
@@ -33,13 +38,19 @@ public:
     // waiting in the taskbar for want of a tray moves there.
     void trayHostAppeared();
 
+    void TaskBarRPopen_Click() { restore(); }
+    void TrayIcon_LeftButtonClick() { comeForward(); }
+    void TrayIcon_RightButtonClick();
+    void TaskBarRPexit_Click() { m_exit(); }
+
 private:
     void showIcon();
-    void hideWhenMinimized();
 
     QWidget& m_window;
     TrayIcon* m_icon;
     QListWidget* m_list;
     ListRefresher& m_refresher;
+    const MainWindowMenus& m_menus;
+    std::function<void()> m_exit;
     bool m_minimizeAtStart = false;
 };

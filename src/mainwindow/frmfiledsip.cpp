@@ -5,26 +5,17 @@
 #include "commands/JobCommands.h"
 #include "commands/OptionsCommands.h"
 #include "commands/ReminderActions.h"
-#include "commands/ShowInFolderCommand.h"
-#include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "controls/Twips.h"
 #include "controls/VSResize.h"
 #include "desktop/RegistryStore.h"
 #include "desktop/SecondCopyGuard.h"
-#include "editor/EditorCommands.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
 #include "engine/WatchListFile.h"
-#include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
-#include "mainwindow/CloseCountdown.h"
-#include "mainwindow/ListRefresher.h"
 #include "mainwindow/MainWindowBackground.h"
-#include "mainwindow/StartOptions.h"
-#include "mainwindow/TrayMinimizer.h"
-#include "printing/PrintCommands.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -36,6 +27,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <limits>
 
 namespace {
 
@@ -44,6 +36,14 @@ namespace {
 const QSize kDesignClient(5880 / 15, 2715 / 15);
 const QSize kMinimumClient((6000 - 120) / 15, (3405 - 690) / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
+
+// Whole seconds since the epoch, rounded down also before 1970, so that a second boundary is
+// counted the same way on both sides of a subtraction.
+qint64 floorSeconds(const QDateTime& moment)
+{
+    const qint64 ms = moment.toMSecsSinceEpoch();
+    return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+}
 
 } // namespace
 
@@ -61,14 +61,15 @@ frmfiledsip::frmfiledsip(QWidget* parent)
     const auto selected = [this] { return realfilenumber(); };
     m_refresher = std::make_unique<ListRefresher>(
         *this, this, listoldfiles, m_menus, [this] { return splash(); }, exiting);
-    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher);
+    m_trayMinimizer = std::make_unique<TrayMinimizer>(*this, trayIcon, listoldfiles, *m_refresher, m_menus,
+                                                      [this] { cmdok->click(); });
     m_editor = new EditorCommands(*this, this, selected);
-    m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected);
-    new ShowInFolderCommand(
-        m_menus.rightpopup, [this] { return ListRefresher::placeOf(ListRefresher::chosenRow(listoldfiles)); }, this);
+    m_reminders = new ReminderActions(*this, this, listoldfiles, m_menus, selected, [this] {
+        return ListRefresher::placeOf(ListRefresher::chosenRow(listoldfiles));
+    });
     m_background = std::make_unique<MainWindowBackground>(
-        *this, this, listoldfiles, m_menus, [this](qint16 entry, int code) { m_reminders->postpone(entry, code); },
-        MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, exiting});
+        *this, this, listoldfiles, m_menus,
+        MainWindowBackground::Parts{*m_refresher, *m_trayMinimizer, *m_editor, *m_reminders, exiting});
     m_jobs = new JobCommands(*this, this, m_menus, selected, m_background->checks());
     connectHandlers();
 }
@@ -99,7 +100,6 @@ void frmfiledsip::buildControls()
     listoldfiles = new QListWidget(client);
     listoldfiles->setObjectName(QStringLiteral("listoldfiles"));
     listoldfiles->setGeometry(Twips::rect(120, 120, 4212, 2400));
-    listoldfiles->setSelectionMode(QAbstractItemView::SingleSelection);
     listoldfiles->setToolTip(QStringLiteral("Click on a filename and press the mouse button for more options"));
     listoldfiles->setAccessibleName(QStringLiteral("Files that need attention"));
     listoldfiles->setAccessibleDescription(listoldfiles->toolTip() +
@@ -150,35 +150,6 @@ void frmfiledsip::connectHandlers()
     connect(m_reminders, &ReminderActions::listChanged, this, &frmfiledsip::updatelist);
     connect(m_reminders, &ReminderActions::editRequested, this, &frmfiledsip::fileeditfile_Click);
     new OptionsCommands(*this, this, m_menus);
-    auto* tray = new TrayCommands(this, trayIcon, m_menus);
-    connect(tray, &TrayCommands::openRequested, this, [this] { m_trayMinimizer->restore(); });
-    connect(tray, &TrayCommands::comeForwardRequested, this, [this] { m_trayMinimizer->comeForward(); });
-    connect(tray, &TrayCommands::exitRequested, cmdok, &QPushButton::click);
-}
-
-void frmfiledsip::fileadd_Click()
-{
-    m_editor->fileadd_Click();
-}
-
-void frmfiledsip::fileeditfile_Click()
-{
-    m_editor->fileeditfile_Click();
-}
-
-void frmfiledsip::fileprintold_Click()
-{
-    PrintCommands::printOldFiles(this, listoldfiles);
-}
-
-void frmfiledsip::fileprintall_Click()
-{
-    PrintCommands::printAllFiles(this, inifilename);
-}
-
-void frmfiledsip::helpabout_Click()
-{
-    frmAbout::showAbout(this);
 }
 
 bool frmfiledsip::Form_Load()
@@ -208,12 +179,32 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    StartOptions::apply(*this, m_menus, listoldfiles, Timerclosestart, *m_trayMinimizer);
+    applyStartOptions();
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
     m_background->start();
 
     closeSplash();
     return true;
+}
+
+void frmfiledsip::applyStartOptions()
+{
+    IniFile& ini = IniFile::instance();
+    const QString settings = QStringLiteral("Settings");
+    if (WatchListFile::containsTrue(
+            ini.ReadString(settings, QStringLiteral("Start in Tray"), inifilename, QStringLiteral("false")))) {
+        m_menus.optionsminstartup->setChecked(true);
+        m_trayMinimizer->minimizeAtStart();
+    }
+    if (WatchListFile::containsTrue(
+            ini.ReadString(settings, QStringLiteral("Close on Start"), inifilename, QString()))) {
+        m_menus.optionsclosestart->setChecked(true);
+        if (listoldfiles->count() == 0) {
+            starttime = Clock::now();
+            Timerclosestart->start();
+        }
+    }
+    m_menus.optionrun->setChecked(!OptionsCommands::readRunValue().isEmpty());
 }
 
 void frmfiledsip::closeSplash()
@@ -224,35 +215,9 @@ void frmfiledsip::closeSplash()
     m_splash.clear();
 }
 
-bool frmfiledsip::minimizesAtStart() const
-{
-    return m_trayMinimizer->minimizesAtStart();
-}
-
-void frmfiledsip::showAtStart()
-{
-    m_trayMinimizer->showAtStart();
-}
-
-bool frmfiledsip::isRefreshing() const
-{
-    return m_refresher->isRefreshing();
-}
-
-void frmfiledsip::updatelist()
-{
-    m_refresher->updatelist();
-}
-
 qint16 frmfiledsip::getnextfreenumber()
 {
-    const std::optional<qint16> next = WatchListFile::nextFreeNumber(IniFile::instance(), inifilename);
-    return next ? *next : qint16(-1);
-}
-
-qint16 frmfiledsip::realfilenumber()
-{
-    return ListRefresher::entryOf(ListRefresher::chosenRow(listoldfiles));
+    return WatchListFile::nextFreeNumber(IniFile::instance(), inifilename).value_or(qint16(-1));
 }
 
 bool frmfiledsip::stopCountdown()
@@ -281,14 +246,15 @@ void frmfiledsip::cmdok_Click()
     m_ender(0);
 }
 
-void frmfiledsip::fileexit_Click()
+qint16 frmfiledsip::countdownRemaining(const QDateTime& start, const QDateTime& now)
 {
-    cmdok_Click();
+    const qint64 left = 20 - (floorSeconds(now) - floorSeconds(start));
+    return qint16(qBound(qint64(std::numeric_limits<qint16>::min()), left, qint64(std::numeric_limits<qint16>::max())));
 }
 
 void frmfiledsip::Timerclosestart_Timer()
 {
-    const qint16 remaining = CloseCountdown::remaining(starttime, Clock::now());
+    const qint16 remaining = countdownRemaining(starttime, Clock::now());
     if (remaining <= 0) {
         Timerclosestart->stop();
         cmdok_Click();
@@ -314,27 +280,10 @@ void frmfiledsip::Form_Resize()
     m_trayMinimizer->windowResized();
 }
 
-void frmfiledsip::Form_GotFocus()
+void frmfiledsip::showFiles(bool all)
 {
-    m_refresher->refreshIfStale();
-}
-
-void frmfiledsip::optionsrefreash_Click()
-{
-    updatelist();
-}
-
-void frmfiledsip::viewshowall_Click()
-{
-    m_menus.viewshowall->setChecked(true);
-    m_menus.viewshowold->setChecked(false);
-    updatelist();
-}
-
-void frmfiledsip::viewshowold_Click()
-{
-    m_menus.viewshowall->setChecked(false);
-    m_menus.viewshowold->setChecked(true);
+    m_menus.viewshowall->setChecked(all);
+    m_menus.viewshowold->setChecked(!all);
     updatelist();
 }
 
@@ -361,14 +310,12 @@ void frmfiledsip::resizeEvent(QResizeEvent* event)
 void frmfiledsip::keyPressEvent(QKeyEvent* event)
 {
     // The Exit button is both the default and the cancel button of the window.
+    const bool plain = event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier;
     const int key = event->key();
-    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            cmdok->click();
-            return;
-        }
-    }
-    QMainWindow::keyPressEvent(event);
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape))
+        cmdok->click();
+    else
+        QMainWindow::keyPressEvent(event);
 }
 
 bool frmfiledsip::event(QEvent* event)

@@ -2,16 +2,19 @@
 
 #include "commands/MainWindowMenus.h"
 #include "commands/SharedMembers.h"
+#include "editor/EditorCommands.h"
+#include "infowindows/frmAbout.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/ListRefresher.h"
+#include "mainwindow/TrayMinimizer.h"
+#include "printing/PrintCommands.h"
 
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
 #include <memory>
 
-class EditorCommands;
 class JobCommands;
-class ListRefresher;
 class MainWindowBackground;
 class QListWidget;
 class QPushButton;
@@ -19,7 +22,6 @@ class QTimer;
 class ReminderActions;
 class SecondCopyGuard;
 class TrayIcon;
-class TrayMinimizer;
 class VSResize;
 
 // The main window: the list of what needs attention, the Exit button with its countdown, the
@@ -34,38 +36,41 @@ public:
     ~frmfiledsip() override;
 
     // Named routines; the number for a new entry and the entry of the selected row are -1 for none.
-    void updatelist();
+    void updatelist() { m_refresher->updatelist(); }
     qint16 getnextfreenumber();
-    qint16 realfilenumber();
+    qint16 realfilenumber() { return ListRefresher::entryOf(ListRefresher::chosenRow(listoldfiles)); }
 
     bool Form_Load(); // false when the user chose not to run a second copy: the program ends
 
     void cmdok_Click();
-    void fileexit_Click();
+    void fileexit_Click() { cmdok_Click(); }
     void Timerclosestart_Timer();
     bool stopCountdown(); // false when the countdown was not running
+    // The close-at-start countdown ends the program 20 seconds after it started counting: 20 minus
+    // the second boundaries passed between start and now, clamped to 16 bits.
+    static qint16 countdownRemaining(const QDateTime& start, const QDateTime& now);
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
-    void Form_GotFocus();
-    void optionsrefreash_Click();
-    void viewshowall_Click();
-    void viewshowold_Click();
-    void fileadd_Click();
-    void fileeditfile_Click();
-    void fileprintold_Click();
-    void fileprintall_Click();
-    void helpabout_Click();
+    void Form_GotFocus() { m_refresher->refreshIfStale(); }
+    void optionsrefreash_Click() { updatelist(); }
+    void viewshowall_Click() { showFiles(true); }
+    void viewshowold_Click() { showFiles(false); }
+    void fileadd_Click() { m_editor->fileadd_Click(); }
+    void fileeditfile_Click() { m_editor->fileeditfile_Click(); }
+    void fileprintold_Click() { PrintCommands::printOldFiles(this, listoldfiles); }
+    void fileprintall_Click() { PrintCommands::printAllFiles(this, inifilename); }
+    void helpabout_Click() { frmAbout::showAbout(this); }
 
     const MainWindowMenus& menus() const { return m_menus; }
     EditorCommands* editor() const { return m_editor; }
     JobCommands* jobs() const { return m_jobs; }
 
     // Shows the window as start-up left it: normal, or minimized (in the tray when there is one).
-    void showAtStart();
-    bool minimizesAtStart() const;
+    void showAtStart() { m_trayMinimizer->showAtStart(); }
+    bool minimizesAtStart() const { return m_trayMinimizer->minimizesAtStart(); }
     frmSplash* splash() const { return m_splash; }                                // nullptr once start-up is over
     void setEnder(std::function<void(int)> ender) { m_ender = std::move(ender); } // how the program ends
-    bool isRefreshing() const;
+    bool isRefreshing() const { return m_refresher->isRefreshing(); }
     bool isExiting() const { return m_exiting; } // from the Exit command on, nothing is written
 
     QListWidget* listoldfiles = nullptr;
@@ -84,6 +89,12 @@ private:
     void buildControls();
     void connectHandlers();
     void closeSplash();
+    // View > Show all files, or only the old ones: the two items tick each other off.
+    void showFiles(bool all);
+    // "Start in Tray" and "Close on Start" from the watch list file, and whether the program is
+    // set to run at logon; once the first check has filled the list. "Start in Tray" is handed to
+    // the tray, which shows the window there when it is first shown.
+    void applyStartOptions();
 
     MainWindowMenus m_menus;
     QPointer<frmSplash> m_splash;

@@ -9,40 +9,17 @@
 
 #include <QListWidget>
 
-namespace {
-
-PrintCommands::PrinterFactory factory;
-
-} // namespace
-
-bool PrintCommands::printOldFiles(QWidget* parent, const QStringList& rows)
-{
-    return run(parent, [&rows](TextPrinter& printer) { ReportPrinter::printOldFiles(printer, rows); });
-}
-
 bool PrintCommands::printOldFiles(QWidget* parent, const QListWidget* list)
 {
-    return printOldFiles(parent, rowTexts(list));
+    QStringList rows;
+    for (int i = 0; list && i < list->count(); ++i)
+        rows.append(list->item(i)->text());
+    return run(parent, [&rows](TextPrinter& printer) { ReportPrinter::printOldFiles(printer, rows); });
 }
 
 bool PrintCommands::printAllFiles(QWidget* parent, const QString& inifilename)
 {
     return run(parent, [&inifilename](TextPrinter& printer) { ReportPrinter::printAllFiles(printer, inifilename); });
-}
-
-void PrintCommands::setPrinterFactory(PrinterFactory f)
-{
-    factory = std::move(f);
-}
-
-QStringList PrintCommands::rowTexts(const QListWidget* list)
-{
-    QStringList rows;
-    if (!list)
-        return rows;
-    for (int i = 0; i < list->count(); ++i)
-        rows.append(list->item(i)->text());
-    return rows;
 }
 
 bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>& report)
@@ -52,7 +29,7 @@ bool PrintCommands::run(QWidget* parent, const std::function<void(TextPrinter&)>
         const BusyCursor busy;
         try {
             std::unique_ptr<TextPrinter> printer =
-                factory ? factory() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
+                s_factory ? s_factory() : QtTextPrinter::toDefaultPrinter(AppInfo::productName());
             if (!printer)
                 throw AppError(TextPrinter::PrinterFault, QStringLiteral("PrintCommands"),
                                QStringLiteral("No printer could be opened."));

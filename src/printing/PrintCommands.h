@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -18,16 +17,14 @@ public:
     using PrinterFactory = std::function<std::unique_ptr<TextPrinter>()>;
 
     // "Print old files": the rows of the main list as they stand. False when nothing was printed.
-    static bool printOldFiles(QWidget* parent, const QStringList& rows);
     static bool printOldFiles(QWidget* parent, const QListWidget* list);
     // "Print all my files": every active entry of the watch list file.
     static bool printAllFiles(QWidget* parent, const QString& inifilename);
 
     // An empty factory brings back the system's default printer.
-    static void setPrinterFactory(PrinterFactory factory);
-
-    static QStringList rowTexts(const QListWidget* list);
+    static void setPrinterFactory(PrinterFactory factory) { s_factory = std::move(factory); }
 
 private:
+    static inline PrinterFactory s_factory;
     static bool run(QWidget* parent, const std::function<void(TextPrinter&)>& report);
 };

@@ -3,6 +3,7 @@
 #include "base/AppError.h"
 #include "printing/TextLineLayout.h"
 
+#include <QFontMetricsF>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -25,9 +26,7 @@ std::unique_ptr<QtTextPrinter> QtTextPrinter::toDefaultPrinter(const QString& do
                                       "settings, make it the default printer and try again."));
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(documentName);
-    std::unique_ptr<QtTextPrinter> result(new QtTextPrinter(std::move(printer)));
-    result->begin();
-    return result;
+    return std::unique_ptr<QtTextPrinter>(new QtTextPrinter(std::move(printer)));
 }
 
 std::unique_ptr<QtTextPrinter> QtTextPrinter::toPdfFile(const QString& path, const QString& documentName,
@@ -39,22 +38,10 @@ std::unique_ptr<QtTextPrinter> QtTextPrinter::toPdfFile(const QString& path, con
     printer->setDocName(documentName);
     if (layout.isValid())
         printer->setPageLayout(layout);
-    std::unique_ptr<QtTextPrinter> result(new QtTextPrinter(std::move(printer)));
-    result->begin();
-    return result;
+    return std::unique_ptr<QtTextPrinter>(new QtTextPrinter(std::move(printer)));
 }
 
-QtTextPrinter::QtTextPrinter(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer)) {}
-
-QtTextPrinter::~QtTextPrinter()
-{
-    if (m_painter.isActive()) {
-        m_printer->abort();
-        m_painter.end();
-    }
-}
-
-void QtTextPrinter::begin()
+QtTextPrinter::QtTextPrinter(std::unique_ptr<QPrinter> printer) : m_printer(std::move(printer))
 {
     if (!m_printer->isValid() || !m_painter.begin(m_printer.get()))
         fail(QStringLiteral("The printer %1 could not be opened.").arg(printerLabel()));
@@ -64,6 +51,14 @@ void QtTextPrinter::begin()
     // The face stays the device's own; only size and weight change.
     m_font = m_painter.font();
     m_pages = 1;
+}
+
+QtTextPrinter::~QtTextPrinter()
+{
+    if (m_painter.isActive()) {
+        m_printer->abort();
+        m_painter.end();
+    }
 }
 
 void QtTextPrinter::setFontSize(int points)
@@ -89,8 +84,9 @@ void QtTextPrinter::printLine(const QString& text)
 {
     if (m_ended)
         fail(QStringLiteral("Nothing can be printed after the end of the document."));
-    const QFontMetricsF fm = metrics();
-    const TextLineLayout layout([&fm](const QString& s) { return fm.horizontalAdvance(s); }, m_pageWidth, tabWidth());
+    const QFontMetricsF fm(m_painter.font(), m_printer.get());
+    const TextLineLayout layout([&fm](const QString& s) { return fm.horizontalAdvance(s); }, m_pageWidth,
+                                tabColumns * fm.averageCharWidth());
     for (const TextLineLayout::Row& row : layout.layout(text)) {
         if (m_y > 0 && m_y + fm.height() > m_pageHeight)
             newPage();
@@ -135,14 +131,4 @@ QString QtTextPrinter::printerLabel() const
     const QString name =
         m_printer->outputFormat() == QPrinter::PdfFormat ? m_printer->outputFileName() : m_printer->printerName();
     return QStringLiteral("\"%1\"").arg(name);
-}
-
-QFontMetricsF QtTextPrinter::metrics() const
-{
-    return QFontMetricsF(m_painter.font(), m_printer.get());
-}
-
-qreal QtTextPrinter::tabWidth() const
-{
-    return tabColumns * metrics().averageCharWidth();
 }

@@ -3,7 +3,6 @@
 #include "printing/TextPrinter.h"
 
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
 #include <memory>
@@ -35,14 +34,11 @@ public:
 
 private:
     explicit QtTextPrinter(std::unique_ptr<QPrinter> printer);
-    void begin();
     void applyFont();
     void newPage();
     void checkState(const QString& doing) const;
     [[noreturn]] void fail(const QString& description) const;
     QString printerLabel() const;
-    QFontMetricsF metrics() const;
-    qreal tabWidth() const;
 
     std::unique_ptr<QPrinter> m_printer;
     QPainter m_painter;

@@ -6,7 +6,9 @@
 #include "printing/TextPrinter.h"
 #include "store/IniFile.h"
 
-void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
+namespace {
+
+void printHead(TextPrinter& printer, const QString& title)
 {
     printer.setFontSize(32);
     printer.setBold(true);
@@ -19,23 +21,8 @@ void ReportPrinter::printHead(TextPrinter& printer, const QString& title)
     printer.setBold(false);
 }
 
-void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
-{
-    printHead(printer, QStringLiteral("List of all your old files"));
-    for (const QString& row : rows)
-        printer.printLine(row);
-    printer.endDoc();
-}
-
-void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
-{
-    printHead(printer, QStringLiteral("List of all of your files"));
-    for (const WatchEntry& entry : WatchList::read(IniFile::instance(), inifilename).entries)
-        printEntry(printer, entry);
-    printer.endDoc();
-}
-
-void ReportPrinter::printEntry(TextPrinter& printer, const WatchEntry& entry)
+// A removed entry prints nothing.
+void printEntry(TextPrinter& printer, const WatchEntry& entry)
 {
     if (entry.isRemoved())
         return;
@@ -55,4 +42,22 @@ void ReportPrinter::printEntry(TextPrinter& printer, const WatchEntry& entry)
         printer.printLine(QStringLiteral("Tell me if the file changes"));
     printer.printLine(QString(95, QLatin1Char('=')));
     printer.printLine(QString());
+}
+
+} // namespace
+
+void ReportPrinter::printOldFiles(TextPrinter& printer, const QStringList& rows)
+{
+    printHead(printer, QStringLiteral("List of all your old files"));
+    for (const QString& row : rows)
+        printer.printLine(row);
+    printer.endDoc();
+}
+
+void ReportPrinter::printAllFiles(TextPrinter& printer, const QString& inifilename)
+{
+    printHead(printer, QStringLiteral("List of all of your files"));
+    for (const WatchEntry& entry : WatchList::read(IniFile::instance(), inifilename).entries)
+        printEntry(printer, entry);
+    printer.endDoc();
 }

@@ -15,7 +15,7 @@ QList<TextLineLayout::Row> TextLineLayout::layout(const QString& text) const
     const QStringList segments = text.split(QLatin1Char('\t'));
     for (int i = 0; i < segments.size(); ++i) {
         if (i > 0) {
-            x = nextTabStop(x);
+            x = (std::floor(x / m_tabWidth) + 1) * m_tabWidth;
             if (x >= m_pageWidth) {
                 rows.append(Row());
                 x = 0;
@@ -92,9 +92,4 @@ bool TextLineLayout::isRule(const QString& text)
     if (text.size() < 3 || text.at(0).isLetterOrNumber() || text.at(0).isSpace())
         return false;
     return text.count(text.at(0)) == text.size();
-}
-
-qreal TextLineLayout::nextTabStop(qreal x) const
-{
-    return (std::floor(x / m_tabWidth) + 1) * m_tabWidth;
 }

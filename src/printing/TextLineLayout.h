@@ -28,7 +28,6 @@ public:
 private:
     void place(QList<Row>& rows, qreal& x, QString text) const;
     int fittingLength(const QString& text, qreal room, bool rowStarted) const;
-    qreal nextTabStop(qreal x) const;
     static bool isRule(const QString& text);
 
     Advance m_advance;

@@ -3,7 +3,6 @@
 #include "background/BackgroundChecks.h"
 #include "background/NotificationService.h"
 #include "commands/JobCommands.h"
-#include "commands/JobNotices.h"
 #include "controls/Prompter.h"
 #include "desktop/WatchedJobStarter.h"
 #include "editor/EditorCommands.h"
@@ -225,7 +224,7 @@ private slots:
         m_held.end(ended);
         if (inABox) {
             QTRY_COMPARE_WITH_TIMEOUT(boxTexts(), QStringList{"Staleguard: " + notice},
-                                      JobNotices::kDeliveryMsecs + 2000);
+                                      JobCommands::kDeliveryMsecs + 2000);
         } else {
             QCOMPARE(m_service.jobNotices(), notice.isEmpty() ? QStringList() : QStringList{notice});
             QTest::qWait(50);

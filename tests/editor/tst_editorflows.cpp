@@ -42,7 +42,7 @@ private:
         } else if (what.startsWith(QLatin1String("pick "))) {
             const QString file = m_fx->filePath(argument);
             TestHelpers::writeAll(file, "x");
-            FileChooser::setFunction([file](const FileChoiceRequest&) { return FileChoice{file}; });
+            FileChooser::setFunction([file](const FileChoiceRequest&) { return std::optional<QString>(file); });
             QTest::mouseClick(editor()->cmdfilename, Qt::LeftButton);
         } else if (what.startsWith(QLatin1String("type "))) {
             editor()->txtdescrip->selectAll();

@@ -3,7 +3,6 @@
 #include "controls/Prompter.h"
 #include "controls/SpinButton.h"
 #include "editor/EditorCommands.h"
-#include "editor/FileInfoLine.h"
 #include "editor/frmaddnewfile.h"
 #include "engine/Clock.h"
 #include "engine/DateTexts.h"
@@ -232,7 +231,7 @@ private slots:
         frmaddnewfile& editor = m_main->editor()->load();
         QList<FileChoiceRequest> asked;
         QStringList labelDuringDialog;
-        std::optional<FileChoice> answer;
+        std::optional<QString> answer;
         FileChooser::setFunction([&](const FileChoiceRequest& r) {
             asked.append(r);
             labelDuringDialog.append(editor.cmdfilename->text());
@@ -253,7 +252,7 @@ private slots:
         const QString gone = path(QStringLiteral("Old/gone.txt"));
         editor.cmdfilename->setText(gone);
         editor.filedatetext = QStringLiteral("stale");
-        answer = FileChoice{existing};
+        answer = existing;
         QTest::mouseClick(editor.cmdfilename, Qt::LeftButton);
         QCOMPARE(labelDuringDialog.last(), gone);
         QCOMPARE(asked.last().folder, path(QStringLiteral("Old/")));
@@ -306,7 +305,7 @@ private slots:
         editor.txtpattern->setText(pattern);
         editor.timecheckentrys_Timer();
         QCOMPARE(editor.labfileinfo->text(), ending.isEmpty()
-                                                 ? FileInfoLine::noneMatches()
+                                                 ? QStringLiteral("No file in this directory matches")
                                                  : "File Last Changed " + DateTexts::longDate(changed.date()) + ending);
         if (!folder)
             QCOMPARE(editor.filedatetext, DateTexts::generalDate(changed));

@@ -195,7 +195,9 @@ private slots:
             });
 
         QVERIFY(!PrintCommands::printAllFiles(nullptr, m_dir.iniPath()));
-        QVERIFY(!PrintCommands::printOldFiles(nullptr, QStringList{"a", "b", "c", "d"}));
+        QListWidget rows;
+        rows.addItems({"a", "b", "c", "d"});
+        QVERIFY(!PrintCommands::printOldFiles(nullptr, &rows));
         qunsetenv("CUPS_SERVER");
 
         const QList<Prompter::Record>& told = Prompter::history();

@@ -1,6 +1,5 @@
 #include "MainWindowFixture.h"
 #include "TestHelpers.h"
-#include "commands/TrayCommands.h"
 #include "controls/Prompter.h"
 #include "controls/TrayIcon.h"
 #include "engine/Clock.h"
@@ -15,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 
-class TestTrayCommands : public QObject
+class TestTrayMinimizer : public QObject
 {
     Q_OBJECT
 
@@ -165,5 +164,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestTrayCommands)
-#include "tst_traycommands.moc"
+QTEST_MAIN(TestTrayMinimizer)
+#include "tst_trayminimizer.moc"
