@@ -200,21 +200,6 @@ void IniDocument::appendNewSection(QByteArray& text, QLatin1String section, QLat
     text += kPlatformBreak;
 }
 
-// Names are lowered a letter at a time while they are ASCII. Lowering goes letter by letter, so
-// ASCII letters that differ already decide; from the first letter beyond ASCII the whole name takes
-// the whole route, since lowering may change its length or turn it into ASCII.
-bool IniDocument::lowersTo(QStringView name, QStringView lowered)
-{
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = name[i].unicode();
-        if (c >= 0x80)
-            return name.toString().toLower() == lowered;
-        if (i >= lowered.size() || asciiLower(c) != lowered[i].unicode())
-            return false;
-    }
-    return name.size() == lowered.size();
-}
-
 QByteArray IniDocument::serialize() const
 {
     QByteArray out;

@@ -33,8 +33,22 @@ public:
     // quotes around the value, "=" or a leading "[" or ";" in the key, "]" in the section).
     static void appendNewSection(QByteArray& text, QLatin1String section, QLatin1String key, QLatin1String value);
 
-    // Whether a name matches the one given in lowered form, as every name here matches.
-    static bool lowersTo(QStringView name, QStringView lowered);
+    // Whether a name matches the one given in lowered form, as every name here matches. Names are
+    // lowered a letter at a time while they are ASCII, and lowering goes letter by letter, so ASCII
+    // letters that differ already decide. From the first letter beyond ASCII the whole name takes the
+    // whole route, since lowering may change its length or turn it into ASCII.
+    static bool lowersTo(QStringView name, QStringView lowered)
+    {
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            if (c >= 0x80)
+                return name.toString().toLower() == lowered;
+            const char16_t low = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+            if (i >= lowered.size() || low != lowered[i].unicode())
+                return false;
+        }
+        return name.size() == lowered.size();
+    }
 
     // The stored value with blanks and one pair of matching quotes removed; nullopt when absent.
     std::optional<QString> value(const QString& section, const QString& key) const;
