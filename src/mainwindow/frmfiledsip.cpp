@@ -15,6 +15,7 @@
 #include "engine/DateTexts.h"
 #include "engine/WatchListFile.h"
 #include "infowindows/frmSplash.h"
+#include "mainwindow/CloseCountdown.h"
 #include "mainwindow/MainWindowBackground.h"
 #include "store/IniFile.h"
 
@@ -27,7 +28,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
-#include <limits>
 
 namespace {
 
@@ -36,14 +36,6 @@ namespace {
 const QSize kDesignClient(5880 / 15, 2715 / 15);
 const QSize kMinimumClient((6000 - 120) / 15, (3405 - 690) / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 690) / 15);
-
-// Whole seconds since the epoch, rounded down also before 1970, so that a second boundary is
-// counted the same way on both sides of a subtraction.
-qint64 floorSeconds(const QDateTime& moment)
-{
-    const qint64 ms = moment.toMSecsSinceEpoch();
-    return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
-}
 
 } // namespace
 
@@ -246,15 +238,9 @@ void frmfiledsip::cmdok_Click()
     m_ender(0);
 }
 
-qint16 frmfiledsip::countdownRemaining(const QDateTime& start, const QDateTime& now)
-{
-    const qint64 left = 20 - (floorSeconds(now) - floorSeconds(start));
-    return qint16(qBound(qint64(std::numeric_limits<qint16>::min()), left, qint64(std::numeric_limits<qint16>::max())));
-}
-
 void frmfiledsip::Timerclosestart_Timer()
 {
-    const qint16 remaining = countdownRemaining(starttime, Clock::now());
+    const qint16 remaining = CloseCountdown::remaining(starttime, Clock::now());
     if (remaining <= 0) {
         Timerclosestart->stop();
         cmdok_Click();

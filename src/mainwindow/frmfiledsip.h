@@ -46,9 +46,6 @@ public:
     void fileexit_Click() { cmdok_Click(); }
     void Timerclosestart_Timer();
     bool stopCountdown(); // false when the countdown was not running
-    // The close-at-start countdown ends the program 20 seconds after it started counting: 20 minus
-    // the second boundaries passed between start and now, clamped to 16 bits.
-    static qint16 countdownRemaining(const QDateTime& start, const QDateTime& now);
     void Form_QueryUnload(bool& cancel);
     void Form_Resize();
     void Form_GotFocus() { m_refresher->refreshIfStale(); }

@@ -201,36 +201,6 @@ private slots:
         QVERIFY(!load().menus().optionrun->isChecked());
     }
 
-    void countdownRemaining_data()
-    {
-        QTest::addColumn<qint64>("startMs"); // milliseconds since the epoch at the start
-        QTest::addColumn<qint64>("elapsedMs");
-        QTest::addColumn<int>("expected");
-        const qint64 t0 = QDateTime(QDate(2026, 6, 12), QTime(10, 0, 0)).toMSecsSinceEpoch();
-        QTest::newRow("at start") << t0 << qint64(0) << 20;
-        QTest::newRow("first tick") << t0 << qint64(1000) << 19;
-        QTest::newRow("first tick, late in the second") << t0 + 900 << qint64(1000) << 19;
-        QTest::newRow("a boundary crossed early") << t0 + 900 << qint64(200) << 19;
-        QTest::newRow("within the same second") << t0 + 100 << qint64(800) << 20;
-        QTest::newRow("one left") << t0 << qint64(19000) << 1;
-        QTest::newRow("end") << t0 << qint64(20000) << 0;
-        QTest::newRow("overdue") << t0 << qint64(45000) << -25;
-        QTest::newRow("clock far behind") << t0 << qint64(-100000000) << 32767;
-        QTest::newRow("clock far ahead") << t0 << qint64(100000000) << -32768;
-        // Before the epoch a second boundary counts the same.
-        QTest::newRow("before the epoch") << qint64(-1500) << qint64(1000) << 19;
-        QTest::newRow("crossing -1 s") << qint64(-1500) << qint64(600) << 19;
-    }
-
-    void countdownRemaining()
-    {
-        QFETCH(qint64, startMs);
-        QFETCH(qint64, elapsedMs);
-        QFETCH(int, expected);
-        const QDateTime start = QDateTime::fromMSecsSinceEpoch(startMs, Qt::UTC);
-        QCOMPARE(int(frmfiledsip::countdownRemaining(start, start.addMSecs(elapsedMs))), expected);
-    }
-
     void countdown_data()
     {
         QTest::addColumn<bool>("tray");
