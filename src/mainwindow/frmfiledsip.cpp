@@ -17,6 +17,7 @@
 #include "infowindows/frmSplash.h"
 #include "mainwindow/CloseCountdown.h"
 #include "mainwindow/MainWindowBackground.h"
+#include "mainwindow/StartOptions.h"
 #include "store/IniFile.h"
 
 #include <QAction>
@@ -171,32 +172,12 @@ bool frmfiledsip::Form_Load()
     repaint();
     IniFile::instance().InitForm(this);
     RegistryStore::instance().LoadWindowPos(this, AppInfo::windowPositionsKey(), 0, RegistryStore::HKEY_CURRENT_USER);
-    applyStartOptions();
+    StartOptions::apply(*this, m_menus, listoldfiles, Timerclosestart, *m_trayMinimizer);
     setWindowTitle(AppInfo::productName() + QStringLiteral(" - ") + DateTexts::longDate(Clock::today()));
     m_background->start();
 
     closeSplash();
     return true;
-}
-
-void frmfiledsip::applyStartOptions()
-{
-    IniFile& ini = IniFile::instance();
-    const QString settings = QStringLiteral("Settings");
-    if (WatchListFile::containsTrue(
-            ini.ReadString(settings, QStringLiteral("Start in Tray"), inifilename, QStringLiteral("false")))) {
-        m_menus.optionsminstartup->setChecked(true);
-        m_trayMinimizer->minimizeAtStart();
-    }
-    if (WatchListFile::containsTrue(
-            ini.ReadString(settings, QStringLiteral("Close on Start"), inifilename, QString()))) {
-        m_menus.optionsclosestart->setChecked(true);
-        if (listoldfiles->count() == 0) {
-            starttime = Clock::now();
-            Timerclosestart->start();
-        }
-    }
-    m_menus.optionrun->setChecked(!OptionsCommands::readRunValue().isEmpty());
 }
 
 void frmfiledsip::closeSplash()

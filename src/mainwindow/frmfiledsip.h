@@ -88,10 +88,6 @@ private:
     void closeSplash();
     // View > Show all files, or only the old ones: the two items tick each other off.
     void showFiles(bool all);
-    // "Start in Tray" and "Close on Start" from the watch list file, and whether the program is
-    // set to run at logon; once the first check has filled the list. "Start in Tray" is handed to
-    // the tray, which shows the window there when it is first shown.
-    void applyStartOptions();
 
     MainWindowMenus m_menus;
     QPointer<frmSplash> m_splash;
