@@ -9,16 +9,15 @@
 #include "desktop/JobCommand.h"
 #include "desktop/JobSafety.h"
 #include "desktop/RegistryStore.h"
+#include "editor/DayCount.h"
 #include "editor/EditorControls.h"
-#include "engine/Clock.h"
+#include "editor/FileInfoLine.h"
 #include "engine/DateTexts.h"
-#include "engine/FilePattern.h"
 #include "engine/FileQuery.h"
 #include "engine/LeadingNumber.h"
 #include "engine/PathPieces.h"
 #include "engine/WatchEntry.h"
 #include "engine/WatchListFile.h"
-#include "engine/getlastfile.h"
 #include "filedialog/clsOpenSave.h"
 #include "store/IniFile.h"
 
@@ -38,13 +37,6 @@ namespace {
 constexpr int kRetryMissingMs = 500;
 const QSize kDesignClient(6945 / 15, 6105 / 15);
 const QSize kMaximumClient((15360 - 120) / 15, (11520 - 405) / 15);
-
-// The editor keeps the age threshold only as its label text, "1 day old" or "N days old"; the
-// number is read back from the start of that text.
-QString dayCaption(qint16 days)
-{
-    return QString::number(days) + (days == 1 ? QStringLiteral(" day old") : QStringLiteral(" days old"));
-}
 
 // Why the command cannot be saved as it is; empty when it can.
 QString jobRefusal(const EntryInput& input)
@@ -103,7 +95,7 @@ void frmaddnewfile::Form_Load()
     listtypeoffile->addItems({QStringLiteral("oldest"), QStringLiteral("newest")});
     listtypeoffile->setCurrentIndex(1);
     if (Labeldaystodelete->text().isEmpty())
-        showDays(dayCaption(5));
+        showDays(DayCount::caption(5));
     Checkfixedfiles_Click();
     followCommand();
 }
@@ -218,10 +210,8 @@ void frmaddnewfile::SpB1_MouseOut()
 
 void frmaddnewfile::Timerspinbox_Timer()
 {
-    // At the top of the range the count stays put rather than wrapping round; it never goes below 1 day.
-    const qint16 days = LeadingNumber::clampToInt16(LeadingNumber::toDouble(Labeldaystodelete->text()) + spindirection);
-    if (days >= 1)
-        showDays(dayCaption(days));
+    if (const auto next = DayCount::step(Labeldaystodelete->text(), spindirection))
+        showDays(*next);
 }
 
 void frmaddnewfile::timecheckentrys_Timer()
@@ -239,39 +229,11 @@ void frmaddnewfile::probeFile()
     m_probed = name;
     m_lastProbe.start();
     FileQuery query(shareTimeout());
-    using State = FileQuery::Answer::State;
-    // For a folder entry with a pattern the line tells of the file the check would pick in the
-    // chosen name's folder today, so that the user sees what the pattern catches before saving it.
-    // Without a pattern it tells of the chosen file, as it always has.
-    const FilePattern pattern(txtpattern->text());
-    const bool inFolder = Checkfixedfiles->isChecked() && !pattern.takesEverything();
-    const QString in = inFolder ? PathPieces::folderOf(name) : QString();
-    FileQuery::Answer answer;
-    if (in.isEmpty()) {
-        answer = query.stat(name);
-    } else {
-        const FolderPick pick = pickFolderFile(query, in, typeIndex() != 0, pattern);
-        // A folder that lists no file it takes is picked as itself.
-        if (pick.listing.state == State::Found && (pick.file == in || pick.file == in + QDir::separator())) {
-            labfileinfo->setText(QStringLiteral("No file in this directory matches"));
-            return;
-        }
-        answer = pick.listing.state == State::Found ? query.stat(pick.file) : pick.listing;
-    }
-    // A share that does not answer, say.
-    if (answer.state == State::Unreachable) {
-        labfileinfo->setText(QStringLiteral("The file cannot be reached (%1)").arg(answer.why));
-        return;
-    }
-    if (!answer.isFile()) {
-        labfileinfo->setText(QStringLiteral("The file was not found"));
-        return;
-    }
-    const QDateTime modified = QDateTime::fromMSecsSinceEpoch(answer.mtimeSec * 1000 + answer.mtimeNsec / 1000000);
-    filedatetext = DateTexts::generalDate(modified);
-    // Its age is counted in midnights up to now.
-    labfileinfo->setText(QStringLiteral("File Last Changed ") + DateTexts::longDate(modified.toLocalTime().date()) +
-                         QStringLiteral(" and is ") + dayCaption(DateTexts::ageInDays(modified, Clock::now())));
+    const FileInfoLine::Line line =
+        FileInfoLine::probe(query, name, {Checkfixedfiles->isChecked(), typeIndex() != 0, txtpattern->text()});
+    if (line.modified)
+        filedatetext = DateTexts::generalDate(*line.modified);
+    labfileinfo->setText(line.text);
 }
 
 int frmaddnewfile::shareTimeout() const
@@ -308,7 +270,7 @@ void frmaddnewfile::showEntry(const WatchEntry& entry)
     if (entry.fileName() != cmdfilename->text())
         filedatetext.clear();
     cmdfilename->setText(entry.fileName());
-    showDays(dayCaption(entry.editorDays()));
+    showDays(DayCount::caption(entry.editorDays()));
     showDescription(entry.description());
     if (entry.editorReportsChanges())
         checkfilechanges->setChecked(true);
