@@ -8,6 +8,7 @@
 // file has to reach the window for them.
 struct SharedMembers
 {
+    qint16 cnt = 0; // the entry number after the one that ended the last walk
     bool editnotnew = false;
     qint16 filenumber = 0;
     QString inifilename;

@@ -87,6 +87,7 @@ void ListRefresher::refreshOnce()
     const BusyCursor busy(m_window);
     m_list->clear();
     m_note->checking();
+    m_shared.cnt = 0;
 
     IniFile& ini = IniFile::instance();
     CheckRun::Options options;
@@ -102,6 +103,7 @@ void ListRefresher::refreshOnce()
         splash->drawProgress();
     if (m_exiting())
         return;
+    m_shared.cnt = result.lastEntry;
     m_list->clear();
     for (const CheckRow& row : result.rows)
         m_list->addItem(makeRow(row));

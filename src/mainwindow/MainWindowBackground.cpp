@@ -20,8 +20,9 @@ MainWindowBackground::MainWindowBackground(SharedMembers& shared, QWidget* windo
     // A check that adds or drops one row of a long list makes the list lay out every row again;
     // done in batches between events, the window stays responsive while it does.
     listoldfiles->setLayoutMode(QListView::Batched);
-    QObject::connect(m_checks, &BackgroundChecks::rowsReady, m_checks,
-                     [this](const QList<CheckRow>& rows, qint16, int watched) { showRows(rows, watched); });
+    QObject::connect(
+        m_checks, &BackgroundChecks::rowsReady, m_checks,
+        [this](const QList<CheckRow>& rows, qint16 lastEntry, int watched) { showRows(rows, lastEntry, watched); });
     QObject::connect(m_checks, &BackgroundChecks::openRequested, m_checks,
                      [tray = &m_parts.tray] { tray->comeForward(); });
     // "Remind me tomorrow" is the Postpone menu's 1 day (code 0).
@@ -44,8 +45,9 @@ bool MainWindowBackground::isBusy() const
            QApplication::activePopupWidget() || m_parts.editor.isEditorVisible();
 }
 
-void MainWindowBackground::showRows(const QList<CheckRow>& rows, int watched)
+void MainWindowBackground::showRows(const QList<CheckRow>& rows, qint16 lastEntry, int watched)
 {
+    m_shared.cnt = lastEntry;
     ListRefresher::patchRows(m_list, rows);
     m_menus.enableForRows(!rows.isEmpty());
     m_parts.refresher.noteChecked(watched);

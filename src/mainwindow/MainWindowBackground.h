@@ -48,7 +48,7 @@ public:
 
 private:
     // Puts a check's rows into the list without taking the focus or showing the window.
-    void showRows(const QList<CheckRow>& rows, int watched);
+    void showRows(const QList<CheckRow>& rows, qint16 lastEntry, int watched);
 
     SharedMembers& m_shared;
     QListWidget* m_list;
